@@ -1,0 +1,269 @@
+#include "engine/calcolo.h"
+
+#include <cmath>
+#include <limits>
+
+#include "engine/irpef.h"
+
+namespace zellora {
+
+namespace {
+
+// Sub-step shared by both passes: the other contributions, as a percentage
+// of B or as fixed amounts.
+void altri_contributi(RecordCalcolo& r, const InputCalcolo& in, double B) {
+  if (in.percentuale) {
+    r.altri_contributi_dip = B * in.altri_dip / 100;
+    r.altri_contributi_az = B * in.altri_az / 100;
+  } else {
+    r.altri_contributi_dip = in.altri_dip;
+    r.altri_contributi_az = in.altri_az;
+  }
+}
+
+// The INAIL premium on B between a floor and a ceiling: the rate per
+// thousand is raised by 1 % of itself and the premium split in thirds.
+void inail(RecordCalcolo& r, const InputCalcolo& in, double B, double minimale,
+           double massimale) {
+  const double t = in.tasso_inail;
+  const double tasso = t * 0.01 + t;
+  double base = B;
+  if (B < minimale) {
+    base = minimale;
+  } else if (B > massimale) {
+    base = massimale;
+  }
+  const double terzo = ((tasso * base) / 1000) / 3;
+  r.premio_inail = r.quota_inail_az * terzo;
+  r.ritenuta_inail = r.quota_inail_dip * terzo;
+}
+
+void costo_lavoro(RecordCalcolo& r) {
+  r.costo_lavoro = r.retribuzione_lorda + r.inps_azienda + r.premio_inail + r.irap + r.tfr +
+                   r.altri_contributi_az;
+}
+
+bool finito(const RecordCalcolo& r) {
+  for (const auto& c : campi_record()) {
+    if (!std::isfinite(r.*c.campo)) return false;
+  }
+  return true;
+}
+
+std::string importo(double valore, const Locale& locale) {
+  return formato_F(valore, locale).value_or("?");
+}
+
+EsitoCalcolo rifiuto_troppo_grandi() {
+  EsitoCalcolo esito;
+  esito.stato = Stato::rifiutato;
+  esito.messaggi.push_back(
+      "Gli importi inseriti sono troppo grandi: il calcolo non \u00e8 possibile.");
+  return esito;
+}
+
+// Inputs read by both calculations, each amount as whole euros.
+void leggi_importi(RecordCalcolo& r, const InputCalcolo& in) {
+  r.trattenuta_non_deducibile = Int(in.trattenuta);
+  r.competenza_non_imponibile = Int(in.competenza);
+  r.retribuzione_lorda = Int(in.retribuzione);
+  r.valore_benefit = Int(in.benefit);
+  r.retribuzione_intera = Int(r.retribuzione_lorda);
+}
+
+// A lower bound of how fast the worker's contributions grow with the gross,
+// over every gross from the current one up: where it is 1 or more, the net
+// before tax can no longer grow, and neither can the net.
+double crescita_minima_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+  const double soglia =
+      mensile ? r.soglia_contributo_aggiuntivo / 12 : r.soglia_contributo_aggiuntivo;
+  const double minimale = mensile ? r.minimale_inail / 12 : r.minimale_inail;
+  const double massimale_inail = mensile ? r.massimale_inail / 12 : r.massimale_inail;
+  if (minimale > massimale_inail) return -std::numeric_limits<double>::infinity();
+
+  double crescita = 0;
+  if (mensile) {
+    crescita += r.aliquota_inps_dip;  // no ceiling in a month
+  } else if (B < r.massimale_inps) {
+    crescita += std::fmin(r.aliquota_inps_dip, 0.0);  // up to the ceiling, then flat
+  }
+  if (B > soglia) crescita += 0.01;
+  if (in.percentuale) crescita += in.altri_dip / 100;
+  const double t = in.tasso_inail;
+  const double inail_per_euro = r.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3);
+  if (B < massimale_inail) crescita += std::fmin(inail_per_euro, 0.0);
+  return crescita;
+}
+
+// The net-to-gross search with the pass of the mode, on a working record.
+EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensile,
+                           const Locale& locale) {
+  EsitoCalcolo esito;
+  esito.ricerca_svolta = true;
+  const double obiettivo = w.retribuzione_intera;
+  if (obiettivo < 0) {
+    esito.stato = Stato::rifiutato;
+    esito.messaggi.push_back(
+        "Il netto da ottenere (\"Retribuzione / Compenso\") non pu\u00f2 essere negativo.");
+    return esito;
+  }
+
+  double netto = 0;
+  double lordo = obiettivo;
+  for (std::int64_t passaggio = 1;; ++passaggio) {
+    w.retribuzione_lorda = lordo;
+    if (mensile) {
+      passo_mensile(w, in, true);
+    } else {
+      passo_annuo(w, in);
+    }
+    w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
+                          w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
+                          w.detrazione_altri;
+    if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
+    // The net before tax, in the order of the mode; the net subtracts the
+    // tax and adds back the deductions.
+    const double prima_delle_imposte =
+        mensile ? w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                      w.ritenuta_inail - w.altri_contributi_dip
+                : w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                      w.altri_contributi_dip - w.ritenuta_inail;
+    netto = Int(prima_delle_imposte - w.irpef_lorda - w.trattenuta_non_deducibile +
+                w.competenza_non_imponibile + w.totale_detrazioni);
+    esito.ricerca.passaggi = passaggio;
+
+    if (netto == obiettivo) {
+      esito.ricerca.esatta = true;
+      return esito;
+    }
+    if (!std::isfinite(netto)) return rifiuto_troppo_grandi();
+
+    auto raggiunto = [&] {
+      return "con la retribuzione lorda di " + importo(lordo, locale) +
+             " il netto raggiunto \u00e8 di " + importo(netto, locale) + ".";
+    };
+    if (netto > obiettivo) {
+      esito.stato = Stato::irraggiungibile;
+      esito.messaggi.push_back(
+          "Nessuna retribuzione lorda in euro interi d\u00e0 esattamente il netto di " +
+          importo(obiettivo, locale) + ": " + raggiunto());
+      return esito;
+    }
+    // The net never exceeds the net before tax; once that cannot grow any
+    // more and is already below the target, no gross reaches the target.
+    const double netto_massimo =
+        prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
+    const double margine =
+        16 * std::numeric_limits<double>::epsilon() *
+        (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
+         std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
+         std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
+    const bool ferma = netto_massimo + margine < obiettivo &&
+                       crescita_minima_ritenute(w, in, mensile) >= 1;
+    if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
+      esito.stato = Stato::irraggiungibile;
+      esito.messaggi.push_back("Il netto di " + importo(obiettivo, locale) +
+                               " non \u00e8 raggiungibile: " +
+                               (ferma ? std::string("le ritenute crescono quanto la retribuzione "
+                                                    "lorda, il netto non pu\u00f2 pi\u00f9 "
+                                                    "aumentare; ")
+                                      : std::string("la ricerca si \u00e8 fermata; ")) +
+                               raggiunto());
+      return esito;
+    }
+    lordo += 1;
+  }
+}
+
+EsitoCalcolo calcola(RecordCalcolo& record, const InputCalcolo& input, bool mensile,
+                     const Locale& locale) {
+  RecordCalcolo w = record;
+  leggi_importi(w, input);
+  EsitoCalcolo esito;
+  if (input.lordo_netto) {
+    if (mensile) {
+      passo_mensile(w, input);
+    } else {
+      passo_annuo(w, input);
+    }
+  } else {
+    esito = ricerca_lordo(w, input, mensile, locale);
+    if (esito.stato == Stato::rifiutato) return esito;
+  }
+  if (!finito(w)) return rifiuto_troppo_grandi();
+  record = w;
+  return esito;
+}
+
+}  // namespace
+
+void passo_annuo(RecordCalcolo& r, const InputCalcolo& in) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+
+  r.contributo_aggiuntivo = 0;
+  if (B > r.soglia_contributo_aggiuntivo) {
+    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo) * 1 / 100;
+  }
+  if (B > r.massimale_inps) {
+    r.ritenuta_inps = r.aliquota_inps_dip * r.massimale_inps;
+    r.inps_azienda = r.aliquota_inps_az * r.massimale_inps;
+  } else {
+    r.ritenuta_inps = r.aliquota_inps_dip * B;
+    r.inps_azienda = r.aliquota_inps_az * B;
+  }
+  altri_contributi(r, in, B);
+  inail(r, in, B, r.minimale_inail, r.massimale_inail);
+  r.tfr = r.aliquota_tfr * B;
+  r.irap = in.irap ? (((B + r.inps_azienda) + r.altri_contributi_az) + r.tfr) * r.aliquota_irap : 0;
+  costo_lavoro(r);
+  r.imponibile_fiscale =
+      B - r.ritenuta_inps - r.contributo_aggiuntivo - r.altri_contributi_dip - r.ritenuta_inail;
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_annui);
+
+  detrazioni_dip_annua(r, in.famiglia);
+  detrazioni_coniuge_annua(r, in.famiglia);
+  detrazioni_figli_annua(r, in.famiglia);
+  detrazioni_altri_annua(r, in.famiglia);
+}
+
+void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+
+  r.contributo_aggiuntivo = 0;
+  if (B > r.soglia_contributo_aggiuntivo / 12) {
+    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo / 12) * 1 / 100;
+  }
+  altri_contributi(r, in, B);
+  inail(r, in, B, r.minimale_inail / 12, r.massimale_inail / 12);
+  r.ritenuta_inps = r.aliquota_inps_dip * B;
+  r.inps_azienda = r.aliquota_inps_az * B;
+  r.tfr = r.aliquota_tfr * B;
+  r.irap = in.irap ? (((B + r.inps_azienda) + r.tfr) + r.altri_contributi_az) * r.aliquota_irap : 0;
+  costo_lavoro(r);
+  const double N = in.mensilita;
+  r.imponibile_annuo =
+      (B * N) - r.aliquota_inps_dip * (B * N) - r.altri_contributi_dip - r.ritenuta_inail;
+  r.imponibile_fiscale =
+      ordine_ricerca
+          ? B - r.ritenuta_inps - r.contributo_aggiuntivo - r.ritenuta_inail - r.altri_contributi_dip
+          : B - r.ritenuta_inps - r.contributo_aggiuntivo - r.altri_contributi_dip - r.ritenuta_inail;
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_mensili);
+
+  detrazioni_dip_mensile(r);
+  detrazioni_coniuge_mensile(r, in.famiglia);
+  detrazioni_figli_mensile(r, in.famiglia);
+  detrazioni_altri_mensile(r, in.famiglia);
+}
+
+EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,
+                                 const Locale& locale) {
+  return calcola(record, input, false, locale);
+}
+
+EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input,
+                             const Locale& locale) {
+  return calcola(record, input, true, locale);
+}
+
+}  // namespace zellora

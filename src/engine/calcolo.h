@@ -1,0 +1,72 @@
+// The pay calculations: the annual and the monthly pass over the calculation
+// record, in both directions (gross to net, and net to gross by a search
+// over whole euros).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "deductions/detrazioni.h"
+#include "engine/numeri.h"
+#include "engine/record.h"
+
+namespace zellora {
+
+// The inputs of a calculation, the form's texts already converted.
+struct InputCalcolo {
+  double retribuzione = 0;  // "Retribuzione / Compenso" (gross, or the net wanted)
+  double benefit = 0;       // "Valore Convenzionale benefit"
+  double trattenuta = 0;    // "Trattenuta non deducibile"
+  double competenza = 0;    // "Competenza non imponibile"
+  bool percentuale = true;  // "Valori in %" rather than "Valori Importo Fisso"
+  double altri_dip = 0;     // "A carico Dipendente", percent or amount
+  double altri_az = 0;      // "A carico Azienda", percent or amount
+  double tasso_inail = 0;   // per thousand
+  bool irap = false;        // IRAP asked for
+  bool lordo_netto = true;  // "Dal lordo al netto"
+  double mensilita = 14;    // "Numero mensilità retribuite" (monthly mode)
+  DatiFamiglia famiglia;
+};
+
+// How a calculation ended.
+enum class Stato {
+  ok,               // calculated
+  rifiutato,        // refused before anything was written
+  irraggiungibile,  // net to gross: no whole gross gives exactly the net wanted
+};
+
+struct EsitoRicerca {
+  std::int64_t passaggi = 0;  // passes made
+  bool esatta = false;        // a gross gave exactly the net wanted
+};
+
+struct EsitoCalcolo {
+  Stato stato = Stato::ok;
+  bool campi_vuoti = false;  // refused by the empty-field warning
+  std::vector<std::string> messaggi;
+  bool ricerca_svolta = false;
+  EsitoRicerca ricerca;
+};
+
+// Most passes a net-to-gross search makes before it gives up.
+inline constexpr std::int64_t passaggi_massimi = 50'000'000;
+
+// One annual pass for the gross and inputs already in the record.
+void passo_annuo(RecordCalcolo& record, const InputCalcolo& input);
+
+// One monthly pass. In the net-to-gross search the INAIL withholding is
+// subtracted before the other contributions in the taxable income.
+void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, bool ordine_ricerca = false);
+
+// The annual and the monthly calculation: the inputs are read into the
+// record, then one pass (gross to net) or the search (net to gross). The
+// record is written only when the calculation completes; a calculation that
+// overflows the range of a double is refused and writes nothing. `locale`
+// formats the figures of the operator's messages.
+EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,
+                                 const Locale& locale);
+EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input,
+                             const Locale& locale);
+
+}  // namespace zellora

@@ -1,0 +1,36 @@
+#include "engine/motore.h"
+
+#include "engine/verifica.h"
+#include "profile/profilo.h"
+
+namespace zellora {
+
+bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
+  const int c = indice_di(categorie_lavoratore(), categoria);
+  const int s = indice_di(voci_settore(c), settore);
+  return scrivi_profilo(record_, c, s);
+}
+
+EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
+  EsitoCalcolo esito;
+  if (campi_non_valorizzati(campi)) {
+    esito.stato = Stato::rifiutato;
+    esito.campi_vuoti = true;
+    esito.messaggi.emplace_back(messaggio_campi_vuoti);
+    return esito;
+  }
+  const LetturaInput lettura = leggi_input(campi, locale_);
+  if (!lettura.input) {
+    esito.stato = Stato::rifiutato;
+    esito.messaggi = lettura.messaggi;
+    return esito;
+  }
+  esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_)
+                        : calcola_mensile(record_, *lettura.input, locale_);
+  if (esito.stato != Stato::rifiutato) {
+    risultati_ = riempi_risultati(record_, campi.Option2, campi.Text7, locale_);
+  }
+  return esito;
+}
+
+}  // namespace zellora

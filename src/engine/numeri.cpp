@@ -1,0 +1,289 @@
+#include "engine/numeri.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+namespace zellora {
+
+namespace {
+
+bool e_cifra(char c) { return c >= '0' && c <= '9'; }
+bool e_spazio(char c) { return c == ' ' || c == '\t'; }
+
+bool inizia_con(std::string_view testo, std::size_t pos, std::string_view segno) {
+  return !segno.empty() && testo.substr(pos, segno.size()) == segno;
+}
+
+std::string minuscolo(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return r;
+}
+
+// A buffer that stays on the stack for ordinary numbers.
+class Cifre {
+ public:
+  void aggiungi(char c) {
+    if (n_ < piccolo_.size()) {
+      piccolo_[n_++] = c;
+      return;
+    }
+    if (grande_.empty()) grande_.assign(piccolo_.data(), n_);
+    grande_.push_back(c);
+    ++n_;
+  }
+  const char* inizio() const { return grande_.empty() ? piccolo_.data() : grande_.data(); }
+  const char* fine() const { return inizio() + n_; }
+
+ private:
+  std::array<char, 64> piccolo_{};
+  std::string grande_;
+  std::size_t n_ = 0;
+};
+
+}  // namespace
+
+std::optional<Locale> locale_da_nome(std::string_view nome) {
+  const std::string n = minuscolo(nome);
+  if (n.empty() || n == "c" || n == "posix" || n.rfind("c.", 0) == 0) return Locale::italiano();
+  const std::string lingua = n.substr(0, n.find_first_of("_.@-"));
+  static constexpr std::string_view virgola_punto[] = {
+      "it", "de", "es", "pt", "nl", "da", "id", "tr", "el", "ro", "hr", "sl", "sr", "vi", "ca"};
+  static constexpr std::string_view virgola_spazio[] = {"fr", "ru", "pl", "cs", "sk", "sv", "fi",
+                                                        "nb", "no", "nn", "uk", "bg", "hu", "lt",
+                                                        "lv", "et", "be", "kk"};
+  static constexpr std::string_view punto_virgola[] = {"en", "ja", "zh", "ko", "he", "th",
+                                                       "ms", "hi", "ga", "cy", "fil"};
+  auto contiene = [&](const auto& elenco) {
+    return std::find(std::begin(elenco), std::end(elenco), lingua) != std::end(elenco);
+  };
+  if (contiene(virgola_punto)) return Locale{",", "."};
+  if (contiene(virgola_spazio)) return Locale{",", "\u00A0"};
+  if (contiene(punto_virgola)) return Locale{".", ","};
+  return std::nullopt;
+}
+
+Locale locale_di_sistema() {
+  for (const char* variabile : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+    const char* valore = std::getenv(variabile);
+    if (valore != nullptr && *valore != '\0') {
+      return locale_da_nome(valore).value_or(Locale::italiano());
+    }
+  }
+  return Locale::italiano();
+}
+
+std::optional<double> converti_numero(std::string_view testo, const Locale& locale) {
+  std::size_t inizio = 0;
+  std::size_t fine = testo.size();
+  while (inizio < fine && e_spazio(testo[inizio])) ++inizio;
+  while (fine > inizio && e_spazio(testo[fine - 1])) --fine;
+  const std::string_view t = testo.substr(inizio, fine - inizio);
+  if (t.empty()) return std::nullopt;
+
+  Cifre cifre;
+  std::size_t i = 0;
+  bool negativo = false;
+  if (t[0] == '-') {
+    negativo = true;
+    ++i;
+  }
+  // Integer part: digits, with grouping signs only between two digits.
+  std::size_t cifre_intere = 0;
+  std::size_t cifre_significative = 0;
+  while (i < t.size()) {
+    if (e_cifra(t[i])) {
+      if (t[i] != '0' || cifre_significative > 0) ++cifre_significative;
+      cifre.aggiungi(t[i]);
+      ++cifre_intere;
+      ++i;
+    } else if (cifre_intere > 0 && inizia_con(t, i, locale.migliaia) &&
+               i + locale.migliaia.size() < t.size() && e_cifra(t[i + locale.migliaia.size()])) {
+      i += locale.migliaia.size();
+    } else {
+      break;
+    }
+  }
+  std::size_t cifre_decimali = 0;
+  if (i < t.size() && inizia_con(t, i, locale.decimale)) {
+    i += locale.decimale.size();
+    cifre.aggiungi('.');
+    while (i < t.size() && e_cifra(t[i])) {
+      cifre.aggiungi(t[i]);
+      ++cifre_decimali;
+      ++i;
+    }
+    if (cifre_decimali == 0) return std::nullopt;
+  }
+  if (i != t.size() || cifre_intere + cifre_decimali == 0) return std::nullopt;
+
+  double valore = 0;
+  const auto [fine_lettura, errore] = std::from_chars(cifre.inizio(), cifre.fine(), valore);
+  if (errore == std::errc::result_out_of_range) {
+    // Too large for a double is not a number; too small is zero.
+    if (cifre_significative > 0) return std::nullopt;
+    valore = 0;
+  } else if (errore != std::errc() || fine_lettura != cifre.fine()) {
+    return std::nullopt;
+  }
+  return negativo ? -valore : valore;
+}
+
+namespace {
+
+// The value as a decimal of 15 significant digits: digits d[0..14] and the
+// power of ten of d[0].
+struct Decimale15 {
+  bool negativo = false;
+  std::array<char, 15> d{};
+  int esponente = 0;
+};
+
+Decimale15 decimale15(double valore) {
+  std::array<char, 40> buf{};
+  const auto r =
+      std::to_chars(buf.data(), buf.data() + buf.size(), valore, std::chars_format::scientific, 14);
+  const char* p = buf.data();
+  Decimale15 x;
+  if (*p == '-') {
+    x.negativo = true;
+    ++p;
+  }
+  x.d[0] = *p++;
+  ++p;  // the decimal point
+  for (int k = 1; k < 15; ++k) x.d[k] = *p++;
+  ++p;  // 'e'
+  if (*p == '+') ++p;  // integers are read without a plus sign
+  int esponente = 0;
+  std::from_chars(p, r.ptr, esponente);
+  x.esponente = esponente;
+  return x;
+}
+
+void raggruppa(std::string& uscita, const char* cifre, std::size_t n, const std::string& segno) {
+  for (std::size_t k = 0; k < n; ++k) {
+    if (k > 0 && (n - k) % 3 == 0) uscita += segno;
+    uscita += cifre[k];
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto) {
+  if (!std::isfinite(valore)) return std::nullopt;
+  const Decimale15 x = decimale15(valore);
+
+  // Cents as a digit string: the digits down to the hundredths, rounded half
+  // away from zero on the first digit dropped.
+  std::array<char, 330> centesimi{};
+  std::size_t n = 0;
+  const int tenute = x.esponente + 3;  // digits of d that reach the hundredths
+  bool arrotonda = false;
+  if (tenute >= 15) {
+    for (int k = 0; k < 15; ++k) centesimi[n++] = x.d[k];
+    for (int k = 15; k < tenute; ++k) centesimi[n++] = '0';
+  } else if (tenute >= 0) {
+    for (int k = 0; k < tenute; ++k) centesimi[n++] = x.d[k];
+    arrotonda = x.d[tenute] >= '5';
+  }
+  if (arrotonda) {
+    std::size_t k = n;
+    while (k > 0 && centesimi[k - 1] == '9') centesimi[--k] = '0';
+    if (k == 0) {
+      std::memmove(centesimi.data() + 1, centesimi.data(), n);
+      centesimi[0] = '1';
+      ++n;
+    } else {
+      ++centesimi[k - 1];
+    }
+  }
+  // Leading zeros off, then at least three digits (one before the sign).
+  std::size_t primo = 0;
+  while (primo < n && centesimi[primo] == '0') ++primo;
+  const bool zero = primo == n;
+  std::array<char, 332> cifre{};
+  std::size_t m = 0;
+  for (std::size_t k = primo; k < n; ++k) cifre[m++] = centesimi[k];
+  if (m < 3) {
+    std::memmove(cifre.data() + (3 - m), cifre.data(), m);
+    std::fill(cifre.data(), cifre.data() + (3 - m), '0');
+    m = 3;
+  }
+  const bool negativo = x.negativo && !zero;
+
+  std::string testo;
+  testo.reserve(m + m / 3 * locale.migliaia.size() + 4);
+  if (negativo) testo += '-';
+  raggruppa(testo, cifre.data(), m - 2, locale.migliaia);
+  testo += locale.decimale;
+  testo += cifre[m - 2];
+  testo += cifre[m - 1];
+
+  if (letto != nullptr) {
+    if (m <= 15) {
+      long long intero = 0;
+      std::from_chars(cifre.data(), cifre.data() + m, intero);
+      *letto = static_cast<double>(negativo ? -intero : intero) / 100.0;
+    } else {
+      std::string punto(cifre.data(), m - 2);
+      punto += '.';
+      punto.append(cifre.data() + m - 2, 2);
+      double v = 0;
+      std::from_chars(punto.data(), punto.data() + punto.size(), v);
+      *letto = negativo ? -v : v;
+    }
+  }
+  return testo;
+}
+
+std::optional<std::string> formato_generale(double valore, const Locale& locale) {
+  if (!std::isfinite(valore)) return std::nullopt;
+  if (valore == 0) return std::string("0");
+  const Decimale15 x = decimale15(valore);
+  int ultime = 14;
+  while (ultime > 0 && x.d[ultime] == '0') --ultime;
+  const std::string_view cifre(x.d.data(), static_cast<std::size_t>(ultime) + 1);
+  std::string testo = x.negativo ? "-" : "";
+  const int e = x.esponente;
+  if (e >= 15 || e < -4) {
+    testo += cifre[0];
+    if (cifre.size() > 1) {
+      testo += locale.decimale;
+      testo += cifre.substr(1);
+    }
+    testo += e < 0 ? "E-" : "E+";
+    const int a = e < 0 ? -e : e;
+    if (a < 10) testo += '0';
+    testo += std::to_string(a);
+  } else if (e >= 0) {
+    const auto intere = static_cast<std::size_t>(e) + 1;
+    if (cifre.size() <= intere) {
+      testo += cifre;
+      testo.append(intere - cifre.size(), '0');
+    } else {
+      testo += cifre.substr(0, intere);
+      testo += locale.decimale;
+      testo += cifre.substr(intere);
+    }
+  } else {
+    testo += '0';
+    testo += locale.decimale;
+    testo.append(static_cast<std::size_t>(-e - 1), '0');
+    testo += cifre;
+  }
+  return testo;
+}
+
+std::string numero_esatto(double valore) {
+  std::array<char, 40> buf{};
+  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore);
+  return std::string(buf.data(), r.ptr);
+}
+
+}  // namespace zellora

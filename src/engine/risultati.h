@@ -1,0 +1,70 @@
+// The results window's 21 texts, filled from the calculation record: every
+// amount in the format F, net IRPEF and net pay derived from the texts as
+// displayed, and the cost-of-labour panel scaled in monthly mode.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/numeri.h"
+#include "engine/record.h"
+
+namespace zellora {
+
+struct Risultati {
+  std::array<std::string, 21> testi;  // testi[0] is `Text1`
+
+  const std::string& Text(int n) const { return testi.at(static_cast<std::size_t>(n - 1)); }
+  std::string& Text(int n) { return testi.at(static_cast<std::size_t>(n - 1)); }
+  bool operator==(const Risultati&) const = default;
+};
+
+// A row of the results window: its label and the number of its box.
+struct RigaRisultati {
+  std::string_view etichetta;
+  int box;
+};
+
+// The worker's side ("Zellora"), top to bottom.
+inline constexpr std::array<RigaRisultati, 14> righe_lavoratore = {{
+    {"Retribuzione", 1},
+    {"Ritenuta Inps", 2},
+    {"Ritenuta Altri Contributi", 18},
+    {"Ritenuta Inail", 17},
+    {"Imponibile Fiscale", 3},
+    {"Irpef Lorda", 4},
+    {"Detrazioni dipendente", 5},
+    {"Detrazione coniuge", 6},
+    {"Detrazione figli", 7},
+    {"Detrazione altri", 8},
+    {"Irpef netta", 9},
+    {"Trattenuta Non deducibile", 20},
+    {"Competenza Non Imponibile", 21},
+    {"Netto in busta", 10},
+}};
+
+// The employer's side ("Costo del Lavoro"), top to bottom.
+inline constexpr std::array<RigaRisultati, 7> righe_azienda = {{
+    {"Retribuzione **", 11},
+    {"Inps c/azienda", 12},
+    {"Altri Contributi", 19},
+    {"Premio Inail", 13},
+    {"Irap", 14},
+    {"Trattamento Fine Rapporto", 15},
+    {"Costo del Lavoro", 16},
+}};
+
+inline constexpr std::string_view titolo_risultati = "Risultato Calcolo";
+inline constexpr std::string_view nota_retribuzione =
+    "** se \u00e8 stato effettuato il calcolo mensile, la retribuzione \u00e8 comprensiva dei "
+    "ratei di mensilit\u00e0 aggiuntive";
+
+// The fill procedure. `mensile` is the input form's "Mensile" option and
+// `mensilita` the text of its "Numero mensilità retribuite", as they stand
+// when the window is filled. A figure that cannot be shown leaves its box
+// empty; an empty or negative net IRPEF shows a bare "0".
+Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
+                           const Locale& locale);
+
+}  // namespace zellora

@@ -1,0 +1,36 @@
+// The checks of the calculate command: the empty-field warning, then the
+// texts that the selected calculation reads, converted to numbers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/calcolo.h"
+#include "engine/campi_form.h"
+#include "engine/numeri.h"
+
+namespace zellora {
+
+inline constexpr std::string_view titolo_applicazione = "Zellora";
+inline constexpr std::string_view messaggio_campi_vuoti =
+    "Attenzione ci sono dei campi non valorizzati, se non necessari ai fini del conteggio mettere "
+    "0";
+
+// True when any of the fifteen checked text fields holds exactly the empty
+// text (in either period mode, disabled fields included).
+bool campi_non_valorizzati(const CampiForm1& campi);
+
+// The inputs of the calculation that the form selects, or the messages that
+// refuse it: each text it reads that is not a number (named by its label),
+// a children count that is not a whole number of 0 or more, a share not
+// chosen for children or other dependants, a negative net wanted.
+struct LetturaInput {
+  std::optional<InputCalcolo> input;
+  std::vector<std::string> messaggi;
+};
+
+LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
+
+}  // namespace zellora

@@ -1,0 +1,56 @@
+# End-to-end runs of zellora-cli: each case feeds a request on standard input
+# and checks the exit status and parts of what is printed.
+# Called with -DCLI=<zellora-cli> -DDATA=<this folder>.
+
+function(check name input expected_exit)
+  file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/cli_${name}.json" "${input}")
+  execute_process(
+    COMMAND "${CLI}" --input "${CMAKE_CURRENT_BINARY_DIR}/cli_${name}.json" ${EXTRA_ARGS}
+    RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+  if(NOT code STREQUAL "${expected_exit}")
+    message(SEND_ERROR "${name}: exit ${code}, expected ${expected_exit}\n${out}\n${err}")
+    return()
+  endif()
+  foreach(part IN LISTS ARGN)
+    string(FIND "${out}${err}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "${name}: output lacks '${part}'\n${out}\n${err}")
+    endif()
+  endforeach()
+endfunction()
+
+set(TIPICA [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"}]=])
+
+check(typical "${TIPICA}" 0
+  [=["status": "ok"]=] [=["imponibile_fiscale": 27243]=] [=["irpef_lorda": 6755.610000000001]=]
+  [=["Text10": "21.455,00"]=] [=["Text16": "40.766,22"]=])
+
+set(EXTRA_ARGS --format text)
+check(typical_text "${TIPICA}" 0 "Netto in busta" "21.455,00" "Costo del Lavoro" "40.766,22")
+set(EXTRA_ARGS --locale en_US)
+check(english "${TIPICA}" 0 [=["Text10": "21,455.00"]=])
+set(EXTRA_ARGS)
+
+check(monthly [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"2500","Option2":true}]=] 0 [=["imponibile_annuo": 31783.5]=] [=["Text11": "2.916,67"]=])
+
+check(net_to_gross [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"20000","Option3":true}]=] 0 [=["search": {"passes":]=] [=["exact": true]=])
+
+check(unreachable [=[{"Text1":"1500","Option3":true,"Text14":"100"}]=] 0
+  [=["status": "unreachable"]=] [=["exact": false]=])
+
+check(empty_field [=[{"Text5":""}]=] 1 [=["status": "refused"]=] "Attenzione ci sono dei campi")
+check(not_a_number [=[{"Text19":"dieci"}]=] 1 "Trattenuta non deducibile")
+check(children_share [=[{"Text4":"2"}]=] 1 "Figli a carico")
+check(children_count [=[{"Text4":"-1","Combo1":"50"}]=] 1 "Figli a carico")
+check(negative_net [=[{"Text1":"-5","Option3":true}]=] 1 "negativo")
+
+check(bad_json "{" 2 "invalid JSON")
+check(unknown_key [=[{"Txt1":"1"}]=] 2 "unknown key")
+check(bad_category [=[{"List1":"Dirigente"}]=] 2 "List1")
+set(EXTRA_ARGS --locale xx_YY)
+check(bad_locale "{}" 2 "unknown locale")
+set(EXTRA_ARGS --format yaml)
+check(bad_format "{}" 2 "format")
+set(EXTRA_ARGS)
