@@ -33,8 +33,8 @@ TEST(Conversione, AcceptsWhatTheOperatorTypes) {
 }
 
 TEST(Conversione, RejectsAnythingElse) {
-  for (const char* s : {"", " ", "   ", "-", "abc", "12a", "1,2,3", "1e5", "+1", "--1", "1,",
-                        ".5", "1..2", "1.", "1 2", "- 1", "0x10", "1,5.3", "inf", "nan"}) {
+  for (const char* s : {"",   " ",  "   ",  "-",  "abc", "12a", "1,2,3", "1e5",   "+1",  "--1",
+                        "1,", ".5", "1..2", "1.", "1 2", "- 1", "0x10",  "1,5.3", "inf", "nan"}) {
     EXPECT_TRUE(non_numero(s)) << '"' << s << '"';
   }
 }

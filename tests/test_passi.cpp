@@ -106,9 +106,9 @@ TEST(PassoAnnuo, InailRateFloorAndCeiling) {
   r.quota_inail_dip = 1;
   r.quota_inail_az = 2;
   const double terzo = 10.1 / 1000 / 3;
-  for (auto [gross, base] : {std::pair{10000.0, 13899.9}, std::pair{13899.9, 13899.9},
-                             std::pair{20000.0, 20000.0}, std::pair{25814.1, 25814.1},
-                             std::pair{40000.0, 25814.1}}) {
+  for (auto [gross, base] :
+       {std::pair{10000.0, 13899.9}, std::pair{13899.9, 13899.9}, std::pair{20000.0, 20000.0},
+        std::pair{25814.1, 25814.1}, std::pair{40000.0, 25814.1}}) {
     in.retribuzione = gross;
     calcola_irpef_annua(r, in, it());
     const double B = Int(gross);

@@ -55,9 +55,9 @@ TEST(Risultati, NetTaxNeverBelowZero) {
   RecordCalcolo r = annuale();
   r.irpef_lorda = 1000;
   Risultati t = riempi_risultati(r, false, "14", it);
-  EXPECT_EQ(t.Text(9), "0");  // a bare 0
+  EXPECT_EQ(t.Text(9), "0");           // a bare 0
   EXPECT_EQ(t.Text(10), "27.090,00");  // as if the tax were 0
-  r.irpef_lorda = 2250;  // exactly the deductions shown
+  r.irpef_lorda = 2250;                // exactly the deductions shown
   t = riempi_risultati(r, false, "14", it);
   EXPECT_EQ(t.Text(9), "0,00");
 }

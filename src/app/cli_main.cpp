@@ -37,8 +37,9 @@ int errore_uso(const std::string& messaggio) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
-               "Reads a JSON object whose keys are the input form's control names."};
+  CLI::App app{
+      "Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
+      "Reads a JSON object whose keys are the input form's control names."};
   std::string file_input;
   std::string nome_locale;
   std::string formato;

@@ -121,8 +121,8 @@ Richiesta leggi_richiesta(const json& oggetto) {
     if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
     const auto voci = voci_settore(indice_di(categorie_lavoratore(), c.List1));
     if (indice_di(voci, c.List2) < 0) {
-      throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " +
-                            elenco(voci) + "; not \"" + c.List2 + "\"");
+      throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 +
+                            "\": " + elenco(voci) + "; not \"" + c.List2 + "\"");
     }
   }
   return r;

@@ -43,8 +43,8 @@ std::string nome_stato(Stato stato) {
 }
 
 std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
-  std::string j = "{\n  \"status\": " + stringa_json(nome_stato(esito.stato)) +
-                  ",\n  \"messages\": [";
+  std::string j =
+      "{\n  \"status\": " + stringa_json(nome_stato(esito.stato)) + ",\n  \"messages\": [";
   for (std::size_t i = 0; i < esito.messaggi.size(); ++i) {
     j += (i == 0 ? "" : ", ") + stringa_json(esito.messaggi[i]);
   }

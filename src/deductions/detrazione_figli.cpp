@@ -28,8 +28,7 @@ bool riga_figli(double n, double& base, double& limite) {
 // The steps shared by both variants; the annual one prorates by the months
 // of dependency (d x (m / 12)), the monthly one takes a twelfth (d / 12).
 void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, double r, bool annua) {
-  record.maggiorazione_figli_minori =
-      famiglia.figli_minori != 0 ? famiglia.figli_minori * 100 : 0;
+  record.maggiorazione_figli_minori = famiglia.figli_minori != 0 ? famiglia.figli_minori * 100 : 0;
   const double n = famiglia.figli;
   double base = 0;
   double limite = 0;

@@ -12,16 +12,16 @@ namespace zellora {
 
 // The family situation of the input form, its texts already converted.
 struct DatiFamiglia {
-  double giorni = 365;          // "Giorni detrazione spettanti"
+  double giorni = 365;            // "Giorni detrazione spettanti"
   bool coniuge_a_carico = false;  // "Coniuge a carico" is "Si"
-  double mesi_coniuge = 12;     // "N.mesi coniuge carico"
-  double figli = 0;             // "Figli a carico"
-  double figli_minori = 0;      // "di cui minori di 3 anni"
-  double quota_figli = 0;       // "%" of the children deduction
-  double mesi_figli = 12;       // "N.mesi figli carico"
-  double altri = 0;             // "Altri a carico"
-  double quota_altri = 0;       // "%" of the other dependants deduction
-  double mesi_altri = 12;       // "N.mesi altri carico"
+  double mesi_coniuge = 12;       // "N.mesi coniuge carico"
+  double figli = 0;               // "Figli a carico"
+  double figli_minori = 0;        // "di cui minori di 3 anni"
+  double quota_figli = 0;         // "%" of the children deduction
+  double mesi_figli = 12;         // "N.mesi figli carico"
+  double altri = 0;               // "Altri a carico"
+  double quota_altri = 0;         // "%" of the other dependants deduction
+  double mesi_altri = 12;         // "N.mesi altri carico"
 };
 
 // Employee-income deduction: `detrazione_dip`, `detrazione_dip_ulteriore`.

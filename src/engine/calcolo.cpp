@@ -23,8 +23,7 @@ void altri_contributi(RecordCalcolo& r, const InputCalcolo& in, double B) {
 
 // The INAIL premium on B between a floor and a ceiling: the rate per
 // thousand is raised by 1 % of itself and the premium split in thirds.
-void inail(RecordCalcolo& r, const InputCalcolo& in, double B, double minimale,
-           double massimale) {
+void inail(RecordCalcolo& r, const InputCalcolo& in, double B, double minimale, double massimale) {
   const double t = in.tasso_inail;
   const double tasso = t * 0.01 + t;
   double base = B;
@@ -159,8 +158,8 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
         (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
          std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
          std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
-    const bool ferma = netto_massimo + margine < obiettivo &&
-                       crescita_minima_ritenute(w, in, mensile) >= 1;
+    const bool ferma =
+        netto_massimo + margine < obiettivo && crescita_minima_ritenute(w, in, mensile) >= 1;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
       esito.stato = Stato::irraggiungibile;
       esito.messaggi.push_back("Il netto di " + importo(obiettivo, locale) +
@@ -244,10 +243,10 @@ void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca
   const double N = in.mensilita;
   r.imponibile_annuo =
       (B * N) - r.aliquota_inps_dip * (B * N) - r.altri_contributi_dip - r.ritenuta_inail;
-  r.imponibile_fiscale =
-      ordine_ricerca
-          ? B - r.ritenuta_inps - r.contributo_aggiuntivo - r.ritenuta_inail - r.altri_contributi_dip
-          : B - r.ritenuta_inps - r.contributo_aggiuntivo - r.altri_contributi_dip - r.ritenuta_inail;
+  r.imponibile_fiscale = ordine_ricerca ? B - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                              r.ritenuta_inail - r.altri_contributi_dip
+                                        : B - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                              r.altri_contributi_dip - r.ritenuta_inail;
   r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_mensili);
 
   detrazioni_dip_mensile(r);

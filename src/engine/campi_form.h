@@ -33,23 +33,23 @@ struct CampiForm1 {
   bool Option3 = false;  // "Dal netto al lordo"
 
   // "Detrazioni fiscali"
-  std::string Text2 = "12";  // "N.mesi coniuge carico"
-  std::string Text9 = "12";  // "N.mesi figli carico"
-  std::string Text10 = "12"; // "N.mesi altri carico"
-  std::string Combo3;        // "Coniuge a carico": "", "No", "Si"
-  std::string Text4 = "0";   // "Figli a carico"
-  std::string Combo1;        // "%" of the children deduction: "", "50", "100"
-  std::string Text6 = "0";   // "di cui minori di 3 anni"
-  std::string Text3 = "0";   // "Altri a carico"
-  std::string Combo2;        // "%" of the other dependants deduction
+  std::string Text2 = "12";   // "N.mesi coniuge carico"
+  std::string Text9 = "12";   // "N.mesi figli carico"
+  std::string Text10 = "12";  // "N.mesi altri carico"
+  std::string Combo3;         // "Coniuge a carico": "", "No", "Si"
+  std::string Text4 = "0";    // "Figli a carico"
+  std::string Combo1;         // "%" of the children deduction: "", "50", "100"
+  std::string Text6 = "0";    // "di cui minori di 3 anni"
+  std::string Text3 = "0";    // "Altri a carico"
+  std::string Combo2;         // "%" of the other dependants deduction
 
   // "Caratteristiche previdenziali"
   std::string List1;  // worker category
   std::string List2;  // social-security sector
 
   // "Altri Contributi"
-  bool Option5 = true;        // "Valori in %"
-  bool Option6 = false;       // "Valori Importo Fisso"
+  bool Option5 = true;       // "Valori in %"
+  bool Option6 = false;      // "Valori Importo Fisso"
   std::string Text14 = "0";  // "A carico Dipendente"
   std::string Text15 = "0";  // "A carico Azienda"
 

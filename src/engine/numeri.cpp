@@ -55,9 +55,9 @@ std::optional<Locale> locale_da_nome(std::string_view nome) {
   const std::string lingua = n.substr(0, n.find_first_of("_.@-"));
   static constexpr std::string_view virgola_punto[] = {
       "it", "de", "es", "pt", "nl", "da", "id", "tr", "el", "ro", "hr", "sl", "sr", "vi", "ca"};
-  static constexpr std::string_view virgola_spazio[] = {"fr", "ru", "pl", "cs", "sk", "sv", "fi",
-                                                        "nb", "no", "nn", "uk", "bg", "hu", "lt",
-                                                        "lv", "et", "be", "kk"};
+  static constexpr std::string_view virgola_spazio[] = {"fr", "ru", "pl", "cs", "sk", "sv",
+                                                        "fi", "nb", "no", "nn", "uk", "bg",
+                                                        "hu", "lt", "lv", "et", "be", "kk"};
   static constexpr std::string_view punto_virgola[] = {"en", "ja", "zh", "ko", "he", "th",
                                                        "ms", "hi", "ga", "cy", "fil"};
   auto contiene = [&](const auto& elenco) {
@@ -158,7 +158,7 @@ Decimale15 decimale15(double valore) {
   x.d[0] = *p++;
   ++p;  // the decimal point
   for (int k = 1; k < 15; ++k) x.d[k] = *p++;
-  ++p;  // 'e'
+  ++p;                 // 'e'
   if (*p == '+') ++p;  // integers are read without a plus sign
   int esponente = 0;
   std::from_chars(p, r.ptr, esponente);

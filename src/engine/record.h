@@ -69,8 +69,8 @@ double* campo_record(RecordCalcolo& record, std::string_view nome);
 
 // The ten figures that a sector choice writes (the contribution profile).
 inline constexpr std::array<std::string_view, 10> nomi_profilo = {
-    "aliquota_inps_dip", "aliquota_inps_az", "massimale_inps",  "soglia_contributo_aggiuntivo",
-    "minimale_inail",    "massimale_inail",  "aliquota_tfr",    "aliquota_irap",
+    "aliquota_inps_dip", "aliquota_inps_az", "massimale_inps", "soglia_contributo_aggiuntivo",
+    "minimale_inail",    "massimale_inail",  "aliquota_tfr",   "aliquota_irap",
     "quota_inail_dip",   "quota_inail_az"};
 
 }  // namespace zellora

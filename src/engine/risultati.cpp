@@ -67,11 +67,13 @@ Risultati riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_vie
 
   // Employer's side; a month includes the accrual of the additional
   // monthly payments (value x M / 12).
-  const double RecordCalcolo::*azienda[] = {
-      &RecordCalcolo::retribuzione_lorda, &RecordCalcolo::inps_azienda,
-      &RecordCalcolo::premio_inail,       &RecordCalcolo::irap,
-      &RecordCalcolo::tfr,                &RecordCalcolo::altri_contributi_az,
-      &RecordCalcolo::costo_lavoro};
+  const double RecordCalcolo::*azienda[] = {&RecordCalcolo::retribuzione_lorda,
+                                            &RecordCalcolo::inps_azienda,
+                                            &RecordCalcolo::premio_inail,
+                                            &RecordCalcolo::irap,
+                                            &RecordCalcolo::tfr,
+                                            &RecordCalcolo::altri_contributi_az,
+                                            &RecordCalcolo::costo_lavoro};
   const int box_azienda[] = {11, 12, 13, 14, 15, 19, 16};
   if (mensile) {
     if (const auto M = converti_numero(mensilita, locale)) {

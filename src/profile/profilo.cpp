@@ -6,8 +6,8 @@ namespace zellora {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> categorie = {
-    "Collaborazioni Coordinate e Continuative", "Impiegato", "Operaio", "Apprendista"};
+constexpr std::array<std::string_view, 4> categorie = {"Collaborazioni Coordinate e Continuative",
+                                                       "Impiegato", "Operaio", "Apprendista"};
 
 constexpr std::array<std::string_view, 2> voci_collaboratori = {
     "Non Iscritto ad altre forme di previdenza",
@@ -65,10 +65,8 @@ struct Profilo {
 
 constexpr Profilo profilo_dipendente = {99999999, 42111, 0, 99999999, 0.069074, 0.039, 0, 3};
 constexpr Profilo profilo_apprendista = {99999999, 42111, 0, 0, 0.074074, 0, 0, 3};
-constexpr Profilo profilo_collaboratore_0 = {91595,   99999999, 13899.9, 25814.1,
-                                             0,       0.039,    1,       2};
-constexpr Profilo profilo_collaboratore_1 = {91595,   999999999, 13899.9, 25814.1,
-                                             0,       0.039,     1,       2};
+constexpr Profilo profilo_collaboratore_0 = {91595, 99999999, 13899.9, 25814.1, 0, 0.039, 1, 2};
+constexpr Profilo profilo_collaboratore_1 = {91595, 999999999, 13899.9, 25814.1, 0, 0.039, 1, 2};
 
 }  // namespace
 
