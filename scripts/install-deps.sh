@@ -7,6 +7,8 @@ packages=(
   build-essential cmake make pkg-config
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libzip-dev
+  libreoffice-writer-nogui fonts-liberation
 )
 
 missing=()
