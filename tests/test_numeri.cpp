@@ -1,7 +1,13 @@
 // Number conversion and the amount format under regional settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iomanip>
 #include <limits>
 #include <string>
 
@@ -136,4 +142,74 @@ TEST(NumeroEsatto, ShortestRoundTrip) {
   EXPECT_EQ(numero_esatto(2848.8999999999996), "2848.8999999999996");
   EXPECT_EQ(numero_esatto(0.0919), "0.0919");
   EXPECT_EQ(numero_esatto(0.1 + 0.2), "0.30000000000000004");
+}
+
+namespace {
+
+// Reference for F: the 15-significant-digit decimal from printf, then the
+// cents rounded half away from zero on that decimal, digit by digit.
+std::string F_riferimento(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", v);
+  const bool neg = buf[0] == '-';
+  const char* p = buf + (neg ? 1 : 0);
+  std::string cifre;
+  cifre += p[0];
+  cifre.append(p + 2, 14);
+  const int e = std::atoi(std::strchr(p, 'e') + 1);
+  // value = 0.cifre x 10^(e+1); cents = cifre x 10^(e - 14 + 2)
+  const int spostamento = e - 12;
+  std::string cent;
+  bool su = false;
+  if (spostamento >= 0) {
+    cent = cifre + std::string(static_cast<std::size_t>(spostamento), '0');
+  } else if (-spostamento <= 15) {
+    const std::size_t tenute = static_cast<std::size_t>(15 + spostamento);
+    cent = cifre.substr(0, tenute);
+    su = cifre[tenute] >= '5';
+  }
+  if (cent.empty()) cent = "0";
+  if (su) {
+    int i = static_cast<int>(cent.size()) - 1;
+    while (i >= 0 && cent[static_cast<std::size_t>(i)] == '9')
+      cent[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0)
+      cent.insert(cent.begin(), '1');
+    else
+      ++cent[static_cast<std::size_t>(i)];
+  }
+  cent.erase(0, std::min(cent.find_first_not_of('0'), cent.size()));
+  const bool zero = cent.empty();
+  while (cent.size() < 3) cent.insert(cent.begin(), '0');
+  std::string intera = cent.substr(0, cent.size() - 2);
+  std::string out;
+  for (std::size_t i = 0; i < intera.size(); ++i) {
+    if (i > 0 && (intera.size() - i) % 3 == 0) out += '.';
+    out += intera[i];
+  }
+  return (neg && !zero ? "-" : "") + out + "," + cent.substr(cent.size() - 2);
+}
+
+}  // namespace
+
+TEST(FormatoF, AgreesWithTheDecimalReferenceEverywhere) {
+  std::uint64_t stato = 88172645463325252ull;
+  auto casuale = [&] {
+    stato ^= stato << 13;
+    stato ^= stato >> 7;
+    stato ^= stato << 17;
+    return stato;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const double mantissa = static_cast<double>(casuale() % 1000000007) / 1000000007.0;
+    const int esponente = static_cast<int>(casuale() % 36) - 8;
+    double v = mantissa * std::pow(10.0, esponente);
+    if (casuale() % 3 == 0) {
+      // Near a half cent, where the 15-digit rounding decides.
+      v = (std::floor(v * 100) + 0.5) / 100 +
+          static_cast<double>(static_cast<int>(casuale() % 5) - 2) * 1e-15 * std::max(1.0, v);
+    }
+    if (casuale() % 2 == 0) v = -v;
+    ASSERT_EQ(F(v), F_riferimento(v)) << std::setprecision(17) << v;
+  }
 }

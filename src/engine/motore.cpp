@@ -28,7 +28,7 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_)
                         : calcola_mensile(record_, *lettura.input, locale_);
   if (esito.stato != Stato::rifiutato) {
-    risultati_ = riempi_risultati(record_, campi.Option2, campi.Text7, locale_);
+    riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_);
   }
   return esito;
 }

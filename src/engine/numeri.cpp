@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -86,6 +87,18 @@ std::optional<double> converti_numero(std::string_view testo, const Locale& loca
   while (fine > inizio && e_spazio(testo[fine - 1])) --fine;
   const std::string_view t = testo.substr(inizio, fine - inizio);
   if (t.empty()) return std::nullopt;
+
+  // Whole numbers of up to 15 digits, the common case, are exact as integers.
+  if (t.size() <= 16) {
+    const bool meno = t[0] == '-';
+    std::size_t k = meno ? 1 : 0;
+    std::int64_t intero = 0;
+    while (k < t.size() && e_cifra(t[k])) intero = intero * 10 + (t[k++] - '0');
+    if (k == t.size() && k > (meno ? 1u : 0u)) {
+      const auto v = static_cast<double>(intero);
+      return meno ? -v : v;
+    }
+  }
 
   Cifre cifre;
   std::size_t i = 0;
@@ -175,8 +188,117 @@ void raggruppa(std::string& uscita, const char* cifre, std::size_t n, const std:
 
 }  // namespace
 
+namespace {
+
+std::optional<std::string> formato_F_decimale(double valore, const Locale& locale, double* letto);
+
+constexpr double potenze_di_dieci[] = {1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2,  1e3,  1e4,
+                                       1e5,  1e6,  1e7,  1e8, 1e9, 1e10, 1e11, 1e12};
+
+// Cents of |valore| for 0.001 <= |valore| < 1e12, by exact arithmetic: the
+// same rounding as through the 15-digit decimal, without writing it out.
+// Returns false in the rare case too close to call, for the general path.
+bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
+  // alto + basso is the exact product (Dekker's two-product: the value is
+  // split in halves of 26 bits, each times 100 is exact).
+  const double alto = assoluto * 100;
+  const double t = 134217729.0 * assoluto;
+  const double testa = t - (t - assoluto);
+  const double coda = assoluto - testa;
+  const double basso = (testa * 100 - alto) + coda * 100;
+  double intero = std::floor(alto);
+  double frazione = (alto - intero) + basso;
+  if (frazione < 0) {
+    intero -= 1;
+    frazione += 1;
+  } else if (frazione >= 1) {
+    intero += 1;
+    frazione -= 1;
+  }
+  // Below the half cent by more than the 15-digit decimal can move the value
+  // (half of its last digit, at most 0.05 cents below 1e12 euro): down.
+  if (frazione < 0.44 || frazione >= 0.5) {
+    centesimi = static_cast<std::int64_t>(intero) + (frazione >= 0.5 ? 1 : 0);
+    return true;
+  }
+  int k = 0;  // the leading digit stands at 10^(k - 3) euro
+  while (k < 15 && assoluto >= potenze_di_dieci[k + 1]) ++k;
+  // Fifteen digits from there end at 10^(k - 17) euro, 10^(k - 15) cents.
+  const double soglia = 0.5 - 0.5 * potenze_di_dieci[k] * 1e-12;
+  if (std::fabs(frazione - soglia) < 1e-14) return false;
+  centesimi = static_cast<std::int64_t>(intero) + (frazione >= soglia ? 1 : 0);
+  return true;
+}
+
+// Copies a sign of the locale; one byte, the usual case, without a call.
+char* copia_segno(char* p, std::string_view segno) {
+  if (segno.size() == 1) {
+    *p++ = segno[0];
+    return p;
+  }
+  return std::copy(segno.begin(), segno.end(), p);
+}
+
+void testo_centesimi(std::int64_t centesimi, bool negativo, const Locale& locale,
+                     std::string& testo) {
+  char cifre[24];  // least significant first
+  std::size_t m = 0;
+  do {
+    cifre[m++] = static_cast<char>('0' + centesimi % 10);
+    centesimi /= 10;
+  } while (centesimi > 0 || m < 3);
+  const std::string_view gruppo = locale.migliaia;
+  const std::string_view decimale = locale.decimale;
+  // Below 1e12 euro (14 digits) with signs of a few bytes the text fits a
+  // small buffer; longer signs get a buffer of their own size.
+  char piccolo[64];
+  std::string grande;
+  char* p = piccolo;
+  if (gruppo.size() > 4 || decimale.size() > 4) {
+    grande.resize(1 + m + (m / 3) * gruppo.size() + decimale.size());
+    p = grande.data();
+  }
+  char* const inizio = p;
+  if (negativo) *p++ = '-';
+  for (std::size_t k = m; k-- > 2;) {
+    *p++ = cifre[k];
+    if (k > 2 && (k - 2) % 3 == 0) p = copia_segno(p, gruppo);
+  }
+  p = copia_segno(p, decimale);
+  *p++ = cifre[1];
+  *p++ = cifre[0];
+  testo.assign(inizio, p);
+}
+
+}  // namespace
+
 std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto) {
-  if (!std::isfinite(valore)) return std::nullopt;
+  std::string testo;
+  if (!formato_F_in(valore, locale, testo, letto)) return std::nullopt;
+  return testo;
+}
+
+bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto) {
+  if (!std::isfinite(valore)) return false;
+  const double assoluto = std::fabs(valore);
+  std::int64_t centesimi = 0;
+  if (assoluto < 1e-3 || (assoluto < 1e12 && centesimi_rapidi(assoluto, centesimi))) {
+    const bool negativo = valore < 0 && centesimi != 0;
+    if (letto != nullptr) {
+      const double v = static_cast<double>(centesimi) / 100.0;
+      *letto = negativo ? -v : v;
+    }
+    testo_centesimi(centesimi, negativo, locale, testo);
+    return true;
+  }
+  testo = *formato_F_decimale(valore, locale, letto);
+  return true;
+}
+
+namespace {
+
+// The general path: through the 15-significant-digit decimal of the value.
+std::optional<std::string> formato_F_decimale(double valore, const Locale& locale, double* letto) {
   const Decimale15 x = decimale15(valore);
 
   // Cents as a digit string: the digits down to the hundredths, rounded half
@@ -241,6 +363,8 @@ std::optional<std::string> formato_F(double valore, const Locale& locale, double
   }
   return testo;
 }
+
+}  // namespace
 
 std::optional<std::string> formato_generale(double valore, const Locale& locale) {
   if (!std::isfinite(valore)) return std::nullopt;

@@ -46,6 +46,10 @@ inline double Int(double valore) { return std::floor(valore); }
 // the text again, without the work).
 std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto = nullptr);
 
+// The same into an existing text, reusing its storage; false, and the text
+// untouched, for a value that cannot be formatted.
+bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto = nullptr);
+
 // The general number form: no grouping sign, the locale's decimal sign, only
 // the decimals the value needs, at most 15 significant digits; very large or
 // very small values in exponent form (1,5E+15). Not finite: nothing.

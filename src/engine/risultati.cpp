@@ -9,14 +9,15 @@ namespace {
 // The boxes being filled, with the number each text reads back as.
 class Riempimento {
  public:
-  explicit Riempimento(const Locale& locale) : locale_(locale) {}
+  // Clears every box of `finestra`, keeping the storage of its texts.
+  Riempimento(const Locale& locale, Risultati& finestra) : locale_(locale), risultati_(finestra) {
+    for (auto& testo : risultati_.testi) testo.clear();
+  }
 
   void F(int box, double valore) {
     double letto = 0;
-    auto testo = formato_F(valore, locale_, &letto);
-    if (!testo) return;  // the box keeps the empty text
-    risultati_.Text(box) = std::move(*testo);
-    letti_[box - 1] = letto;
+    // A figure that cannot be formatted leaves the box with the empty text.
+    if (formato_F_in(valore, locale_, risultati_.testi[box - 1], &letto)) letti_[box - 1] = letto;
   }
 
   void testo(int box, std::string testo) {
@@ -26,19 +27,24 @@ class Riempimento {
 
   std::optional<double> N(int box) const { return letti_[box - 1]; }
 
-  Risultati risultati() && { return std::move(risultati_); }
-
  private:
   const Locale& locale_;
-  Risultati risultati_;
+  Risultati& risultati_;
   std::array<std::optional<double>, 21> letti_{};
 };
 
 }  // namespace
 
-Risultati riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
+Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
                            const Locale& locale) {
-  Riempimento box(locale);
+  Risultati finestra;
+  riempi_risultati(record, mensile, mensilita, locale, finestra);
+  return finestra;
+}
+
+void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
+                      const Locale& locale, Risultati& finestra) {
+  Riempimento box(locale, finestra);
 
   box.F(1, r.retribuzione_lorda);
   box.F(2, r.ritenuta_inps + r.contributo_aggiuntivo);
@@ -82,7 +88,6 @@ Risultati riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_vie
   } else {
     for (int i = 0; i < 7; ++i) box.F(box_azienda[i], r.*azienda[i]);
   }
-  return std::move(box).risultati();
 }
 
 }  // namespace zellora

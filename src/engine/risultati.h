@@ -67,4 +67,9 @@ inline constexpr std::string_view nota_retribuzione =
 Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
                            const Locale& locale);
 
+// The same into the texts of an existing window: every box is cleared, then
+// filled.
+void riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
+                      const Locale& locale, Risultati& finestra);
+
 }  // namespace zellora

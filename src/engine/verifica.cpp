@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 
 namespace zellora {
 
@@ -20,11 +21,11 @@ class Lettore {
  public:
   Lettore(const CampiForm1& campi, const Locale& locale) : campi_(campi), locale_(locale) {}
 
-  // The number in text field `nome`; a text that is not one is noted.
-  double numero(std::string_view nome) {
-    const CampoTesto* c = campo_testo(nome);
-    if (const auto v = converti_numero(campi_.*(c->campo), locale_)) return *v;
-    messaggi.push_back("Il campo \"" + std::string(c->etichetta) +
+  // The number in the text field `campo`, named `nome`; a text that is not
+  // a number is noted under the field's label.
+  double numero(std::string CampiForm1::*campo, std::string_view nome) {
+    if (const auto v = converti_numero(campi_.*campo, locale_)) return *v;
+    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
                        "\" non contiene un numero valido.");
     valido = false;
     return 0;
@@ -55,30 +56,30 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   Lettore l(campi, locale);
   const bool mensile = !campi.Option1;
   InputCalcolo in;
-  in.retribuzione = l.numero("Text1");
-  in.benefit = l.numero("Text13");
-  in.trattenuta = l.numero("Text19");
-  in.competenza = l.numero("Text21");
-  in.altri_dip = l.numero("Text14");
-  in.altri_az = l.numero("Text15");
-  in.tasso_inail = l.numero("Text11");
+  in.retribuzione = l.numero(&CampiForm1::Text1, "Text1");
+  in.benefit = l.numero(&CampiForm1::Text13, "Text13");
+  in.trattenuta = l.numero(&CampiForm1::Text19, "Text19");
+  in.competenza = l.numero(&CampiForm1::Text21, "Text21");
+  in.altri_dip = l.numero(&CampiForm1::Text14, "Text14");
+  in.altri_az = l.numero(&CampiForm1::Text15, "Text15");
+  in.tasso_inail = l.numero(&CampiForm1::Text11, "Text11");
   in.percentuale = campi.Option5;
   in.irap = campi.Check1;
   in.lordo_netto = campi.Option4;
   DatiFamiglia& f = in.famiglia;
   if (mensile) {
-    in.mensilita = l.numero("Text7");
+    in.mensilita = l.numero(&CampiForm1::Text7, "Text7");
   } else {
-    f.giorni = l.numero("Text5");
-    f.mesi_coniuge = l.numero("Text2");
-    f.mesi_figli = l.numero("Text9");
-    f.mesi_altri = l.numero("Text10");
+    f.giorni = l.numero(&CampiForm1::Text5, "Text5");
+    f.mesi_coniuge = l.numero(&CampiForm1::Text2, "Text2");
+    f.mesi_figli = l.numero(&CampiForm1::Text9, "Text9");
+    f.mesi_altri = l.numero(&CampiForm1::Text10, "Text10");
   }
   const bool figli_letti = converti_numero(campi.Text4, locale).has_value();
-  f.figli = l.numero("Text4");
-  f.figli_minori = l.numero("Text6");
+  f.figli = l.numero(&CampiForm1::Text4, "Text4");
+  f.figli_minori = l.numero(&CampiForm1::Text6, "Text6");
   const bool altri_letti = converti_numero(campi.Text3, locale).has_value();
-  f.altri = l.numero("Text3");
+  f.altri = l.numero(&CampiForm1::Text3, "Text3");
   f.coniuge_a_carico = campi.Combo3 == "Si";
 
   if (figli_letti && (f.figli < 0 || f.figli != std::floor(f.figli))) {
