@@ -53,15 +53,14 @@ TEST(RichiestaJson, UsageErrors) {
            R"({"List1":"Impiegato","List2":"azienda +9 dip."})",
            R"({"profile":{"aliquota":1}})",
            R"({"profile":{"aliquota_tfr":"0,1"}})",
-           R"({"Text5":"1000"})",
-           R"({"Text4":"100"})",
        }) {
     EXPECT_THROW(leggi(testo), ErroreRichiesta) << testo;
   }
 }
 
-TEST(RichiestaJson, LengthLimitsCountCharacters) {
-  EXPECT_NO_THROW(leggi(R"({"Text7":"1\u00e02"})"));
+TEST(RichiestaJson, TextsAreTakenWhole) {
+  EXPECT_EQ(leggi(R"({"Text4":"2,5"})").campi.Text4, "2,5");
+  EXPECT_EQ(leggi(R"({"Text1":" 1.500,50 "})").campi.Text1, " 1.500,50 ");
   EXPECT_NO_THROW(leggi(R"({"Option1":false,"Option2":true})"));
 }
 

@@ -11,12 +11,6 @@ namespace {
 
 using nlohmann::json;
 
-std::size_t caratteri(std::string_view testo) {
-  return static_cast<std::size_t>(std::count_if(testo.begin(), testo.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 std::string elenco(std::span<const std::string_view> voci) {
   std::string s;
   for (const auto v : voci) s += (s.empty() ? "\"" : ", \"") + std::string(v) + "\"";
@@ -68,12 +62,9 @@ Richiesta leggi_richiesta(const json& oggetto) {
   CampiForm1& c = r.campi;
   for (const auto& [chiave, valore] : oggetto.items()) {
     if (const CampoTesto* t = campo_testo(chiave)) {
-      std::string s = testo(valore, chiave);
-      if (t->lunghezza_massima != 0 && caratteri(s) > t->lunghezza_massima) {
-        throw ErroreRichiesta(chiave + " holds at most " + std::to_string(t->lunghezza_massima) +
-                              " characters on the form, not \"" + s + "\"");
-      }
-      c.*(t->campo) = std::move(s);
+      // The form limits what can be typed; a request is not typed, so its
+      // texts are taken whole and checked by the calculation like any other.
+      c.*(t->campo) = testo(valore, chiave);
       continue;
     }
     const auto coppia = std::find_if(std::begin(coppie), std::end(coppie), [&](const Coppia& p) {

@@ -82,12 +82,13 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   f.altri = l.numero(&CampiForm1::Text3, "Text3");
   f.coniuge_a_carico = campi.Combo3 == "Si";
 
-  if (figli_letti && (f.figli < 0 || f.figli != std::floor(f.figli))) {
+  const bool figli_interi = figli_letti && f.figli >= 0 && f.figli == std::floor(f.figli);
+  if (figli_letti && !figli_interi) {
     l.messaggi.push_back(
         "Il campo \"Figli a carico\" deve contenere un numero intero di figli, 0 o pi\u00f9.");
     l.valido = false;
   }
-  f.quota_figli = l.quota(campi.Combo1, figli_letti && f.figli >= 1, "Figli a carico");
+  f.quota_figli = l.quota(campi.Combo1, figli_interi && f.figli >= 1, "Figli a carico");
   f.quota_altri = l.quota(campi.Combo2, altri_letti && f.altri != 0, "Altri a carico");
 
   if (!in.lordo_netto && l.valido && Int(in.retribuzione) < 0) {

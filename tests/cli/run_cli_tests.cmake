@@ -44,6 +44,7 @@ check(empty_field [=[{"Text5":""}]=] 1 [=["status": "refused"]=] "Attenzione ci 
 check(not_a_number [=[{"Text19":"dieci"}]=] 1 "Trattenuta non deducibile")
 check(children_share [=[{"Text4":"2"}]=] 1 "Figli a carico")
 check(children_count [=[{"Text4":"-1","Combo1":"50"}]=] 1 "Figli a carico")
+check(children_fraction [=[{"Text4":"2,5","Combo1":"50"}]=] 1 "numero intero")
 check(negative_net [=[{"Text1":"-5","Option3":true}]=] 1 "negativo")
 
 check(bad_json "{" 2 "invalid JSON")
