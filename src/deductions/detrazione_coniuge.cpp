@@ -13,7 +13,29 @@ double importo_maggiorazione(double reddito) {
   return 0;
 }
 
-void non_negativi(RecordCalcolo& record) {
+// The annual variant prorates the yearly amounts by the months of
+// dependency (x (m / 12), or (m x amount) / 12 for the additional amount);
+// the monthly variant takes a twelfth.
+void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, double r, bool annua) {
+  record.detrazione_coniuge = 0;
+  record.detrazione_coniuge_maggiorazione = 0;
+  if (famiglia.coniuge_a_carico) {
+    const double m = famiglia.mesi_coniuge;
+    if (r <= 15000) {
+      const double annuo = 800 - 110 * (r / 15000);
+      record.detrazione_coniuge = annua ? annuo * (m / 12) : annuo / 12;
+    }
+    if (r > 15000 && r <= 40000) record.detrazione_coniuge = annua ? (m * 690) / 12 : 690.0 / 12;
+    if (r > 40000 && r <= 80000) {
+      const double annuo = 690 * ((80000 - r) / 40000);
+      record.detrazione_coniuge = annua ? annuo * (m / 12) : annuo / 12;
+    }
+    const double maggiorazione = importo_maggiorazione(r);
+    if (maggiorazione != 0) {
+      record.detrazione_coniuge_maggiorazione =
+          annua ? (m * maggiorazione) / 12 : maggiorazione / 12;
+    }
+  }
   if (record.detrazione_coniuge < 0) record.detrazione_coniuge = 0;
   if (record.detrazione_coniuge_maggiorazione < 0) record.detrazione_coniuge_maggiorazione = 0;
 }
@@ -21,42 +43,11 @@ void non_negativi(RecordCalcolo& record) {
 }  // namespace
 
 void detrazioni_coniuge_annua(RecordCalcolo& record, const DatiFamiglia& famiglia) {
-  if (!famiglia.coniuge_a_carico) {
-    record.detrazione_coniuge = 0;
-    record.detrazione_coniuge_maggiorazione = 0;
-    non_negativi(record);
-    return;
-  }
-  const double r = record.imponibile_fiscale;
-  const double m = famiglia.mesi_coniuge;
-  if (r <= 15000) record.detrazione_coniuge = (800 - 110 * (r / 15000)) * (m / 12);
-  if (r > 15000 && r <= 40000) record.detrazione_coniuge = (m * 690) / 12;
-  if (r > 40000 && r <= 80000) {
-    record.detrazione_coniuge = (690 * ((80000 - r) / 40000)) * (m / 12);
-  }
-  if (r > 80000) record.detrazione_coniuge = 0;
-
-  const double maggiorazione = importo_maggiorazione(r);
-  record.detrazione_coniuge_maggiorazione = maggiorazione != 0 ? (m * maggiorazione) / 12 : 0;
-  non_negativi(record);
+  calcola(record, famiglia, record.imponibile_fiscale, true);
 }
 
 void detrazioni_coniuge_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia) {
-  if (!famiglia.coniuge_a_carico) {
-    record.detrazione_coniuge = 0;
-    record.detrazione_coniuge_maggiorazione = 0;
-    non_negativi(record);
-    return;
-  }
-  const double r = record.imponibile_annuo;
-  if (r <= 15000) record.detrazione_coniuge = (800 - 110 * (r / 15000)) / 12;
-  if (r > 15000 && r <= 40000) record.detrazione_coniuge = 690.0 / 12;
-  if (r > 40000 && r <= 80000) record.detrazione_coniuge = (690 * ((80000 - r) / 40000)) / 12;
-  if (r > 80000) record.detrazione_coniuge = 0;
-
-  const double maggiorazione = importo_maggiorazione(r);
-  record.detrazione_coniuge_maggiorazione = maggiorazione != 0 ? maggiorazione / 12 : 0;
-  non_negativi(record);
+  calcola(record, famiglia, record.imponibile_annuo, false);
 }
 
 }  // namespace zellora
