@@ -1,8 +1,11 @@
 // The net-to-gross search.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "engine/calcolo.h"
 #include "esempi.h"
+#include "profile/profilo.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -66,7 +69,7 @@ TEST_P(RicercaInEntrambiIModi, FindsTheSmallestGrossWithThatNet) {
     EXPECT_LE(r.retribuzione_lorda, gross);
     EXPECT_EQ(netto_di(profilo, in, r.retribuzione_lorda, mensile), obiettivo);
     EXPECT_LT(netto_di(profilo, in, r.retribuzione_lorda - 1, mensile), obiettivo);
-    EXPECT_EQ(esito.ricerca.passaggi, r.retribuzione_lorda - obiettivo + 1);
+    EXPECT_LE(esito.ricerca.passaggi, r.retribuzione_lorda - obiettivo + 1);
     EXPECT_EQ(r.retribuzione_intera, obiettivo);
     EXPECT_LE(r.totale_detrazioni, r.irpef_lorda);
 
@@ -89,13 +92,92 @@ TEST_P(RicercaInEntrambiIModi, FindsTheSmallestGrossWithThatNet) {
 
 INSTANTIATE_TEST_SUITE_P(AnnuoEMensile, RicercaInEntrambiIModi, ::testing::Bool());
 
-TEST(Ricerca, TwentyThousandNetIsAbout8600Passes) {
+TEST(Ricerca, SkipsWhatCannotMatchInsteadOfTryingEveryEuro) {
+  // About 8600 euros lie between a net of 20000 and its gross.
   RecordCalcolo r = profilo_esempio();
   const auto esito = calcola_irpef_annua(r, netto(20000), it());
   ASSERT_EQ(esito.stato, Stato::ok);
   EXPECT_TRUE(esito.ricerca.esatta);
-  EXPECT_GT(esito.ricerca.passaggi, 7000);
-  EXPECT_LT(esito.ricerca.passaggi, 10000);
+  EXPECT_GT(r.retribuzione_lorda - 20000, 7000);
+  EXPECT_LT(esito.ricerca.passaggi, 200);
+  // A net of ten million euros ends as quickly.
+  const auto grande = calcola_irpef_annua(r, netto(10'000'000), it());
+  EXPECT_EQ(grande.stato, Stato::ok);
+  EXPECT_LT(grande.ricerca.passaggi, 1000);
+}
+
+namespace {
+
+// The search as a plain walk over every whole euro, for comparison.
+double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile) {
+  r.trattenuta_non_deducibile = Int(in.trattenuta);
+  r.competenza_non_imponibile = Int(in.competenza);
+  r.valore_benefit = Int(in.benefit);
+  const double obiettivo = Int(in.retribuzione);
+  for (double g = obiettivo;; g += 1) {
+    r.retribuzione_lorda = g;
+    if (mensile) {
+      passo_mensile(r, in, true);
+    } else {
+      passo_annuo(r, in);
+    }
+    double totale = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
+                    r.detrazione_coniuge_maggiorazione + r.detrazione_figli + r.detrazione_altri;
+    if (totale > r.irpef_lorda) totale = r.irpef_lorda;
+    const double prima = mensile
+                             ? r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                   r.ritenuta_inail - r.altri_contributi_dip
+                             : r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                   r.altri_contributi_dip - r.ritenuta_inail;
+    const double netto = Int(prima - r.irpef_lorda - r.trattenuta_non_deducibile +
+                             r.competenza_non_imponibile + totale);
+    if (netto >= obiettivo || g - obiettivo > 400000) return g;
+  }
+}
+
+}  // namespace
+
+TEST(Ricerca, SameGrossAsTryingEveryEuro) {
+  std::uint64_t x = 0x9E3779B97F4A7C15ull;
+  auto caso = [&](std::uint64_t n) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return static_cast<double>(x % n);
+  };
+  const int categorie[] = {0, 1, 2, 3};
+  for (int i = 0; i < 400; ++i) {
+    const bool mensile = i % 2 == 1;
+    RecordCalcolo r;
+    const int categoria = categorie[i % 4];
+    scrivi_profilo(r, categoria, static_cast<int>(caso(categoria == 0 ? 2 : 4)));
+    InputCalcolo in = netto(mensile ? caso(6000) : caso(90000));
+    in.benefit = caso(4) == 0 ? caso(3000) : 0;
+    in.trattenuta = caso(3) == 0 ? caso(800) : 0;
+    in.competenza = caso(3) == 0 ? caso(800) : 0;
+    in.percentuale = caso(4) != 0;
+    in.altri_dip = in.percentuale ? caso(40) / 4 : caso(300);
+    in.tasso_inail = caso(60);
+    in.irap = caso(2) == 0;
+    in.mensilita = 12 + caso(3);
+    DatiFamiglia& f = in.famiglia;
+    f.giorni = 365 - caso(300);
+    f.coniuge_a_carico = caso(2) == 0;
+    f.mesi_coniuge = 1 + caso(12);
+    f.figli = caso(6);
+    f.figli_minori = caso(3);
+    f.quota_figli = caso(2) == 0 ? 50 : 100;
+    f.mesi_figli = 1 + caso(12);
+    f.altri = caso(3);
+    f.quota_altri = caso(2) == 0 ? 50 : 100;
+    f.mesi_altri = 1 + caso(12);
+
+    const double atteso = ricerca_lineare(r, in, mensile);
+    RecordCalcolo cercato = r;
+    const auto esito = cerca(cercato, in, mensile);
+    ASSERT_NE(esito.stato, Stato::rifiutato);
+    ASSERT_EQ(cercato.retribuzione_lorda, atteso) << "case " << i;
+  }
 }
 
 TEST(Ricerca, DeductionsAboveTheTaxAddBackOnlyTheTax) {

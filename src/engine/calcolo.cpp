@@ -70,29 +70,89 @@ void leggi_importi(RecordCalcolo& r, const InputCalcolo& in) {
   r.retribuzione_intera = Int(r.retribuzione_lorda);
 }
 
-// A lower bound of how fast the worker's contributions grow with the gross,
-// over every gross from the current one up: where it is 1 or more, the net
-// before tax can no longer grow, and neither can the net.
-double crescita_minima_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
+// How fast the worker's contributions (INPS, the additional contribution,
+// other contributions, INAIL) can grow with the gross, over every gross from
+// the current one up: the least and the greatest growth per euro.
+struct Crescita {
+  double minima = 0;
+  double massima = 0;
+  bool continua = true;  // no downward jump ahead (INAIL floor above ceiling)
+};
+
+Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
   const double soglia =
       mensile ? r.soglia_contributo_aggiuntivo / 12 : r.soglia_contributo_aggiuntivo;
   const double minimale = mensile ? r.minimale_inail / 12 : r.minimale_inail;
-  const double massimale_inail = mensile ? r.massimale_inail / 12 : r.massimale_inail;
-  if (minimale > massimale_inail) return -std::numeric_limits<double>::infinity();
-
-  double crescita = 0;
+  const double massimale = mensile ? r.massimale_inail / 12 : r.massimale_inail;
+  Crescita c;
+  c.continua = minimale <= massimale;
+  // Each part grows by one rate, or by another past a threshold still ahead.
+  auto parte = [&c](double ora, double dopo) {
+    c.minima += std::fmin(ora, dopo);
+    c.massima += std::fmax(ora, dopo);
+  };
+  const double inps = r.aliquota_inps_dip;
   if (mensile) {
-    crescita += r.aliquota_inps_dip;  // no ceiling in a month
-  } else if (B < r.massimale_inps) {
-    crescita += std::fmin(r.aliquota_inps_dip, 0.0);  // up to the ceiling, then flat
+    parte(inps, inps);  // no ceiling in a month
+  } else {
+    parte(B < r.massimale_inps ? inps : 0, 0);  // up to the ceiling, then flat
   }
-  if (B > soglia) crescita += 0.01;
-  if (in.percentuale) crescita += in.altri_dip / 100;
+  parte(B > soglia ? 0.01 : 0, 0.01);
+  const double altri = in.percentuale ? in.altri_dip / 100 : 0;
+  parte(altri, altri);
   const double t = in.tasso_inail;
-  const double inail_per_euro = r.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3);
-  if (B < massimale_inail) crescita += std::fmin(inail_per_euro, 0.0);
-  return crescita;
+  const double inail = r.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3);
+  parte(B < massimale ? inail : 0, 0);
+  return c;
+}
+
+// How many whole euros the search may skip from the current trial gross:
+// every gross below `lordo + salto` provably has a net below the target, so
+// a pass on it could neither match nor overshoot. The bound: the net before
+// tax grows at most by 1 - the least growth of the contributions per euro;
+// the taxable income does not fall, so neither does the gross tax; and the
+// deductions never exceed what they are now (the main amounts shrink as
+// the income grows) plus the largest additional amounts still ahead.
+double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile,
+                    const Crescita& crescita, double netto_prima, double obiettivo) {
+  if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
+  const DatiFamiglia& f = in.famiglia;
+  const double reddito = mensile ? w.imponibile_annuo : w.imponibile_fiscale;
+  if (mensile) {
+    // The annual-equivalent income must not fall either.
+    const double N = in.mensilita;
+    const double t = in.tasso_inail;
+    const double inail = std::fmax(w.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3), 0);
+    const double altri = in.percentuale ? std::fmax(in.altri_dip / 100, 0) : 0;
+    if (N * (1 - w.aliquota_inps_dip) - altri - inail < 0) return 1;
+  }
+  // Children and other dependants with a negative share or months would
+  // grow past their income limit; no skipping then.
+  const double mesi_figli = mensile ? 1 : f.mesi_figli;
+  const double mesi_altri = mensile ? 1 : f.mesi_altri;
+  if (f.figli != 0) {
+    const double n = f.figli;
+    const double base = n == 1 ? 800 : n == 2 ? 1600 : n == 3 ? 2400 : 1000 * n;
+    const double a = base + (f.figli_minori != 0 ? f.figli_minori * 100 : 0);
+    if (a * f.quota_figli * mesi_figli < 0) return 1;
+  }
+  if (f.altri != 0 && f.altri * f.quota_altri * mesi_altri < 0) return 1;
+
+  const double ulteriore =
+      reddito <= 28000 ? (mensile ? 1240.0 / 365 : std::fmax(40 * f.giorni / 365, 0)) : 0;
+  const double maggiorazione = f.coniuge_a_carico && reddito <= 35200
+                                   ? (mensile ? 30.0 / 12 : std::fmax(30 * f.mesi_coniuge / 12, 0))
+                                   : 0;
+  const double detrazioni_massime = w.detrazione_dip + w.detrazione_coniuge + w.detrazione_figli +
+                                    w.detrazione_altri + ulteriore + maggiorazione;
+  const double netto_massimo = netto_prima - std::fmax(w.irpef_lorda - detrazioni_massime, 0);
+  const double margine =
+      1e-9 * (std::fabs(w.retribuzione_lorda) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
+              std::fabs(detrazioni_massime) + std::fabs(obiettivo)) +
+      1e-6;
+  const double salto = std::floor((obiettivo - netto_massimo - margine) / (1 - crescita.minima));
+  return salto >= 2 && std::isfinite(salto) ? salto : 1;
 }
 
 // The net-to-gross search with the pass of the mode, on a working record.
@@ -151,15 +211,16 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
     }
     // The net never exceeds the net before tax; once that cannot grow any
     // more and is already below the target, no gross reaches the target.
-    const double netto_massimo =
+    const double netto_prima =
         prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
     const double margine =
         16 * std::numeric_limits<double>::epsilon() *
         (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
          std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
          std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
+    const Crescita crescita = crescita_ritenute(w, in, mensile);
     const bool ferma =
-        netto_massimo + margine < obiettivo && crescita_minima_ritenute(w, in, mensile) >= 1;
+        crescita.continua && crescita.minima >= 1 && netto_prima + margine < obiettivo;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
       esito.stato = Stato::irraggiungibile;
       esito.messaggi.push_back("Il netto di " + importo(obiettivo, locale) +
@@ -171,7 +232,7 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
                                raggiunto());
       return esito;
     }
-    lordo += 1;
+    lordo += salto_sicuro(w, in, mensile, crescita, netto_prima, obiettivo);
   }
 }
 
