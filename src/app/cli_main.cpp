@@ -1,23 +1,36 @@
 // zellora-cli: the headless front end. Reads one request (the input form as
 // JSON), makes the calculation the form would make and prints the outcome.
 //
+// With --export FILE it also writes the statement of that calculation as a
+// document, in the format of the file's extension (.docx, .odt or .pdf).
+//
 // Exit status: 0 when the calculation ran (also when the net wanted cannot
-// be reached exactly), 1 when the input was refused, 2 for a usage or JSON
-// error.
+// be reached exactly), 1 when the input was refused (no document is written),
+// 2 for a usage or JSON error (an unknown export extension included, found
+// before anything is calculated), 3 when the calculation ran but the
+// statement could not be written.
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include <CLI/CLI.hpp>
+#include <QByteArray>
+#include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
 #include "app/richiesta_json.h"
 #include "app/uscita.h"
 #include "engine/motore.h"
 #include "engine/numeri.h"
+#include "export/documento_qt.h"
+#include "export/formato.h"
+#include "export/prospetto.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -34,6 +47,45 @@ int errore_uso(const std::string& messaggio) {
   return 2;
 }
 
+// Writes the statement of the calculation just made. Returns the exit status.
+int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
+            bool mensile) {
+  const zellora::EsitoProspetto prospetto =
+      zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
+  if (!prospetto.prospetto) {
+    std::cerr << "zellora-cli: statement not written to \"" << file << "\": " << prospetto.errore
+              << "\n";
+    return 3;
+  }
+  // Qt lays out the ODT and PDF documents; it needs an application object,
+  // which works without a display on the offscreen platform.
+  std::optional<QGuiApplication> qt;
+  static int argc_qt = 1;
+  static char nome_qt[] = "zellora-cli";
+  static char* argv_qt[] = {nome_qt, nullptr};
+  if (formato != zellora::Formato::docx) {
+    // Qt's notes about the desktop session (no runtime folder and the like)
+    // are not the operator's business; its errors still show.
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+      if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+        std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
+      }
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+      qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    qt.emplace(argc_qt, argv_qt);
+  }
+  std::string errore;
+  if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
+                                 errore)) {
+    std::cerr << "zellora-cli: cannot write the statement to \"" << file << "\": " << errore
+              << "\n";
+    return 3;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,12 +95,16 @@ int main(int argc, char** argv) {
   std::string file_input;
   std::string nome_locale;
   std::string formato;
+  std::string file_export;
   app.add_option("--input", file_input, "JSON request file (default: standard input)");
   app.add_option("--locale", nome_locale,
                  "regional settings for numbers, e.g. it_IT, en_US (default: the "
                  "environment's; C means Italian)");
   app.add_option("--format", formato, "json or text (default: json unless stdout is a terminal)")
       ->check(CLI::IsMember({"json", "text"}));
+  app.add_option("--export", file_export,
+                 "also write the statement to this file; the format follows the extension: "
+                 ".docx, .odt or .pdf");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -64,6 +120,14 @@ int main(int argc, char** argv) {
     locale = *l;
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
+  std::optional<zellora::Formato> formato_export;
+  if (!file_export.empty() || app.count("--export") > 0) {
+    formato_export = zellora::formato_da_estensione(std::filesystem::path(file_export));
+    if (!formato_export) {
+      return errore_uso("cannot export to \"" + file_export +
+                        "\": the file name must end in .docx, .odt or .pdf");
+    }
+  }
 
   std::string testo;
   if (file_input.empty() || file_input == "-") {
@@ -91,5 +155,8 @@ int main(int argc, char** argv) {
   } else {
     std::cout << zellora::uscita_testo(esito, motore, richiesta.campi.Option2);
   }
-  return esito.stato == zellora::Stato::rifiutato ? 1 : 0;
+  std::cout.flush();
+  if (esito.stato == zellora::Stato::rifiutato) return 1;
+  if (formato_export) return esporta(file_export, *formato_export, motore, richiesta.campi.Option2);
+  return 0;
 }

@@ -1,0 +1,52 @@
+// "Esporta" of the results window: the statement as a new Word document,
+// opened with the desktop's default application. Each export leaves one more
+// document; none is ever overwritten, saved over or deleted by the program.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "engine/numeri.h"
+#include "engine/risultati.h"
+
+namespace zellora {
+
+// Opens a finished document with the desktop's default application.
+class ApertoreDocumenti {
+ public:
+  virtual ~ApertoreDocumenti() = default;
+  // True when the desktop accepted the request; otherwise `errore` says why.
+  virtual bool apri(const std::filesystem::path& file, std::string& errore) = 0;
+};
+
+// The error numbers shown to the operator when an export fails.
+inline constexpr int errore_prospetto_rifiutato = 1;  // monthly cost of labour unreadable
+inline constexpr int errore_scrittura = 2;            // folder missing or not writable, disk full
+inline constexpr int errore_apertura = 3;             // written, but no application would open it
+
+struct EsitoEsportazione {
+  bool riuscita = false;
+  int numero = 0;              // error number shown to the operator, 0 on success
+  std::string descrizione;     // what went wrong: the file and the system's reason
+  std::filesystem::path file;  // the document written
+};
+
+// "Esporta": writes the statement as a new DOCX in `cartella` (the window
+// passes the user's temporary folder), named
+// "Prospetto Zellora YYYY-MM-DD HH.MM.SS.docx" from the local time, never
+// overwriting an earlier file (" (2)", " (3)"... before the extension), then
+// asks `apertore` to open it.
+//
+// On failure nothing is left behind, except when only the opening failed: the
+// document is then complete, `file` names it and the description says where
+// it is.
+EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
+                       const std::filesystem::path& cartella, ApertoreDocumenti& apertore);
+
+// The same at a given moment, whose local time names the file.
+EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
+                       const std::filesystem::path& cartella, ApertoreDocumenti& apertore,
+                       std::chrono::system_clock::time_point quando);
+
+}  // namespace zellora

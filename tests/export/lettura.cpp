@@ -1,0 +1,223 @@
+#include "lettura.h"
+
+#include <zip.h>
+
+#include <QString>
+#include <QXmlStreamReader>
+#include <map>
+#include <random>
+#include <stdexcept>
+
+namespace zellora::prova {
+
+namespace fs = std::filesystem;
+
+Risultati risultati_prova(const std::string& costo) {
+  Risultati r;
+  for (int n = 1; n <= 21; ++n) r.Text(n) = std::to_string(n) + ".000," + std::to_string(10 + n);
+  r.Text(16) = costo;
+  return r;
+}
+
+std::vector<Paragrafo> prospetto_atteso(const std::string& riga29) {
+  const auto c = Allineamento::centro;
+  const auto s = Allineamento::sinistra;
+  const Paragrafo v{"", s, false};
+  return {
+      {"", Allineamento::predefinito, false},
+      {"PROSPETTO ZELLORA", c, true},
+      {"", c, false},
+      v,
+      {"Retribuzione Lorda:  1.000,11", s, true},
+      {"Ritenuta Inps : 2.000,12", s, false},
+      {"Ritenuta Altri Contributi : 18.000,28", s, false},
+      {"Ritenuta Inail : 17.000,27", s, false},
+      {"Imponibile Fiscale : 3.000,13", s, false},
+      {"Irpef : 4.000,14", s, false},
+      {"Detrazione Lavoro dipendente : 5.000,15", s, false},
+      {"Detrazione Coniuge : 6.000,16", s, false},
+      {"Detrazione Figli : 7.000,17", s, false},
+      {"Detrazione Altri Familiari : 8.000,18", s, false},
+      {"Altre Trattenute Non Deducibili: 20.000,30", s, false},
+      {"Altre Competenze Non Imponibili : 21.000,31", s, false},
+      {"Retribuzione Netta : 10.000,20", s, true},
+      v,
+      v,
+      {"COSTO DEL LAVORO", c, true},
+      v,
+      v,
+      {"Retribuzione (comprese mensilit\u00e0 aggiuntive) 11.000,21", s, true},
+      {"Contributi Inps c/azienda :  12.000,22", s, false},
+      {"Altri contributi c/azienda 19.000,29", s, false},
+      {"Premio Inail : 13.000,23", s, false},
+      {"Irap : 14.000,24", s, false},
+      {"Trattamento Fine Rapporto : 15.000,25", s, false},
+      {riga29, s, true},
+      v,
+      v,
+      v,
+      {"Condizioni di utilizzo :", s, false},
+      {"Non si risponde dei danni derivanti all'azienda da vizi originari o sopravvenuti del "
+       "software n\u00e8 di danni diretti od indiretti, comunque subiti dall'azienda, o da terzi, "
+       "in dipendenza dall'uso o dal mancato uso del software stesso. Non si garantisce la "
+       "correttezza dei conteggi, dei software, dei documenti, n\u00e8 l'aggiornamento costante "
+       "degli stessi.",
+       s, false},
+  };
+}
+
+std::string voce_zip(const fs::path& archivio, const std::string& nome) {
+  int errore = 0;
+  zip_t* z = zip_open(archivio.c_str(), ZIP_RDONLY, &errore);
+  if (z == nullptr) throw std::runtime_error("not a zip: " + archivio.string());
+  zip_stat_t st;
+  zip_file_t* f = zip_stat(z, nome.c_str(), 0, &st) == 0 ? zip_fopen(z, nome.c_str(), 0) : nullptr;
+  std::string dati(f != nullptr ? st.size : 0, '\0');
+  const bool letto = f != nullptr && zip_fread(f, dati.data(), st.size) == (zip_int64_t)st.size;
+  if (f != nullptr) zip_fclose(f);
+  zip_discard(z);
+  if (!letto) throw std::runtime_error("no " + nome + " in " + archivio.string());
+  return dati;
+}
+
+namespace {
+
+// Adds a run of text to the last paragraph.
+void aggiungi(DocumentoLetto& d, bool& visto_grassetto, bool& visto_normale, const QString& testo,
+              bool grassetto, const std::string& carattere) {
+  if (testo.isEmpty()) return;
+  d.paragrafi.back().testo += testo.toStdString();
+  d.caratteri.insert(carattere);
+  (grassetto ? visto_grassetto : visto_normale) = true;
+  d.paragrafi.back().grassetto = visto_grassetto;
+  if (visto_grassetto && visto_normale) d.grassetto_parziale = true;
+}
+
+bool attivo(const QXmlStreamReader& x) {
+  const auto v = x.attributes().value(QStringLiteral("w:val"));
+  return v.isEmpty() || (v != u"0" && v != u"false");
+}
+
+}  // namespace
+
+DocumentoLetto leggi_docx(const fs::path& file) {
+  DocumentoLetto d;
+  QXmlStreamReader x(QByteArray::fromStdString(voce_zip(file, "word/document.xml")));
+  bool in_ppr = false, grassetto = false, visto_g = false, visto_n = false;
+  std::string font, misura;
+  QString testo;
+  while (!x.atEnd()) {
+    x.readNext();
+    const auto n = x.name();
+    if (x.isStartElement()) {
+      if (n == u"p") {
+        d.paragrafi.push_back({"", Allineamento::predefinito, false});
+        visto_g = visto_n = false;
+      } else if (n == u"pPr") {
+        in_ppr = true;
+      } else if (n == u"jc") {
+        const auto v = x.attributes().value(QStringLiteral("w:val"));
+        d.paragrafi.back().allineamento =
+            v == u"center" ? Allineamento::centro : Allineamento::sinistra;
+      } else if (n == u"r") {
+        grassetto = false, font = misura = "", testo.clear();
+      } else if (n == u"b") {
+        if (in_ppr && attivo(x)) d.segno_in_grassetto = true;
+        if (!in_ppr) grassetto = attivo(x);
+      } else if (n == u"rFonts" && !in_ppr) {
+        font = x.attributes().value(QStringLiteral("w:ascii")).toString().toStdString();
+      } else if (n == u"sz" && !in_ppr) {
+        misura = x.attributes().value(QStringLiteral("w:val")).toString().toStdString();
+      } else if (n == u"t") {
+        testo += x.readElementText();
+      }
+    } else if (x.isEndElement()) {
+      if (n == u"pPr") in_ppr = false;
+      if (n == u"r") aggiungi(d, visto_g, visto_n, testo, grassetto, font + "/" + misura);
+    }
+  }
+  if (x.hasError()) d.errore_xml = x.errorString().toStdString();
+  return d;
+}
+
+DocumentoLetto leggi_odt(const fs::path& file) {
+  struct Stile {
+    QString allineamento, peso, famiglia, misura;
+  };
+  std::map<QString, Stile> stili;
+  DocumentoLetto d;
+  QXmlStreamReader x(QByteArray::fromStdString(voce_zip(file, "content.xml")));
+  QString stile_corrente, span;
+  bool visto_g = false, visto_n = false;
+  auto testo = [&](const QString& t) {
+    const Stile& s = stili[span];
+    aggiungi(d, visto_g, visto_n, t, s.peso == u"bold",
+             (s.famiglia + "/" + s.misura).toStdString());
+  };
+  while (!x.atEnd()) {
+    x.readNext();
+    const auto n = x.name();
+    const auto a = x.attributes();
+    if (x.isStartElement()) {
+      if (n == u"style") {
+        stile_corrente = a.value(QStringLiteral("style:name")).toString();
+      } else if (n == u"paragraph-properties") {
+        stili[stile_corrente].allineamento = a.value(QStringLiteral("fo:text-align")).toString();
+      } else if (n == u"text-properties") {
+        Stile& s = stili[stile_corrente];
+        s.peso = a.value(QStringLiteral("fo:font-weight")).toString();
+        s.famiglia = a.value(QStringLiteral("fo:font-family")).toString();
+        s.misura = a.value(QStringLiteral("fo:font-size")).toString();
+      } else if (n == u"p") {
+        const QString al =
+            stili[a.value(QStringLiteral("text:style-name")).toString()].allineamento;
+        d.paragrafi.push_back({"",
+                               al.isEmpty()      ? Allineamento::predefinito
+                               : al == u"center" ? Allineamento::centro
+                                                 : Allineamento::sinistra,
+                               false});
+        visto_g = visto_n = false;
+        span.clear();
+      } else if (n == u"span") {
+        span = a.value(QStringLiteral("text:style-name")).toString();
+      } else if (n == u"s") {
+        const auto c = a.value(QStringLiteral("text:c"));
+        testo(QString(c.isEmpty() ? 1 : c.toInt(), QLatin1Char(' ')));
+      }
+    } else if (x.isEndElement() && n == u"span") {
+      span.clear();
+    } else if (x.isCharacters() && !d.paragrafi.empty() && !x.isWhitespace()) {
+      testo(x.text().toString());
+    } else if (x.isCharacters() && !d.paragrafi.empty() && !span.isEmpty()) {
+      testo(x.text().toString());  // blanks inside a span are text
+    }
+  }
+  if (x.hasError()) d.errore_xml = x.errorString().toStdString();
+  return d;
+}
+
+CartellaProva::CartellaProva() {
+  std::random_device r;
+  percorso = fs::temp_directory_path() /
+             ("zellora-prova-" + std::to_string(r()) + "-" + std::to_string(r()));
+  fs::create_directories(percorso);
+}
+
+CartellaProva::~CartellaProva() {
+  std::error_code ec;
+  fs::permissions(percorso, fs::perms::owner_all, fs::perm_options::add, ec);
+  for (auto i = fs::recursive_directory_iterator(percorso, ec); !ec && i != fs::end(i);
+       i.increment(ec)) {
+    if (i->is_directory(ec))
+      fs::permissions(i->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(percorso, ec);
+}
+
+std::vector<std::string> CartellaProva::nomi() const {
+  std::set<std::string> n;
+  for (const auto& e : fs::directory_iterator(percorso)) n.insert(e.path().filename().string());
+  return {n.begin(), n.end()};
+}
+
+}  // namespace zellora::prova

@@ -1,0 +1,87 @@
+# End-to-end runs of zellora-cli --export: each case feeds a request and
+# checks the exit status, what is printed and the file left behind.
+# Called with -DCLI=<zellora-cli> -DWORK=<scratch folder>.
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(TIPICA [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"}]=])
+set(MENSILE [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"2500","Option2":true}]=])
+
+# run(<name> <request> <export file> <expected exit> <text expected in stdout+stderr>...)
+function(run name input target expected_exit)
+  file(WRITE "${WORK}/${name}.json" "${input}")
+  execute_process(
+    COMMAND "${CLI}" --input "${WORK}/${name}.json" --export "${target}"
+    RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+  set(out "${out}" PARENT_SCOPE)
+  if(NOT code STREQUAL "${expected_exit}")
+    message(SEND_ERROR "${name}: exit ${code}, expected ${expected_exit}\n${out}\n${err}")
+  endif()
+  foreach(part IN LISTS ARGN)
+    string(FIND "${out}${err}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "${name}: output lacks '${part}'\n${out}\n${err}")
+    endif()
+  endforeach()
+endfunction()
+
+# contains(<name> <zip file> <member> <text>...): the member holds every text.
+function(contains name archive member)
+  file(REMOVE_RECURSE "${WORK}/x")
+  file(ARCHIVE_EXTRACT INPUT "${archive}" DESTINATION "${WORK}/x" PATTERNS "${member}")
+  file(READ "${WORK}/x/${member}" xml)
+  foreach(part IN LISTS ARGN)
+    string(FIND "${xml}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "${name}: ${member} lacks '${part}'")
+    endif()
+  endforeach()
+endfunction()
+
+function(absent name path)
+  if(EXISTS "${path}")
+    message(SEND_ERROR "${name}: ${path} should not exist")
+  endif()
+endfunction()
+
+run(docx "${TIPICA}" "${WORK}/typical.docx" 0 [=["Text16": "40.766,22"]=])
+contains(docx "${WORK}/typical.docx" word/document.xml "PROSPETTO ZELLORA"
+  "Retribuzione Netta : 21.455,00" ">Costo del Lavoro : 40.766,22<")
+
+run(monthly "${MENSILE}" "${WORK}/monthly.DOCX" 0)
+contains(monthly "${WORK}/monthly.DOCX" word/document.xml "(=annui euro ")
+
+run(odt "${TIPICA}" "${WORK}/typical.Odt" 0)
+contains(odt "${WORK}/typical.Odt" content.xml "Costo del Lavoro : 40.766,22")
+
+run(pdf "${TIPICA}" "${WORK}/typical.pdf" 0)
+file(READ "${WORK}/typical.pdf" head LIMIT 5 HEX)
+if(NOT head STREQUAL "255044462d")  # %PDF-
+  message(SEND_ERROR "pdf: not a PDF")
+endif()
+
+# Unknown extension: a usage error, found before anything is calculated.
+run(extension "${TIPICA}" "${WORK}/statement.txt" 2 ".docx, .odt or .pdf")
+if(NOT out STREQUAL "")
+  message(SEND_ERROR "extension: calculated anyway\n${out}")
+endif()
+absent(extension "${WORK}/statement.txt")
+run(no_extension "${TIPICA}" "${WORK}/statement" 2)
+
+# A refused calculation writes nothing.
+run(refused [=[{"Text5":""}]=] "${WORK}/refused.docx" 1 [=["status": "refused"]=])
+absent(refused "${WORK}/refused.docx")
+
+# Failures name the file and exit with 3, leaving nothing.
+run(no_folder "${TIPICA}" "${WORK}/missing/s.pdf" 3 "missing/s.pdf" "No such file")
+absent(no_folder "${WORK}/missing")
+file(MAKE_DIRECTORY "${WORK}/folder.docx")
+run(is_folder "${TIPICA}" "${WORK}/folder.docx" 3 "folder.docx")
+if(NOT IS_DIRECTORY "${WORK}/folder.docx")
+  message(SEND_ERROR "is_folder: the folder was replaced")
+endif()
+
+file(GLOB left "${WORK}/.zellora-*")
+if(left)
+  message(SEND_ERROR "temporary files left: ${left}")
+endif()

@@ -1,0 +1,116 @@
+// "Esporta": the new document's name, never overwriting, opening it, and
+// what a failure leaves (nothing). The tests run with TZ=UTC.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "export/crea.h"
+#include "lettura.h"
+
+using namespace zellora;
+using namespace zellora::prova;
+using namespace std::chrono;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ApertoreFinto : ApertoreDocumenti {
+  bool accetta = true;
+  std::vector<fs::path> aperti;
+  bool apri(const fs::path& file, std::string& errore) override {
+    EXPECT_EQ(leggi_docx(file).paragrafi.size(), 34u);  // complete when opened
+    aperti.push_back(file);
+    if (!accetta) errore = "no application for .docx";
+    return accetta;
+  }
+};
+
+const system_clock::time_point ora = sys_days{2026y / 12 / 7} + 15h + 4min + 31s + 600ms;
+
+EsitoEsportazione esporta(const fs::path& cartella, ApertoreDocumenti& a, bool mensile = false,
+                          const Risultati& r = risultati_prova()) {
+  return Crea(r, mensile, Locale::italiano(), cartella, a, ora);
+}
+
+}  // namespace
+
+TEST(Crea, NamesByTimeAndNeverOverwrites) {
+  const CartellaProva c;
+  std::ofstream(c.percorso / "Prospetto Zellora 2026-12-07 15.04.31 (2).docx") << "earlier";
+  ApertoreFinto a;
+  std::vector<std::string> nomi;
+  for (int i = 0; i < 3; ++i) {
+    const EsitoEsportazione e = esporta(c.percorso, a, true);
+    EXPECT_TRUE(e.riuscita) << e.descrizione;
+    EXPECT_EQ(e.numero, 0);
+    nomi.push_back(e.file.filename().string());
+  }
+  EXPECT_EQ(nomi, (std::vector<std::string>{"Prospetto Zellora 2026-12-07 15.04.31.docx",
+                                            "Prospetto Zellora 2026-12-07 15.04.31 (3).docx",
+                                            "Prospetto Zellora 2026-12-07 15.04.31 (4).docx"}));
+  EXPECT_EQ(a.aperti.size(), 3u);
+  EXPECT_EQ(c.nomi().size(), 4u);
+  std::string prima;
+  std::getline(std::ifstream(c.percorso / "Prospetto Zellora 2026-12-07 15.04.31 (2).docx"), prima);
+  EXPECT_EQ(prima, "earlier");
+  EXPECT_EQ(leggi_docx(c.percorso / nomi[0]).paragrafi[28].testo,
+            "Costo del Lavoro : 2.345,67 (=annui euro 28148,04)");
+}
+
+TEST(Crea, RefusedStatementWritesNothing) {
+  const CartellaProva c;
+  ApertoreFinto a;
+  const EsitoEsportazione e = esporta(c.percorso, a, true, risultati_prova(""));
+  EXPECT_FALSE(e.riuscita);
+  EXPECT_EQ(e.numero, errore_prospetto_rifiutato);
+  EXPECT_NE(e.descrizione.find("Costo del Lavoro"), std::string::npos);
+  EXPECT_TRUE(c.nomi().empty());
+  EXPECT_TRUE(a.aperti.empty());
+  // In annual mode an empty box is only an empty figure.
+  EXPECT_TRUE(esporta(c.percorso, a, false, risultati_prova("")).riuscita);
+}
+
+TEST(Crea, UnwritableFolderLeavesNothingAndSaysWhy) {
+  const CartellaProva c;
+  ApertoreFinto a;
+  std::ofstream(c.percorso / "file") << "x";
+  const std::string assente = std::make_error_code(std::errc::no_such_file_or_directory).message();
+  for (const fs::path& cartella : {c.percorso / "missing", c.percorso / "file"}) {
+    const EsitoEsportazione e = esporta(cartella, a);
+    EXPECT_FALSE(e.riuscita);
+    EXPECT_EQ(e.numero, errore_scrittura);
+    EXPECT_NE(
+        e.descrizione.find((cartella / "Prospetto Zellora 2026-12-07 15.04.31.docx").string()),
+        std::string::npos)
+        << e.descrizione;
+  }
+  EXPECT_NE(esporta(c.percorso / "missing", a).descrizione.find(assente), std::string::npos);
+  EXPECT_EQ(c.nomi(), std::vector<std::string>{"file"});
+  EXPECT_TRUE(a.aperti.empty());
+}
+
+TEST(Crea, ReadOnlyFolder) {
+  const CartellaProva c;
+  ApertoreFinto a;
+  const fs::path sola_lettura = c.percorso / "ro";
+  fs::create_directory(sola_lettura);
+  fs::permissions(sola_lettura, fs::perms::owner_read | fs::perms::owner_exec);
+  if (std::ofstream(sola_lettura / "probe")) GTEST_SKIP() << "permissions not enforced (root)";
+  const EsitoEsportazione e = esporta(sola_lettura, a);
+  EXPECT_EQ(e.numero, errore_scrittura);
+  EXPECT_NE(e.descrizione.find(std::make_error_code(std::errc::permission_denied).message()),
+            std::string::npos);
+  EXPECT_TRUE(fs::is_empty(sola_lettura));
+}
+
+TEST(Crea, DocumentThatCannotBeOpenedIsKeptAndNamed) {
+  const CartellaProva c;
+  ApertoreFinto a;
+  a.accetta = false;
+  const EsitoEsportazione e = esporta(c.percorso, a);
+  EXPECT_FALSE(e.riuscita);
+  EXPECT_EQ(e.numero, errore_apertura);
+  EXPECT_TRUE(fs::exists(e.file));
+  EXPECT_NE(e.descrizione.find(e.file.string()), std::string::npos);
+  EXPECT_NE(e.descrizione.find("no application for .docx"), std::string::npos);
+}

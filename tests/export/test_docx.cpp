@@ -1,0 +1,150 @@
+// The Word document read back from the file, and writing it whole or not
+// at all.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QXmlStreamReader>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "export/docx.h"
+#include "export/file_atomico.h"
+#include "lettura.h"
+
+using namespace zellora;
+using namespace zellora::prova;
+namespace fs = std::filesystem;
+
+namespace {
+
+Prospetto prospetto(const Risultati& r, bool mensile) {
+  return componi_prospetto(r, mensile, Locale::italiano()).prospetto.value();
+}
+
+fs::path scrivi(const CartellaProva& c, const Prospetto& p, const std::string& nome = "p.docx") {
+  std::string errore;
+  EXPECT_TRUE(scrivi_docx(p, c.percorso / nome, errore)) << errore;
+  return c.percorso / nome;
+}
+
+std::string leggi(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+bool ben_formato(const std::string& xml) {
+  QXmlStreamReader x(QByteArray::fromStdString(xml));
+  while (!x.atEnd()) x.readNext();
+  return !x.hasError();
+}
+
+bool sul_path(const std::string& programma) {
+  const char* path = std::getenv("PATH");
+  std::stringstream s(path != nullptr ? path : "");
+  for (std::string d; std::getline(s, d, ':');) {
+    if (!d.empty() && fs::exists(fs::path(d) / programma)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(Docx, ReadsBackAnnualAndMonthly) {
+  const CartellaProva c;
+  for (const bool mensile : {false, true}) {
+    const DocumentoLetto d = leggi_docx(scrivi(c, prospetto(risultati_prova(), mensile)));
+    EXPECT_EQ(d.errore_xml, "");
+    EXPECT_EQ(d.paragrafi, prospetto_atteso(mensile ? "Costo del Lavoro : 2.345,67 (=annui euro "
+                                                      "28148,04)"
+                                                    : "Costo del Lavoro : 2.345,67"));
+    EXPECT_EQ(d.caratteri, std::set<std::string>{"Times New Roman/24"});
+    EXPECT_FALSE(d.grassetto_parziale);
+    EXPECT_FALSE(d.segno_in_grassetto);
+  }
+  const fs::path f = scrivi(c, prospetto(risultati_prova("2.000,00"), true));
+  EXPECT_EQ(leggi_docx(f).paragrafi[28].testo, "Costo del Lavoro : 2.000,00 (=annui euro 24000)");
+}
+
+TEST(Docx, PackageParts) {
+  const CartellaProva c;
+  const fs::path f = scrivi(c, prospetto(risultati_prova(), false));
+  for (const char* parte : {"[Content_Types].xml", "_rels/.rels", "word/_rels/document.xml.rels",
+                            "word/styles.xml", "docProps/core.xml", "word/document.xml"}) {
+    EXPECT_TRUE(ben_formato(voce_zip(f, parte))) << parte;
+  }
+  const std::string stili = voce_zip(f, "word/styles.xml");
+  EXPECT_NE(stili.find("<w:rFonts w:ascii=\"Times New Roman\""), std::string::npos);
+  EXPECT_NE(stili.find("<w:sz w:val=\"24\"/>"), std::string::npos);
+  // Blanks in the labels must survive: every text keeps its spaces.
+  const std::string doc = voce_zip(f, "word/document.xml");
+  EXPECT_EQ(doc.find("<w:t>"), std::string::npos);
+  EXPECT_NE(doc.find("mensilit\u00e0"), std::string::npos);  // UTF-8, not an entity
+}
+
+TEST(Docx, TextIsEscapedAndAlwaysValidXml) {
+  EXPECT_EQ(testo_xml("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+  EXPECT_EQ(testo_xml("n\u00b0 1\u00a0000"), "n\u00b0 1\u00a0000");
+  EXPECT_EQ(testo_xml("x\x01y"), "x\uFFFDy");                                // not allowed in XML
+  EXPECT_EQ(testo_xml("\xC3(\xE0\x80\x80z"), "\uFFFD(\uFFFD\uFFFD\uFFFDz");  // broken UTF-8
+
+  const CartellaProva c;
+  Risultati r = risultati_prova();
+  r.Text(1) = "<1 & 2> n\u00b0\x02";
+  const DocumentoLetto d = leggi_docx(scrivi(c, prospetto(r, false)));
+  EXPECT_EQ(d.errore_xml, "");
+  EXPECT_EQ(d.paragrafi[4].testo, "Retribuzione Lorda:  <1 & 2> n\u00b0\uFFFD");
+}
+
+TEST(Docx, ReplacesAnExistingFileWhole) {
+  const CartellaProva c;
+  std::ofstream(c.percorso / "p.docx") << std::string(100000, 'x');
+  const fs::path f = scrivi(c, prospetto(risultati_prova(), false));
+  EXPECT_EQ(leggi(f).substr(0, 2), "PK");
+  EXPECT_LT(fs::file_size(f), 100000u);
+  EXPECT_EQ(c.nomi(), std::vector<std::string>{"p.docx"});
+}
+
+TEST(Docx, FailedWriteLeavesNothing) {
+  const CartellaProva c;
+  fs::create_directory(c.percorso / "cartella.docx");  // a folder where the file should go
+  std::string errore;
+  EXPECT_FALSE(
+      scrivi_docx(prospetto(risultati_prova(), false), c.percorso / "cartella.docx", errore));
+  EXPECT_NE(errore, "");
+  EXPECT_TRUE(fs::is_directory(c.percorso / "cartella.docx"));
+  EXPECT_EQ(c.nomi(), std::vector<std::string>{"cartella.docx"});  // no temporary left
+
+  EXPECT_FALSE(
+      scrivi_docx(prospetto(risultati_prova(), false), c.percorso / "no" / "p.docx", errore));
+  EXPECT_EQ(errore, std::make_error_code(std::errc::no_such_file_or_directory).message());
+}
+
+TEST(FileTemporaneo, RemovedUnlessPutInPlace) {
+  const CartellaProva c;
+  std::string errore;
+  EXPECT_TRUE(FileTemporaneo::scrivi(c.percorso, "dropped", errore));
+  EXPECT_TRUE(c.nomi().empty());
+}
+
+// LibreOffice, where installed, must take the document as it is.
+TEST(Docx, LibreOfficeConvertsItToPdf) {
+  if (!sul_path("soffice")) GTEST_SKIP() << "soffice is not installed";
+  const CartellaProva c;
+  const fs::path f = scrivi(c, prospetto(risultati_prova(), true));
+  const std::string p = c.percorso.string();
+  const std::string comando = "soffice -env:UserInstallation=file://" + p +
+                              "/lo --headless --convert-to pdf --outdir '" + p + "' '" +
+                              f.string() + "' >'" + p + "/lo.log' 2>&1";
+  ASSERT_EQ(std::system(comando.c_str()), 0) << leggi(c.percorso / "lo.log");
+  const std::string pdf = leggi(c.percorso / "p.pdf");
+  EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+  if (!sul_path("pdftotext")) return;
+  ASSERT_EQ(std::system(("pdftotext '" + p + "/p.pdf' '" + p + "/p.txt'").c_str()), 0);
+  const std::string testo = leggi(c.percorso / "p.txt");
+  EXPECT_NE(testo.find("PROSPETTO ZELLORA"), std::string::npos);
+  EXPECT_NE(testo.find("(=annui euro 28148,04)"), std::string::npos);
+  EXPECT_EQ(testo.find('\f'), testo.rfind('\f'));  // one page
+}

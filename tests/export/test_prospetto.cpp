@@ -1,0 +1,51 @@
+// The statement as a value: rows, labels, alignment, bold and the annual
+// figure of the monthly cost-of-labour row.
+#include <gtest/gtest.h>
+
+#include "export/prospetto.h"
+#include "lettura.h"
+
+using namespace zellora;
+using namespace zellora::prova;
+
+namespace {
+
+std::vector<Paragrafo> paragrafi(const EsitoProspetto& e) {
+  if (!e.prospetto) return {};
+  return {e.prospetto->paragrafi.begin(), e.prospetto->paragrafi.end()};
+}
+
+}  // namespace
+
+TEST(Prospetto, AnnualAndMonthlyRows) {
+  const Locale it = Locale::italiano();
+  EXPECT_EQ(paragrafi(componi_prospetto(risultati_prova(), false, it)),
+            prospetto_atteso("Costo del Lavoro : 2.345,67"));
+  EXPECT_EQ(paragrafi(componi_prospetto(risultati_prova(), true, it)),
+            prospetto_atteso("Costo del Lavoro : 2.345,67 (=annui euro 28148,04)"));
+  EXPECT_EQ(paragrafi(componi_prospetto(risultati_prova("2.000,00"), true, it)),
+            prospetto_atteso("Costo del Lavoro : 2.000,00 (=annui euro 24000)"));
+}
+
+TEST(Prospetto, AnnualFigureFollowsTheLocale) {
+  const Locale en{".", ","};
+  const EsitoProspetto e = componi_prospetto(risultati_prova("2,345.67"), true, en);
+  ASSERT_TRUE(e.prospetto);
+  EXPECT_EQ(e.prospetto->paragrafi[28].testo, "Costo del Lavoro : 2,345.67 (=annui euro 28148.04)");
+}
+
+TEST(Prospetto, EmptyBoxesGiveTheLabelAlone) {
+  Risultati vuoti;  // every box empty
+  const EsitoProspetto e = componi_prospetto(vuoti, false, Locale::italiano());
+  ASSERT_TRUE(e.prospetto);
+  EXPECT_EQ(e.prospetto->paragrafi[4].testo, "Retribuzione Lorda:  ");
+  EXPECT_EQ(e.prospetto->paragrafi[28].testo, "Costo del Lavoro : ");
+}
+
+TEST(Prospetto, MonthlyWithoutAReadableCostIsRefused) {
+  for (const char* costo : {"", "abc", "1.2.3,4,5"}) {
+    const EsitoProspetto e = componi_prospetto(risultati_prova(costo), true, Locale::italiano());
+    EXPECT_FALSE(e.prospetto) << costo;
+    EXPECT_NE(e.errore.find("Costo del Lavoro"), std::string::npos) << e.errore;
+  }
+}
