@@ -60,6 +60,11 @@ if(NOT head STREQUAL "255044462d")  # %PDF-
   message(SEND_ERROR "pdf: not a PDF")
 endif()
 
+# A net that no whole gross reaches exactly still has a statement.
+run(unreachable [=[{"Text1":"1500","Option3":true,"Text14":"100"}]=] "${WORK}/unreachable.docx" 0
+  [=["status": "unreachable"]=])
+contains(unreachable "${WORK}/unreachable.docx" word/document.xml "Retribuzione Netta : ")
+
 # Unknown extension: a usage error, found before anything is calculated.
 run(extension "${TIPICA}" "${WORK}/statement.txt" 2 ".docx, .odt or .pdf")
 if(NOT out STREQUAL "")
