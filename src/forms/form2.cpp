@@ -1,0 +1,81 @@
+#include "forms/form2.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+
+#include "forms/contesto.h"
+#include "ui_form2.h"
+
+namespace zellora {
+
+namespace {
+
+QString da_utf8(const std::string& testo) {
+  return QString::fromUtf8(testo.data(), qsizetype(testo.size()));
+}
+
+std::filesystem::path percorso(const QString& cartella) {
+  return std::filesystem::path(cartella.toStdU16String());
+}
+
+}  // namespace
+
+Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      ui_(std::make_unique<Ui::Form2>()),
+      contesto_(std::move(contesto)),
+      mensile_(std::move(mensile)) {
+  ui_->setupUi(this);
+  font_finestra(this);
+  font_comando(ui_->Command1);
+  setFixedSize(size());
+  for (int n = 1; n <= 21; ++n) {
+    auto* box = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
+    Q_ASSERT(box != nullptr);
+    caselle_[std::size_t(n - 1)] = box;
+  }
+  connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+  if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
+  centra(this);
+}
+
+Form2::~Form2() = default;
+
+QLineEdit* Form2::casella(int n) const {
+  if (n < 1 || n > 21) return nullptr;
+  return caselle_[std::size_t(n - 1)];
+}
+
+void Form2::riempi(const Risultati& risultati) {
+  for (QLineEdit* box : caselle_) box->clear();
+  for (int n = 1; n <= 21; ++n) {
+    QLineEdit* box = casella(n);
+    box->setText(da_utf8(risultati.Text(n)));
+    box->setCursorPosition(0);
+  }
+  ui_->Command1->setFocus();
+}
+
+EsitoEsportazione Form2::Crea() {
+  EsitoEsportazione esito;
+  if (contesto_.motore == nullptr || contesto_.apertore == nullptr) {
+    esito.numero = errore_apertura;
+    esito.descrizione = "nessun programma disponibile per aprire il prospetto";
+  } else {
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
+                          contesto_.motore->locale(), percorso(contesto_.cartella_esportazione),
+                          *contesto_.apertore);
+    QApplication::restoreOverrideCursor();
+  }
+  if (!esito.riuscita) {
+    messaggio_critico(
+        this, QStringLiteral("Errore %1: %2").arg(esito.numero).arg(da_utf8(esito.descrizione)));
+  }
+  return esito;
+}
+
+void Form2::Command1_Click() { Crea(); }
+
+}  // namespace zellora

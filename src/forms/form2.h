@@ -1,0 +1,55 @@
+// Form2 "Risultato Calcolo": the 21 figures of the last calculation, the
+// worker's side on the left and the cost of labour on the right, and
+// "Esporta", which writes them as a statement document.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "engine/risultati.h"
+#include "export/crea.h"
+#include "forms/contesto.h"
+#include "platform/skin.h"
+
+class QLineEdit;
+
+namespace Ui {
+class Form2;
+}
+
+namespace zellora {
+
+class Form2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `mensile` tells whether the input form's "Mensile" is selected at the
+  // moment it is asked (the export reads it then).
+  Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent = nullptr);
+  ~Form2() override;
+
+  // The fill: every box is cleared, then set to its text.
+  void riempi(const Risultati& risultati);
+
+  // The box TextN of this window (1 to 21).
+  QLineEdit* casella(int n) const;
+
+  // Writes the statement of the figures shown and opens it; a failure is
+  // reported to the operator with its number and description.
+  EsitoEsportazione Crea();
+
+ public slots:
+  void Command1_Click();
+
+ private:
+  std::unique_ptr<Ui::Form2> ui_;
+  Contesto contesto_;
+  std::function<bool()> mensile_;
+  Skin Skin1_;
+  std::array<QLineEdit*, 21> caselle_{};
+};
+
+}  // namespace zellora

@@ -1,0 +1,55 @@
+#include "platform/skin.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringDecoder>
+#include <QWidget>
+
+namespace zellora {
+
+namespace {
+// A skin larger than this is not a style sheet written for these windows.
+constexpr qint64 dimensione_massima = 1024 * 1024;
+}  // namespace
+
+QString Skin::file_predefinito() {
+  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Paper.skn"));
+}
+
+bool Skin::carica(const QString& file) {
+  caricata_ = false;
+  foglio_.clear();
+  errore_.clear();
+
+  QFile f(file);
+  if (!f.open(QIODevice::ReadOnly)) {
+    errore_ = f.errorString();
+    return false;
+  }
+  if (f.size() > dimensione_massima) {
+    errore_ = QStringLiteral("file troppo grande");
+    return false;
+  }
+  const QByteArray dati = f.readAll();
+  if (f.error() != QFileDevice::NoError) {
+    errore_ = f.errorString();
+    return false;
+  }
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString testo = utf8(dati);
+  if (utf8.hasError() || testo.contains(QChar(u'\0'))) {
+    errore_ = QStringLiteral("il file non \u00e8 un testo UTF-8");
+    return false;
+  }
+  foglio_ = std::move(testo);
+  caricata_ = true;
+  return true;
+}
+
+void Skin::applica(QWidget* finestra) const {
+  if (finestra == nullptr || !caricata_) return;
+  finestra->setStyleSheet(foglio_);
+}
+
+}  // namespace zellora

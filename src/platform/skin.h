@@ -1,0 +1,35 @@
+// The window skin: a Qt style sheet read from a skin file and laid over the
+// windows that ask for it. Without a skin (file missing, unreadable or not
+// text) the windows keep their plain look and work the same.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zellora {
+
+class Skin {
+ public:
+  // The skin file of the program: "Paper.skn" in the application's folder.
+  static QString file_predefinito();
+
+  // Reads the skin file. True when it became the current skin; false leaves
+  // no current skin (a failed load never keeps an earlier one).
+  bool carica(const QString& file);
+
+  // Lays the current skin over the window and its controls. Without a
+  // current skin the window is left as it is.
+  void applica(QWidget* finestra) const;
+
+  bool caricata() const { return caricata_; }
+  const QString& foglio() const { return foglio_; }
+  const QString& errore() const { return errore_; }
+
+ private:
+  bool caricata_ = false;
+  QString foglio_;
+  QString errore_;
+};
+
+}  // namespace zellora

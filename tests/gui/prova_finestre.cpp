@@ -1,0 +1,557 @@
+// The windows of the desktop program, driven by the object names of their
+// controls from "Entra" on, with the program-wide state, the fonts and the
+// Italian number settings of the real program.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "apertore_finto.h"
+#include "comandi_finestre.h"
+#include "engine/motore.h"
+#include "engine/verifica.h"
+#include "forms/form1.h"
+#include "forms/form2.h"
+#include "forms/form6.h"
+#include "forms/frmmain.h"
+#include "platform/ambiente.h"
+#include "platform/skin.h"
+
+using namespace zellora;
+using namespace zellora::prova;
+
+namespace {
+
+// A message box as the operator saw it.
+struct Messaggio {
+  QString titolo;
+  QString testo;
+  QMessageBox::Icon icona = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons pulsanti;
+};
+
+// Closes every modal window that opens while it runs, so that a message box
+// never stops a test, and remembers what the message boxes said.
+class Sentinella {
+ public:
+  Sentinella() {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      QWidget* modale = QApplication::activeModalWidget();
+      if (modale == nullptr) return;
+      if (auto* box = qobject_cast<QMessageBox*>(modale)) {
+        visti.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+        box->done(QMessageBox::Ok);
+      } else {
+        modale->close();
+      }
+    });
+    timer_.start();
+  }
+  std::vector<Messaggio> visti;
+
+ private:
+  QTimer timer_;
+};
+
+QString u8(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+QString skin_vera() { return QStringLiteral(ZELLORA_SKIN_SORGENTE); }
+
+// The figures that the core gives for the fields, computed apart from the
+// windows.
+Risultati attesi(const CampiForm1& campi) {
+  Motore m(Locale::italiano());
+  m.scegli_settore(campi.List1, campi.List2);
+  m.verifica_campi(campi);
+  return m.risultati();
+}
+
+CampiForm1 campi_tipici() {
+  CampiForm1 c;
+  c.List1 = "Impiegato";
+  c.List2 = "Settore previdenziale Commercio -50dip";
+  c.Text1 = "30000";
+  return c;
+}
+
+}  // namespace
+
+class ProvaFinestre : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<Motore> motore_;
+  std::unique_ptr<ApertoreFinto> apertore_;
+  std::unique_ptr<QTemporaryDir> cartella_;
+  std::unique_ptr<frmMain> ingresso_;
+
+  // Starts the program as Module1 does, with the given skin file.
+  void avvia(const QString& skin = skin_vera()) {
+    motore_ = std::make_unique<Motore>(Locale::italiano());
+    apertore_ = std::make_unique<ApertoreFinto>();
+    cartella_ = std::make_unique<QTemporaryDir>();
+    Contesto c;
+    c.motore = motore_.get();
+    c.apertore = apertore_.get();
+    c.file_skin = skin;
+    c.cartella_esportazione = cartella_->path();
+    ingresso_ = std::make_unique<frmMain>(c);
+    ingresso_->show();
+  }
+
+  Form1* entra() {
+    premi(controllo<QPushButton>(ingresso_.get(), "Command1"));
+    return ingresso_->form1();
+  }
+
+  template <typename T>
+  T* in1(const char* nome) {
+    return controllo<T>(ingresso_->form1(), nome);
+  }
+
+  QString casella2(int n) { return ingresso_->form1()->form2()->casella(n)->text(); }
+
+  void calcola() { premi(in1<QPushButton>("Command1")); }
+
+  void confronta_risultati(const Risultati& attesi) {
+    for (int n = 1; n <= 21; ++n) {
+      QCOMPARE(casella2(n), u8(attesi.Text(n)));
+    }
+  }
+
+ private slots:
+  void initTestCase() {
+    imposta_font_programma();
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    QVERIFY2(QFileInfo::exists(skin_vera()), "Paper.skn missing");
+  }
+
+  void cleanup() {
+    ingresso_.reset();
+    cartella_.reset();
+    apertore_.reset();
+    motore_.reset();
+  }
+
+  void richiesta_tipica_da_entra_ai_risultati() {
+    Sentinella sentinella;
+    avvia();
+    QVERIFY(ingresso_->isVisible());
+    QVERIFY(ingresso_->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(ingresso_->form1() == nullptr);
+    Form1* form1 = entra();
+    QVERIFY(form1 != nullptr && form1->isVisible());
+    QVERIFY(ingresso_->isVisible());  // stays behind
+    QCOMPARE(form1->windowTitle(), QStringLiteral("Zellora Netta/Lorda - Ver. 2"));
+
+    auto* list1 = in1<QListWidget>("List1");
+    auto* list2 = in1<QListWidget>("List2");
+    QStringList categorie;
+    for (int i = 0; i < list1->count(); ++i) categorie << list1->item(i)->text();
+    QCOMPARE(categorie, QStringList({"Collaborazioni Coordinate e Continuative", "Impiegato",
+                                     "Operaio", "Apprendista"}));
+    QVERIFY(list1->selectedItems().isEmpty());
+    QCOMPARE(list2->count(), 0);
+    for (const char* c : {"Combo1", "Combo2", "Combo3"}) {
+      QCOMPARE(in1<QComboBox>(c)->currentText(), QString());
+    }
+
+    QVERIFY(richiesta_tipica(form1));
+    QCOMPARE(list2->count(), 7);
+    QCOMPARE(motore_->record().aliquota_inps_dip, 0.0919);
+    QCOMPARE(motore_->record().aliquota_inps_az, 0.2898);
+    QCOMPARE(form1->campi(), campi_tipici());
+
+    calcola();
+    QVERIFY(sentinella.visti.empty());
+    Form2* form2 = form1->form2();
+    QVERIFY(form2 != nullptr && form2->isVisible());
+    QVERIFY(form2->parentWidget() == nullptr);
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+    QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
+    QCOMPARE(casella2(16), QStringLiteral("40.766,22"));
+    QCOMPARE(casella2(1), QStringLiteral("30.000,00"));
+    confronta_risultati(attesi(campi_tipici()));
+    for (int n = 1; n <= 21; ++n) {
+      QVERIFY(form2->casella(n)->isReadOnly());
+      QVERIFY(form2->casella(n)->alignment().testFlag(Qt::AlignRight));
+    }
+  }
+
+  void categoria_nuova_svuota_la_scelta_del_settore() {
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    const RecordCalcolo prima = motore_->record();
+    QVERIFY(scegli(in1<QListWidget>("List1"), QStringLiteral("Apprendista")));
+    auto* list2 = in1<QListWidget>("List2");
+    QCOMPARE(list2->count(), 4);
+    QCOMPARE(list2->item(3)->text(),
+             QStringLiteral("azienda -9 dip. dal 3° anno di apprendistato"));
+    QVERIFY(list2->selectedItems().isEmpty());
+    QCOMPARE(motore_->record(), prima);  // figures of the earlier choice stay
+    QVERIFY(scegli(list2, QStringLiteral("azienda +9 dip.")));
+    QCOMPARE(motore_->record().aliquota_inps_dip, 0.0584);
+    QCOMPARE(motore_->record().aliquota_irap, 0.0);
+  }
+
+  void interruttore_del_periodo_cambia_solo_gli_stati() {
+    avvia();
+    entra();
+    auto abilitati = [this] {
+      QList<bool> s;
+      for (const char* n : {"Text7", "Text5", "Text2", "Text9", "Text10"}) {
+        s << in1<QLineEdit>(n)->isEnabled();
+      }
+      return s;
+    };
+    const QList<bool> annuo = {false, true, true, true, true};
+    const QList<bool> mensile = {true, false, false, false, false};
+    QCOMPARE(abilitati(), annuo);
+    scrivi(in1<QLineEdit>("Text5"), QStringLiteral("200"));
+    CampiForm1 prima = ingresso_->form1()->campi();
+
+    premi(in1<QRadioButton>("Option2"));
+    QCOMPARE(abilitati(), mensile);
+    scrivi(in1<QLineEdit>("Text7"), QStringLiteral("13"));
+    prima.Text7 = "13";
+    premi(in1<QRadioButton>("Option1"));
+    QCOMPARE(abilitati(), annuo);
+    QCOMPARE(in1<QLineEdit>("Text7")->text(), QStringLiteral("13"));
+    QCOMPARE(ingresso_->form1()->campi(), prima);  // no value set or cleared
+
+    // However the option gets selected (keyboard, program), the states follow.
+    in1<QRadioButton>("Option2")->setChecked(true);
+    QCOMPARE(abilitati(), mensile);
+    for (const char* n : {"Text8", "Text12", "Text18", "Text20"}) {
+      QVERIFY(!in1<QLineEdit>(n)->isEnabled());
+    }
+  }
+
+  void campi_vuoti_avvisano_e_non_calcolano() {
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    // Emptied while monthly, then back to annual: disabled, still checked.
+    premi(in1<QRadioButton>("Option2"));
+    scrivi(in1<QLineEdit>("Text7"), QString());
+    premi(in1<QRadioButton>("Option1"));
+    const RecordCalcolo prima = motore_->record();
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    const Messaggio& m = sentinella.visti.front();
+    QCOMPARE(m.titolo, QStringLiteral("Zellora"));
+    QCOMPARE(m.testo, u8(messaggio_campi_vuoti));
+    QCOMPARE(m.testo, QStringLiteral("Attenzione ci sono dei campi non valorizzati, se non "
+                                     "necessari ai fini del conteggio mettere 0"));
+    QCOMPARE(m.icona, QMessageBox::Critical);
+    QCOMPARE(m.pulsanti, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(form1->form2() == nullptr);
+    QCOMPARE(motore_->record(), prima);
+
+    // The operator types 0 and calculates again.
+    premi(in1<QRadioButton>("Option2"));
+    scrivi(in1<QLineEdit>("Text7"), QStringLiteral("0"));
+    premi(in1<QRadioButton>("Option1"));
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QVERIFY(form1->form2() != nullptr && form1->form2()->isVisible());
+  }
+
+  void rifiuti_e_avvisi_del_calcolo() {
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+
+    // Not a number: refused, one line per message, no results window.
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("trentamila"));
+    scrivi(in1<QLineEdit>("Text11"), QStringLiteral("x"));
+    Motore riferimento(Locale::italiano());
+    const EsitoCalcolo rifiuto = riferimento.verifica_campi(form1->campi());
+    QCOMPARE(rifiuto.stato, Stato::rifiutato);
+    QVERIFY(rifiuto.messaggi.size() >= 2);
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QStringList righe;
+    for (const auto& r : rifiuto.messaggi) righe << u8(r);
+    QCOMPARE(sentinella.visti[0].testo, righe.join('\n'));
+    QCOMPARE(sentinella.visti[0].icona, QMessageBox::Critical);
+    QCOMPARE(sentinella.visti[0].titolo, QStringLiteral("Zellora"));
+    QVERIFY(form1->form2() == nullptr);
+
+    // Net to gross that no gross reaches: the results, then the notice.
+    scrivi(in1<QLineEdit>("Text11"), QStringLiteral("0"));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("1000"));
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("100"));
+    premi(in1<QRadioButton>("Option3"));
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QVERIFY(sentinella.visti[1].testo.contains(QStringLiteral("non è raggiungibile")));
+    QCOMPARE(sentinella.visti[1].icona, QMessageBox::Critical);
+    QVERIFY(form1->form2() != nullptr && form1->form2()->isVisible());
+    confronta_risultati(attesi(form1->campi()));
+  }
+
+  void entra_due_volte_apre_un_solo_form() {
+    avvia();
+    Form1* primo = entra();
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("1234"));
+    Form1* secondo = entra();
+    QCOMPARE(primo, secondo);
+    int form1 = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (qobject_cast<Form1*>(w) != nullptr) ++form1;
+    }
+    QCOMPARE(form1, 1);
+    QCOMPARE(in1<QLineEdit>("Text1")->text(), QStringLiteral("1234"));
+  }
+
+  void guida_una_sola_e_ricentrata_dopo_chiudi() {
+    avvia();
+    Form1* form1 = entra();
+    premi(in1<QPushButton>("Command2"));
+    Form6* guida = form1->form6();
+    QVERIFY(guida != nullptr && guida->isVisible());
+    QCOMPARE(guida->windowTitle(), QStringLiteral("Guida"));
+    QCOMPARE(guida->testo(),
+             QStringLiteral("INSERIRE L'IMPORTO NETTO O LORDO COME BASE DI CALCOLO "));
+    const QPoint centrata = guida->pos();
+
+    guida->move(centrata + QPoint(40, 30));
+    const QPoint spostata = guida->pos();
+    premi(in1<QPushButton>("Command4"));
+    QCOMPARE(form1->form6(), guida);
+    QCOMPARE(guida->testo(),
+             QStringLiteral("Es. ritenuta sindacale, addizionale regionale e comunale ecc..."));
+    QCOMPARE(guida->pos(), spostata);
+    int popup = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (qobject_cast<Form6*>(w) != nullptr) ++popup;
+    }
+    QCOMPARE(popup, 1);
+
+    // "Chiudi" first in the tab order, then it destroys the popup.
+    auto* chiudi = controllo<QPushButton>(guida, "Command1");
+    QCOMPARE(chiudi->text(), QStringLiteral("Chiudi"));
+    QWidget* primo = guida->nextInFocusChain();
+    while (primo != guida && !(primo->focusPolicy() & Qt::TabFocus))
+      primo = primo->nextInFocusChain();
+    QCOMPARE(primo->objectName(), QStringLiteral("Command1"));
+    premi(chiudi);
+    QTRY_VERIFY(form1->form6() == nullptr);
+    premi(in1<QPushButton>("Command5"));
+    QVERIFY(form1->form6() != nullptr);
+    QCOMPARE(form1->form6()->pos(), centrata);
+    QCOMPARE(form1->form6()->testo(), QString::fromUtf8(testi_guida[3]));
+    premi(in1<QPushButton>("Command3"));
+    QCOMPARE(form1->form6()->testo(), QString::fromUtf8(testi_guida[1]));
+  }
+
+  void secondo_calcolo_sostituisce_ogni_cifra() {
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    QVERIFY(form2 != nullptr);
+    const QPoint dove = form2->pos();
+
+    // A monthly calculation with other figures, the window still open.
+    premi(in1<QRadioButton>("Option2"));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("2500"));
+    scrivi(in1<QLineEdit>("Text13"), QStringLiteral("100"));
+    scrivi(in1<QLineEdit>("Text19"), QStringLiteral("20"));
+    scrivi(in1<QLineEdit>("Text21"), QStringLiteral("30"));
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("1"));
+    scrivi(in1<QLineEdit>("Text15"), QStringLiteral("2"));
+    scrivi(in1<QLineEdit>("Text11"), QStringLiteral("5"));
+    premi(in1<QCheckBox>("Check1"));
+    QVERIFY(scegli(in1<QListWidget>("List2"), QStringLiteral("Settore previdenziale Artigianato")));
+    const Risultati prima = attesi(campi_tipici());
+    const Risultati dopo = attesi(form1->campi());
+    calcola();
+    QCOMPARE(form1->form2(), form2);
+    QVERIFY(form2->isVisible());
+    QCOMPARE(form2->pos(), dove);  // not recentred
+    confronta_risultati(dopo);
+    int cambiate = 0;
+    for (int n = 1; n <= 21; ++n) cambiate += prima.Text(n) != dopo.Text(n) ? 1 : 0;
+    QVERIFY2(cambiate >= 15, "the second request should change most figures");
+
+    // Switching the period afterwards changes nothing shown.
+    premi(in1<QRadioButton>("Option1"));
+    confronta_risultati(dopo);
+
+    // Closed, then calculated again: the same window, filled anew.
+    form2->close();
+    calcola();
+    QCOMPARE(form1->form2(), form2);
+    QVERIFY(form2->isVisible());
+    confronta_risultati(attesi(form1->campi()));
+  }
+
+  void esporta_scrive_e_apre_il_prospetto() {
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    auto* esporta = controllo<QPushButton>(form1->form2(), "Command1");
+    QCOMPARE(esporta->text(), QStringLiteral("Esporta"));
+    premi(esporta);
+    QVERIFY(sentinella.visti.empty());
+    QCOMPARE(apertore_->aperti.size(), std::size_t(1));
+    const QFileInfo file(QString::fromStdU16String(apertore_->aperti[0].u16string()));
+    QVERIFY(file.exists());
+    QVERIFY(file.size() > 0);
+    QCOMPARE(file.absolutePath(), QDir(cartella_->path()).absolutePath());
+
+    // A second export leaves a second document; a refused opening is
+    // reported with its number and description.
+    apertore_->riesce = false;
+    premi(esporta);
+    QCOMPARE(apertore_->aperti.size(), std::size_t(2));
+    QVERIFY(apertore_->aperti[0] != apertore_->aperti[1]);
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QVERIFY(
+        sentinella.visti[0].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_apertura)));
+    QVERIFY(sentinella.visti[0].testo.contains(QStringLiteral("apertura rifiutata dalla prova")));
+    QCOMPARE(sentinella.visti[0].icona, QMessageBox::Critical);
+
+    // A folder that cannot be written.
+    cartella_->remove();
+    premi(esporta);
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QVERIFY(
+        sentinella.visti[1].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_scrittura)));
+  }
+
+  void chiudere_il_form_termina_il_programma_data() {
+    QTest::addColumn<bool>("dal_menu");
+    QTest::newRow("Uscita") << true;
+    QTest::newRow("chiusura") << false;
+  }
+
+  void chiudere_il_form_termina_il_programma() {
+    QFETCH(bool, dal_menu);
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    premi(in1<QPushButton>("Command2"));
+    QVERIFY(form1->form2()->isVisible() && form1->form6()->isVisible());
+    QSignalSpy terminato(ingresso_.get(), &frmMain::terminato);
+
+    if (dal_menu) {
+      auto* uscita = form1->findChild<QAction*>(QStringLiteral("exit"));
+      QVERIFY(uscita != nullptr);
+      QCOMPARE(uscita->text(), QStringLiteral("Uscita"));
+      QVERIFY(form1->menuBar()->actions().contains(uscita));
+      uscita->trigger();
+    } else {
+      form1->close();
+    }
+    QCOMPARE(terminato.count(), 1);
+    QVERIFY(!ingresso_->isVisible());
+    QVERIFY(!form1->isVisible());
+    QVERIFY(!form1->form2()->isVisible());
+    QTRY_VERIFY(form1->form6() == nullptr);
+  }
+
+  void ingresso_non_si_chiude_finche_il_form_e_aperto() {
+    avvia();
+    entra();
+    QVERIFY(!ingresso_->close());
+    QVERIFY(ingresso_->isVisible());
+  }
+
+  void senza_skin_le_finestre_restano_usabili_data() {
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("mancante") << QStringLiteral("/nessuna/cartella/Paper.skn");
+    QTest::newRow("cartella") << QDir::tempPath();
+  }
+
+  void senza_skin_le_finestre_restano_usabili() {
+    QFETCH(QString, skin);
+    Sentinella sentinella;
+    avvia(skin);
+    Form1* form1 = entra();
+    QVERIFY(form1->styleSheet().isEmpty());
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    QVERIFY(sentinella.visti.empty());
+    QVERIFY(form1->form2()->styleSheet().isEmpty());
+    QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
+  }
+
+  void skin_colori_e_limiti_dei_controlli_data() {
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("con skin") << skin_vera();
+    QTest::newRow("senza skin") << QStringLiteral("/nessuna/cartella/Paper.skn");
+  }
+
+  void skin_colori_e_limiti_dei_controlli() {
+    QFETCH(QString, skin);
+    avvia(skin);
+    Form1* form1 = entra();
+    QCOMPARE(form1->styleSheet().isEmpty(), skin != skin_vera());
+
+    // Lengths enforced while typing.
+    for (const CampoTesto& campo : campi_testo()) {
+      auto* box = form1->findChild<QLineEdit*>(u8(campo.nome));
+      QVERIFY2(box != nullptr, campo.nome.data());
+      QCOMPARE(box->maxLength(), campo.lunghezza_massima == 0 ? QLineEdit().maxLength()
+                                                              : int(campo.lunghezza_massima));
+    }
+    scrivi(in1<QLineEdit>("Text5"), QStringLiteral("12345"));
+    QCOMPARE(in1<QLineEdit>("Text5")->text(), QStringLiteral("123"));
+
+    // Geometry in logical pixels, 15 twips each.
+    QCOMPARE(form1->centralWidget()->size(), QSize(864, 465));
+    QCOMPARE(in1<QWidget>("Frame3")->geometry(), QRect(8, 88, 849, 81));
+    QCOMPARE(in1<QWidget>("Command1")->geometry(), QRect(392, 432, 113, 25));
+    QCOMPARE(in1<QWidget>("List2")->size(), QSize(281, 69));
+
+    QCOMPARE(in1<QPushButton>("Command1")->text(), QStringLiteral("C A L C O L A"));
+    const QFont comando = in1<QPushButton>("Command1")->font();
+    QCOMPARE(comando.family(), QStringLiteral("Verdana"));
+    QVERIFY(comando.bold());
+    QCOMPARE(comando.pointSizeF(), 9.75);
+
+    // The totals stay yellow and the other boxes white, with or without skin.
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    QCOMPARE(form2->size(), QSize(635, 566));
+    auto colore = [](QLineEdit* box) {
+      const QImage img = box->grab().toImage();
+      return QColor(img.pixel(4, img.height() / 2));
+    };
+    QCOMPARE(colore(form2->casella(10)), QColor(255, 255, 0));
+    QCOMPARE(colore(form2->casella(16)), QColor(255, 255, 0));
+    QCOMPARE(colore(form2->casella(4)), QColor(255, 255, 255));
+    // Frames are white inside.
+    QWidget* frame = controllo<QWidget>(form2, "Frame2");
+    const QImage img = frame->grab().toImage();
+    QCOMPARE(QColor(img.pixel(frame->width() / 2, 300)), QColor(255, 255, 255));
+  }
+};
+
+QTEST_MAIN(ProvaFinestre)
+#include "prova_finestre.moc"

@@ -1,0 +1,72 @@
+// Takes the pictures of the windows for the documentation: the entry
+// window, the input form with the typical request and its results window.
+// Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
+#include "comandi_finestre.h"
+#include "engine/motore.h"
+#include "forms/form1.h"
+#include "forms/form2.h"
+#include "forms/form6.h"
+#include "forms/frmmain.h"
+#include "platform/ambiente.h"
+
+namespace {
+
+class ApertoreNullo : public zellora::ApertoreDocumenti {
+ public:
+  bool apri(const std::filesystem::path&, std::string&) override { return true; }
+};
+
+bool salva(QWidget* finestra, const QString& file) {
+  QTest::qWait(150);
+  const bool ok = finestra->grab().save(file);
+  std::printf("%s %s\n", ok ? "scritta" : "NON scritta", qPrintable(file));
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "uso: zellora-schermate FILE_SKIN CARTELLA\n");
+    return 2;
+  }
+  zellora::imposta_font_programma();
+  const QDir cartella(QString::fromLocal8Bit(argv[2]));
+  zellora::Motore motore(zellora::Locale::italiano());
+  ApertoreNullo apertore;
+  zellora::Contesto contesto;
+  contesto.motore = &motore;
+  contesto.apertore = &apertore;
+  contesto.file_skin = QString::fromLocal8Bit(argv[1]);
+
+  zellora::frmMain entrata(contesto);
+  entrata.show();
+  bool ok = salva(&entrata, cartella.filePath(QStringLiteral("entry-window.png")));
+  zellora::prova::premi(zellora::prova::controllo<QPushButton>(&entrata, "Command1"));
+  zellora::Form1* form1 = entrata.form1();
+  ok = zellora::prova::richiesta_tipica(form1) && ok;
+  for (const char* n : {"Label9", "Option1", "Text1", "SkinLabel3", "Command1", "Frame1"}) {
+    auto* w = form1->findChild<QWidget*>(n);
+    std::printf("%s %s %s %f\n", n, qPrintable(w->font().family()),
+                qPrintable(QFontInfo(w->font()).family()), w->font().pointSizeF());
+  }
+  ok = salva(form1, cartella.filePath(QStringLiteral("input-form.png"))) && ok;
+  zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command1"));
+  ok = form1->form2() != nullptr && ok;
+  if (form1->form2() != nullptr) {
+    ok = salva(form1->form2(), cartella.filePath(QStringLiteral("results-window.png"))) && ok;
+  }
+  zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command3"));
+  if (form1->form6() != nullptr) {
+    form1->form6()->Splash1().ferma();
+    ok = salva(form1->form6(), cartella.filePath(QStringLiteral("help-popup.png"))) && ok;
+  }
+  return ok ? 0 : 1;
+}
