@@ -19,7 +19,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@echo '$(TYPICAL)' | $(BUILD)/zellora-cli --format text
+	@$(BUILD)/zellora
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake make pkg-config
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libzip-dev
+  qt6-base-dev qt6-svg-dev libzip-dev
   libreoffice-writer-nogui fonts-liberation
 )
 
