@@ -528,6 +528,20 @@ class ProvaFinestre : public QObject {
     QCOMPARE(in1<QWidget>("Command1")->geometry(), QRect(392, 432, 113, 25));
     QCOMPARE(in1<QWidget>("List2")->size(), QSize(281, 69));
 
+    // Tab order: frame by frame, top left to bottom right, the calculate
+    // button last.
+    QStringList ordine;
+    for (QWidget* w = form1->nextInFocusChain(); w != form1; w = w->nextInFocusChain()) {
+      if ((w->focusPolicy() & Qt::TabFocus) != 0 && !w->objectName().isEmpty()) {
+        ordine << w->objectName();
+      }
+    }
+    QCOMPARE(ordine.join(' '),
+             QStringLiteral("Option1 Option2 Text5 Text7 Option4 Option3 Text2 Text9 Text10 Combo3 "
+                            "Text4 Combo1 Text6 Text3 Combo2 List1 List2 Option5 Option6 Text14 "
+                            "Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 Command5 "
+                            "Text8 Text12 Text18 Text20 Check1 Text11 Command1"));
+
     QCOMPARE(in1<QPushButton>("Command1")->text(), QStringLiteral("C A L C O L A"));
     const QFont comando = in1<QPushButton>("Command1")->font();
     QCOMPARE(comando.family(), QStringLiteral("Verdana"));

@@ -52,11 +52,6 @@ int main(int argc, char** argv) {
   zellora::prova::premi(zellora::prova::controllo<QPushButton>(&entrata, "Command1"));
   zellora::Form1* form1 = entrata.form1();
   ok = zellora::prova::richiesta_tipica(form1) && ok;
-  for (const char* n : {"Label9", "Option1", "Text1", "SkinLabel3", "Command1", "Frame1"}) {
-    auto* w = form1->findChild<QWidget*>(n);
-    std::printf("%s %s %s %f\n", n, qPrintable(w->font().family()),
-                qPrintable(QFontInfo(w->font()).family()), w->font().pointSizeF());
-  }
   ok = salva(form1, cartella.filePath(QStringLiteral("input-form.png"))) && ok;
   zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command1"));
   ok = form1->form2() != nullptr && ok;
