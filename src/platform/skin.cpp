@@ -22,6 +22,10 @@ bool Skin::carica(const QString& file) {
   foglio_.clear();
   errore_.clear();
 
+  if (file.isEmpty()) {
+    errore_ = QStringLiteral("nessun file indicato");
+    return false;
+  }
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) {
     errore_ = f.errorString();

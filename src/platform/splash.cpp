@@ -20,7 +20,7 @@ void Splash::prepara() {
 
 void Splash::mostra_con_effetto(int effetto) {
   if (finestra_ == nullptr) return;
-  ferma();
+  if (animazione_ != nullptr) animazione_->stop();
   const bool dissolvenza = effetto == 1 && finestra_->windowOpacity() < 1.0;
   finestra_->show();
   finestra_->raise();

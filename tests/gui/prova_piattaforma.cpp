@@ -1,0 +1,124 @@
+// The platform layer: the skin file, the popup effect and the number signs
+// taken from the user's regional settings.
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "platform/ambiente.h"
+#include "platform/skin.h"
+#include "platform/splash.h"
+
+using namespace zellora;
+
+class ProvaPiattaforma : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void locale_dalle_impostazioni_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("decimale");
+    QTest::addColumn<QString>("migliaia");
+    QTest::newRow("C vale italiano") << QLocale::c() << ","
+                                     << ".";
+    QTest::newRow("italiano") << QLocale(QLocale::Italian, QLocale::Italy) << ","
+                              << ".";
+    QTest::newRow("inglese") << QLocale(QLocale::English, QLocale::UnitedStates) << "."
+                             << ",";
+    QTest::newRow("svizzero tedesco")
+        << QLocale(QLocale::German, QLocale::Switzerland) << "." << QString(QChar(0x2019));
+    QTest::newRow("francese") << QLocale(QLocale::French, QLocale::France) << ","
+                              << QString(QChar(0x202F));
+  }
+
+  void locale_dalle_impostazioni() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, decimale);
+    QFETCH(QString, migliaia);
+    const Locale l = locale_da_qlocale(locale);
+    QCOMPARE(QString::fromStdString(l.decimale), decimale);
+    QCOMPARE(QString::fromStdString(l.migliaia), migliaia);
+  }
+
+  void skin_caricata_o_assente() {
+    QTemporaryDir cartella;
+    const QString buono = cartella.filePath("Paper.skn");
+    {
+      QFile f(buono);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write("QLabel { color: #2e2a24; } /* carta \xc3\xa8 */\n");
+    }
+    const QString binario = cartella.filePath("binario.skn");
+    {
+      QFile f(binario);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(QByteArray("\x00\xff\xfe\x01 QLabel {}", 14));
+    }
+
+    Skin skin;
+    QLabel finestra;
+    QVERIFY(skin.carica(buono));
+    skin.applica(&finestra);
+    QVERIFY(finestra.styleSheet().contains(QStringLiteral("carta \u00e8")));
+
+    // A failed load leaves no skin, not the earlier one.
+    for (const QString& cattivo :
+         {cartella.filePath("manca.skn"), binario, cartella.path(), QString()}) {
+      QVERIFY2(!skin.carica(cattivo), qPrintable(cattivo));
+      QVERIFY(!skin.caricata());
+      QVERIFY(!skin.errore().isEmpty());
+      QLabel altra;
+      skin.applica(&altra);
+      QVERIFY(altra.styleSheet().isEmpty());
+    }
+    skin.applica(nullptr);  // nothing to apply to: no effect
+  }
+
+  void splash_mostra_subito_e_si_ferma_opaco() {
+    QWidget finestra;
+    Splash splash;
+    splash.prepara();  // no target yet: nothing happens
+    splash.mostra_con_effetto(1);
+    splash.imposta_finestra(&finestra);
+    splash.prepara();
+    QCOMPARE(finestra.windowOpacity(), 0.0);
+    QVERIFY(!finestra.isVisible());
+    splash.mostra_con_effetto(1);
+    QVERIFY(finestra.isVisible());
+    QVERIFY(splash.effetto_in_corso());
+    splash.ferma();
+    QVERIFY(!splash.effetto_in_corso());
+    QCOMPARE(finestra.windowOpacity(), 1.0);
+
+    // Shown again while visible: no fade, stays opaque.
+    splash.prepara();
+    splash.mostra_con_effetto(1);
+    QCOMPARE(finestra.windowOpacity(), 1.0);
+    QVERIFY(!splash.effetto_in_corso());
+
+    // The fade ends fully opaque.
+    finestra.hide();
+    splash.prepara();
+    splash.mostra_con_effetto(1);
+    QTRY_VERIFY(!splash.effetto_in_corso());
+    QCOMPARE(finestra.windowOpacity(), 1.0);
+  }
+
+  void splash_sopravvive_alla_finestra() {
+    Splash splash;
+    {
+      auto* finestra = new QWidget;
+      splash.imposta_finestra(finestra);
+      splash.prepara();
+      splash.mostra_con_effetto(1);
+      delete finestra;  // closed with its own close box, mid-effect
+    }
+    QVERIFY(!splash.effetto_in_corso());
+    splash.ferma();
+    splash.mostra_con_effetto(1);
+  }
+};
+
+QTEST_MAIN(ProvaPiattaforma)
+#include "prova_piattaforma.moc"
