@@ -142,7 +142,11 @@ void Form1::Command1_Click() {
 
   if (esito.stato != Stato::rifiutato) mostra_risultati();
   if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
-    messaggio_critico(this, messaggi.join(QLatin1Char('\n')));
+    // A notice about figures already shown stands over the results window.
+    QWidget* proprietario = esito.stato == Stato::rifiutato || form2_ == nullptr
+                                ? static_cast<QWidget*>(this)
+                                : form2_.get();
+    messaggio_critico(proprietario, messaggi.join(QLatin1Char('\n')));
   }
 }
 
