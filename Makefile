@@ -1,11 +1,14 @@
 # The two commands of the README:
 #   make run    installs what is missing, builds and runs the program
 #   make test   installs what is missing, builds and runs every test
+MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TYPICAL = {"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"}
 
-.PHONY: all deps configure build run test bench format clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench fuzz format clean
 
 all: build
 
@@ -26,6 +29,14 @@ test: build
 
 bench: build
 	@$(BUILD)/bench/zellora-bench
+
+# Every fuzz target for FUZZ_SECONDS each (make fuzz FUZZ_SECONDS=600).
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZELLORA_FUZZ=ON -DZELLORA_TESTS=OFF -DZELLORA_BENCH=OFF -DZELLORA_GUI=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_numeri fuzz_calcolo fuzz_richiesta_json
+	@scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -11,6 +11,11 @@ packages=(
   libreoffice-writer-nogui fonts-liberation
 )
 
+# `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

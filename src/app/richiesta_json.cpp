@@ -67,8 +67,9 @@ Richiesta leggi_richiesta(const json& oggetto) {
       c.*(t->campo) = testo(valore, chiave);
       continue;
     }
+    const std::string& controllo = chiave;  // a binding a lambda can capture
     const auto coppia = std::find_if(std::begin(coppie), std::end(coppie), [&](const Coppia& p) {
-      return p.primo == chiave || p.secondo == chiave;
+      return p.primo == controllo || p.secondo == controllo;
     });
     if (coppia != std::end(coppie)) {
       const bool v = booleano(valore, chiave);

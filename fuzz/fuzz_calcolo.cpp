@@ -1,0 +1,107 @@
+// The whole calculation from arbitrary input-form contents: one line per
+// control, "Name=value" (Text1=30000, Option2=1, List1=Impiegato...), then a
+// second calculation with the period and the direction switched, as an
+// operator would make it on the same form.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/motore.h"
+#include "engine/verifica.h"
+#include "profile/profilo.h"
+#include "verifiche.h"
+
+using namespace zellora;
+
+namespace {
+
+void imposta(CampiForm1& c, std::string_view nome, std::string_view valore) {
+  if (const CampoTesto* t = campo_testo(nome)) {
+    c.*(t->campo) = std::string(valore);
+    return;
+  }
+  const bool si = !valore.empty() && valore[0] == '1';
+  if (nome == "Option2" || nome == "Option1") {
+    c.Option2 = nome == "Option2" ? si : !si;
+    c.Option1 = !c.Option2;
+  } else if (nome == "Option3" || nome == "Option4") {
+    c.Option3 = nome == "Option3" ? si : !si;
+    c.Option4 = !c.Option3;
+  } else if (nome == "Option6" || nome == "Option5") {
+    c.Option6 = nome == "Option6" ? si : !si;
+    c.Option5 = !c.Option6;
+  } else if (nome == "Check1") {
+    c.Check1 = si;
+  } else if (nome == "Combo1") {
+    c.Combo1 = valore;
+  } else if (nome == "Combo2") {
+    c.Combo2 = valore;
+  } else if (nome == "Combo3") {
+    c.Combo3 = valore;
+  } else if (nome == "List1") {
+    c.List1 = valore;
+  } else if (nome == "List2") {
+    c.List2 = valore;
+  }
+}
+
+void calcola_e_verifica(Motore& m, const CampiForm1& c) {
+  const RecordCalcolo prima = m.record();
+  const Risultati testi_prima = m.risultati();
+  const EsitoCalcolo esito = m.verifica_campi(c);
+  const RecordCalcolo& r = m.record();
+  if (esito.stato == Stato::rifiutato) {
+    ZELLORA_VERIFICA(!esito.messaggi.empty(), "a refusal without a message");
+    ZELLORA_VERIFICA(r == prima, "a refused calculation changed the record");
+    ZELLORA_VERIFICA(m.risultati() == testi_prima, "a refused calculation changed the results");
+    ZELLORA_VERIFICA(esito.campi_vuoti == campi_non_valorizzati(c), "empty-field warning wrong");
+    return;
+  }
+  ZELLORA_VERIFICA(!campi_non_valorizzati(c), "calculated with an empty field");
+  for (double d : {r.detrazione_dip, r.detrazione_dip_ulteriore, r.detrazione_coniuge,
+                   r.detrazione_coniuge_maggiorazione, r.detrazione_figli, r.detrazione_altri,
+                   r.maggiorazione_figli_minori}) {
+    ZELLORA_VERIFICA(d >= 0, "a negative deduction");
+  }
+  if (!c.Check1) ZELLORA_VERIFICA(r.irap == 0, "IRAP without being asked for");
+  for (const auto& campo : campi_record()) {
+    ZELLORA_VERIFICA(std::isfinite(r.*campo.campo), "a figure that is not finite");
+  }
+  if (esito.ricerca_svolta) {
+    ZELLORA_VERIFICA(r.totale_detrazioni <= r.irpef_lorda, "deductions above the gross tax");
+    ZELLORA_VERIFICA(esito.ricerca.passaggi >= 1, "a search without a pass");
+    ZELLORA_VERIFICA(esito.stato == Stato::ok ? esito.ricerca.esatta : !esito.messaggi.empty(),
+                     "an inexact search without a word to the operator");
+  } else {
+    ZELLORA_VERIFICA(esito.stato == Stato::ok, "gross to net cannot be unreachable");
+  }
+  fuzz::verifica_testi(m.risultati(), m.locale());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
+  const std::string_view testo(reinterpret_cast<const char*>(dati), n);
+  CampiForm1 c;
+  std::size_t inizio = 0;
+  while (inizio <= testo.size()) {
+    std::size_t fine = testo.find('\n', inizio);
+    if (fine == std::string_view::npos) fine = testo.size();
+    const std::string_view riga = testo.substr(inizio, fine - inizio);
+    const std::size_t uguale = riga.find('=');
+    if (uguale != std::string_view::npos)
+      imposta(c, riga.substr(0, uguale), riga.substr(uguale + 1));
+    inizio = fine + 1;
+  }
+  Motore m;
+  m.scegli_settore(c.List1, c.List2);
+  calcola_e_verifica(m, c);
+  c.Option2 = !c.Option2;
+  c.Option1 = !c.Option2;
+  c.Option3 = !c.Option3;
+  c.Option4 = !c.Option3;
+  calcola_e_verifica(m, c);
+  return 0;
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a fuzz build for a set time each.
+# Usage: scripts/fuzz.sh BUILD_DIR SECONDS [TARGET...]
+# The corpus grows in BUILD_DIR/corpus; an input that breaks a target is
+# saved in BUILD_DIR/artifacts/TARGET/ and the run stops with its path. Keep
+# it as a regression test by copying it into fuzz/regressions/TARGET/.
+set -euo pipefail
+build=${1:?build dir}
+seconds=${2:?seconds}
+shift 2
+root=$(cd "$(dirname "$0")/.." && pwd)
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in "$build"/fuzz/fuzz_*; do targets+=("$(basename "$f" | sed 's/^fuzz_//')"); done
+fi
+for t in "${targets[@]}"; do
+  corpus="$build/corpus/$t"
+  artifacts="$build/artifacts/$t"
+  mkdir -p "$corpus" "$artifacts"
+  extra=()
+  [ -f "$root/fuzz/$t.dict" ] && extra+=("-dict=$root/fuzz/$t.dict")
+  echo "== fuzz_$t for ${seconds}s"
+  "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/" "${extra[@]}" \
+    "$corpus" "$root/fuzz/corpus/$t" "$root/fuzz/regressions/$t" 2>&1 | tail -n 12
+done
