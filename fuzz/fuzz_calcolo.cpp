@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/calcolo.h"
 #include "engine/motore.h"
 #include "engine/verifica.h"
 #include "profile/profilo.h"
@@ -47,6 +48,39 @@ void imposta(CampiForm1& c, std::string_view nome, std::string_view valore) {
   }
 }
 
+// The search ends on the first gross whose net reaches the target, skipping
+// only grosses that cannot: every gross it passed over must give less, and
+// the record must be exactly that of a pass on the gross found.
+void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const RecordCalcolo& dopo,
+                      const Locale& locale) {
+  const auto lettura = leggi_input(c, locale);
+  ZELLORA_VERIFICA(lettura.input.has_value(), "calculated with inputs that do not read");
+  const InputCalcolo& in = *lettura.input;
+  const bool mensile = !c.Option1;
+  RecordCalcolo w = prima;
+  w.trattenuta_non_deducibile = Int(in.trattenuta);
+  w.competenza_non_imponibile = Int(in.competenza);
+  w.valore_benefit = Int(in.benefit);
+  w.retribuzione_intera = dopo.retribuzione_intera;
+  const double obiettivo = dopo.retribuzione_intera;
+  const double trovato = dopo.retribuzione_lorda;
+  RecordCalcolo ultimo = w;
+  const double netto = passo_ricerca(ultimo, in, mensile, trovato);
+  ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
+  if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
+  auto sotto = [&](double g) {
+    RecordCalcolo prova = w;
+    ZELLORA_VERIFICA(passo_ricerca(prova, in, mensile, g) < obiettivo,
+                     "the search passed over a gross that reaches the net");
+  };
+  const double vicino = std::fmax(obiettivo, trovato - 500);
+  for (double g = vicino; g < trovato; g += 1) sotto(g);
+  const double passo = std::floor((vicino - obiettivo) / 64);
+  if (passo >= 1) {
+    for (double g = obiettivo; g < vicino; g += passo) sotto(g);
+  }
+}
+
 void calcola_e_verifica(Motore& m, const CampiForm1& c) {
   const RecordCalcolo prima = m.record();
   const Risultati testi_prima = m.risultati();
@@ -70,6 +104,7 @@ void calcola_e_verifica(Motore& m, const CampiForm1& c) {
     ZELLORA_VERIFICA(std::isfinite(r.*campo.campo), "a figure that is not finite");
   }
   if (esito.ricerca_svolta) {
+    verifica_ricerca(prima, c, r, m.locale());
     ZELLORA_VERIFICA(r.totale_detrazioni <= r.irpef_lorda, "deductions above the gross tax");
     ZELLORA_VERIFICA(esito.ricerca.passaggi >= 1, "a search without a pass");
     ZELLORA_VERIFICA(esito.stato == Stato::ok ? esito.ricerca.esatta : !esito.messaggi.empty(),

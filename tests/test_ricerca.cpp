@@ -22,20 +22,12 @@ EsitoCalcolo cerca(RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
   return mensile ? calcola_mensile(r, in, it()) : calcola_irpef_annua(r, in, it());
 }
 
-// The net a gross-to-net pass gives for `gross`, as the search computes it.
+// The net that a search pass computes for `gross`.
 double netto_di(RecordCalcolo r, InputCalcolo in, double gross, bool mensile) {
-  in.lordo_netto = true;
-  in.retribuzione = gross;
-  cerca(r, in, mensile);
-  double totale = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
-                  r.detrazione_coniuge_maggiorazione + r.detrazione_figli + r.detrazione_altri;
-  if (totale > r.irpef_lorda) totale = r.irpef_lorda;
-  const double prima = mensile ? r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
-                                     r.ritenuta_inail - r.altri_contributi_dip
-                               : r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
-                                     r.altri_contributi_dip - r.ritenuta_inail;
-  return Int(prima - r.irpef_lorda - r.trattenuta_non_deducibile + r.competenza_non_imponibile +
-             totale);
+  r.trattenuta_non_deducibile = Int(in.trattenuta);
+  r.competenza_non_imponibile = Int(in.competenza);
+  r.valore_benefit = Int(in.benefit);
+  return passo_ricerca(r, in, mensile, gross);
 }
 
 InputCalcolo famiglia_tipica(InputCalcolo in) {
@@ -110,28 +102,9 @@ namespace {
 
 // The search as a plain walk over every whole euro, for comparison.
 double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile) {
-  r.trattenuta_non_deducibile = Int(in.trattenuta);
-  r.competenza_non_imponibile = Int(in.competenza);
-  r.valore_benefit = Int(in.benefit);
   const double obiettivo = Int(in.retribuzione);
   for (double g = obiettivo;; g += 1) {
-    r.retribuzione_lorda = g;
-    if (mensile) {
-      passo_mensile(r, in, true);
-    } else {
-      passo_annuo(r, in);
-    }
-    double totale = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
-                    r.detrazione_coniuge_maggiorazione + r.detrazione_figli + r.detrazione_altri;
-    if (totale > r.irpef_lorda) totale = r.irpef_lorda;
-    const double prima = mensile
-                             ? r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
-                                   r.ritenuta_inail - r.altri_contributi_dip
-                             : r.retribuzione_lorda - r.ritenuta_inps - r.contributo_aggiuntivo -
-                                   r.altri_contributi_dip - r.ritenuta_inail;
-    const double netto = Int(prima - r.irpef_lorda - r.trattenuta_non_deducibile +
-                             r.competenza_non_imponibile + totale);
-    if (netto >= obiettivo || g - obiettivo > 400000) return g;
+    if (netto_di(r, in, g, mensile) >= obiettivo || g - obiettivo > 400000) return g;
   }
 }
 

@@ -148,8 +148,8 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile
                                     w.detrazione_altri + ulteriore + maggiorazione;
   const double netto_massimo = netto_prima - std::fmax(w.irpef_lorda - detrazioni_massime, 0);
   const double margine =
-      1e-9 * (std::fabs(w.retribuzione_lorda) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
-              std::fabs(detrazioni_massime) + std::fabs(obiettivo)) +
+      1e-12 * (std::fabs(w.retribuzione_lorda) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
+               std::fabs(detrazioni_massime) + std::fabs(obiettivo)) +
       1e-6;
   const double salto = std::floor((obiettivo - netto_massimo - margine) / (1 - crescita.minima));
   return salto >= 2 && std::isfinite(salto) ? salto : 1;
@@ -171,25 +171,8 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
   double netto = 0;
   double lordo = obiettivo;
   for (std::int64_t passaggio = 1;; ++passaggio) {
-    w.retribuzione_lorda = lordo;
-    if (mensile) {
-      passo_mensile(w, in, true);
-    } else {
-      passo_annuo(w, in);
-    }
-    w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
-                          w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
-                          w.detrazione_altri;
-    if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
-    // The net before tax, in the order of the mode; the net subtracts the
-    // tax and adds back the deductions.
-    const double prima_delle_imposte =
-        mensile ? w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
-                      w.ritenuta_inail - w.altri_contributi_dip
-                : w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
-                      w.altri_contributi_dip - w.ritenuta_inail;
-    netto = Int(prima_delle_imposte - w.irpef_lorda - w.trattenuta_non_deducibile +
-                w.competenza_non_imponibile + w.totale_detrazioni);
+    netto = passo_ricerca(w, in, mensile, lordo);
+    const double prima_delle_imposte = netto_prima_delle_imposte(w, mensile);
     esito.ricerca.passaggi = passaggio;
 
     if (netto == obiettivo) {
@@ -314,6 +297,28 @@ void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca
   detrazioni_coniuge_mensile(r, in.famiglia);
   detrazioni_figli_mensile(r, in.famiglia);
   detrazioni_altri_mensile(r, in.famiglia);
+}
+
+double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
+  return mensile ? w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                       w.ritenuta_inail - w.altri_contributi_dip
+                 : w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                       w.altri_contributi_dip - w.ritenuta_inail;
+}
+
+double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo) {
+  w.retribuzione_lorda = lordo;
+  if (mensile) {
+    passo_mensile(w, in, true);
+  } else {
+    passo_annuo(w, in);
+  }
+  w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
+                        w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
+                        w.detrazione_altri;
+  if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
+  return Int(netto_prima_delle_imposte(w, mensile) - w.irpef_lorda - w.trattenuta_non_deducibile +
+             w.competenza_non_imponibile + w.totale_detrazioni);
 }
 
 EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,

@@ -59,6 +59,16 @@ void passo_annuo(RecordCalcolo& record, const InputCalcolo& input);
 // subtracted before the other contributions in the taxable income.
 void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, bool ordine_ricerca = false);
 
+// The pay before tax that the net of a search pass starts from: the gross
+// less the worker's contributions, in the order of the mode (in a month the
+// INAIL withholding before the other contributions).
+double netto_prima_delle_imposte(const RecordCalcolo& record, bool mensile);
+
+// One pass of the net-to-gross search on the trial gross `lordo`: the pass of
+// the mode, the total of the deductions (never above the gross tax) and the
+// net it gives, in whole euros. The other inputs must already be in the record.
+double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, bool mensile, double lordo);
+
 // The annual and the monthly calculation: the inputs are read into the
 // record, then one pass (gross to net) or the search (net to gross). The
 // record is written only when the calculation completes; a calculation that
