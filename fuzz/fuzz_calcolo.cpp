@@ -73,9 +73,9 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
     ZELLORA_VERIFICA(passo_ricerca(prova, in, mensile, g) < obiettivo,
                      "the search passed over a gross that reaches the net");
   };
-  const double vicino = std::fmax(obiettivo, trovato - 500);
+  const double vicino = std::fmax(obiettivo, trovato - 200);
   for (double g = vicino; g < trovato; g += 1) sotto(g);
-  const double passo = std::floor((vicino - obiettivo) / 64);
+  const double passo = std::floor((vicino - obiettivo) / 32);
   if (passo >= 1) {
     for (double g = obiettivo; g < vicino; g += passo) sotto(g);
   }

@@ -1,0 +1,113 @@
+// The statement and its Word document from arbitrary results texts: one line
+// for the period ("1" for monthly), then the texts of boxes Text1 to Text21.
+// The document must always open and hold the statement, paragraph for
+// paragraph, in Times New Roman 12 with the bold rows bold.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "export/docx.h"
+#include "export/prospetto.h"
+#include "lettura.h"
+#include "verifiche.h"
+
+using namespace zellora;
+
+namespace {
+
+bool utf8_pulito(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    if (n == 1 && c < 0x20) return false;  // control characters are replaced
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    if (n == 2 && c < 0xC2) return false;
+    if (n == 3) {
+      const auto c1 = static_cast<unsigned char>(s[i + 1]);
+      if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0)) return false;
+      const std::uint32_t cp = ((c & 0x0Fu) << 12) | ((c1 & 0x3Fu) << 6) |
+                               (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+      if (cp == 0xFFFE || cp == 0xFFFF) return false;
+    }
+    if (n == 4) {
+      const auto c1 = static_cast<unsigned char>(s[i + 1]);
+      if ((c == 0xF0 && c1 < 0x90) || c > 0xF4 || (c == 0xF4 && c1 >= 0x90)) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
+  const std::string_view testo(reinterpret_cast<const char*>(dati), n);
+  Risultati risultati;
+  bool mensile = false;
+  std::size_t inizio = 0;
+  for (int riga = 0; riga <= 21 && inizio <= testo.size(); ++riga) {
+    std::size_t fine = testo.find('\n', inizio);
+    if (fine == std::string_view::npos) fine = testo.size();
+    const std::string_view valore = testo.substr(inizio, fine - inizio);
+    if (riga == 0) {
+      mensile = valore == "1";
+    } else {
+      risultati.Text(riga) = std::string(valore);
+    }
+    inizio = fine + 1;
+  }
+  const Locale locale = Locale::italiano();
+  const EsitoProspetto esito = componi_prospetto(risultati, mensile, locale);
+  if (!esito.prospetto) {
+    ZELLORA_VERIFICA(mensile && !esito.errore.empty(), "a statement refused without a reason");
+    return 0;
+  }
+  const Prospetto& p = *esito.prospetto;
+  const std::set<std::size_t> in_grassetto = {2, 5, 17, 20, 23, 29};
+  for (std::size_t i = 0; i < p.paragrafi.size(); ++i) {
+    ZELLORA_VERIFICA(p.paragrafi[i].grassetto == (in_grassetto.count(i + 1) == 1),
+                     "bold on the wrong row");
+  }
+  ZELLORA_VERIFICA(p.paragrafi[4].testo == "Retribuzione Lorda:  " + risultati.Text(1),
+                   "row 5 is not the gross");
+  const std::string costo = "Costo del Lavoro : " + risultati.Text(16);
+  const std::string& riga29 = p.paragrafi[28].testo;
+  if (mensile) {
+    ZELLORA_VERIFICA(riga29.rfind(costo + " (=annui euro ", 0) == 0 && riga29.back() == ')',
+                     "the monthly cost of labour without its annual figure");
+  } else {
+    ZELLORA_VERIFICA(riga29 == costo, "the annual cost of labour row is not the box text");
+  }
+
+  // The document, written and read back.
+  static const std::filesystem::path file =
+      std::filesystem::temp_directory_path() /
+      ("zellora-fuzz-" + std::to_string(std::random_device{}()) + ".docx");
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << documento_docx(p);
+  }
+  const prova::DocumentoLetto letto = prova::leggi_docx(file);
+  ZELLORA_VERIFICA(letto.errore_xml.empty(), "the document's XML does not parse");
+  ZELLORA_VERIFICA(letto.paragrafi.size() == p.paragrafi.size(), "paragraphs lost or added");
+  ZELLORA_VERIFICA(
+      letto.caratteri == std::set<std::string>{"Times New Roman/24"} || letto.caratteri.empty(),
+      "text outside Times New Roman 12");
+  ZELLORA_VERIFICA(!letto.grassetto_parziale && !letto.segno_in_grassetto, "bold runs wrong");
+  for (std::size_t i = 0; i < p.paragrafi.size(); ++i) {
+    ZELLORA_VERIFICA(letto.paragrafi[i].grassetto == p.paragrafi[i].grassetto, "bold lost");
+    if (utf8_pulito(p.paragrafi[i].testo)) {
+      ZELLORA_VERIFICA(letto.paragrafi[i].testo == p.paragrafi[i].testo, "text changed");
+    }
+  }
+  return 0;
+}
