@@ -4,6 +4,9 @@
 // With --export FILE it also writes the statement of that calculation as a
 // document, in the format of the file's extension (.docx, .odt or .pdf).
 //
+// `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
+// worker per row of a CSV or JSON Lines file (see cli_lotto.h).
+//
 // Exit status: 0 when the calculation ran (also when the net wanted cannot
 // be reached exactly), 1 when the input was refused (no document is written),
 // 2 for a usage or JSON error (an unknown export extension included, found
@@ -24,6 +27,7 @@
 #include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
+#include "app/cli_lotto.h"
 #include "app/richiesta_json.h"
 #include "app/uscita.h"
 #include "engine/motore.h"
@@ -105,6 +109,19 @@ int main(int argc, char** argv) {
   app.add_option("--export", file_export,
                  "also write the statement to this file; the format follows the extension: "
                  ".docx, .odt or .pdf");
+  zellora::RichiestaBatch batch;
+  CLI::App* comando_batch = app.add_subcommand(
+      "batch",
+      "calculate a whole staff: one worker per row of a CSV file (a header row of control "
+      "names; comma or semicolon separated) or of a JSON Lines file");
+  comando_batch->add_option("IN", batch.ingresso, "the CSV or JSON Lines file")->required();
+  comando_batch->add_option("-o,--output", batch.uscita,
+                            "write the results here (default: standard output)");
+  comando_batch
+      ->add_option("--format", batch.formato,
+                   "csv or jsonl (default: jsonl for .jsonl/.ndjson files, csv otherwise)")
+      ->check(CLI::IsMember({"csv", "jsonl"}));
+  comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -118,6 +135,10 @@ int main(int argc, char** argv) {
     const auto l = zellora::locale_da_nome(nome_locale);
     if (!l) return errore_uso("unknown locale \"" + nome_locale + "\"");
     locale = *l;
+  }
+  if (*comando_batch) {
+    batch.locale = locale;
+    return zellora::esegui_batch(batch);
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
   std::optional<zellora::Formato> formato_export;

@@ -405,9 +405,15 @@ std::optional<std::string> formato_generale(double valore, const Locale& locale)
 }
 
 std::string numero_esatto(double valore) {
-  std::array<char, 40> buf{};
-  const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), valore);
-  return std::string(buf.data(), r.ptr);
+  std::string testo;
+  aggiungi_numero_esatto(testo, valore);
+  return testo;
+}
+
+void aggiungi_numero_esatto(std::string& testo, double valore) {
+  char buf[40];
+  const auto r = std::to_chars(buf, buf + sizeof buf, valore);
+  testo.append(buf, r.ptr);
 }
 
 }  // namespace zellora

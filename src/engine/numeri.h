@@ -59,4 +59,7 @@ std::optional<std::string> formato_generale(double valore, const Locale& locale)
 // as decimal sign, for machine-readable output ("30000", "2848.9", "-0").
 std::string numero_esatto(double valore);
 
+// The same, appended to `testo`.
+void aggiungi_numero_esatto(std::string& testo, double valore);
+
 }  // namespace zellora

@@ -1,0 +1,204 @@
+// A whole staff in one run: CSV and JSON Lines in and out.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/lotto.h"
+#include "app/richiesta_json.h"
+#include "engine/motore.h"
+
+using namespace zellora;
+
+namespace {
+
+struct Uscita {
+  RiepilogoLotto riepilogo;
+  std::string testo;
+};
+
+Uscita lotto(const std::string& ingresso, FormatoLotto formato = FormatoLotto::csv,
+             unsigned thread = 0) {
+  std::istringstream in(ingresso);
+  std::ostringstream out;
+  OpzioniLotto opzioni;
+  opzioni.formato = formato;
+  opzioni.thread = thread;
+  Uscita u;
+  u.riepilogo = esegui_lotto(in, out, opzioni);
+  u.testo = out.str();
+  return u;
+}
+
+std::vector<std::string> righe(const std::string& testo) {
+  std::vector<std::string> r;
+  std::istringstream in(testo);
+  for (std::string riga; std::getline(in, riga);) r.push_back(riga);
+  return r;
+}
+
+std::vector<std::string> celle(const std::string& riga, char separatore) {
+  std::vector<std::string> c(1);
+  bool virgolette = false;
+  for (std::size_t i = 0; i < riga.size(); ++i) {
+    const char ch = riga[i];
+    if (virgolette) {
+      if (ch == '"' && i + 1 < riga.size() && riga[i + 1] == '"') {
+        c.back() += '"';
+        ++i;
+      } else if (ch == '"') {
+        virgolette = false;
+      } else {
+        c.back() += ch;
+      }
+    } else if (ch == '"') {
+      virgolette = true;
+    } else if (ch == separatore) {
+      c.emplace_back();
+    } else {
+      c.back() += ch;
+    }
+  }
+  return c;
+}
+
+const std::string tipico = "Impiegato;Settore previdenziale Commercio -50dip;30000";
+
+}  // namespace
+
+TEST(Lotto, OneResultRowPerWorkerInInputOrder) {
+  const Uscita u = lotto("List1;List2;Text1\n" + tipico + "\n" +
+                         "Operaio;Settore previdenziale Artigianato;25000\n");
+  const auto r = righe(u.testo);
+  ASSERT_EQ(r.size(), 3u);
+  const auto intestazione = celle(r[0], ';');
+  ASSERT_EQ(intestazione.size(), 3u + 21 + 36);
+  EXPECT_EQ(intestazione[0], "row");
+  EXPECT_EQ(intestazione[3], "Form2.Text1");
+  EXPECT_EQ(intestazione[23], "Form2.Text21");
+  EXPECT_EQ(intestazione[24], "irpef_lorda");
+  EXPECT_EQ(intestazione.back(), "competenza_non_imponibile");
+  const auto prima = celle(r[1], ';');
+  EXPECT_EQ(prima[0], "2");  // the header is row 1
+  EXPECT_EQ(prima[1], "ok");
+  EXPECT_EQ(prima[3 + 9], "21.455,00");  // Form2.Text10
+  EXPECT_EQ(prima[24 + 3], "27243");     // imponibile_fiscale
+  EXPECT_EQ(celle(r[2], ';')[0], "3");
+  EXPECT_EQ(u.riepilogo.lavoratori, 2u);
+  EXPECT_EQ(u.riepilogo.rifiutati, 0u);
+}
+
+TEST(Lotto, SameFiguresAsOneCalculation) {
+  const Uscita u = lotto(
+      "List1,List2,Text1,Option2,Option3,Combo3,Text4,Combo1,Text14,Check1,profile.aliquota_irap\n"
+      "Operaio,Settore previdenziale Industria +50dip,1800,true,true,Si,2,50,\"1,5\",1,0.05\n");
+  const auto r = celle(righe(u.testo)[1], ',');
+  Motore m;
+  const Richiesta richiesta = leggi_richiesta(nlohmann::json::parse(
+      R"({"List1":"Operaio","List2":"Settore previdenziale Industria +50dip","Text1":"1800",
+          "Option2":true,"Option3":true,"Combo3":"Si","Text4":"2","Combo1":"50","Text14":"1,5",
+          "Check1":true,"profile":{"aliquota_irap":0.05}})"));
+  applica_profilo(m, richiesta);
+  m.verifica_campi(richiesta.campi);
+  for (int n = 1; n <= 21; ++n)
+    EXPECT_EQ(r[static_cast<std::size_t>(2 + n)], m.risultati().Text(n));
+  std::size_t i = 24;
+  for (const auto& c : campi_record()) {
+    EXPECT_EQ(std::stod(r[i++]), m.record().*c.campo) << c.nome;
+  }
+}
+
+TEST(Lotto, BadRowsAreReportedAndTheRestIsCalculated) {
+  const Uscita u =
+      lotto("List1;List2;Text1;Option2;Text4\n" + tipico + ";;\n" +
+            "Impiegato;Settore previdenziale Commercio -50dip;abc;;\n" + "Dirigente;;30000;;\n" +
+            tipico + ";forse;\n" + tipico + "\n" + tipico + ";;2\n" + tipico + ";;\n");
+  const auto r = righe(u.testo);
+  ASSERT_EQ(r.size(), 8u);
+  EXPECT_EQ(celle(r[1], ';')[1], "ok");
+  EXPECT_EQ(celle(r[2], ';')[1], "refused");
+  EXPECT_NE(celle(r[2], ';')[2].find("Retribuzione / Compenso"), std::string::npos);
+  EXPECT_EQ(celle(r[2], ';')[3], "");  // no figures for a refused row
+  EXPECT_EQ(celle(r[3], ';')[1], "invalid");
+  EXPECT_EQ(celle(r[4], ';')[1], "invalid");  // "forse" is not true or false
+  EXPECT_EQ(celle(r[5], ';')[1], "invalid");  // too few cells
+  EXPECT_EQ(celle(r[6], ';')[1], "refused");  // children without a share
+  EXPECT_EQ(celle(r[7], ';')[1], "ok");
+  EXPECT_EQ(u.riepilogo.lavoratori, 7u);
+  EXPECT_EQ(u.riepilogo.rifiutati, 5u);
+  ASSERT_EQ(u.riepilogo.scartate.size(), 5u);
+  EXPECT_EQ(u.riepilogo.scartate[0].riga, 3u);
+  EXPECT_EQ(u.riepilogo.scartate[4].riga, 7u);
+  EXPECT_EQ(u.riepilogo.totale_netto, 2 * 21455.0);
+  EXPECT_EQ(u.riepilogo.totale_costo, 2 * 40766.22);
+}
+
+TEST(Lotto, SpreadsheetDetails) {
+  // A byte-order mark, Windows line ends, quoted cells with the separator,
+  // quotes and a line break, blank lines, blanks around header names.
+  const Uscita u = lotto(
+      "\xEF\xBB\xBF List1 ,List2,Text1,Text19\r\n"
+      "Impiegato,Settore previdenziale Commercio -50dip,\"30.000,00\",\"1\"\"0\"\r\n"
+      "\r\n"
+      "Impiegato,Settore previdenziale Commercio -50dip,\"30000\",\"a\nb\"\r\n"
+      "Impiegato,Settore previdenziale Commercio -50dip,\"30.000,00\",0\r\n");
+  const auto r = righe(u.testo);
+  EXPECT_EQ(u.riepilogo.lavoratori, 3u);
+  ASSERT_EQ(u.riepilogo.scartate.size(), 2u);
+  EXPECT_EQ(u.riepilogo.scartate[0].riga, 2u);  // the text 1"0 is not a number
+  EXPECT_NE(u.riepilogo.scartate[0].messaggi.find("Trattenuta non deducibile"), std::string::npos);
+  EXPECT_EQ(u.riepilogo.scartate[1].riga, 4u);  // the blank line still counts
+  const auto ultima = celle(r.back(), ',');
+  EXPECT_EQ(ultima[0], "5");
+  EXPECT_EQ(ultima[1], "ok");
+  EXPECT_EQ(ultima[3], "30.000,00");            // quoted in the output, read back whole
+  EXPECT_EQ(celle(r[1], ',')[2].front(), 'I');  // "Il campo ""Trattenuta..."" ..."
+}
+
+TEST(Lotto, ManyThreadsGiveTheSameOutput) {
+  std::string ingresso = "List1;List2;Text1;Option3;Option2\n";
+  for (int i = 0; i < 40000; ++i) {
+    ingresso += tipico.substr(0, tipico.rfind(';')) + ";" + std::to_string(900 + i % 5000) + ";" +
+                (i % 3 == 0 ? "1" : "") + ";" + (i % 4 == 0 ? "1" : "") + "\n";
+  }
+  const Uscita uno = lotto(ingresso, FormatoLotto::csv, 1);
+  const Uscita tre = lotto(ingresso, FormatoLotto::csv, 3);
+  EXPECT_EQ(uno.testo, tre.testo);
+  EXPECT_EQ(uno.riepilogo.totale_netto, tre.riepilogo.totale_netto);
+  EXPECT_EQ(uno.riepilogo.lavoratori, 40000u);
+}
+
+TEST(Lotto, HeaderErrorsStopEverything) {
+  EXPECT_THROW(lotto(""), ErroreLotto);
+  EXPECT_THROW(lotto("Text1;Txt2\n1;2\n"), ErroreLotto);
+  EXPECT_THROW(lotto("Text1;Text1\n1;2\n"), ErroreLotto);
+  EXPECT_THROW(lotto("aliquota_irap\n1\n"), ErroreLotto);  // profile figures need "profile."
+  EXPECT_NO_THROW(lotto("Text1\n"));
+}
+
+TEST(Lotto, JsonLinesInAndOut) {
+  const Uscita u = lotto(
+      R"({"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"})"
+      "\n\n{\"Text1\":\n"
+      R"({"Text1":"1500","Option3":true,"Text14":"100"})"
+      "\n",
+      FormatoLotto::jsonl);
+  const auto r = righe(u.testo);
+  ASSERT_EQ(r.size(), 3u);
+  const auto prima = nlohmann::json::parse(r[0]);
+  EXPECT_EQ(prima["row"], 1);
+  EXPECT_EQ(prima["status"], "ok");
+  EXPECT_EQ(prima["results"]["Text10"], "21.455,00");
+  EXPECT_EQ(prima["record"]["irpef_lorda"].get<double>(), 6755.610000000001);
+  const auto seconda = nlohmann::json::parse(r[1]);
+  EXPECT_EQ(seconda["row"], 3);
+  EXPECT_EQ(seconda["status"], "invalid");
+  EXPECT_FALSE(seconda.contains("record"));
+  const auto terza = nlohmann::json::parse(r[2]);
+  EXPECT_EQ(terza["status"], "unreachable");
+  EXPECT_EQ(terza["messages"].size(), 1u);
+  EXPECT_EQ(u.riepilogo.irraggiungibili, 1u);
+}
