@@ -211,7 +211,8 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
                                (ferma ? std::string("le ritenute crescono quanto la retribuzione "
                                                     "lorda, il netto non pu\u00f2 pi\u00f9 "
                                                     "aumentare; ")
-                                      : std::string("la ricerca si \u00e8 fermata; ")) +
+                                      : "la ricerca si \u00e8 fermata dopo " +
+                                            std::to_string(passaggio) + " tentativi; ") +
                                raggiunto());
       return esito;
     }

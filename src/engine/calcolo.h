@@ -49,8 +49,11 @@ struct EsitoCalcolo {
   EsitoRicerca ricerca;
 };
 
-// Most passes a net-to-gross search makes before it gives up.
-inline constexpr std::int64_t passaggi_massimi = 50'000'000;
+// Most passes a net-to-gross search makes before it gives up. Ordinary
+// searches take a few dozen passes, since they skip the grosses that cannot
+// reach the net; only inputs that rule the skipping out (negative counts,
+// months or shares, an INAIL floor above its ceiling) walk euro by euro.
+inline constexpr std::int64_t passaggi_massimi = 5'000'000;
 
 // One annual pass for the gross and inputs already in the record.
 void passo_annuo(RecordCalcolo& record, const InputCalcolo& input);
