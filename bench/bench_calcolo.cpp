@@ -1,7 +1,11 @@
 // Speed of the calculation core: one gross-to-net calculation with its 21
-// results texts, and the net-to-gross search.
+// results texts, the net-to-gross search, and a whole staff in one run.
 #include <benchmark/benchmark.h>
 
+#include <sstream>
+#include <string>
+
+#include "app/lotto.h"
 #include "engine/motore.h"
 
 namespace {
@@ -37,5 +41,42 @@ BENCHMARK(BM_LordoNettoAnnuo);
 BENCHMARK(BM_LordoNettoMensile);
 BENCHMARK(BM_NettoLordoAnnuo20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NettoLordoMensile1500)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+// A staff of `righe` workers as CSV: every `netti`-th one asks for a net.
+std::string staff_csv(int righe, int netti) {
+  std::string csv = "List1;List2;Text1;Option2;Option3;Combo3;Text4;Combo1;Text11\n";
+  for (int i = 0; i < righe; ++i) {
+    const bool mensile = i % 3 == 0;
+    const bool netto = netti > 0 && i % netti == 0;
+    const int importo = mensile ? 1200 + (i * 37) % 2800 : 15000 + (i * 7919) % 55000;
+    csv += std::string(i % 2 == 0 ? "Impiegato" : "Operaio") +
+           ";Settore previdenziale Commercio -50dip;" + std::to_string(importo) + ";" +
+           (mensile ? "true" : "") + ";" + (netto ? "true" : "") + ";" + (i % 4 == 0 ? "Si" : "") +
+           ";" + std::to_string(i % 3) + ";100;" + std::to_string(i % 25) + "\n";
+  }
+  return csv;
+}
+
+void misura_lotto(benchmark::State& state, int netti) {
+  const int righe = 50000;
+  const std::string csv = staff_csv(righe, netti);
+  for (auto _ : state) {
+    std::istringstream in(csv);
+    std::ostringstream out;
+    auto riepilogo = zellora::esegui_lotto(in, out, zellora::OpzioniLotto{});
+    benchmark::DoNotOptimize(riepilogo);
+  }
+  state.SetItemsProcessed(state.iterations() * righe);
+}
+
+void BM_LottoLordoNetto(benchmark::State& s) { misura_lotto(s, 0); }
+void BM_LottoMetaNettoLordo(benchmark::State& s) { misura_lotto(s, 2); }
+
+}  // namespace
+
+BENCHMARK(BM_LottoLordoNetto)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LottoMetaNettoLordo)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();
