@@ -1,14 +1,15 @@
 # The two commands of the README:
 #   make run    installs what is missing, builds and runs the program
-#   make test   installs what is missing, builds and runs every test
+#   make test   installs what is missing, builds and runs every test, then
+#               the same tests built with AddressSanitizer and
+#               UndefinedBehaviorSanitizer
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-TYPICAL = {"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"}
-
+ASAN_BUILD ?= build-asan
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test bench fuzz format clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz format clean
 
 all: build
 
@@ -26,6 +27,19 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) test-sanitize
+
+# The tests again, built with the address and undefined-behaviour checkers;
+# any report fails the run.
+test-sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELLORA_SANITIZE=ON \
+	  -DZELLORA_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@$(BUILD)/bench/zellora-bench
@@ -42,4 +56,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
