@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +12,7 @@
 #include <iomanip>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "engine/numeri.h"
 
@@ -212,4 +215,21 @@ TEST(FormatoF, AgreesWithTheDecimalReferenceEverywhere) {
     if (casuale() % 2 == 0) v = -v;
     ASSERT_EQ(F(v), F_riferimento(v)) << std::setprecision(17) << v;
   }
+}
+
+TEST(NumeroEsatto, WholeNumbersAsTheShortestForm) {
+  std::vector<double> valori = {0,    1,         -1,       9,         10,     99,
+                                100,  1000,      10000,    30000,     100000, 120000,
+                                1e6,  42111,     99999999, 999999999, 1e14,   123456789012345,
+                                -5e5, -123000000};
+  for (double p = 1; p < 1e15; p *= 10) {
+    for (double k : {1.0, 2.0, 7.0, 10.0, 11.0, 12.0, 99.0, 101.0, 1200.0}) valori.push_back(p * k);
+  }
+  for (double v : valori) {
+    if (v >= 1e15) continue;
+    std::array<char, 40> buf{};
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    EXPECT_EQ(numero_esatto(v), std::string(buf.data(), r.ptr)) << v;
+  }
+  EXPECT_EQ(numero_esatto(-0.0), "-0");
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -330,7 +331,6 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
 
 EsitoRiga calcola_riga(const Riga& riga, const std::vector<Colonna>& colonne,
                        const OpzioniLotto& opzioni, std::string& uscita, char separatore) {
-  uscita.reserve(1024);
   EsitoRiga esito;
   std::vector<std::string> messaggi;
   Richiesta richiesta;
@@ -426,7 +426,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   // thread writes the block before it and reads the block after it.
   struct Blocco {
     std::vector<Riga> righe = std::vector<Riga>(righe_per_blocco);
-    std::vector<std::string> uscite = std::vector<std::string>(righe_per_blocco);
+    std::vector<std::string> parti;  // the result rows of each slice, in order
     std::vector<EsitoRiga> esiti = std::vector<EsitoRiga>(righe_per_blocco);
     std::size_t n = 0;
     std::uint64_t letti = 0;  // bytes of input read up to its end
@@ -458,24 +458,34 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     b.letti = opzioni.formato == FormatoLotto::csv ? csv.letti() : letti_jsonl;
     return b.n > 0;
   };
+  // Each core takes the next slice of rows as soon as it is free, so that a
+  // core slowed by the reading and writing never holds the others up.
+  constexpr std::size_t righe_per_fetta = 256;
   auto calcola = [&](Blocco& b) {
-    auto lavora = [&b, &colonne, &opzioni, separatore](std::size_t da, std::size_t a) {
-      for (std::size_t i = da; i < a; ++i) {
-        b.uscite[i].clear();
-        b.esiti[i] = calcola_riga(b.righe[i], colonne, opzioni, b.uscite[i], separatore);
+    const std::size_t fette = (b.n + righe_per_fetta - 1) / righe_per_fetta;
+    b.parti.resize(fette);
+    std::atomic<std::size_t> prossima{0};
+    auto lavora = [&] {
+      for (std::size_t f = prossima++; f < fette; f = prossima++) {
+        std::string& uscita = b.parti[f];
+        uscita.clear();
+        const std::size_t fine = std::min(b.n, (f + 1) * righe_per_fetta);
+        for (std::size_t i = f * righe_per_fetta; i < fine; ++i) {
+          b.esiti[i] = calcola_riga(b.righe[i], colonne, opzioni, uscita, separatore);
+        }
       }
     };
-    const std::size_t parti = std::min<std::size_t>(thread, b.n);
     std::vector<std::thread> lavoratori;
-    for (std::size_t p = 1; p < parti; ++p) {
-      lavoratori.emplace_back(lavora, b.n * p / parti, b.n * (p + 1) / parti);
+    for (unsigned t = 1; t < std::min<std::size_t>(thread, fette); ++t) {
+      lavoratori.emplace_back(lavora);
     }
-    lavora(0, b.n / parti);
+    lavora();
     for (auto& t : lavoratori) t.join();
   };
   auto scrivi = [&](const Blocco& b) {
+    for (const auto& parte : b.parti)
+      out.write(parte.data(), static_cast<std::streamsize>(parte.size()));
     for (std::size_t i = 0; i < b.n; ++i) {
-      out << b.uscite[i];
       const EsitoRiga& e = b.esiti[i];
       ++riepilogo.lavoratori;
       if (e.stato == "refused" || e.stato == "invalid") {

@@ -412,6 +412,23 @@ std::string numero_esatto(double valore) {
 
 void aggiungi_numero_esatto(std::string& testo, double valore) {
   char buf[40];
+  // Whole numbers, most figures of a record, by integer digits: the same
+  // text as the shortest form, which writes "1e+05" rather than "100000"
+  // when that is shorter and the plain digits otherwise.
+  if (valore == std::trunc(valore) && std::fabs(valore) < 1e15 &&
+      !(valore == 0 && std::signbit(valore))) {
+    const auto intero = static_cast<std::int64_t>(valore);
+    const auto r = std::to_chars(buf, buf + sizeof buf, intero);
+    const char* inizio = buf[0] == '-' ? buf + 1 : buf;
+    const auto cifre = static_cast<std::size_t>(r.ptr - inizio);
+    std::size_t significative = cifre;
+    while (significative > 1 && inizio[significative - 1] == '0') --significative;
+    const std::size_t scientifica = (significative == 1 ? 1 : significative + 1) + 4;
+    if (cifre <= scientifica) {
+      testo.append(buf, r.ptr);
+      return;
+    }
+  }
   const auto r = std::to_chars(buf, buf + sizeof buf, valore);
   testo.append(buf, r.ptr);
 }

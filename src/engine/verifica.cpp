@@ -24,11 +24,17 @@ class Lettore {
   // The number in the text field `campo`, named `nome`; a text that is not
   // a number is noted under the field's label.
   double numero(std::string CampiForm1::*campo, std::string_view nome) {
-    if (const auto v = converti_numero(campi_.*campo, locale_)) return *v;
-    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
-                       "\" non contiene un numero valido.");
-    valido = false;
-    return 0;
+    return leggi(campo, nome).value_or(0);
+  }
+
+  std::optional<double> leggi(std::string CampiForm1::*campo, std::string_view nome) {
+    const auto v = converti_numero(campi_.*campo, locale_);
+    if (!v) {
+      messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
+                         "\" non contiene un numero valido.");
+      valido = false;
+    }
+    return v;
   }
 
   // The share chosen in a drop-down list, needed when `serve` is true.
@@ -75,11 +81,13 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
     f.mesi_figli = l.numero(&CampiForm1::Text9, "Text9");
     f.mesi_altri = l.numero(&CampiForm1::Text10, "Text10");
   }
-  const bool figli_letti = converti_numero(campi.Text4, locale).has_value();
-  f.figli = l.numero(&CampiForm1::Text4, "Text4");
+  const auto figli = l.leggi(&CampiForm1::Text4, "Text4");
+  const bool figli_letti = figli.has_value();
+  f.figli = figli.value_or(0);
   f.figli_minori = l.numero(&CampiForm1::Text6, "Text6");
-  const bool altri_letti = converti_numero(campi.Text3, locale).has_value();
-  f.altri = l.numero(&CampiForm1::Text3, "Text3");
+  const auto altri = l.leggi(&CampiForm1::Text3, "Text3");
+  const bool altri_letti = altri.has_value();
+  f.altri = altri.value_or(0);
   f.coniuge_a_carico = campi.Combo3 == "Si";
 
   const bool figli_interi = figli_letti && f.figli >= 0 && f.figli == std::floor(f.figli);
