@@ -12,7 +12,6 @@
 
 #include "app/richiesta.h"
 #include "app/richiesta_json.h"
-#include "app/uscita.h"
 #include "engine/motore.h"
 
 namespace zellora {
@@ -161,6 +160,8 @@ std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& int
       c.tipo = tipo_chiave(nome);
       if (c.tipo == TipoChiave::profilo) c.tipo = TipoChiave::sconosciuta;  // needs "profile."
     }
+    // Text fields are set directly; the lists and drop-downs go through the
+    // request rules, which check their items.
     if (const CampoTesto* t = campo_testo(c.nome)) c.testo = t->campo;
     if (c.tipo == TipoChiave::sconosciuta) {
       throw ErroreLotto("unknown column \"" + std::string(nome) +
@@ -262,10 +263,12 @@ std::string intestazione_csv(char s) {
   return h;
 }
 
+constexpr std::string_view stato_non_valida = "invalid";
+
 // The outcome of one row, for the summary.
 struct EsitoRiga {
-  std::string stato;
-  std::string messaggi;  // joined, for the report of a bad row
+  std::string_view stato;  // "ok", "unreachable", "refused" or "invalid"
+  std::string messaggi;    // joined, for the report of a bad row
   std::optional<double> netto;
   std::optional<double> costo;
 };
@@ -299,8 +302,9 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += '\n';
     return;
   }
-  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"" + esito.stato +
-         "\",\"messages\":[";
+  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
+  out += esito.stato;
+  out += "\",\"messages\":[";
   for (std::size_t i = 0; i < messaggi.size(); ++i) {
     if (i > 0) out += ',';
     stringa_json(out, messaggi[i]);
@@ -375,7 +379,7 @@ EsitoRiga calcola_riga(const Riga& riga, const std::vector<Colonna>& colonne,
     valida = false;
   }
   if (!valida) {
-    esito.stato = "invalid";
+    esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
     scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.formato, separatore);
     return esito;
@@ -384,7 +388,9 @@ EsitoRiga calcola_riga(const Riga& riga, const std::vector<Colonna>& colonne,
   Motore motore(opzioni.locale);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
-  esito.stato = nome_stato(calcolo.stato);
+  esito.stato = calcolo.stato == Stato::ok                ? std::string_view("ok")
+                : calcolo.stato == Stato::irraggiungibile ? std::string_view("unreachable")
+                                                          : std::string_view("refused");
   esito.messaggi = unisci(calcolo.messaggi);
   const bool calcolata = calcolo.stato != Stato::rifiutato;
   if (calcolata) {
@@ -490,7 +496,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       ++riepilogo.lavoratori;
       if (e.stato == "refused" || e.stato == "invalid") {
         ++riepilogo.rifiutati;
-        riepilogo.scartate.push_back({b.righe[i].numero, e.stato, e.messaggi});
+        riepilogo.scartate.push_back({b.righe[i].numero, std::string(e.stato), e.messaggi});
         continue;
       }
       if (e.stato == "unreachable") ++riepilogo.irraggiungibili;
