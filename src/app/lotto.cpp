@@ -333,8 +333,8 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
 
 // ---------------------------------------------------------------- one row
 
-EsitoRiga calcola_riga(const Riga& riga, const std::vector<Colonna>& colonne,
-                       const OpzioniLotto& opzioni, std::string& uscita, char separatore) {
+EsitoRiga calcola_riga(Riga& riga, const std::vector<Colonna>& colonne, const OpzioniLotto& opzioni,
+                       std::string& uscita, char separatore) {
   EsitoRiga esito;
   std::vector<std::string> messaggi;
   Richiesta richiesta;
@@ -348,15 +348,15 @@ EsitoRiga calcola_riga(const Riga& riga, const std::vector<Colonna>& colonne,
                               " cells, the header " + std::to_string(colonne.size()));
       }
       for (std::size_t i = 0; i < colonne.size(); ++i) {
-        const std::string& cella = riga.celle[i];
-        if (cella.empty()) continue;  // the form's initial value
+        std::string& cella = riga.celle[i];  // taken: the row is not read again
+        if (cella.empty()) continue;         // the form's initial value
         const Colonna& c = colonne[i];
         switch (c.tipo) {
           case TipoChiave::testo:
             if (c.testo != nullptr) {
-              richiesta.campi.*(c.testo) = cella;
+              richiesta.campi.*(c.testo) = std::move(cella);
             } else {
-              imposta_testo(richiesta, c.nome, cella);
+              imposta_testo(richiesta, c.nome, std::move(cella));
             }
             break;
           case TipoChiave::booleano:
@@ -425,8 +425,10 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     out << intestazione_csv(separatore);
   }
 
+  // One calculating thread per core, and one more for the time this thread,
+  // reading and writing, leaves a core waiting on the disk.
   const unsigned thread =
-      opzioni.thread != 0 ? opzioni.thread : std::max(1u, std::thread::hardware_concurrency());
+      opzioni.thread != 0 ? opzioni.thread : std::max(1u, std::thread::hardware_concurrency()) + 1;
 
   // Rows go through in blocks: while the cores calculate one block, this
   // thread writes the block before it and reads the block after it.

@@ -21,7 +21,7 @@ enum class FormatoLotto { csv, jsonl };
 struct OpzioniLotto {
   FormatoLotto formato = FormatoLotto::csv;
   Locale locale = Locale::italiano();
-  unsigned thread = 0;  // 0: one per core
+  unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
 };

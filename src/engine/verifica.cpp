@@ -23,18 +23,16 @@ class Lettore {
 
   // The number in the text field `campo`, named `nome`; a text that is not
   // a number is noted under the field's label.
-  double numero(std::string CampiForm1::*campo, std::string_view nome) {
-    return leggi(campo, nome).value_or(0);
-  }
-
-  std::optional<double> leggi(std::string CampiForm1::*campo, std::string_view nome) {
-    const auto v = converti_numero(campi_.*campo, locale_);
-    if (!v) {
-      messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
-                         "\" non contiene un numero valido.");
-      valido = false;
+  double numero(std::string CampiForm1::*campo, std::string_view nome, bool* letto = nullptr) {
+    if (const auto v = converti_numero(campi_.*campo, locale_)) {
+      if (letto != nullptr) *letto = true;
+      return *v;
     }
-    return v;
+    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
+                       "\" non contiene un numero valido.");
+    valido = false;
+    if (letto != nullptr) *letto = false;
+    return 0;
   }
 
   // The share chosen in a drop-down list, needed when `serve` is true.
@@ -81,13 +79,11 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
     f.mesi_figli = l.numero(&CampiForm1::Text9, "Text9");
     f.mesi_altri = l.numero(&CampiForm1::Text10, "Text10");
   }
-  const auto figli = l.leggi(&CampiForm1::Text4, "Text4");
-  const bool figli_letti = figli.has_value();
-  f.figli = figli.value_or(0);
+  bool figli_letti = false;
+  f.figli = l.numero(&CampiForm1::Text4, "Text4", &figli_letti);
   f.figli_minori = l.numero(&CampiForm1::Text6, "Text6");
-  const auto altri = l.leggi(&CampiForm1::Text3, "Text3");
-  const bool altri_letti = altri.has_value();
-  f.altri = altri.value_or(0);
+  bool altri_letti = false;
+  f.altri = l.numero(&CampiForm1::Text3, "Text3", &altri_letti);
   f.coniuge_a_carico = campi.Combo3 == "Si";
 
   const bool figli_interi = figli_letti && f.figli >= 0 && f.figli == std::floor(f.figli);
