@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Prints an example staff of 100,000 workers as CSV (semicolon separated, as
-# an Italian spreadsheet writes it) with three bad rows among them: row 18
-# has a pay that is not a number, row 50001 an unknown category, row 77778
-# children without the "%" share. About one worker in ten asks for a net.
-# Usage: scripts/staff-example.sh > staff.csv
-awk 'BEGIN {
+# Prints an example staff as CSV (semicolon separated, as an Italian
+# spreadsheet writes it). Usage: scripts/staff-example.sh [WORKERS [NET_EVERY]]
+#   WORKERS    how many workers (default 100000)
+#   NET_EVERY  every how many workers one asks for a net (default 10; 0: none)
+# Three rows are bad on purpose, where the staff is large enough: row 18 has
+# a pay that is not a number, row 50001 an unknown category, row 77778
+# children without the "%" share.
+awk -v n="${1:-100000}" -v ogni="${2:-10}" 'BEGIN {
   print "List1;List2;Text1;Option2;Option3;Combo3;Text4;Combo1"
   srand(7)
-  for (i = 1; i <= 100000; i++) {
-    mensile = (i % 3 == 0); netto = (i % 10 == 0)
+  for (i = 1; i <= n; i++) {
+    mensile = (i % 3 == 0); netto = (ogni > 0 && i % ogni == 0)
     paga = mensile ? int(1200 + rand() * 2800) : int(15000 + rand() * 55000)
     if (i == 17) paga = "abc"
     if (i == 50000) { print "Dirigente;;30000;;;;;"; continue }
