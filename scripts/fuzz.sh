@@ -10,6 +10,9 @@ seconds=${2:?seconds}
 shift 2
 root=$(cd "$(dirname "$0")/.." && pwd)
 targets=("$@")
+# System libraries keep some memory for the life of the process (fonts).
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 if [ ${#targets[@]} -eq 0 ]; then
   for f in "$build"/fuzz/fuzz_*; do targets+=("$(basename "$f" | sed 's/^fuzz_//')"); done
 fi

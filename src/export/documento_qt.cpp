@@ -28,6 +28,23 @@ QString da_utf8(std::string_view testo) {
   return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
+// A paragraph's text as the document shows it. A line break would split the
+// paragraph in two, so it shows as a blank, as in the Word document; other
+// control characters, which the OpenDocument XML cannot carry, show as
+// U+FFFD (broken UTF-8 already does).
+QString testo_paragrafo(std::string_view testo) {
+  QString s = da_utf8(testo);
+  for (QChar& c : s) {
+    const char16_t u = c.unicode();
+    if (u == u'\n' || u == u'\r' || u == 0x0B || u == 0x0C || u == 0x2028 || u == 0x2029) {
+      c = QChar(u' ');
+    } else if ((u < 0x20 && u != u'\t') || u == 0xFFFE || u == 0xFFFF) {
+      c = QChar(0xFFFD);
+    }
+  }
+  return s;
+}
+
 QFont carattere() {
   QFont f(da_utf8(carattere_prospetto));
   f.setPointSize(punti_prospetto);
@@ -76,7 +93,9 @@ std::unique_ptr<QTextDocument> documento_testo(const Prospetto& prospetto) {
     } else {
       cursore.insertBlock(formato_paragrafo(p.allineamento), formato_carattere(false));
     }
-    if (!p.testo.empty()) cursore.insertText(da_utf8(p.testo), formato_carattere(p.grassetto));
+    if (!p.testo.empty()) {
+      cursore.insertText(testo_paragrafo(p.testo), formato_carattere(p.grassetto));
+    }
   }
   return doc;
 }
