@@ -51,20 +51,8 @@ bool utf8_pulito(std::string_view s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   const std::string_view testo(reinterpret_cast<const char*>(dati), n);
-  Risultati risultati;
   bool mensile = false;
-  std::size_t inizio = 0;
-  for (int riga = 0; riga <= 21 && inizio <= testo.size(); ++riga) {
-    std::size_t fine = testo.find('\n', inizio);
-    if (fine == std::string_view::npos) fine = testo.size();
-    const std::string_view valore = testo.substr(inizio, fine - inizio);
-    if (riga == 0) {
-      mensile = valore == "1";
-    } else {
-      risultati.Text(riga) = std::string(valore);
-    }
-    inizio = fine + 1;
-  }
+  const Risultati risultati = fuzz::risultati_da_righe(testo, mensile);
   const Locale locale = Locale::italiano();
   const EsitoProspetto esito = componi_prospetto(risultati, mensile, locale);
   if (!esito.prospetto) {

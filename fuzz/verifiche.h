@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "engine/numeri.h"
 #include "engine/risultati.h"
@@ -27,6 +28,26 @@ inline void verifica_testi(const Risultati& r, const Locale& locale) {
     ZELLORA_VERIFICA(converti_numero(t, locale).has_value(), "a results text is not a number");
     ZELLORA_VERIFICA(t.rfind("-0,00", 0) != 0 && t.rfind("-0.00", 0) != 0, "minus zero shown");
   }
+}
+
+// The input of the statement targets: one line for the period ("1" for
+// monthly), then the texts of boxes Text1 to Text21.
+inline Risultati risultati_da_righe(std::string_view testo, bool& mensile) {
+  Risultati risultati;
+  mensile = false;
+  std::size_t inizio = 0;
+  for (int riga = 0; riga <= 21 && inizio <= testo.size(); ++riga) {
+    std::size_t fine = testo.find('\n', inizio);
+    if (fine == std::string_view::npos) fine = testo.size();
+    const std::string_view valore = testo.substr(inizio, fine - inizio);
+    if (riga == 0) {
+      mensile = valore == "1";
+    } else {
+      risultati.Text(riga) = std::string(valore);
+    }
+    inizio = fine + 1;
+  }
+  return risultati;
 }
 
 }  // namespace zellora::fuzz

@@ -12,6 +12,7 @@
 
 #include "app/richiesta.h"
 #include "app/richiesta_json.h"
+#include "app/uscita.h"
 #include "engine/motore.h"
 
 namespace zellora {
@@ -221,30 +222,6 @@ void cella_csv(std::string& out, std::string_view testo, char separatore) {
   out += '"';
 }
 
-void stringa_json(std::string& out, std::string_view testo) {
-  out += '"';
-  for (char c : testo) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          static constexpr char esa[] = "0123456789abcdef";
-          out += "\\u00";
-          out += esa[(c >> 4) & 0xF];
-          out += esa[c & 0xF];
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
 std::string intestazione_csv(char s) {
   std::string h = "row";
   h += s;
@@ -307,26 +284,15 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
   out += "\",\"messages\":[";
   for (std::size_t i = 0; i < messaggi.size(); ++i) {
     if (i > 0) out += ',';
-    stringa_json(out, messaggi[i]);
+    aggiungi_stringa_json(out, messaggi[i]);
   }
   out += ']';
   if (motore != nullptr) {
-    out += ",\"results\":{";
-    for (int n = 1; n <= 21; ++n) {
-      out += n == 1 ? "\"Text" : ",\"Text";
-      out += std::to_string(n) + "\":";
-      stringa_json(out, motore->risultati().Text(n));
-    }
-    out += "},\"record\":{";
-    bool primo = true;
-    for (const auto& c : campi_record()) {
-      out += primo ? "\"" : ",\"";
-      out += c.nome;
-      out += "\":";
-      aggiungi_numero_esatto(out, motore->record().*c.campo);
-      primo = false;
-    }
-    out += '}';
+    constexpr StileJson una_riga{"", ""};
+    out += ",\"results\":";
+    aggiungi_risultati_json(out, motore->risultati(), una_riga);
+    out += ",\"record\":";
+    aggiungi_record_json(out, motore->record(), una_riga);
   }
   out += "}\n";
 }

@@ -2,16 +2,12 @@
 
 #include <algorithm>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/numeri.h"
 #include "engine/risultati.h"
 
 namespace zellora {
 
 namespace {
-
-std::string stringa_json(const std::string& s) { return nlohmann::json(s).dump(); }
 
 std::size_t caratteri(const std::string& s) {
   return static_cast<std::size_t>(std::count_if(
@@ -42,27 +38,67 @@ std::string nome_stato(Stato stato) {
   return "ok";
 }
 
-std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
-  std::string j =
-      "{\n  \"status\": " + stringa_json(nome_stato(esito.stato)) + ",\n  \"messages\": [";
-  for (std::size_t i = 0; i < esito.messaggi.size(); ++i) {
-    j += (i == 0 ? "" : ", ") + stringa_json(esito.messaggi[i]);
+void aggiungi_stringa_json(std::string& out, std::string_view testo) {
+  out += '"';
+  for (char c : testo) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      static constexpr char esa[] = "0123456789abcdef";
+      out += "\\u00";
+      out += esa[(c >> 4) & 0xF];
+      out += esa[c & 0xF];
+    } else {
+      out += c;
+    }
   }
-  j += "],\n  \"record\": {";
+  out += '"';
+}
+
+void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile) {
+  out += '{';
+  for (int n = 1; n <= 21; ++n) {
+    if (n > 1) out += ',';
+    out += stile.a_capo;
+    out += "\"Text" + std::to_string(n) + "\":";
+    out += stile.dopo;
+    aggiungi_stringa_json(out, risultati.Text(n));
+  }
+  out += '}';
+}
+
+void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile) {
+  out += '{';
   bool primo = true;
   for (const auto& c : campi_record()) {
-    j += primo ? "\n    \"" : ",\n    \"";
-    j += c.nome;
-    j += "\": ";
-    j += numero_esatto(motore.record().*c.campo);
+    if (!primo) out += ',';
+    out += stile.a_capo;
+    out += '"';
+    out += c.nome;
+    out += "\":";
+    out += stile.dopo;
+    aggiungi_numero_esatto(out, record.*c.campo);
     primo = false;
   }
-  j += "\n  },\n  \"results\": {";
-  for (int n = 1; n <= 21; ++n) {
-    j += n == 1 ? "\n    \"Text" : ",\n    \"Text";
-    j += std::to_string(n) + "\": " + stringa_json(motore.risultati().Text(n));
+  out += '}';
+}
+
+std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
+  constexpr StileJson rientro{"\n    ", " "};
+  std::string j = "{\n  \"status\": ";
+  aggiungi_stringa_json(j, nome_stato(esito.stato));
+  j += ",\n  \"messages\": [";
+  for (std::size_t i = 0; i < esito.messaggi.size(); ++i) {
+    if (i > 0) j += ", ";
+    aggiungi_stringa_json(j, esito.messaggi[i]);
   }
-  j += "\n  }";
+  j += "],\n  \"record\": ";
+  aggiungi_record_json(j, motore.record(), rientro);
+  j.insert(j.size() - 1, "\n  ");
+  j += ",\n  \"results\": ";
+  aggiungi_risultati_json(j, motore.risultati(), rientro);
+  j.insert(j.size() - 1, "\n  ");
   if (esito.ricerca_svolta) {
     j += ",\n  \"search\": {\"passes\": " + std::to_string(esito.ricerca.passaggi) +
          ", \"exact\": " + (esito.ricerca.esatta ? "true" : "false") + "}";

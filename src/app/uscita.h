@@ -3,13 +3,28 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/calcolo.h"
 #include "engine/motore.h"
+#include "engine/record.h"
+#include "engine/risultati.h"
 
 namespace zellora {
 
 std::string nome_stato(Stato stato);
+
+// Pieces of the JSON output, shared by one calculation and the batch: a
+// string, and the "results" and "record" objects. `a_capo` goes before each
+// member (a line break and indent, or nothing for one line) and `dopo` after
+// each name's colon.
+struct StileJson {
+  std::string_view a_capo;
+  std::string_view dopo;
+};
+void aggiungi_stringa_json(std::string& out, std::string_view testo);
+void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile);
+void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile);
 
 // One JSON object: status, messages, the 36 figures of the record (in the
 // shortest form that reads back to the same double), the 21 results texts
