@@ -1,0 +1,21 @@
+// Values typed by a user and shown back in a message: quoted, with control
+// characters and bytes that are not UTF-8 written as escapes (so that a value
+// cannot drive the terminal), and cut to a readable length.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zellora {
+
+// The longest part of a value shown, in characters.
+inline constexpr std::size_t citazione_massima = 60;
+
+// `valore` between double quotes: '"' and '\' as \" and \\, control
+// characters as \n, \t, \r or \u001b, a byte that is not part of valid UTF-8
+// as \xNN; past `massimo` characters the rest is dropped and
+// "... (N bytes)" says how long the whole value was.
+std::string citazione(std::string_view valore, std::size_t massimo = citazione_massima);
+
+}  // namespace zellora
