@@ -10,7 +10,8 @@ using namespace zellora;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   const std::string_view testo(reinterpret_cast<const char*>(dati), n);
-  for (const Locale& locale : {Locale::italiano(), Locale{".", ","}, Locale{",", "\u00A0"}}) {
+  for (const Locale& locale :
+       {Locale::italiano(), Locale{".", ","}, Locale{",", "\u202F"}, Locale{",", ""}}) {
     const auto valore = converti_numero(testo, locale);
     if (!valore) continue;
     ZELLORA_VERIFICA(std::isfinite(*valore), "a conversion gave a value that is not finite");

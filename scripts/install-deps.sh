@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Zellora
-# need, and only those that are missing. Safe to run again.
+# need, and only those that are missing. Safe to run again. (locales: the
+# tests make the locales they read numbers under with its localedef.)
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libzip-dev
   libreoffice-writer-nogui fonts-liberation
+  locales
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.

@@ -9,8 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iomanip>
 #include <limits>
+#include <locale>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,11 +43,23 @@ TEST(Conversione, AcceptsWhatTheOperatorTypes) {
   EXPECT_EQ(conv(",5"), 0.5);
   EXPECT_EQ(conv("007"), 7);
   EXPECT_EQ(conv("2.345,67"), 2345.67);
+  EXPECT_EQ(conv("30.000"), 30000);
+  EXPECT_EQ(conv("1.234.567,89"), 1234567.89);
+  EXPECT_EQ(conv("-1.500,50"), -1500.5);
+  EXPECT_EQ(conv("+500"), 500);
+  EXPECT_EQ(conv(" +1.500,5\t"), 1500.5);
+  EXPECT_EQ(conv("+,5"), 0.5);
 }
 
 TEST(Conversione, RejectsAnythingElse) {
-  for (const char* s : {"",   " ",  "   ",  "-",  "abc", "12a", "1,2,3", "1e5",   "+1",  "--1",
-                        "1,", ".5", "1..2", "1.", "1 2", "- 1", "0x10",  "1,5.3", "inf", "nan"}) {
+  for (const char* s :
+       {"", " ", "   ", "-", "abc", "12a", "1,2,3", "1e5", "--1", "1,", ".5", "1..2", "1.", "1 2",
+        "- 1", "0x10", "1,5.3", "inf", "nan",
+        // A sign: one, right before the digits.
+        "+", "+-5", "++5", "-+5", "+ 5", "5+", "+-,5",
+        // Grouping signs only between groups of three.
+        "30.5", "1.2", "1500.50", "1.23", "1.2345", "1234.567", "12.34.567", "1.234.56", "1.234.",
+        "1.234.5678", "0.500", "00.500", "-0.500", ".500", "-.500", "1.234,5.6"}) {
     EXPECT_TRUE(non_numero(s)) << '"' << s << '"';
   }
 }
@@ -52,8 +68,21 @@ TEST(Conversione, FollowsTheLocale) {
   EXPECT_EQ(conv("1,234.5", en), 1234.5);
   EXPECT_TRUE(non_numero("1.234,5", en));
   EXPECT_EQ(conv("2.5", en), 2.5);
+  EXPECT_EQ(conv("1,500.50", en), 1500.5);
+  EXPECT_EQ(conv("1,234,567", en), 1234567);
+  for (const char* s : {"1,5", "1,50", "15,00.5", "1,2345"}) EXPECT_TRUE(non_numero(s, en)) << s;
   const Locale fr{",", "\u00A0"};
   EXPECT_EQ(conv("1\u00A0234,5", fr), 1234.5);
+  // Only the locale's own grouping sign groups, not a blank that looks alike.
+  const Locale fr_stretto{",", "\u202F"};
+  EXPECT_EQ(conv("-1\u202F234\u202F567,5", fr_stretto), -1234567.5);
+  for (const char* s : {"1 234,5", "1\u00A0234,5", "1\u202F23,5", "1\u202F"}) {
+    EXPECT_TRUE(non_numero(s, fr_stretto)) << s;
+  }
+  // A locale that does not group: no grouping sign at all.
+  const Locale senza_gruppi{",", ""};
+  EXPECT_EQ(conv("1234567,5", senza_gruppi), 1234567.5);
+  EXPECT_TRUE(non_numero("1.234,5", senza_gruppi));
 }
 
 TEST(Conversione, RangeOfADouble) {
@@ -104,6 +133,7 @@ TEST(FormatoF, NotFiniteCannotBeFormatted) {
 TEST(FormatoF, OtherLocales) {
   EXPECT_EQ(F(1234567.891, en), "1,234,567.89");
   EXPECT_EQ(F(1234.5, Locale{",", "\u00A0"}), "1\u00A0234,50");
+  EXPECT_EQ(F(-1234567.891, Locale{",", ""}), "-1234567,89");
 }
 
 TEST(FormatoF, ReadBackMatchesConvertingTheText) {
@@ -128,16 +158,171 @@ TEST(FormatoGenerale, OnlyTheDecimalsNeeded) {
   EXPECT_EQ(formato_generale(123456789012345, it).value(), "123456789012345");
 }
 
-TEST(Locale, FromNames) {
-  EXPECT_EQ(locale_da_nome("C"), it);
-  EXPECT_EQ(locale_da_nome("POSIX"), it);
-  EXPECT_EQ(locale_da_nome(""), it);
-  EXPECT_EQ(locale_da_nome("C.UTF-8"), it);
-  EXPECT_EQ(locale_da_nome("it_IT.UTF-8"), it);
-  EXPECT_EQ(locale_da_nome("de_DE"), it);
-  EXPECT_EQ(locale_da_nome("en_US.UTF-8"), en);
-  EXPECT_EQ(locale_da_nome("EN_GB"), en);
-  EXPECT_FALSE(locale_da_nome("xx_YY"));
+namespace {
+
+// Sets or, for nullptr, removes an environment variable; puts back the old
+// value when it goes out of scope.
+class VariabileAmbiente {
+ public:
+  VariabileAmbiente(const char* nome, const char* valore) : nome_(nome) {
+    const char* prima = std::getenv(nome);
+    if (prima != nullptr) prima_ = prima;
+    imposta(valore);
+  }
+  ~VariabileAmbiente() { imposta(prima_ ? prima_->c_str() : nullptr); }
+  VariabileAmbiente(const VariabileAmbiente&) = delete;
+  VariabileAmbiente& operator=(const VariabileAmbiente&) = delete;
+
+  void imposta(const char* valore) {
+#ifdef _WIN32
+    _putenv_s(nome_.c_str(), valore != nullptr ? valore : "");
+#else
+    if (valore != nullptr) {
+      setenv(nome_.c_str(), valore, 1);
+    } else {
+      unsetenv(nome_.c_str());
+    }
+#endif
+  }
+
+ private:
+  std::string nome_;
+  std::optional<std::string> prima_;
+};
+
+}  // namespace
+
+// Where only the neutral locales exist, as on a fresh machine.
+TEST(Locale, NeutralMeansItalianUnknownIsReported) {
+  for (const char* nome : {"C", "POSIX", "", "C.UTF-8", "c.utf8", "posix"}) {
+    EXPECT_EQ(locale_da_nome(nome), it) << nome;
+  }
+  for (const char* nome : {"xx_YY", "xx_YY.UTF-8", "de", "it_IT.NOSUCHCHARSET", "../../etc"}) {
+    EXPECT_FALSE(locale_da_nome(nome)) << nome;
+  }
+
+  VariabileAmbiente lc_all("LC_ALL", nullptr);
+  VariabileAmbiente lc_numeric("LC_NUMERIC", nullptr);
+  VariabileAmbiente lang("LANG", nullptr);
+  LocaleAmbiente a = locale_di_sistema();
+  EXPECT_EQ(a.locale, it);
+  EXPECT_TRUE(a.installato);
+  EXPECT_EQ(a.variabile, "");
+
+  lang.imposta("xx_YY.UTF-8");
+  a = locale_di_sistema();
+  EXPECT_EQ(a.locale, it);
+  EXPECT_FALSE(a.installato);
+  EXPECT_EQ(a.variabile, "LANG");
+  EXPECT_EQ(a.nome, "xx_YY.UTF-8");
+
+  // LC_ALL before LC_NUMERIC before LANG; an empty one does not count.
+  lc_numeric.imposta("C.UTF-8");
+  a = locale_di_sistema();
+  EXPECT_TRUE(a.installato);
+  EXPECT_EQ(a.variabile, "LC_NUMERIC");
+  lc_all.imposta("");
+  EXPECT_EQ(locale_di_sistema().variabile, "LC_NUMERIC");
+  lc_all.imposta("zz_ZZ");
+  a = locale_di_sistema();
+  EXPECT_FALSE(a.installato);
+  EXPECT_EQ(a.variabile, "LC_ALL");
+  EXPECT_EQ(a.nome, "zz_ZZ");
+}
+
+namespace {
+
+// Locales generated for the tests with localedef into a folder of the
+// working folder (the build tree under ctest) and found through LOCPATH, so
+// that no test depends on the locales installed on the machine. They are
+// kept for the next run.
+class LocaliGenerati : public ::testing::Test {
+ protected:
+  struct Generato {
+    const char* nome;     // the folder, as the C library looks it up
+    const char* origine;  // the locale's definition
+    const char* caratteri;
+  };
+
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    const fs::path cartella = fs::absolute("locali-di-prova");
+    locpath_.emplace("LOCPATH", cartella.string().c_str());
+    if (std::system("localedef --help > /dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "localedef is not available (Debian package locales)";
+    }
+    std::error_code errore;
+    fs::create_directories(cartella, errore);
+    for (const Generato& g : generati) {
+      // The C library remembers a locale it did not find: ask it only when
+      // the files are there.
+      if (fs::exists(cartella / g.nome / "LC_NUMERIC")) continue;
+      const fs::path definitivo = cartella / g.nome;
+      const fs::path provvisorio =
+          cartella / (std::string(g.nome) + ".tmp" + std::to_string(std::random_device{}()));
+      const std::string comando = std::string("localedef -i ") + g.origine + " -f " + g.caratteri +
+                                  " '" + provvisorio.string() + "' > /dev/null 2>&1";
+      const int esito = std::system(comando.c_str());
+      if (!fs::exists(provvisorio / "LC_NUMERIC")) {
+        fs::remove_all(provvisorio, errore);
+        GTEST_SKIP() << "localedef could not make " << g.nome << " (exit " << esito << ")";
+      }
+      fs::rename(provvisorio, definitivo, errore);
+      // Another test process made it at the same time: theirs stays.
+      if (errore) fs::remove_all(provvisorio, errore);
+    }
+    for (const Generato& g : generati) {
+      try {
+        std::locale prova(g.nome);
+      } catch (const std::exception&) {
+        GTEST_FAIL() << "the C library does not load " << (cartella / g.nome).string()
+                     << " (made by another version? remove the folder)";
+      }
+    }
+  }
+
+  static constexpr Generato generati[] = {
+      {"it_IT.utf8", "it_IT", "UTF-8"}, {"en_US.utf8", "en_US", "UTF-8"},
+      {"es_US.utf8", "es_US", "UTF-8"}, {"fr_FR.utf8", "fr_FR", "UTF-8"},
+      {"pt_PT.utf8", "pt_PT", "UTF-8"}, {"fr_FR", "fr_FR", "ISO-8859-1"},
+  };
+  std::optional<VariabileAmbiente> locpath_;
+};
+
+}  // namespace
+
+TEST_F(LocaliGenerati, SignsAsTheSystemDefinesThem) {
+  const Locale fr{",", "\u202F"};
+  struct Caso {
+    const char* nome;
+    Locale locale;
+  } casi[] = {
+      {"it_IT.UTF-8", it}, {"it_IT", it},  // no character set: the UTF-8 one
+      {"en_US.UTF-8", en}, {"en_US.utf8", en},
+      {"es_US.UTF-8", en},                              // Spanish with a decimal point
+      {"fr_FR.UTF-8", fr}, {"fr_FR", fr},               // ISO-8859-1, whose bytes have no U+202F
+      {"fr_FR@euro", fr},  {"pt_PT.UTF-8", {",", ""}},  // no grouping
+      {"C", it},
+  };
+  for (const Caso& c : casi) {
+    const auto l = locale_da_nome(c.nome);
+    ASSERT_TRUE(l) << c.nome;
+    EXPECT_EQ(l->decimale, c.locale.decimale) << c.nome;
+    EXPECT_EQ(l->migliaia, c.locale.migliaia) << c.nome;
+  }
+  EXPECT_FALSE(locale_da_nome("de_DE.UTF-8"));  // not generated: not there
+
+  // What the C library writes for French reads back.
+  EXPECT_EQ(F(1234567.5, fr), "1\u202F234\u202F567,50");
+  EXPECT_EQ(conv("1\u202F234\u202F567,50", fr), 1234567.5);
+
+  VariabileAmbiente lc_all("LC_ALL", nullptr);
+  VariabileAmbiente lc_numeric("LC_NUMERIC", "es_US.UTF-8");
+  VariabileAmbiente lang("LANG", "it_IT.UTF-8");
+  const LocaleAmbiente a = locale_di_sistema();
+  EXPECT_TRUE(a.installato);
+  EXPECT_EQ(a.locale, en);
+  EXPECT_EQ(conv("1500.50", a.locale), 1500.5);
 }
 
 TEST(NumeroEsatto, ShortestRoundTrip) {

@@ -27,6 +27,7 @@
 #include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
+#include "app/citazione.h"
 #include "app/cli_lotto.h"
 #include "app/richiesta_json.h"
 #include "app/uscita.h"
@@ -130,11 +131,22 @@ int main(int argc, char** argv) {
     return errore_uso(e.what());
   }
 
-  zellora::Locale locale = zellora::locale_di_sistema();
+  zellora::Locale locale;
   if (!nome_locale.empty()) {
     const auto l = zellora::locale_da_nome(nome_locale);
-    if (!l) return errore_uso("unknown locale \"" + nome_locale + "\"");
+    if (!l) {
+      return errore_uso("unknown locale " + zellora::citazione(nome_locale) +
+                        ": it is not installed here (`locale -a` lists the installed ones)");
+    }
     locale = *l;
+  } else {
+    const zellora::LocaleAmbiente ambiente = zellora::locale_di_sistema();
+    if (!ambiente.installato) {
+      std::cerr << "zellora-cli: the locale " << zellora::citazione(ambiente.nome) << " of "
+                << ambiente.variabile
+                << " is not installed here; numbers are read and written the Italian way\n";
+    }
+    locale = ambiente.locale;
   }
   if (*comando_batch) {
     batch.locale = locale;

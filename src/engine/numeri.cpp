@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <locale>
 #include <system_error>
 
 namespace zellora {
@@ -50,34 +53,94 @@ class Cifre {
 
 }  // namespace
 
-std::optional<Locale> locale_da_nome(std::string_view nome) {
+namespace {
+
+// The neutral locales, which mean Italian: "C", "POSIX", "C.UTF-8" and the
+// empty name.
+bool locale_neutro(std::string_view nome) {
   const std::string n = minuscolo(nome);
-  if (n.empty() || n == "c" || n == "posix" || n.rfind("c.", 0) == 0) return Locale::italiano();
-  const std::string lingua = n.substr(0, n.find_first_of("_.@-"));
-  static constexpr std::string_view virgola_punto[] = {
-      "it", "de", "es", "pt", "nl", "da", "id", "tr", "el", "ro", "hr", "sl", "sr", "vi", "ca"};
-  static constexpr std::string_view virgola_spazio[] = {"fr", "ru", "pl", "cs", "sk", "sv",
-                                                        "fi", "nb", "no", "nn", "uk", "bg",
-                                                        "hu", "lt", "lv", "et", "be", "kk"};
-  static constexpr std::string_view punto_virgola[] = {"en", "ja", "zh", "ko", "he", "th",
-                                                       "ms", "hi", "ga", "cy", "fil"};
-  auto contiene = [&](const auto& elenco) {
-    return std::find(std::begin(elenco), std::end(elenco), lingua) != std::end(elenco);
-  };
-  if (contiene(virgola_punto)) return Locale{",", "."};
-  if (contiene(virgola_spazio)) return Locale{",", "\u00A0"};
-  if (contiene(punto_virgola)) return Locale{".", ","};
+  return n.empty() || n == "c" || n == "posix" || n.rfind("c.", 0) == 0;
+}
+
+// One character as UTF-8; nothing for the null character.
+std::string utf8(wchar_t carattere) {
+  const auto c = static_cast<std::uint32_t>(carattere);
+  std::string s;
+  if (c == 0 || c > 0x10FFFF) return s;
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return s;
+}
+
+// A sign that cannot stand between the digits of a number.
+bool segno_inservibile(std::string_view segno) {
+  return segno.empty() || e_cifra(segno[0]) || segno[0] == '-' || segno[0] == '+';
+}
+
+// The signs of a locale the system has; nothing when it has none by that name.
+std::optional<Locale> segni_del_sistema(const std::string& nome) {
+  std::locale sistema;
+  try {
+    sistema = std::locale(nome);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  // The wide facet: its signs are characters, whatever the locale's
+  // character set (a narrow one cannot hold U+202F in ISO-8859-1).
+  const auto& segni = std::use_facet<std::numpunct<wchar_t>>(sistema);
+  Locale locale;
+  locale.decimale = utf8(segni.decimal_point());
+  if (segno_inservibile(locale.decimale)) return std::nullopt;
+  const std::string gruppi = segni.grouping();
+  const bool raggruppa = !gruppi.empty() && gruppi[0] > 0 && gruppi[0] != CHAR_MAX;
+  locale.migliaia = raggruppa ? utf8(segni.thousands_sep()) : std::string();
+  if (segno_inservibile(locale.migliaia) || locale.migliaia == locale.decimale) {
+    locale.migliaia.clear();
+  }
+  return locale;
+}
+
+}  // namespace
+
+std::optional<Locale> locale_da_nome(std::string_view nome) {
+  if (locale_neutro(nome)) return Locale::italiano();
+  const std::string n(nome);
+  if (auto locale = segni_del_sistema(n)) return locale;
+  // "en_US" where only "en_US.UTF-8" is installed: the same signs.
+  if (n.find('.') == std::string::npos) {
+    const std::size_t chiocciola = std::min(n.find('@'), n.size());
+    return segni_del_sistema(n.substr(0, chiocciola) + ".UTF-8" + n.substr(chiocciola));
+  }
   return std::nullopt;
 }
 
-Locale locale_di_sistema() {
+LocaleAmbiente locale_di_sistema() {
+  LocaleAmbiente ambiente;
   for (const char* variabile : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
     const char* valore = std::getenv(variabile);
     if (valore != nullptr && *valore != '\0') {
-      return locale_da_nome(valore).value_or(Locale::italiano());
+      ambiente.variabile = variabile;
+      ambiente.nome = valore;
+      const auto locale = locale_da_nome(ambiente.nome);
+      ambiente.installato = locale.has_value();
+      ambiente.locale = locale.value_or(Locale::italiano());
+      break;
     }
   }
-  return Locale::italiano();
+  return ambiente;
 }
 
 std::optional<double> converti_numero(std::string_view testo, const Locale& locale) {
@@ -88,41 +151,50 @@ std::optional<double> converti_numero(std::string_view testo, const Locale& loca
   const std::string_view t = testo.substr(inizio, fine - inizio);
   if (t.empty()) return std::nullopt;
 
-  // Whole numbers of up to 15 digits, the common case, are exact as integers.
-  if (t.size() <= 16) {
-    const bool meno = t[0] == '-';
-    std::size_t k = meno ? 1 : 0;
+  // One sign, minus or plus, right before the digits.
+  std::size_t i = 0;
+  const bool negativo = t[0] == '-';
+  if (negativo || t[0] == '+') i = 1;
+
+  // Whole numbers of up to 16 digits, the common case, are exact as integers.
+  if (t.size() - i <= 16) {
+    std::size_t k = i;
     std::int64_t intero = 0;
     while (k < t.size() && e_cifra(t[k])) intero = intero * 10 + (t[k++] - '0');
-    if (k == t.size() && k > (meno ? 1u : 0u)) {
+    if (k == t.size() && k > i) {
       const auto v = static_cast<double>(intero);
-      return meno ? -v : v;
+      return negativo ? -v : v;
     }
   }
 
   Cifre cifre;
-  std::size_t i = 0;
-  bool negativo = false;
-  if (t[0] == '-') {
-    negativo = true;
-    ++i;
-  }
-  // Integer part: digits, with grouping signs only between two digits.
+  // Integer part: digits, or digits in groups of three between grouping
+  // signs, one to three digits before the first sign and not starting with
+  // 0 ("1.234.567"; "1.2", "1500.50" and "0.500" are not numbers).
+  const std::string_view migliaia = locale.migliaia;
   std::size_t cifre_intere = 0;
   std::size_t cifre_significative = 0;
+  std::size_t gruppo = 0;  // digits since the last grouping sign
+  bool raggruppato = false;
   while (i < t.size()) {
     if (e_cifra(t[i])) {
       if (t[i] != '0' || cifre_significative > 0) ++cifre_significative;
       cifre.aggiungi(t[i]);
       ++cifre_intere;
+      ++gruppo;
       ++i;
-    } else if (cifre_intere > 0 && inizia_con(t, i, locale.migliaia) &&
-               i + locale.migliaia.size() < t.size() && e_cifra(t[i + locale.migliaia.size()])) {
-      i += locale.migliaia.size();
+    } else if (inizia_con(t, i, migliaia)) {
+      if (raggruppato ? gruppo != 3 : (gruppo == 0 || gruppo > 3 || t[i - gruppo] == '0')) {
+        return std::nullopt;
+      }
+      raggruppato = true;
+      gruppo = 0;
+      i += migliaia.size();
     } else {
       break;
     }
   }
+  if (raggruppato && gruppo != 3) return std::nullopt;
   std::size_t cifre_decimali = 0;
   if (i < t.size() && inizia_con(t, i, locale.decimale)) {
     i += locale.decimale.size();

@@ -11,7 +11,8 @@
 namespace zellora {
 
 // The part of the user's regional settings that numbers depend on. The signs
-// are UTF-8 texts, so that a grouping sign such as a no-break space fits.
+// are UTF-8 texts, so that a grouping sign such as a narrow no-break space
+// fits. An empty grouping sign: numbers are neither read nor written grouped.
 struct Locale {
   std::string decimale = ",";
   std::string migliaia = ".";
@@ -20,19 +21,40 @@ struct Locale {
   bool operator==(const Locale&) const = default;
 };
 
-// The settings of a locale name such as "it_IT.UTF-8", "en_US" or "de".
-// The neutral "C" and "POSIX" locales (and the empty name) mean Italian.
-// Returns nothing for a language this program does not know.
+// The settings of a locale name such as "it_IT.UTF-8", "es_US" or
+// "fr_FR@euro", as the system's C library defines them (its decimal point
+// and thousands separator; none where the locale does not group digits).
+// The neutral "C" and "POSIX" locales (also "C.UTF-8") and the empty name mean
+// Italian. A name without a character set that the system does not have is
+// tried as NAME.UTF-8 as well: the signs are the same in every character set.
+// Returns nothing for a locale that is not installed (or does not exist).
 std::optional<Locale> locale_da_nome(std::string_view nome);
 
-// The user's settings from the environment (LC_ALL, LC_NUMERIC, LANG, in the
-// usual order of precedence); Italian when they name none or an unknown one.
-Locale locale_di_sistema();
+// The user's settings as the environment names them.
+struct LocaleAmbiente {
+  // The settings; Italian when no variable names a locale, and when the
+  // locale named is not installed.
+  Locale locale = Locale::italiano();
+  // The variable that names the locale ("LC_ALL", "LC_NUMERIC" or "LANG",
+  // the first one set in that order) and its value; empty when none is set.
+  std::string variabile;
+  std::string nome;
+  // False when the system does not have the locale named: `locale` is
+  // Italian in its place, and the user should be told.
+  bool installato = true;
+};
 
-// Text to number. Accepts blanks around the number, a leading minus, grouping
-// signs between the digits of the integer part and a decimal part. Anything
-// else, the empty text, a lone blank and a number beyond the range of a
-// double are not a number.
+LocaleAmbiente locale_di_sistema();
+
+// Text to number. Accepts blanks (spaces, tabs) around the number, one
+// leading minus or plus sign right before the digits, an integer part of
+// plain digits or grouped in threes by the grouping sign ("1.234.567": one to
+// three digits before the first sign, not starting with 0, three after each),
+// and a decimal part after the decimal sign. Only the locale's own grouping
+// sign groups: under a locale that groups with a no-break space a plain space
+// is not a grouping sign. Anything else ("1.2", "1500.50" under Italian,
+// "+-5", "1 234"), the empty text, a lone blank and a number beyond the range
+// of a double are not a number.
 std::optional<double> converti_numero(std::string_view testo, const Locale& locale);
 
 // Int: the largest whole number not above the value (-0.5 gives -1).

@@ -2,6 +2,42 @@
 # and checks the exit status and parts of what is printed.
 # Called with -DCLI=<zellora-cli> -DDATA=<this folder>.
 
+# The runs see only the locales made here with localedef (en_US, es_US, in a
+# folder shared with the unit tests, found through LOCPATH), never those
+# installed on the machine, and no locale from the caller's environment.
+unset(ENV{LC_ALL})
+unset(ENV{LC_NUMERIC})
+unset(ENV{LANG})
+set(LOCALI "${CMAKE_CURRENT_BINARY_DIR}/locali-di-prova")
+set(ENV{LOCPATH} "${LOCALI}")
+find_program(LOCALEDEF localedef)
+set(LOCALI_PRONTI FALSE)
+if(LOCALEDEF)
+  set(LOCALI_PRONTI TRUE)
+  foreach(origine IN ITEMS en_US es_US)
+    set(definitivo "${LOCALI}/${origine}.utf8")
+    if(NOT EXISTS "${definitivo}/LC_NUMERIC")
+      string(RANDOM LENGTH 8 caso)
+      set(provvisorio "${definitivo}.tmp${caso}")
+      file(MAKE_DIRECTORY "${LOCALI}")
+      execute_process(COMMAND "${LOCALEDEF}" -i ${origine} -f UTF-8 "${provvisorio}"
+        OUTPUT_QUIET ERROR_QUIET)
+      if(EXISTS "${provvisorio}/LC_NUMERIC")
+        # Made by another run meanwhile: theirs stays.
+        file(RENAME "${provvisorio}" "${definitivo}" RESULT spostato NO_REPLACE)
+      endif()
+      file(REMOVE_RECURSE "${provvisorio}")
+      if(NOT EXISTS "${definitivo}/LC_NUMERIC")
+        set(LOCALI_PRONTI FALSE)
+      endif()
+    endif()
+  endforeach()
+endif()
+if(NOT LOCALI_PRONTI)
+  message(WARNING "localedef (Debian package locales) cannot make en_US and es_US: "
+                  "the runs under those locales are skipped")
+endif()
+
 function(check name input expected_exit)
   file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/cli_${name}.json" "${input}")
   execute_process(
@@ -27,9 +63,24 @@ check(typical "${TIPICA}" 0
 
 set(EXTRA_ARGS --format text)
 check(typical_text "${TIPICA}" 0 "Netto in busta" "21.455,00" "Costo del Lavoro" "40.766,22")
-set(EXTRA_ARGS --locale en_US)
-check(english "${TIPICA}" 0 [=["Text10": "21,455.00"]=])
+if(LOCALI_PRONTI)
+  set(EXTRA_ARGS --locale en_US)
+  check(english "${TIPICA}" 0 [=["Text10": "21,455.00"]=])
+  # The locale of the environment, with its own decimal sign: Spanish with a
+  # decimal point.
+  set(EXTRA_ARGS)
+  set(ENV{LANG} "es_US.UTF-8")
+  check(lang_decimal_point [=[{"Text1":"1500.50","Text19":"+1,250.5"}]=] 0
+    [=["Text1": "1,500.00"]=] [=["Text20": "1,250.00"]=])
+  unset(ENV{LANG})
+endif()
 set(EXTRA_ARGS)
+# A locale that is not installed: Italian, and the user is told so once.
+set(ENV{LANG} "xx_YY.UTF-8")
+check(lang_not_installed [=[{"Text1":"1.500,50"}]=] 0 [=["Text1": "1.500,00"]=]
+  [=[zellora-cli: the locale "xx_YY.UTF-8" of LANG is not installed here; numbers are read and written the Italian way]=])
+unset(ENV{LANG})
+check(grouping_in_threes [=[{"Text1":"1500.50"}]=] 1 "Retribuzione / Compenso")
 
 check(monthly [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
   "Text1":"2500","Option2":true}]=] 0 [=["imponibile_annuo": 31783.5]=] [=["Text11": "2.916,67"]=])
@@ -51,7 +102,7 @@ check(bad_json "{" 2 "invalid JSON")
 check(unknown_key [=[{"Txt1":"1"}]=] 2 "unknown key")
 check(bad_category [=[{"List1":"Dirigente"}]=] 2 "List1")
 set(EXTRA_ARGS --locale xx_YY)
-check(bad_locale "{}" 2 "unknown locale")
+check(bad_locale "{}" 2 [=[unknown locale "xx_YY": it is not installed here (`locale -a`]=])
 set(EXTRA_ARGS --format yaml)
 check(bad_format "{}" 2 "format")
 set(EXTRA_ARGS)
