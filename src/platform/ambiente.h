@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLocale>
+#include <string>
 
 #include "engine/numeri.h"
 
@@ -11,7 +12,13 @@ namespace zellora {
 // The number signs of a Qt locale. The neutral C locale means Italian.
 Locale locale_da_qlocale(const QLocale& locale);
 
-// The number signs of the user's regional settings.
+// What to tell a user whose environment names a locale that Qt does not
+// know: Qt gives the neutral C locale for it, and numbers are then read and
+// written the Italian way. Empty when there is nothing to tell.
+std::string avviso_locale(const QLocale& sistema, const LocaleAmbiente& ambiente);
+
+// The number signs of the user's regional settings; says on standard error
+// when they stand in for a locale that Qt does not know.
 Locale locale_utente();
 
 // The fonts of the program: maps the font names that the windows use

@@ -30,6 +30,8 @@ class ProvaPiattaforma : public QObject {
         << QLocale(QLocale::German, QLocale::Switzerland) << "." << QString(QChar(0x2019));
     QTest::newRow("francese") << QLocale(QLocale::French, QLocale::France) << ","
                               << QString(QChar(0x202F));
+    QTest::newRow("spagnolo USA") << QLocale(QLocale::Spanish, QLocale::UnitedStates) << "."
+                                  << ",";
   }
 
   void locale_dalle_impostazioni() {
@@ -39,6 +41,19 @@ class ProvaPiattaforma : public QObject {
     const Locale l = locale_da_qlocale(locale);
     QCOMPARE(QString::fromStdString(l.decimale), decimale);
     QCOMPARE(QString::fromStdString(l.migliaia), migliaia);
+  }
+
+  void avviso_per_un_locale_sconosciuto() {
+    LocaleAmbiente lang;
+    lang.variabile = "LANG";
+    lang.nome = "xx_YY.UTF-8";
+    const std::string avviso = avviso_locale(QLocale::c(), lang);
+    QVERIFY(avviso.find("\"xx_YY.UTF-8\" of LANG") != std::string::npos);
+    QVERIFY(avviso.find("Italian") != std::string::npos);
+    QVERIFY(avviso_locale(QLocale(QLocale::Spanish, QLocale::UnitedStates), lang).empty());
+    lang.nome = "C.UTF-8";
+    QVERIFY(avviso_locale(QLocale::c(), lang).empty());
+    QVERIFY(avviso_locale(QLocale::c(), LocaleAmbiente{}).empty());
   }
 
   void skin_caricata_o_assente() {
