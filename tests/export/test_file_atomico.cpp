@@ -134,14 +134,20 @@ TEST(ScritturaFile, KindsOfTarget) {
 // A write that fails is reported with the system's reason and leaves the old
 // file as it was.
 TEST(ScritturaFile, WriteErrorsGiveTheReason) {
+  const CartellaProva c;
+  // As root a copy of /dev/full, which a faulty writer could replace.
+  const fs::path pieno = ::mknod((c.percorso / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0
+                             ? c.percorso / "full"
+                             : fs::path("/dev/full");
   std::string errore;
-  std::unique_ptr<ScritturaFile> f = ScritturaFile::apri("/dev/full", errore);
+  std::unique_ptr<ScritturaFile> f = ScritturaFile::apri(pieno, errore);
   ASSERT_TRUE(f) << errore;
   f->flusso() << std::string(200000, 'x');
   EXPECT_FALSE(f->completa(errore));
   EXPECT_EQ(errore, std::generic_category().message(ENOSPC));
+  EXPECT_TRUE(fs::is_character_file(pieno));
+  fs::remove(c.percorso / "full");
 
-  const CartellaProva c;
   std::ofstream(c.percorso / "tenuto") << "old";
   f = ScritturaFile::apri(c.percorso / "tenuto", errore);
   ASSERT_TRUE(f) << errore;
