@@ -10,8 +10,10 @@
 // Exit status: 0 when the calculation ran (also when the net wanted cannot
 // be reached exactly), 1 when the input was refused (no document is written),
 // 2 for a usage or JSON error (an unknown export extension included, found
-// before anything is calculated), 3 when the calculation ran but the
-// statement could not be written.
+// before anything is calculated), a request file that is a folder or cannot
+// be read, or results that cannot be written to standard output (a full
+// disk, a closed stream), 3 when the calculation ran but the statement could
+// not be written. No input ends the program without a message.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
