@@ -10,17 +10,21 @@
 // Exit status: 0 when the calculation ran (also when the net wanted cannot
 // be reached exactly), 1 when the input was refused (no document is written),
 // 2 for a usage or JSON error (an unknown export extension included, found
-// before anything is calculated), 3 when the calculation ran but the
-// statement could not be written.
+// before anything is calculated), a request file that is a folder or cannot
+// be read, or results that cannot be written to standard output (a full
+// disk, a closed stream), 3 when the calculation ran but the statement could
+// not be written. No input ends the program without a message.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <system_error>
 
 #include <CLI/CLI.hpp>
 #include <QByteArray>
@@ -34,6 +38,7 @@
 #include "engine/motore.h"
 #include "engine/numeri.h"
 #include "export/documento_qt.h"
+#include "export/file_atomico.h"
 #include "export/formato.h"
 #include "export/prospetto.h"
 
@@ -41,6 +46,7 @@
 #include <io.h>
 #define ZELLORA_ISATTY(f) _isatty(_fileno(f))
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #define ZELLORA_ISATTY(f) isatty(fileno(f))
 #endif
@@ -58,8 +64,8 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   const zellora::EsitoProspetto prospetto =
       zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
   if (!prospetto.prospetto) {
-    std::cerr << "zellora-cli: statement not written to \"" << file << "\": " << prospetto.errore
-              << "\n";
+    std::cerr << "zellora-cli: statement not written to " << zellora::citazione(file) << ": "
+              << prospetto.errore << "\n";
     return 3;
   }
   // Qt lays out the ODT and PDF documents; it needs an application object,
@@ -84,16 +90,40 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   std::string errore;
   if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
                                  errore)) {
-    std::cerr << "zellora-cli: cannot write the statement to \"" << file << "\": " << errore
-              << "\n";
+    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione(file) << ": "
+              << errore << "\n";
     return 3;
   }
   return 0;
 }
 
-}  // namespace
+// A standard stream that was closed when the program started (`>&-`) gets
+// /dev/null opened the wrong way round, so that using it fails with "Bad file
+// descriptor" instead of the next file opened taking its number and the
+// results going into, say, the batch output.
+void occupa_flussi_chiusi() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int nuovo = ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    if (nuovo >= 0 && nuovo != fd) {
+      ::dup2(nuovo, fd);
+      ::close(nuovo);
+    }
+  }
+#endif
+}
 
-int main(int argc, char** argv) {
+// An output path that is the request file itself: the same file by identity,
+// also through a link.
+bool stesso_file(const std::string& ingresso, const std::string& uscita) {
+  if (ingresso.empty() || ingresso == "-") return false;
+  std::error_code ec;
+  return std::filesystem::equivalent(ingresso, uscita, ec) &&
+         !std::filesystem::is_character_file(ingresso, ec);
+}
+
+int principale(int argc, char** argv) {
   CLI::App app{
       "Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
       "Reads a JSON object whose keys are the input form's control names."};
@@ -101,28 +131,38 @@ int main(int argc, char** argv) {
   std::string nome_locale;
   std::string formato;
   std::string file_export;
+  const std::string aiuto_locale =
+      "regional settings for numbers, e.g. it_IT, en_US (default: the environment's; C means "
+      "Italian); given on both sides of `batch` or more than once, the last one counts";
   app.add_option("--input", file_input, "JSON request file (default: standard input)");
-  app.add_option("--locale", nome_locale,
-                 "regional settings for numbers, e.g. it_IT, en_US (default: the "
-                 "environment's; C means Italian)");
+  app.add_option("--locale", nome_locale, aiuto_locale)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--format", formato, "json or text (default: json unless stdout is a terminal)")
       ->check(CLI::IsMember({"json", "text"}));
   app.add_option("--export", file_export,
                  "also write the statement to this file; the format follows the extension: "
-                 ".docx, .odt or .pdf");
+                 ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
+                 "permissions; a symbolic link is followed and kept");
   zellora::RichiestaBatch batch;
+  std::string nome_locale_batch;
   CLI::App* comando_batch = app.add_subcommand(
       "batch",
       "calculate a whole staff: one worker per row of a CSV file (a header row of control "
       "names; comma or semicolon separated) or of a JSON Lines file");
   comando_batch->add_option("IN", batch.ingresso, "the CSV or JSON Lines file")->required();
-  comando_batch->add_option("-o,--output", batch.uscita,
-                            "write the results here (default: standard output)");
+  comando_batch->add_option(
+      "-o,--output", batch.uscita,
+      "write the results here (default: standard output). A regular file appears only when "
+      "complete and keeps the permissions of the file it replaces; a symbolic link is followed "
+      "and kept; a FIFO or a device such as /dev/null is written directly; the input file "
+      "itself is refused");
   comando_batch
       ->add_option("--format", batch.formato,
                    "csv or jsonl (default: jsonl for .jsonl/.ndjson files, csv otherwise)")
       ->check(CLI::IsMember({"csv", "jsonl"}));
   comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
+  comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -131,6 +171,7 @@ int main(int argc, char** argv) {
     return errore_uso(e.what());
   }
 
+  if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
   zellora::Locale locale;
   if (!nome_locale.empty()) {
     const auto l = zellora::locale_da_nome(nome_locale);
@@ -149,27 +190,41 @@ int main(int argc, char** argv) {
     locale = ambiente.locale;
   }
   if (*comando_batch) {
+    // Options of the one-worker run would be silently ignored.
+    for (const char* opzione : {"--input", "--export", "--format"}) {
+      if (app.count(opzione) > 0) {
+        return errore_uso(std::string(opzione) +
+                          " before `batch` belongs to the one-worker run; give the batch's "
+                          "options after `batch`");
+      }
+    }
     batch.locale = locale;
     return zellora::esegui_batch(batch);
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
   std::optional<zellora::Formato> formato_export;
   if (!file_export.empty() || app.count("--export") > 0) {
-    formato_export = zellora::formato_da_estensione(std::filesystem::path(file_export));
+    const std::filesystem::path percorso(file_export);
+    formato_export = zellora::formato_da_estensione(percorso);
     if (!formato_export) {
-      return errore_uso("cannot export to \"" + file_export +
-                        "\": the file name must end in .docx, .odt or .pdf");
+      return errore_uso("cannot export to " + zellora::citazione(file_export) + ": " +
+                        (zellora::solo_estensione(percorso)
+                             ? "the file name has nothing before the extension"
+                             : "the file name must end in .docx, .odt or .pdf"));
+    }
+    if (stesso_file(file_input, file_export)) {
+      return errore_uso("the statement " + zellora::citazione(file_export) +
+                        " would replace the request file " + zellora::citazione(file_input) +
+                        "; nothing was read or written");
     }
   }
 
-  std::string testo;
-  if (file_input.empty() || file_input == "-") {
-    testo.assign(std::istreambuf_iterator<char>(std::cin), {});
-  } else {
-    std::ifstream in(file_input, std::ios::binary);
-    if (!in) return errore_uso("cannot read \"" + file_input + "\"");
-    testo.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string ragione;
+  const std::unique_ptr<zellora::FileIngresso> in =
+      zellora::FileIngresso::apri(file_input, ragione);
+  if (!in) return errore_uso("cannot read " + zellora::citazione(file_input) + ": " + ragione);
+  const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
+  if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
   zellora::Richiesta richiesta;
   try {
@@ -183,13 +238,32 @@ int main(int argc, char** argv) {
   zellora::Motore motore(locale);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
-  if (formato == "json") {
-    std::cout << zellora::uscita_json(esito, motore);
-  } else {
-    std::cout << zellora::uscita_testo(esito, motore, richiesta.campi.Option2);
+  {
+    const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+    out->flusso() << (formato == "json"
+                          ? zellora::uscita_json(esito, motore)
+                          : zellora::uscita_testo(esito, motore, richiesta.campi.Option2));
+    if (!out->completa(ragione)) {
+      return errore_uso("cannot write the results to standard output: " + ragione);
+    }
   }
-  std::cout.flush();
   if (esito.stato == zellora::Stato::rifiutato) return 1;
   if (formato_export) return esporta(file_export, *formato_export, motore, richiesta.campi.Option2);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  occupa_flussi_chiusi();
+  zellora::proteggi_scritture();
+  // No input may end the program without a message.
+  try {
+    return principale(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "zellora-cli: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "zellora-cli: unexpected error\n";
+  }
+  return 2;
 }

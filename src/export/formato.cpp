@@ -4,21 +4,34 @@
 
 namespace zellora {
 
-std::optional<Formato> formato_da_estensione(const std::filesystem::path& file) {
-  // Compared in ASCII, whatever the platform's path characters are.
-  const std::filesystem::path extension = file.extension();
+namespace {
+
+// Compared in ASCII, whatever the platform's path characters are.
+std::string minuscolo(const std::filesystem::path& parte) {
   std::string e;
-  for (const auto c : extension.native()) {
+  for (const auto c : parte.native()) {
     if (c >= 'A' && c <= 'Z') {
       e += static_cast<char>(c - 'A' + 'a');
     } else {
       e += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
     }
   }
+  return e;
+}
+
+}  // namespace
+
+std::optional<Formato> formato_da_estensione(const std::filesystem::path& file) {
+  const std::string e = minuscolo(file.extension());
   if (e == ".docx") return Formato::docx;
   if (e == ".odt") return Formato::odt;
   if (e == ".pdf") return Formato::pdf;
   return std::nullopt;
+}
+
+bool solo_estensione(const std::filesystem::path& file) {
+  const std::string nome = minuscolo(file.filename());
+  return nome == ".docx" || nome == ".odt" || nome == ".pdf";
 }
 
 std::string_view nome_formato(Formato formato) {

@@ -72,6 +72,18 @@ if(NOT out STREQUAL "")
 endif()
 absent(extension "${WORK}/statement.txt")
 run(no_extension "${TIPICA}" "${WORK}/statement" 2)
+# A name that is only the extension has no name, whatever it ends in.
+run(only_extension "${TIPICA}" "${WORK}/.docx" 2 "nothing before the extension")
+absent(only_extension "${WORK}/.docx")
+
+# The statement may not replace the request it was calculated from.
+file(WRITE "${WORK}/request.docx" "${TIPICA}")
+execute_process(COMMAND "${CLI}" --input "${WORK}/request.docx" --export "${WORK}/request.docx"
+  RESULT_VARIABLE code ERROR_VARIABLE err TIMEOUT 120)
+file(READ "${WORK}/request.docx" kept)
+if(NOT code EQUAL 2 OR NOT kept STREQUAL "${TIPICA}")
+  message(SEND_ERROR "same_file: exit ${code}, request kept: ${kept}\n${err}")
+endif()
 
 # A refused calculation writes nothing.
 run(refused [=[{"Text5":""}]=] "${WORK}/refused.docx" 1 [=["status": "refused"]=])

@@ -1,0 +1,125 @@
+#!/bin/sh
+# zellora-cli and what it leaves on the disk when the run is cut short or the
+# output is not a plain file: a size limit, SIGTERM and SIGHUP while writing,
+# a FIFO or a device as the output, a closed standard output.
+# Usage: file_di_uscita.sh ZELLORA-CLI SCRATCH-FOLDER
+CLI=$1
+W=$2
+rm -rf "$W"
+mkdir -p "$W" || exit 1
+cd "$W" || exit 1
+falliti=0
+fallito() {
+  echo "FAIL: $*" >&2
+  falliti=$((falliti + 1))
+}
+nessun_temporaneo() {
+  for f in .[!.]*; do
+    [ -e "$f" ] && fallito "$1: temporary file left: $f"
+  done
+}
+printf 'List1;List2;Text1\nImpiegato;Settore previdenziale Commercio -50dip;30000\n' > staff.csv
+printf '{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"}' > req.json
+
+# A size limit: a write error naming the file, exit 2 (batch) or 3 (statement).
+(ulimit -f 1 && exec "$CLI" batch staff.csv -o big.csv) 2> err.txt
+rc=$?
+[ $rc -eq 2 ] || fallito "ulimit batch: exit $rc"
+grep -q '"big.csv": File too large' err.txt || fallito "ulimit batch: $(cat err.txt)"
+[ -e big.csv ] && fallito "ulimit batch: big.csv written"
+(ulimit -f 1 && exec "$CLI" --input req.json --export big.docx) > /dev/null 2> err.txt
+rc=$?
+[ $rc -eq 3 ] || fallito "ulimit export: exit $rc"
+grep -q '"big.docx": File too large' err.txt || fallito "ulimit export: $(cat err.txt)"
+[ -e big.docx ] && fallito "ulimit export: big.docx written"
+nessun_temporaneo ulimit
+
+# A signal while the results are being written (the input is a FIFO that
+# stays open, so the run waits with its temporary file in place).
+for segnale in TERM HUP; do
+  mkfifo in.fifo
+  "$CLI" batch in.fifo -o cut.csv 2> err.txt &
+  pid=$!
+  exec 3> in.fifo
+  printf 'Text1\n30000\n' >&3
+  i=0
+  until ls -A | grep -q '^\.'; do
+    i=$((i + 1))
+    [ $i -gt 600 ] && break
+    sleep 0.1
+  done
+  [ $i -gt 600 ] && fallito "$segnale: no temporary file while writing"
+  kill -s $segnale $pid
+  wait $pid
+  rc=$?
+  exec 3>&-
+  [ $rc -gt 128 ] || fallito "$segnale: exit $rc, not ended by the signal"
+  [ -e cut.csv ] && fallito "$segnale: cut.csv written"
+  nessun_temporaneo "$segnale"
+  rm -f in.fifo
+done
+
+# A FIFO as the output: the reader gets the rows, the FIFO stays one.
+mkfifo out.fifo
+cat out.fifo > got.csv &
+lettore=$!
+"$CLI" batch staff.csv -o out.fifo 2> err.txt || fallito "fifo: exit $? $(cat err.txt)"
+if [ -p out.fifo ]; then
+  wait $lettore
+else
+  fallito "fifo: out.fifo is no longer a FIFO"
+  kill $lettore  # still waiting on the FIFO that the file replaced
+fi
+grep -q '^2;ok;' got.csv || fallito "fifo: the reader got $(cat got.csv)"
+
+# A device: as root a copy of /dev/null first; the real devices are written
+# only when the copy stayed a device (a faulty build would replace them with
+# files). Others cannot replace anything in /dev.
+sistema=yes
+if mknod null c 1 3 2> /dev/null; then
+  "$CLI" batch staff.csv -o null 2> err.txt || fallito "device: exit $? $(cat err.txt)"
+  if [ ! -c null ]; then
+    fallito "device: a copy of /dev/null was replaced by a file"
+    sistema=no
+  fi
+elif [ "$(id -u)" -eq 0 ]; then
+  sistema=no
+fi
+if [ $sistema = yes ]; then
+  "$CLI" batch staff.csv -o /dev/null 2> err.txt || fallito "/dev/null: exit $?"
+  [ -c /dev/null ] || fallito "/dev/null is no longer a device"
+fi
+
+# A closed or full standard output is an error, not a success.
+"$CLI" --input req.json >&- 2> err.txt
+rc=$?
+[ $rc -eq 2 ] || fallito "closed stdout: exit $rc"
+grep -q 'standard output: Bad file descriptor' err.txt || fallito "closed stdout: $(cat err.txt)"
+"$CLI" batch staff.csv >&- 2> err.txt
+rc=$?
+[ $rc -eq 2 ] || fallito "closed stdout, batch: exit $rc"
+"$CLI" batch staff.csv -o res.csv >&- 2> err.txt || fallito "batch to a file, stdout closed: exit $?"
+[ -s res.csv ] || fallito "batch to a file, stdout closed: nothing written"
+if [ -w /dev/full ]; then
+  "$CLI" --input req.json > /dev/full 2> err.txt
+  rc=$?
+  [ $rc -eq 2 ] || fallito "/dev/full: exit $rc"
+  grep -q 'No space left on device' err.txt || fallito "/dev/full: $(cat err.txt)"
+  "$CLI" batch staff.csv > /dev/full 2> err.txt
+  rc=$?
+  [ $rc -eq 2 ] || fallito "/dev/full, batch: exit $rc"
+  if [ $sistema = yes ]; then
+    "$CLI" batch staff.csv -o /dev/full 2> err.txt
+    rc=$?
+    [ $rc -eq 2 ] || fallito "-o /dev/full: exit $rc"
+    grep -q '"/dev/full": No space left on device' err.txt || fallito "-o /dev/full: $(cat err.txt)"
+  fi
+  "$CLI" batch staff.csv -o res.csv 2> /dev/full
+  rc=$?
+  [ $rc -eq 2 ] || fallito "summary to /dev/full: exit $rc"
+fi
+nessun_temporaneo end
+
+cd / && rm -rf "$W"
+[ $falliti -eq 0 ] || exit 1
+echo "all cases passed"
