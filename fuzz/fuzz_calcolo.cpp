@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -81,6 +82,55 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   }
 }
 
+// The cents of a shown amount, read off its digits; nothing for an empty
+// text or one too long to add exactly.
+std::optional<std::int64_t> centesimi(const std::string& testo) {
+  std::int64_t c = 0;
+  int cifre = 0;
+  for (char ch : testo) {
+    if (ch < '0' || ch > '9') continue;
+    if (++cifre > 15) return std::nullopt;
+    c = c * 10 + (ch - '0');
+  }
+  if (cifre == 0) return std::nullopt;
+  return testo[0] == '-' ? -c : c;
+}
+
+// "Netto in busta" is the exact balance of the figures shown, in whole
+// euros; a search is exact exactly when it shows the net wanted, and
+// otherwise says which net it shows.
+void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
+  const Risultati& t = m.risultati();
+  std::int64_t somma = 0;
+  bool esatto = true;
+  for (int box : {1, -2, -18, -17, -9, -20, 21}) {
+    const auto c = centesimi(t.Text(box < 0 ? -box : box));
+    if (!c) {
+      esatto = false;
+      break;
+    }
+    somma += box < 0 ? -*c : *c;
+  }
+  const auto netto = converti_numero(t.Text(10), m.locale());
+  if (esatto) {
+    const std::int64_t euro = somma >= 0 ? somma / 100 : -((-somma + 99) / 100);
+    ZELLORA_VERIFICA(netto && *netto == static_cast<double>(euro),
+                     "the net shown is not the balance of the figures shown");
+  }
+  if (!esito.ricerca_svolta) return;
+  ZELLORA_VERIFICA(esito.ricerca.esatta == (esito.stato == Stato::ok),
+                   "a search ended well but not exactly, or the reverse");
+  if (esito.ricerca.esatta) {
+    ZELLORA_VERIFICA(netto && *netto == m.record().retribuzione_intera,
+                     "an exact search shows another net");
+  } else if (!t.Text(10).empty()) {
+    ZELLORA_VERIFICA(esito.messaggi.size() == 1 &&
+                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " + t.Text(10)) !=
+                             std::string::npos,
+                     "an inexact search does not say the net shown");
+  }
+}
+
 void calcola_e_verifica(Motore& m, const CampiForm1& c) {
   const RecordCalcolo prima = m.record();
   const Risultati testi_prima = m.risultati();
@@ -113,6 +163,7 @@ void calcola_e_verifica(Motore& m, const CampiForm1& c) {
     ZELLORA_VERIFICA(esito.stato == Stato::ok, "gross to net cannot be unreachable");
   }
   fuzz::verifica_testi(m.risultati(), m.locale());
+  verifica_netto(m, esito);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The net-to-gross search.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "engine/calcolo.h"
+#include "engine/motore.h"
 #include "esempi.h"
 #include "profile/profilo.h"
 
@@ -100,11 +103,28 @@ TEST(Ricerca, SkipsWhatCannotMatchInsteadOfTryingEveryEuro) {
 
 namespace {
 
-// The search as a plain walk over every whole euro, for comparison.
+// The search as a plain walk over every whole euro, for comparison. The
+// net shown is worked out only where the unrounded balance comes within a
+// euro of the target: below that, figures rounded to cents cannot reach it.
 double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile) {
   const double obiettivo = Int(in.retribuzione);
+  r.trattenuta_non_deducibile = Int(in.trattenuta);
+  r.competenza_non_imponibile = Int(in.competenza);
+  r.valore_benefit = Int(in.benefit);
   for (double g = obiettivo;; g += 1) {
-    if (netto_di(r, in, g, mensile) >= obiettivo || g - obiettivo > 400000) return g;
+    r.retribuzione_lorda = g;
+    if (mensile) {
+      passo_mensile(r, in, true);
+    } else {
+      passo_annuo(r, in);
+    }
+    const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
+                              r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
+                              r.detrazione_altri;
+    const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
+                         r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0);
+    if (saldo > obiettivo - 1 && passo_ricerca(r, in, mensile, g) >= obiettivo) return g;
+    if (g - obiettivo > 400000) return g;
   }
 }
 
@@ -192,7 +212,13 @@ TEST(Ricerca, AJumpOverTheTargetStopsAtTheFirstGrossAboveIt) {
   EXPECT_FALSE(esito.ricerca.esatta);
   EXPECT_EQ(r.retribuzione_lorda, salto + 1);
   ASSERT_EQ(esito.messaggi.size(), 1u);
-  EXPECT_NE(esito.messaggi[0].find("esattamente"), std::string::npos);
+  EXPECT_EQ(esito.messaggi[0].rfind("Salendo dal netto, nessuna retribuzione lorda in euro interi "
+                                    "d\u00e0 esattamente il netto di ",
+                                    0),
+            0u)
+      << esito.messaggi[0];
+  EXPECT_NE(esito.messaggi[0].find(" prima di superarlo: con la retribuzione lorda di "),
+            std::string::npos);
 }
 
 TEST(Ricerca, NetAlreadyAboveTheTargetAtTheStart) {
@@ -270,5 +296,146 @@ TEST(Ricerca, HugeTargetsEndWithoutHanging) {
   RecordCalcolo r = profilo_esempio();
   const auto esito = calcola_irpef_annua(r, netto(1e17), it());
   EXPECT_NE(esito.stato, Stato::ok);
-  EXPECT_LE(esito.ricerca.passaggi, 2);
+  ASSERT_EQ(esito.ricerca.passaggi, 1);
+  ASSERT_EQ(esito.messaggi.size(), 1u);
+  EXPECT_NE(
+      esito.messaggi[0].find("non \u00e8 stato raggiunto: la ricerca si \u00e8 fermata dopo 1 "
+                             "tentativo; con la retribuzione lorda di "),
+      std::string::npos)
+      << esito.messaggi[0];
+}
+
+TEST(Ricerca, BelowTheNetIsNotSearchedAndTheMessageSaysSo) {
+  // Negative other contributions: the net exceeds the gross, and a gross
+  // below the net wanted gives it, which the search does not try.
+  for (bool mensile : {false, true}) {
+    RecordCalcolo r = profilo_esempio();
+    const double obiettivo = mensile ? 500 : 1000;
+    InputCalcolo in = netto(obiettivo);
+    in.altri_dip = -20;
+    double sotto = -1;
+    for (double g = 0; g < obiettivo && sotto < 0; ++g) {
+      if (netto_di(r, in, g, mensile) == obiettivo) sotto = g;
+    }
+    ASSERT_GE(sotto, 0) << "a gross below the net gives it";
+    const auto esito = cerca(r, in, mensile);
+    EXPECT_EQ(esito.stato, Stato::irraggiungibile);
+    EXPECT_EQ(r.retribuzione_lorda, obiettivo);
+    ASSERT_EQ(esito.messaggi.size(), 1u);
+    const std::string importo = mensile ? "500,00" : "1.000,00";
+    EXPECT_EQ(
+        esito.messaggi[0].rfind("Il netto di " + importo +
+                                    " non si trova salendo dal netto: gi\u00e0 con la "
+                                    "retribuzione lorda di " +
+                                    importo + ", pari al netto, il netto raggiunto \u00e8 di ",
+                                0),
+        0u)
+        << esito.messaggi[0];
+    EXPECT_NE(esito.messaggi[0].find("le retribuzioni lorde inferiori non vengono cercate."),
+              std::string::npos);
+  }
+}
+
+namespace {
+
+// A worker with random figures through the calculate command, as the
+// operator would type them.
+CampiForm1 lavoratore_a_caso(std::uint64_t& x) {
+  auto caso = [&](std::uint64_t n) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return x % n;
+  };
+  auto testo = [](std::uint64_t v) { return std::to_string(v); };
+  CampiForm1 c;
+  const auto categorie = categorie_lavoratore();
+  const int categoria = static_cast<int>(caso(categorie.size()));
+  const auto settori = voci_settore(categoria);
+  c.List1 = std::string(categorie[categoria]);
+  c.List2 = std::string(settori[caso(settori.size())]);
+  c.Option2 = caso(2) == 0;
+  c.Option1 = !c.Option2;
+  c.Option3 = caso(2) == 0;
+  c.Option4 = !c.Option3;
+  c.Text1 = testo(c.Option2 ? 300 + caso(8000) : 5000 + caso(150000));
+  if (caso(4) == 0) c.Text13 = testo(caso(c.Option2 ? 300 : 4000));
+  if (caso(4) == 0) c.Text19 = testo(caso(c.Option2 ? 100 : 1000));
+  if (caso(4) == 0) c.Text21 = testo(caso(c.Option2 ? 100 : 1000));
+  if (caso(3) == 0) {
+    c.Option5 = false;
+    c.Option6 = true;
+    c.Text14 = testo(caso(c.Option2 ? 100 : 2000));
+  } else if (caso(2) == 0) {
+    c.Text14 = testo(caso(40)) + "," + testo(caso(100));
+  }
+  c.Text11 = testo(caso(80)) + (caso(2) == 0 ? ",5" : "");
+  c.Check1 = caso(2) == 0;
+  c.Text7 = testo(12 + caso(3));
+  c.Text5 = testo(1 + caso(365));
+  if (caso(2) == 0) {
+    c.Combo3 = caso(2) == 0 ? "Si" : "No";
+    c.Text2 = testo(1 + caso(12));
+  }
+  if (caso(2) == 0) {
+    c.Text4 = testo(caso(5));
+    c.Text6 = testo(caso(3));
+    c.Combo1 = caso(2) == 0 ? "50" : "100";
+    c.Text9 = testo(1 + caso(12));
+  }
+  if (caso(3) == 0) {
+    c.Text3 = testo(caso(3));
+    c.Combo2 = caso(2) == 0 ? "50" : "100";
+    c.Text10 = testo(1 + caso(12));
+  }
+  return c;
+}
+
+}  // namespace
+
+// A search is exact only when the "Netto in busta" shown is the net wanted;
+// otherwise the operator is told the net shown. And in either direction the
+// net shown is the exact balance of the figures shown.
+TEST(Ricerca, ExactMeansTheNetShownIsTheNetWanted) {
+  std::uint64_t x = 0x9E3779B97F4A7C15ull;
+  for (int i = 0; i < 6000; ++i) {
+    const CampiForm1 c = lavoratore_a_caso(x);
+    Motore m;
+    m.scegli_settore(c.List1, c.List2);
+    const EsitoCalcolo esito = m.verifica_campi(c);
+    ASSERT_NE(esito.stato, Stato::rifiutato) << i;
+    const std::string& netto = m.risultati().Text(10);
+    ASSERT_EQ(netto, netto_atteso(m.risultati())) << "worker " << i;
+    if (!esito.ricerca_svolta) continue;
+    const bool uguale = converti_numero(netto, it()) == m.record().retribuzione_intera;
+    ASSERT_EQ(esito.ricerca.esatta, uguale) << "worker " << i;
+    ASSERT_EQ(esito.stato == Stato::ok, uguale) << "worker " << i;
+    if (!uguale) {
+      ASSERT_EQ(esito.messaggi.size(), 1u);
+      EXPECT_NE(esito.messaggi[0].find("il netto raggiunto \u00e8 di " + netto), std::string::npos)
+          << esito.messaggi[0];
+    }
+  }
+}
+
+TEST(Ricerca, TheNetWantedIsTheNetShown) {
+  // 159.014,00 - 15.782,42 - 54.759,58 once showed 88.471,00 for an "exact"
+  // search of 88472.
+  CampiForm1 c;
+  c.List1 = "Impiegato";
+  c.List2 = "Settore previdenziale Commercio -50dip";
+  c.Option3 = true;
+  c.Option4 = false;
+  c.Text1 = "88472";
+  c.Text4 = "3";
+  c.Combo1 = "100";
+  c.Combo3 = "Si";
+  c.Text11 = "13";
+  Motore m;
+  ASSERT_TRUE(m.scegli_settore(c.List1, c.List2));
+  const EsitoCalcolo esito = m.verifica_campi(c);
+  EXPECT_EQ(esito.stato, Stato::ok);
+  EXPECT_TRUE(esito.ricerca.esatta);
+  EXPECT_EQ(m.risultati().Text(1), "159.014,00");
+  EXPECT_EQ(m.risultati().Text(10), "88.472,00");
 }

@@ -1,7 +1,12 @@
 // The results texts: format, derived figures, monthly scaling.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "engine/risultati.h"
+#include "esempi.h"
+
+using zellora::prova::netto_atteso;
 
 using namespace zellora;
 
@@ -80,6 +85,67 @@ TEST(Risultati, NetPayIsWholeEuros) {
   EXPECT_EQ(riempi_risultati(r, false, "14", it).Text(10), "1.234,00");
   r.retribuzione_lorda = -0.5;
   EXPECT_EQ(riempi_risultati(r, false, "14", it).Text(10), "-1,00");
+}
+
+TEST(Risultati, NetPayIsTheExactBalanceOfTheFiguresShown) {
+  struct Caso {
+    double lordo, inps, altri, inail, irpef, detrazioni, trattenuta, competenza;
+    const char* netto;
+  };
+  const Caso casi[] = {
+      // 159014 - 15782.42 - 54759.58 is 88471.99999999999 in doubles.
+      {159014, 15782.42, 0, 0, 54759.58, 0, 0, 0, "88.472,00"},
+      {0, 0, 0.3, 0, 0, 0, 0, 0, "-1,00"},             // -0.30
+      {100, 10.1, 10.2, 10.3, 69.4, 0, 0, 0, "0,00"},  // exactly 0
+  };
+  for (const Caso& c : casi) {
+    RecordCalcolo r;
+    r.retribuzione_lorda = c.lordo;
+    r.ritenuta_inps = c.inps;
+    r.altri_contributi_dip = c.altri;
+    r.ritenuta_inail = c.inail;
+    r.irpef_lorda = c.irpef;
+    r.detrazione_dip = c.detrazioni;
+    r.trattenuta_non_deducibile = c.trattenuta;
+    r.competenza_non_imponibile = c.competenza;
+    const Risultati t = riempi_risultati(r, false, "14", it);
+    EXPECT_EQ(t.Text(10), c.netto) << c.lordo;
+    EXPECT_EQ(netto_in_busta(r), converti_numero(t.Text(10), it)) << c.lordo;
+  }
+}
+
+TEST(Risultati, NetPayOfRandomWorkersIsTheSumOfTheFiguresShown) {
+  std::uint64_t x = 0x2545F4914F6CDD1Dull;
+  auto caso = [&](std::uint64_t n) {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return static_cast<double>(x % n);
+  };
+  // Amounts of whole cents and amounts with more decimals, as the passes
+  // leave them; annual and monthly sizes.
+  auto importo = [&](double massimo) {
+    const double centesimi = caso(static_cast<std::uint64_t>(massimo * 100)) / 100;
+    return caso(2) == 0 ? centesimi : centesimi + caso(1000) / 1e5;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const double scala = i % 2 == 0 ? 200000 : 10000;
+    RecordCalcolo r;
+    r.retribuzione_lorda = caso(static_cast<std::uint64_t>(scala));
+    r.ritenuta_inps = importo(scala / 10);
+    r.contributo_aggiuntivo = caso(4) == 0 ? importo(scala / 100) : 0;
+    r.altri_contributi_dip = caso(3) == 0 ? importo(scala / 20) : 0;
+    r.ritenuta_inail = caso(3) == 0 ? importo(scala / 100) : 0;
+    r.irpef_lorda = importo(scala / 3);
+    r.detrazione_dip = caso(2) == 0 ? importo(scala / 50) : 0;
+    r.detrazione_coniuge = caso(3) == 0 ? importo(scala / 100) : 0;
+    r.detrazione_figli = caso(3) == 0 ? importo(scala / 50) : 0;
+    r.trattenuta_non_deducibile = caso(4) == 0 ? caso(1000) : 0;
+    r.competenza_non_imponibile = caso(4) == 0 ? caso(1000) : 0;
+    const Risultati t = riempi_risultati(r, false, "14", it);
+    ASSERT_EQ(t.Text(10), netto_atteso(t)) << i;
+    ASSERT_EQ(netto_in_busta(r), converti_numero(t.Text(10), it)) << i;
+  }
 }
 
 TEST(Risultati, EmployerSideAnnualAndMonthly) {

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "engine/irpef.h"
+#include "engine/risultati.h"
 
 namespace zellora {
 
@@ -107,6 +109,33 @@ Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool 
   return c;
 }
 
+// A search pass without its net: the pass of the mode and the total of the
+// deductions, never above the gross tax.
+void passo_ricerca_record(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo) {
+  w.retribuzione_lorda = lordo;
+  if (mensile) {
+    passo_mensile(w, in, true);
+  } else {
+    passo_annuo(w, in);
+  }
+  w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
+                        w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
+                        w.detrazione_altri;
+  if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
+}
+
+// The net the results window shows for the record; not a number when a
+// figure it needs cannot be shown.
+double netto_mostrato(const RecordCalcolo& w) {
+  return netto_in_busta(w).value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+// How far the balance of the figures shown, before the whole euros are
+// taken, can lie above the same balance of the unrounded record: the three
+// contribution figures and the net IRPEF (the gross tax less four rounded
+// deductions, rounded once more) are each within half a cent per rounding.
+constexpr double scarto_cifre_mostrate = 0.05;
+
 // How many whole euros the search may skip from the current trial gross:
 // every gross below `lordo + salto` provably has a net below the target, so
 // a pass on it could neither match nor overshoot. The bound: the net before
@@ -151,7 +180,11 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile
       1e-12 * (std::fabs(w.retribuzione_lorda) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
                std::fabs(detrazioni_massime) + std::fabs(obiettivo)) +
       1e-6;
-  const double salto = std::floor((obiettivo - netto_massimo - margine) / (1 - crescita.minima));
+  // The net shown adds the figures rounded to cents: up to three
+  // contribution figures and the net IRPEF (itself from four deductions)
+  // can each be half a cent above the record, four cents in all.
+  const double salto = std::floor((obiettivo - scarto_cifre_mostrate - netto_massimo - margine) /
+                                  (1 - crescita.minima));
   return salto >= 2 && std::isfinite(salto) ? salto : 1;
 }
 
@@ -168,52 +201,83 @@ EsitoCalcolo ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensil
     return esito;
   }
 
-  double netto = 0;
   double lordo = obiettivo;
   for (std::int64_t passaggio = 1;; ++passaggio) {
-    netto = passo_ricerca(w, in, mensile, lordo);
+    passo_ricerca_record(w, in, mensile, lordo);
     const double prima_delle_imposte = netto_prima_delle_imposte(w, mensile);
     esito.ricerca.passaggi = passaggio;
+    const double netto_prima =
+        prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
 
-    if (netto == obiettivo) {
-      esito.ricerca.esatta = true;
-      return esito;
+    // The search decides on the net the window shows. Working it out takes
+    // the figures through the format, so a pass whose balance in the record
+    // is plainly below the target (the net shown cannot then reach it) is
+    // taken as below without it.
+    const double saldo = netto_prima - w.irpef_lorda + w.totale_detrazioni;
+    const double scarto =
+        scarto_cifre_mostrate +
+        1e-12 * (std::fabs(lordo) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
+                 std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
+                 std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
+                 std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile));
+    std::optional<double> mostrato;
+    if (!(saldo + scarto < obiettivo)) {
+      mostrato = netto_mostrato(w);
+      if (*mostrato == obiettivo) {
+        esito.ricerca.esatta = true;
+        return esito;
+      }
+      if (!std::isfinite(*mostrato)) return rifiuto_troppo_grandi();
     }
-    if (!std::isfinite(netto)) return rifiuto_troppo_grandi();
 
+    // What the gross reached shows, for every message of a search that ends
+    // without the net wanted: the net is the "Netto in busta" of the window.
     auto raggiunto = [&] {
+      if (!mostrato) mostrato = netto_mostrato(w);
       return "con la retribuzione lorda di " + importo(lordo, locale) +
-             " il netto raggiunto \u00e8 di " + importo(netto, locale) + ".";
+             " il netto raggiunto \u00e8 di " + importo(*mostrato, locale) + ".";
     };
-    if (netto > obiettivo) {
+    // The search goes up from the net and stops at the first gross whose
+    // net reaches the target; it says no more than that. Grosses below the
+    // net are not tried: with negative other contributions (or non-taxable
+    // pay above the withholdings) one of them may give the net, and the
+    // message must not deny it.
+    if (mostrato && *mostrato > obiettivo) {
       esito.stato = Stato::irraggiungibile;
       esito.messaggi.push_back(
-          "Nessuna retribuzione lorda in euro interi d\u00e0 esattamente il netto di " +
-          importo(obiettivo, locale) + ": " + raggiunto());
+          lordo == obiettivo
+              ? "Il netto di " + importo(obiettivo, locale) +
+                    " non si trova salendo dal netto: gi\u00e0 con la retribuzione lorda di " +
+                    importo(lordo, locale) + ", pari al netto, il netto raggiunto \u00e8 di " +
+                    importo(*mostrato, locale) +
+                    ", e le retribuzioni lorde inferiori non vengono cercate."
+              : "Salendo dal netto, nessuna retribuzione lorda in euro interi d\u00e0 esattamente "
+                "il netto di " +
+                    importo(obiettivo, locale) + " prima di superarlo: " + raggiunto());
       return esito;
     }
     // The net never exceeds the net before tax; once that cannot grow any
     // more and is already below the target, no gross reaches the target.
-    const double netto_prima =
-        prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
     const double margine =
         16 * std::numeric_limits<double>::epsilon() *
         (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
          std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
          std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
     const Crescita crescita = crescita_ritenute(w, in, mensile);
-    const bool ferma =
-        crescita.continua && crescita.minima >= 1 && netto_prima + margine < obiettivo;
+    const bool ferma = crescita.continua && crescita.minima >= 1 &&
+                       netto_prima + scarto_cifre_mostrate + margine < obiettivo;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
       esito.stato = Stato::irraggiungibile;
-      esito.messaggi.push_back("Il netto di " + importo(obiettivo, locale) +
-                               " non \u00e8 raggiungibile: " +
-                               (ferma ? std::string("le ritenute crescono quanto la retribuzione "
-                                                    "lorda, il netto non pu\u00f2 pi\u00f9 "
-                                                    "aumentare; ")
-                                      : "la ricerca si \u00e8 fermata dopo " +
-                                            std::to_string(passaggio) + " tentativi; ") +
-                               raggiunto());
+      esito.messaggi.push_back(
+          "Il netto di " + importo(obiettivo, locale) +
+          (ferma ? " non \u00e8 raggiungibile dalla retribuzione lorda di " +
+                       importo(obiettivo, locale) +
+                       " in su: le ritenute crescono quanto la retribuzione lorda, il netto non "
+                       "pu\u00f2 pi\u00f9 aumentare; "
+                 : " non \u00e8 stato raggiunto: la ricerca si \u00e8 fermata dopo " +
+                       std::to_string(passaggio) +
+                       (passaggio == 1 ? " tentativo; " : " tentativi; ")) +
+          raggiunto());
       return esito;
     }
     lordo += salto_sicuro(w, in, mensile, crescita, netto_prima, obiettivo);
@@ -308,18 +372,8 @@ double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
 }
 
 double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo) {
-  w.retribuzione_lorda = lordo;
-  if (mensile) {
-    passo_mensile(w, in, true);
-  } else {
-    passo_annuo(w, in);
-  }
-  w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
-                        w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
-                        w.detrazione_altri;
-  if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
-  return Int(netto_prima_delle_imposte(w, mensile) - w.irpef_lorda - w.trattenuta_non_deducibile +
-             w.competenza_non_imponibile + w.totale_detrazioni);
+  passo_ricerca_record(w, in, mensile, lordo);
+  return netto_mostrato(w);
 }
 
 EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,

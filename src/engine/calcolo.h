@@ -33,12 +33,13 @@ struct InputCalcolo {
 enum class Stato {
   ok,               // calculated
   rifiutato,        // refused before anything was written
-  irraggiungibile,  // net to gross: no whole gross gives exactly the net wanted
+  irraggiungibile,  // net to gross: the search, going up from the net, found no whole
+                    // gross whose net shown is the net wanted
 };
 
 struct EsitoRicerca {
   std::int64_t passaggi = 0;  // passes made
-  bool esatta = false;        // a gross gave exactly the net wanted
+  bool esatta = false;        // the gross found shows exactly the net wanted
 };
 
 struct EsitoCalcolo {
@@ -69,7 +70,10 @@ double netto_prima_delle_imposte(const RecordCalcolo& record, bool mensile);
 
 // One pass of the net-to-gross search on the trial gross `lordo`: the pass of
 // the mode, the total of the deductions (never above the gross tax) and the
-// net it gives, in whole euros. The other inputs must already be in the record.
+// net it gives: the "Netto in busta" that the results window shows for it, in
+// whole euros (not a number when a figure cannot be shown). The search
+// compares that net with the net wanted, so a net found is the net shown.
+// The other inputs must already be in the record.
 double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, bool mensile, double lordo);
 
 // The annual and the monthly calculation: the inputs are read into the

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,12 @@ inline constexpr std::string_view titolo_risultati = "Risultato Calcolo";
 inline constexpr std::string_view nota_retribuzione =
     "** se \u00e8 stato effettuato il calcolo mensile, la retribuzione \u00e8 comprensiva dei "
     "ratei di mensilit\u00e0 aggiuntive";
+
+// "Netto in busta" as the results window shows it for the record, in whole
+// euros: the balance of the figures shown, added exactly in cents. Nothing
+// when a figure it needs cannot be shown. The window derives its net through
+// the same steps, so the two never disagree.
+std::optional<double> netto_in_busta(const RecordCalcolo& record);
 
 // The fill procedure. `mensile` is the input form's "Mensile" option and
 // `mensilita` the text of its "Numero mensilità retribuite", as they stand
