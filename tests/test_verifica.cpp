@@ -146,16 +146,43 @@ TEST(Verifica, SharesMustBeChosenForDependants) {
 }
 
 TEST(Verifica, ARefusalKeepsTheEarlierFiguresAndTexts) {
-  Motore m = motore_tipico();
-  m.verifica_campi(richiesta_tipica());
-  const RecordCalcolo record = m.record();
-  const Risultati testi = m.risultati();
-  CampiForm1 c = richiesta_tipica();
-  c.Text1 = "40000";
-  c.Text13 = "mille";
-  EXPECT_EQ(m.verifica_campi(c).stato, Stato::rifiutato);
-  EXPECT_EQ(m.record(), record);
-  EXPECT_EQ(m.risultati(), testi);
+  // Each row changes the typical request so that it is refused, with the
+  // message it must give.
+  struct Caso {
+    const char* campo;
+    const char* testo;
+    bool netto;
+    bool mensile;
+    const char* messaggio;
+  };
+  const Caso casi[] = {
+      {"Text13", "mille", false, false, "non contiene un numero valido"},
+      // Results too large to show to the cent: every figure, the net too,
+      // would show another number than the calculation's.
+      {"Text1", "999999999999", false, false, "troppo grandi per essere mostrati al centesimo"},
+      {"Text1", "999999999999999", true, false, "troppo grandi per essere mostrati al centesimo"},
+      {"Text21", "2000000000000", false, true, "troppo grandi per essere mostrati al centesimo"},
+      {"Text7", "1000000000000", false, true, "troppo grandi per essere mostrati al centesimo"},
+  };
+  for (const Caso& caso : casi) {
+    SCOPED_TRACE(std::string(caso.campo) + " = " + caso.testo);
+    Motore m = motore_tipico();
+    m.verifica_campi(richiesta_tipica());
+    const RecordCalcolo record = m.record();
+    const Risultati testi = m.risultati();
+    CampiForm1 c = richiesta_tipica();
+    c.Text1 = "40000";
+    c.Option3 = caso.netto;
+    c.Option4 = !caso.netto;
+    c.Option1 = !caso.mensile;
+    c.Option2 = caso.mensile;
+    c.*(campo_testo(caso.campo)->campo) = caso.testo;
+    const auto esito = m.verifica_campi(c);
+    EXPECT_EQ(esito.stato, Stato::rifiutato);
+    EXPECT_TRUE(contiene(esito.messaggi, caso.messaggio));
+    EXPECT_EQ(m.record(), record);
+    EXPECT_EQ(m.risultati(), testi);
+  }
 }
 
 TEST(Verifica, ANegativeNetWantedIsRefused) {

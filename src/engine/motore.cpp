@@ -25,11 +25,20 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     esito.messaggi = lettura.messaggi;
     return esito;
   }
+  const RecordCalcolo prima = record_;
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_)
                         : calcola_mensile(record_, *lettura.input, locale_);
-  if (esito.stato != Stato::rifiutato) {
-    riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_);
+  if (esito.stato == Stato::rifiutato) return esito;
+  // Figures too large to show to the cent would show other numbers than
+  // the calculation's, and a net that is not their balance.
+  if (!cifre_mostrabili(record_, campi.Option2, campi.Text7, locale_)) {
+    record_ = prima;
+    EsitoCalcolo rifiuto;
+    rifiuto.stato = Stato::rifiutato;
+    rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
+    return rifiuto;
   }
+  riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_);
   return esito;
 }
 

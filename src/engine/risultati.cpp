@@ -109,6 +109,15 @@ void lato_lavoratore(const RecordCalcolo& r, Riempimento& box) {
   if (const auto netto = netto_da_cifre(box)) box.F(10, *netto);
 }
 
+// The figures of the employer's side, in the order of their boxes.
+constexpr double RecordCalcolo::*azienda[] = {&RecordCalcolo::retribuzione_lorda,
+                                              &RecordCalcolo::inps_azienda,
+                                              &RecordCalcolo::premio_inail,
+                                              &RecordCalcolo::irap,
+                                              &RecordCalcolo::tfr,
+                                              &RecordCalcolo::altri_contributi_az,
+                                              &RecordCalcolo::costo_lavoro};
+
 }  // namespace
 
 std::optional<double> netto_in_busta(const RecordCalcolo& record) {
@@ -125,6 +134,38 @@ Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::strin
   return finestra;
 }
 
+bool cifre_mostrabili(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
+                      const Locale& locale) {
+  const auto piccola = [](double v) { return std::fabs(v) < cifra_massima; };
+  const double lavoratore[] = {r.retribuzione_lorda,
+                               r.ritenuta_inps + r.contributo_aggiuntivo,
+                               r.altri_contributi_dip,
+                               r.ritenuta_inail,
+                               r.imponibile_fiscale,
+                               r.irpef_lorda,
+                               r.detrazione_dip + r.detrazione_dip_ulteriore,
+                               r.detrazione_coniuge + r.detrazione_coniuge_maggiorazione,
+                               r.detrazione_figli,
+                               r.detrazione_altri,
+                               r.trattenuta_non_deducibile,
+                               r.competenza_non_imponibile};
+  for (const double v : lavoratore) {
+    if (!piccola(v)) return false;
+  }
+  double scala = 1;
+  if (mensile) {
+    // A number of monthly payments that cannot be read leaves the
+    // employer's side empty: nothing there to show.
+    const auto M = converti_numero(mensilita, locale);
+    if (!M) return true;
+    scala = *M / 12;
+  }
+  for (const auto campo : azienda) {
+    if (!piccola(r.*campo * scala)) return false;
+  }
+  return true;
+}
+
 void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
                       const Locale& locale, Risultati& finestra) {
   Riempimento box(locale, &finestra);
@@ -132,13 +173,6 @@ void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view men
 
   // Employer's side; a month includes the accrual of the additional
   // monthly payments (value x M / 12).
-  const double RecordCalcolo::*azienda[] = {&RecordCalcolo::retribuzione_lorda,
-                                            &RecordCalcolo::inps_azienda,
-                                            &RecordCalcolo::premio_inail,
-                                            &RecordCalcolo::irap,
-                                            &RecordCalcolo::tfr,
-                                            &RecordCalcolo::altri_contributi_az,
-                                            &RecordCalcolo::costo_lavoro};
   const int box_azienda[] = {11, 12, 13, 14, 15, 19, 16};
   if (mensile) {
     if (const auto M = converti_numero(mensilita, locale)) {

@@ -67,6 +67,19 @@ inline constexpr std::string_view nota_retribuzione =
 // the same steps, so the two never disagree.
 std::optional<double> netto_in_busta(const RecordCalcolo& record);
 
+// The largest figure the results window shows to the cent. Every figure
+// read from the record stays below it, so that the two derived from them
+// (net IRPEF and "Netto in busta", sums of at most seven figures) stay
+// below 1e13 euro, where a double still holds every cent of fifteen digits.
+inline constexpr double cifra_massima = 1e12;
+
+// True when every figure the fill takes from the record (the worker's side,
+// and the employer's side scaled as the fill scales it) is a number below
+// `cifra_massima` in size: the window can then show each of them, and the
+// two derived from them, exactly to the cent.
+bool cifre_mostrabili(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
+                      const Locale& locale);
+
 // The fill procedure. `mensile` is the input form's "Mensile" option and
 // `mensilita` the text of its "Numero mensilità retribuite", as they stand
 // when the window is filled. A figure that cannot be shown leaves its box

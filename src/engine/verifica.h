@@ -17,6 +17,11 @@ inline constexpr std::string_view titolo_applicazione = "Zellora";
 inline constexpr std::string_view messaggio_campi_vuoti =
     "Attenzione ci sono dei campi non valorizzati, se non necessari ai fini del conteggio mettere "
     "0";
+// A result with a figure of a thousand billion euro or more: beyond that
+// the window cannot show every figure to the cent.
+inline constexpr std::string_view messaggio_cifre_troppo_grandi =
+    "Gli importi del risultato sono troppo grandi per essere mostrati al centesimo: ogni cifra "
+    "deve restare sotto 1.000.000.000.000 di euro.";
 
 // True when any of the fifteen checked text fields holds exactly the empty
 // text (in either period mode, disabled fields included).
