@@ -30,7 +30,7 @@ constexpr std::uint64_t byte_per_blocco = std::uint64_t{8} << 20;
 struct FormaRecord {
   static constexpr std::size_t nessuna = static_cast<std::size_t>(-1);
   std::uint64_t celle = 0;             // cells in the record, also those not kept
-  std::size_t troppo_lunga = nessuna;  // the first cell longer than limite_cella
+  std::size_t troppo_lunga = nessuna;  // where the first cell over limite_cella is kept
   std::size_t senza_nome = nessuna;    // the first filled cell of a column with no name
   bool vuota = false;                  // a blank line
 };
@@ -62,10 +62,14 @@ class LettoreCsv {
 
   void separatore(int s) { separatore_ = s; }
 
-  // Which cells of each record are kept: `conserva[i]` false for a column
-  // whose content is only checked to be empty. Cells past its size are only
-  // counted.
-  void colonne(std::vector<char> conserva) { conserva_ = std::move(conserva); }
+  // Where the cells of each record are kept: the cell of column i in
+  // `celle[posto[i]]`; a column with posto[i] == nessun_posto is only checked
+  // to be empty, and cells past the end of `posto` are only counted.
+  static constexpr std::size_t nessun_posto = static_cast<std::size_t>(-1);
+  void colonne(std::vector<std::size_t> posto, std::size_t posti) {
+    posto_ = std::move(posto);
+    posti_ = posti;
+  }
 
   // The next record, or false at the end of the input. Skips a leading BOM.
   // Throws ErroreLotto for a quoted cell that is never closed.
@@ -78,22 +82,32 @@ class LettoreCsv {
     inizio_ = false;
     ++righe_;
     forma = FormaRecord{};
-    const std::size_t larghezza = conserva_.empty() ? massimo_celle_ : conserva_.size();
+    if (!posto_.empty()) {
+      celle.resize(posti_);
+      for (auto& c : celle) c.clear();
+    }
     std::size_t n = 0;            // cells begun
     std::uint64_t lunghezza = 0;  // bytes of the current cell
     std::string* corrente = nullptr;
+    std::size_t posto = nessun_posto;  // where the current cell is kept
     auto nuova_cella = [&] {
       const std::size_t k = n++;
       lunghezza = 0;
       corrente = nullptr;
-      if (k >= larghezza) return;
-      if (k == celle.size()) celle.emplace_back();
-      celle[k].clear();
-      if (conserva_.empty() || conserva_[k] != 0) corrente = &celle[k];
+      if (posto_.empty()) {
+        posto = k < massimo_celle_ ? k : nessun_posto;
+        if (posto != nessun_posto) {
+          if (k == celle.size()) celle.emplace_back();
+          celle[k].clear();
+        }
+      } else {
+        posto = k < posto_.size() ? posto_[k] : nessun_posto;
+      }
+      if (posto != nessun_posto) corrente = &celle[posto];
     };
     auto chiudi_cella = [&] {
       const std::size_t k = n - 1;
-      if (lunghezza > 0 && k < conserva_.size() && conserva_[k] == 0 &&
+      if (lunghezza > 0 && k < posto_.size() && posto_[k] == nessun_posto &&
           forma.senza_nome == FormaRecord::nessuna) {
         forma.senza_nome = k;
       }
@@ -103,7 +117,7 @@ class LettoreCsv {
       lunghezza += k;
       if (corrente == nullptr) return;
       if (corrente->size() + k > limite_cella) {
-        if (forma.troppo_lunga == FormaRecord::nessuna) forma.troppo_lunga = n - 1;
+        if (forma.troppo_lunga == FormaRecord::nessuna) forma.troppo_lunga = posto;
         std::string().swap(*corrente);
         corrente = nullptr;
         return;
@@ -171,7 +185,7 @@ class LettoreCsv {
     chiudi_cella();
     forma.celle = n;
     forma.vuota = n == 1 && lunghezza == 0;
-    celle.resize(std::min(n, larghezza));
+    if (posto_.empty()) celle.resize(std::min(n, massimo_celle_));
     return true;
   }
 
@@ -233,7 +247,8 @@ class LettoreCsv {
   std::uint64_t righe_ = 0;  // records read, as rows of the spreadsheet
   std::uint64_t linea_ = 1;  // line of the text at the reading point
   int separatore_ = ',';
-  std::vector<char> conserva_;
+  std::vector<std::size_t> posto_;
+  std::size_t posti_ = 0;
   std::size_t massimo_celle_ = 0;
   bool inizio_ = true;
 };
@@ -322,6 +337,14 @@ double numero_da_cella(std::string_view cella, const std::string& colonna, const
   }
   return *numero;
 }
+
+// The columns of the sheet that name a control or a profile figure, in the
+// order of the header; a row keeps its cells in the same order.
+struct Intestazione {
+  std::vector<Colonna> colonne;
+  std::size_t larghezza = 0;  // cells of the header, with those without a name
+  std::size_t ultima = 0;     // position in the header of the last named column
+};
 
 // One worker waiting to be calculated, as read.
 struct Riga {
@@ -437,7 +460,7 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
 
 // ---------------------------------------------------------------- one row
 
-EsitoRiga calcola_riga(Riga& riga, const std::vector<Colonna>& colonne, const OpzioniLotto& opzioni,
+EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const OpzioniLotto& opzioni,
                        std::string& uscita, char separatore) {
   EsitoRiga esito;
   std::vector<std::string> messaggi;
@@ -452,14 +475,11 @@ EsitoRiga calcola_riga(Riga& riga, const std::vector<Colonna>& colonne, const Op
       richiesta = leggi_richiesta(nlohmann::json::parse(riga.json));
     } else {
       const FormaRecord& forma = riga.forma;
+      const std::vector<Colonna>& colonne = intestazione.colonne;
       // Cells missing at the end are fine under columns without a name.
-      bool mancano = false;
-      for (std::size_t i = riga.celle.size(); i < colonne.size() && !mancano; ++i) {
-        mancano = !colonne[i].nome.empty();
-      }
-      if (forma.celle > colonne.size() || mancano) {
+      if (forma.celle > intestazione.larghezza || forma.celle <= intestazione.ultima) {
         throw ErroreRichiesta("the row has " + std::to_string(forma.celle) + " cells, the header " +
-                              std::to_string(colonne.size()));
+                              std::to_string(intestazione.larghezza));
       }
       if (forma.troppo_lunga != FormaRecord::nessuna) {
         throw ErroreRichiesta(colonne[forma.troppo_lunga].intestazione + " holds more than " +
@@ -469,7 +489,7 @@ EsitoRiga calcola_riga(Riga& riga, const std::vector<Colonna>& colonne, const Op
         throw ErroreRichiesta("cell " + std::to_string(forma.senza_nome + 1) +
                               " is filled, but its column has no name in the header");
       }
-      for (std::size_t i = 0; i < riga.celle.size(); ++i) {
+      for (std::size_t i = 0; i < colonne.size(); ++i) {
         std::string& cella = riga.celle[i];  // taken: the row is not read again
         if (cella.empty()) continue;         // the form's initial value
         const Colonna& c = colonne[i];
@@ -531,7 +551,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   RiepilogoLotto riepilogo;
   LettoreCsv csv(in);
   char separatore = ',';
-  std::vector<Colonna> colonne;
+  Intestazione intestazione;
   std::uint64_t numero = 0;
 
   if (opzioni.formato == FormatoLotto::csv) {
@@ -542,10 +562,10 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     separatore = trovato != LettoreCsv::nessun_separatore ? static_cast<char>(trovato)
                  : opzioni.locale.decimale == ","         ? ';'
                                                           : ',';
-    std::vector<std::string> intestazione;
+    std::vector<std::string> celle_intestazione_lette;
     FormaRecord forma;
     csv.massimo_celle(celle_intestazione);
-    if (!csv.record(intestazione, forma) || forma.vuota) {
+    if (!csv.record(celle_intestazione_lette, forma) || forma.vuota) {
       throw ErroreLotto("the input has no header row of control names");
     }
     if (forma.celle > celle_intestazione) {
@@ -557,10 +577,19 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
                         " of the header holds more than " + std::to_string(limite_cella) +
                         " bytes: not a control name");
     }
-    colonne = colonne_da_intestazione(intestazione);
-    std::vector<char> conserva;
-    for (const auto& c : colonne) conserva.push_back(c.nome.empty() ? 0 : 1);
-    csv.colonne(std::move(conserva));
+    // Only the cells of named columns are kept, in the order of the header.
+    std::vector<std::size_t> posto;
+    for (auto& c : colonne_da_intestazione(celle_intestazione_lette)) {
+      if (c.nome.empty()) {
+        posto.push_back(LettoreCsv::nessun_posto);
+        continue;
+      }
+      intestazione.ultima = posto.size();
+      posto.push_back(intestazione.colonne.size());
+      intestazione.colonne.push_back(std::move(c));
+    }
+    intestazione.larghezza = posto.size();
+    csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;
     out << intestazione_csv(separatore);
   }
@@ -621,7 +650,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
         uscita.clear();
         const std::size_t fine = std::min(b.n, (f + 1) * righe_per_fetta);
         for (std::size_t i = f * righe_per_fetta; i < fine; ++i) {
-          b.esiti[i] = calcola_riga(b.righe[i], colonne, opzioni, uscita, separatore);
+          b.esiti[i] = calcola_riga(b.righe[i], intestazione, opzioni, uscita, separatore);
         }
       }
     };
