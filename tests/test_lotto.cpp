@@ -203,6 +203,11 @@ TEST(Lotto, JsonLinesInAndOut) {
   EXPECT_EQ(terza["status"], "unreachable");
   EXPECT_EQ(terza["messages"].size(), 1u);
   EXPECT_EQ(u.riepilogo.irraggiungibili, 1u);
+
+  // Windows line ends: a blank line is still blank.
+  const Uscita w = lotto("{\"Text1\":\"1\"}\r\n\r\n{\"Text1\":\"2\"}\r\n", FormatoLotto::jsonl);
+  EXPECT_EQ(w.riepilogo.lavoratori, 2u);
+  EXPECT_EQ(nlohmann::json::parse(righe(w.testo).at(1))["row"], 3);
 }
 
 namespace {

@@ -212,6 +212,7 @@ class LettoreCsv {
         break;
       }
     }
+    if (!testo.empty() && testo.back() == '\r') testo.pop_back();  // a Windows line end
     return true;
   }
 
@@ -360,18 +361,24 @@ struct Riga {
 // A cell of the output, quoted when needed; bytes that are not UTF-8 as
 // U+FFFD, so that the file is valid UTF-8 whatever the input held.
 void cella_csv(std::string& out, std::string_view testo, char separatore) {
-  bool semplice = true;
-  bool ascii = true;
-  for (const char c : testo) {
-    if (c == separatore || c == '"' || c == '\n' || c == '\r') semplice = false;
-    if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+  // Plain ASCII without a sign that needs quotes, the common case: as it is.
+  const auto speciale = [separatore](char c) {
+    return c == separatore || c == '"' || c == '\n' || c == '\r' ||
+           static_cast<unsigned char>(c) >= 0x80;
+  };
+  if (std::none_of(testo.begin(), testo.end(), speciale)) {
+    out += testo;
+    return;
   }
   std::string valido;
-  if (!ascii) {
+  if (std::any_of(testo.begin(), testo.end(),
+                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
     aggiungi_utf8_valido(valido, testo);
     testo = valido;
   }
-  if (semplice) {
+  if (std::none_of(testo.begin(), testo.end(), [separatore](char c) {
+        return c == separatore || c == '"' || c == '\n' || c == '\r';
+      })) {
     out += testo;
     return;
   }
