@@ -1,5 +1,6 @@
-// zellora-cli's JSON request: whatever arrives is either a usage error or a
-// calculation whose printed outcome is valid JSON that reads back exactly.
+// zellora-cli's JSON request: whatever arrives is either a usage error, whose
+// message is safe to show, or a calculation whose printed outcome is valid
+// JSON that reads back exactly.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,14 +13,51 @@
 
 using namespace zellora;
 
+namespace {
+
+// Whether `testo` is valid UTF-8, as the JSON library judges it.
+bool utf8_valido(const std::string& testo) {
+  try {
+    const std::string scritto = nlohmann::json(testo).dump();
+    return !scritto.empty();
+  } catch (const nlohmann::json::type_error&) {
+    return false;
+  }
+}
+
+// A message shown to the user: valid UTF-8, no character that drives a
+// terminal, and short whatever the input held.
+void verifica_messaggio(const std::string& m) {
+  ZELLORA_VERIFICA(m.size() < 2000, "a message too long");
+  ZELLORA_VERIFICA(utf8_valido(m), "a message that is not UTF-8");
+  for (std::size_t i = 0; i < m.size(); ++i) {
+    const auto c = static_cast<unsigned char>(m[i]);
+    ZELLORA_VERIFICA(c >= 0x20 && c != 0x7F, "a control character in a message");
+    ZELLORA_VERIFICA(
+        !(c == 0xC2 && i + 1 < m.size() && static_cast<unsigned char>(m[i + 1]) < 0xA0),
+        "a C1 control character in a message");
+  }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   const std::string testo(reinterpret_cast<const char*>(dati), n);
+  // Any text is written as a valid JSON string, valid UTF-8 as it is.
+  std::string scritto;
+  aggiungi_stringa_json(scritto, testo);
+  ZELLORA_VERIFICA(nlohmann::json::accept(scritto), "a string written as invalid JSON");
+  if (utf8_valido(testo)) {
+    ZELLORA_VERIFICA(nlohmann::json::parse(scritto) == testo, "a string not written as it is");
+  }
   Richiesta richiesta;
   try {
     richiesta = leggi_richiesta(nlohmann::json::parse(testo));
-  } catch (const nlohmann::json::exception&) {
+  } catch (const nlohmann::json::exception& e) {
+    verifica_messaggio(messaggio_json(e));
     return 0;
-  } catch (const ErroreRichiesta&) {
+  } catch (const ErroreRichiesta& e) {
+    verifica_messaggio(e.what());
     return 0;
   }
   Motore motore;

@@ -1,6 +1,7 @@
 // A whole staff in one run: CSV and JSON Lines in and out.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,12 +22,13 @@ struct Uscita {
 };
 
 Uscita lotto(const std::string& ingresso, FormatoLotto formato = FormatoLotto::csv,
-             unsigned thread = 0) {
+             unsigned thread = 0, const Locale& locale = Locale::italiano()) {
   std::istringstream in(ingresso);
   std::ostringstream out;
   OpzioniLotto opzioni;
   opzioni.formato = formato;
   opzioni.thread = thread;
+  opzioni.locale = locale;
   Uscita u;
   u.riepilogo = esegui_lotto(in, out, opzioni);
   u.testo = out.str();
@@ -94,7 +96,7 @@ TEST(Lotto, OneResultRowPerWorkerInInputOrder) {
 TEST(Lotto, SameFiguresAsOneCalculation) {
   const Uscita u = lotto(
       "List1,List2,Text1,Option2,Option3,Combo3,Text4,Combo1,Text14,Check1,profile.aliquota_irap\n"
-      "Operaio,Settore previdenziale Industria +50dip,1800,true,true,Si,2,50,\"1,5\",1,0.05\n");
+      "Operaio,Settore previdenziale Industria +50dip,1800,true,true,Si,2,50,\"1,5\",1,\"0,05\"\n");
   const auto r = celle(righe(u.testo)[1], ',');
   Motore m;
   const Richiesta richiesta = leggi_richiesta(nlohmann::json::parse(
@@ -201,4 +203,185 @@ TEST(Lotto, JsonLinesInAndOut) {
   EXPECT_EQ(terza["status"], "unreachable");
   EXPECT_EQ(terza["messages"].size(), 1u);
   EXPECT_EQ(u.riepilogo.irraggiungibili, 1u);
+
+  // Windows line ends: a blank line is still blank.
+  const Uscita w = lotto("{\"Text1\":\"1\"}\r\n\r\n{\"Text1\":\"2\"}\r\n", FormatoLotto::jsonl);
+  EXPECT_EQ(w.riepilogo.lavoratori, 2u);
+  EXPECT_EQ(nlohmann::json::parse(righe(w.testo).at(1))["row"], 3);
+}
+
+namespace {
+
+// The value of the record figure `nome` in a CSV result row.
+std::string figura(const std::vector<std::string>& riga, std::string_view nome) {
+  std::size_t i = 24;
+  for (const auto& c : campi_record()) {
+    if (c.nome == nome) return riga.at(i);
+    ++i;
+  }
+  return "?";
+}
+
+bool utf8_valido(const std::string& testo) {
+  try {
+    (void)nlohmann::json(testo).dump();
+    return true;
+  } catch (const nlohmann::json::exception&) {
+    return false;
+  }
+}
+
+bool con_controlli(const std::string& testo) {
+  for (const char c : testo) {
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(Lotto, ProfileCellsAreNumbersOfTheLocale) {
+  const Locale inglese{".", ","};
+  struct Caso {
+    std::string cella;
+    Locale locale;
+    double letto;  // NAN: the row is refused naming the column
+  };
+  const Caso casi[] = {
+      {"0,05", Locale::italiano(), 0.05},
+      {"103.055", Locale::italiano(), 103055},
+      {" 1.234.567,5 ", Locale::italiano(), 1234567.5},
+      {"103.055", inglese, 103.055},
+      {"1,000.5", inglese, 1000.5},
+      {"nan", Locale::italiano(), NAN},
+      {"inf", Locale::italiano(), NAN},
+      {"-infinity", inglese, NAN},
+      {"1e-3", inglese, NAN},
+      {"5%", Locale::italiano(), NAN},
+      {std::string(400, '9'), Locale::italiano(), NAN},  // beyond a double
+  };
+  for (const auto& caso : casi) {
+    const Uscita u =
+        lotto("List1;List2;Text1;profile.massimale_inps\n" + tipico + ";" + caso.cella + "\n",
+              FormatoLotto::csv, 0, caso.locale);
+    const auto r = celle(righe(u.testo).at(1), ';');
+    if (std::isnan(caso.letto)) {
+      EXPECT_EQ(r[1], "invalid") << caso.cella;
+      EXPECT_EQ(r[2].rfind("profile.massimale_inps must be a number, not \"", 0), 0u) << r[2];
+      EXPECT_LT(r[2].size(), 200u);
+    } else {
+      EXPECT_EQ(r[1], "ok") << caso.cella << ": " << r[2];
+      EXPECT_EQ(std::stod(figura(r, "massimale_inps")), caso.letto) << caso.cella;
+    }
+  }
+}
+
+TEST(Lotto, SheetShapes) {
+  // One column: no separator in the header.
+  Uscita u = lotto("Text1\n1.500,50\n\n2000\n");
+  EXPECT_EQ(u.riepilogo.lavoratori, 2u);
+  EXPECT_EQ(u.riepilogo.rifiutati, 0u);
+  auto r = righe(u.testo);
+  EXPECT_EQ(celle(r.at(1), ';').at(3), "1.500,00");  // Form2.Text1, ';' as in Italian sheets
+  EXPECT_EQ(celle(r.at(2), ';').at(0), "4");
+
+  // Columns without a name, at the end or in between: their cells must be
+  // empty and may be missing at the end of a row.
+  u = lotto("List1;List2;;Text1;;\n" +
+            std::string("Impiegato;Settore previdenziale Commercio -50dip;;") + "30000;;\n" +
+            "Impiegato;Settore previdenziale Commercio -50dip;;30000\n" +
+            "Impiegato;Settore previdenziale Commercio -50dip;;30000;;x\n" +
+            "Impiegato;Settore previdenziale Commercio -50dip;1;30000\n" +
+            "Impiegato;Settore previdenziale Commercio -50dip;\n");
+  r = righe(u.testo);
+  ASSERT_EQ(r.size(), 6u);
+  EXPECT_EQ(celle(r[1], ';')[1], "ok");
+  EXPECT_EQ(celle(r[2], ';')[1], "ok");
+  EXPECT_EQ(celle(r[3], ';')[2], "cell 6 is filled, but its column has no name in the header");
+  EXPECT_EQ(celle(r[4], ';')[2], "cell 3 is filled, but its column has no name in the header");
+  EXPECT_EQ(celle(r[5], ';')[2], "the row has 3 cells, the header 6");  // Text1 missing
+  EXPECT_THROW(lotto(";;\n;;\n"), ErroreLotto);
+}
+
+TEST(Lotto, UnclosedQuoteStopsTheRunNamingWhereItOpens) {
+  const std::string chiuso = "Impiegato;Settore previdenziale Commercio -50dip;\"30\n000\"\n";
+  for (const auto& [ingresso, dove] : std::vector<std::pair<std::string, std::string>>{
+           {"List1;List2;Text1\n" + tipico + "\n\"" + tipico + "\n" + tipico + "\n",
+            "row 3, cell 1: the quote that opens the cell on line 3 "},
+           {"List1;List2;Text1\n" + chiuso + tipico + ";\"30000\n",
+            "row 3, cell 4: the quote that opens the cell on line 4 "},
+           {"List1;List2;Text1\n" + chiuso + chiuso + tipico.substr(0, 10) + "\"x",
+            "row 4, cell 2: the quote that opens the cell on line 6 "},
+       }) {
+    try {
+      lotto(ingresso);
+      ADD_FAILURE() << ingresso;
+    } catch (const ErroreLotto& e) {
+      EXPECT_NE(std::string(e.what()).find(dove), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(Lotto, OversizedRowsAreRefusedAndTheRestIsCalculated) {
+  const std::string larga = "30000" + std::string(1000000, ';');
+  const std::string lunga(limite_cella + 1, '7');
+  const std::string ingresso = "List1;List2;Text1\n" + tipico + "\n" + larga + "\n" + tipico +
+                               "\n" + "Impiegato;;" + lunga + "\n" + "Impiegato;;\"" + lunga +
+                               "\"\n" + tipico + "\n";
+  const Uscita u = lotto(ingresso);
+  const auto r = righe(u.testo);
+  ASSERT_EQ(r.size(), 7u);
+  EXPECT_EQ(celle(r[2], ';')[2], "the row has 1000001 cells, the header 3");
+  EXPECT_EQ(celle(r[4], ';')[2], "Text1 holds more than 1048576 bytes, more than a cell may hold");
+  EXPECT_EQ(celle(r[5], ';')[2], celle(r[4], ';')[2]);
+  for (const std::size_t ok : {1, 3, 6}) EXPECT_EQ(celle(r[ok], ';')[1], "ok") << ok;
+  EXPECT_EQ(u.riepilogo.lavoratori, 6u);
+
+  const Uscita j = lotto("{\"Text1\":\"" + lunga + "\"}\n{\"Text1\":\"1\"}\n", FormatoLotto::jsonl);
+  const auto jr = righe(j.testo);
+  ASSERT_EQ(jr.size(), 2u);
+  EXPECT_EQ(nlohmann::json::parse(jr[0])["messages"][0],
+            "the line holds more than 1048576 bytes, more than a row may hold");
+  EXPECT_EQ(nlohmann::json::parse(jr[1])["row"], 2);
+}
+
+TEST(Lotto, OnlyTheFirstRefusedRowsAreKept) {
+  std::string ingresso = "List1;Text1\n";
+  for (int i = 0; i < 50; ++i) ingresso += "Dirigente;1\n";
+  const Uscita u = lotto(ingresso);
+  EXPECT_EQ(u.riepilogo.rifiutati, 50u);
+  ASSERT_EQ(u.riepilogo.scartate.size(), scartate_conservate);
+  EXPECT_EQ(u.riepilogo.scartate.back().riga, 1 + scartate_conservate);
+  EXPECT_EQ(righe(u.testo).size(), 51u);
+}
+
+// Whatever the input holds, the output is valid UTF-8 and echoes no control
+// character; a long value is cut.
+TEST(Lotto, EchoedValuesAreEscapedAndCut) {
+  const std::string brutti[] = {"\x1b[2J", "\xff\xfe", "a\tb\x7f",
+                                "\xc2\x9b"
+                                "31m",
+                                std::string(100000, 'x') + "\x1b"};
+  for (const auto& v : brutti) {
+    const Uscita csv = lotto("List1;Option1;profile.massimale_inps;List2\n" + v + ";;;\n;" + v +
+                             ";;\n;;" + v + ";\nImpiegato;;;" + v + "\n");
+    for (const auto& riga : righe(csv.testo)) {
+      EXPECT_TRUE(utf8_valido(riga));
+      EXPECT_FALSE(con_controlli(riga));
+      EXPECT_LT(riga.size(), 2000u);
+    }
+    for (const auto& s : csv.riepilogo.scartate) EXPECT_FALSE(con_controlli(s.messaggi));
+    EXPECT_EQ(csv.riepilogo.rifiutati, 4u);
+
+    const std::string jsonl = "{\"List1\":\"" + v + "\"}\n{\"" + v + "\":\"1\"}\n" +
+                              R"({"List1":"Impiegato","List2":")" + v + "\"}\n";
+    const Uscita j = lotto(jsonl, FormatoLotto::jsonl);
+    const auto jr = righe(j.testo);
+    ASSERT_EQ(jr.size(), 3u);
+    for (const auto& riga : jr) {
+      EXPECT_TRUE(nlohmann::json::accept(riga)) << riga;
+      EXPECT_FALSE(con_controlli(riga));
+      EXPECT_LT(riga.size(), 2000u);
+    }
+  }
 }

@@ -1,6 +1,10 @@
 // The JSON request of the command line.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
+#include "app/citazione.h"
 #include "app/richiesta_json.h"
 #include "app/uscita.h"
 
@@ -78,4 +82,90 @@ TEST(UscitaJson, RecordReadsBackBitForBit) {
   }
   EXPECT_EQ(j["results"]["Text10"], "21.455,00");
   EXPECT_FALSE(j.contains("search"));
+}
+
+// A value shown back in a message: quoted, unable to drive a terminal, cut.
+TEST(Citazione, EscapesAndCuts) {
+  const std::string lungo(200, 'x');
+  const std::pair<std::string, std::string> casi[] = {
+      {"Impiegato", "\"Impiegato\""},
+      {"a\"b\\c", "\"a\\\"b\\\\c\""},
+      {"\x1b[2J\n\t\r", "\"\\u001b[2J\\n\\t\\r\""},
+      {"\x7f", "\"\\u007f\""},
+      {"\xc2\x9b"
+       "31m",
+       "\"\\u009b31m\""},                       // C1 control character
+      {"\xff\xc3", "\"\\xff\\xc3\""},           // not UTF-8, a cut sequence
+      {"\xed\xa0\x80", "\"\\xed\\xa0\\x80\""},  // a surrogate
+      {"s\xc3\xac \xe2\x82\xac", "\"s\xc3\xac \xe2\x82\xac\""},
+      {lungo, "\"" + std::string(60, 'x') + "\"... (200 bytes)"},
+      {std::string(59, 'x') + "\xc3\xa8\xc3\xa8",
+       "\"" + std::string(59, 'x') + "\xc3\xa8\"... (63 bytes)"},
+  };
+  for (const auto& [valore, atteso] : casi) EXPECT_EQ(citazione(valore), atteso) << valore;
+}
+
+TEST(UscitaJson, StringsAreValidUtf8) {
+  const std::pair<std::string, std::string> casi[] = {
+      {"21.455,00", "\"21.455,00\""},
+      {"a\"b\\", "\"a\\\"b\\\\\""},
+      {"\x1b\n\x7f", "\"\\u001b\\u000a\x7f\""},
+      {"non \xc3\xa8 \xf0\x9f\x98\x80", "\"non \xc3\xa8 \xf0\x9f\x98\x80\""},
+      {"\xff"
+       "a\xc3",
+       "\"\xef\xbf\xbd"
+       "a\xef\xbf\xbd\""},
+      {"\xed\xa0\x80", "\"\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\""},
+      {"\xc0\xaf", "\"\xef\xbf\xbd\xef\xbf\xbd\""},  // overlong
+  };
+  for (const auto& [testo, atteso] : casi) {
+    std::string out;
+    aggiungi_stringa_json(out, testo);
+    EXPECT_EQ(out, atteso);
+    EXPECT_TRUE(json::accept(out)) << out;
+  }
+}
+
+// Messages that show a value of the request show it quoted and cut.
+TEST(RichiestaJson, MessagesQuoteValues) {
+  const std::string lungo(100000, 'x');
+  const std::string richieste[] = {
+      R"({"List1":"\u001b[2J"})",       R"({"\u001b[2J":"1"})",
+      R"({"Combo3":"\u009b31m"})",      R"({"List1":"Impiegato","List2":"\u001b[2J"})",
+      R"({"profile":{"\u001b[2J":1}})", "{\"List1\":\"" + lungo + "\"}",
+      "{\"" + lungo + "\":true}",
+  };
+  for (const auto& r : richieste) {
+    try {
+      leggi(r.c_str());
+      ADD_FAILURE() << r;
+    } catch (const ErroreRichiesta& e) {
+      const std::string m = e.what();
+      EXPECT_EQ(m.find('\x1b'), std::string::npos) << m;
+      EXPECT_EQ(m.find("\xc2\x9b"), std::string::npos) << m;
+      EXPECT_LT(m.size(), 400u) << m;
+    }
+  }
+  // JSON that cannot be read: the reader's message quotes the input raw.
+  for (const std::string& testo :
+       {std::string("{\"a\":\"\xff\x1b"), "{\"a\":1" + std::string(100000, '0'),
+        "{\"a\":\"" + lungo + "\x01\"}"}) {
+    try {
+      const json j = json::parse(testo);
+      ADD_FAILURE() << j;
+    } catch (const json::exception& e) {
+      const std::string m = messaggio_json(e);
+      EXPECT_TRUE(json::accept(json(m).dump())) << m;
+      EXPECT_EQ(m.find('\x1b'), std::string::npos) << m;
+      EXPECT_LT(m.size(), 400u) << m;
+    }
+  }
+}
+
+TEST(RichiestaJson, ProfileFiguresAreFinite) {
+  for (const double v : {NAN, INFINITY, -INFINITY}) {
+    json r = {{"profile", {{"aliquota_irap", v}}}};
+    EXPECT_THROW(leggi_richiesta(r), ErroreRichiesta) << v;
+  }
+  EXPECT_THROW(leggi(R"({"profile":{"aliquota_irap":1e400}})"), json::exception);
 }

@@ -2,10 +2,6 @@
 
 namespace zellora {
 
-namespace {
-
-// Length of the UTF-8 sequence starting at `s[i]`, or 0 when the bytes there
-// are not a valid, shortest-form sequence of a Unicode scalar value.
 std::size_t sequenza_utf8(std::string_view s, std::size_t i) {
   const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
   const unsigned char c = b(0);
@@ -33,7 +29,23 @@ std::size_t sequenza_utf8(std::string_view s, std::size_t i) {
   return n;
 }
 
-}  // namespace
+void aggiungi_utf8_valido(std::string& out, std::string_view testo) {
+  std::size_t i = 0;
+  while (i < testo.size()) {
+    std::size_t j = i;
+    while (j < testo.size() && static_cast<unsigned char>(testo[j]) < 0x80) ++j;
+    out.append(testo.substr(i, j - i));
+    if (j == testo.size()) break;
+    const std::size_t n = sequenza_utf8(testo, j);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      i = j + 1;
+    } else {
+      out.append(testo.substr(j, n));
+      i = j + n;
+    }
+  }
+}
 
 std::string citazione(std::string_view valore, std::size_t massimo) {
   static constexpr char esa[] = "0123456789abcdef";

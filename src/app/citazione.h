@@ -18,4 +18,14 @@ inline constexpr std::size_t citazione_massima = 60;
 // "... (N bytes)" says how long the whole value was.
 std::string citazione(std::string_view valore, std::size_t massimo = citazione_massima);
 
+// Length of the UTF-8 sequence that starts at `testo[i]` (1 for ASCII), or 0
+// when the bytes there are not a valid, shortest-form encoding of a Unicode
+// scalar value (a stray continuation byte, a cut sequence, a surrogate).
+std::size_t sequenza_utf8(std::string_view testo, std::size_t i);
+
+// Appends `testo` with every byte that is not part of valid UTF-8 replaced
+// by U+FFFD, one replacement character per such byte; valid text is copied
+// as it is.
+void aggiungi_utf8_valido(std::string& out, std::string_view testo);
+
 }  // namespace zellora

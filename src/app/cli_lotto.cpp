@@ -105,8 +105,10 @@ int esegui_batch(const RichiestaBatch& r) {
     const auto& s = riepilogo.scartate[i];
     std::cerr << "row " << s.riga << ": " << s.stato << ": " << s.messaggi << "\n";
   }
-  if (riepilogo.scartate.size() > mostrate) {
-    std::cerr << "... and " << riepilogo.scartate.size() - mostrate
+  const std::uint64_t elencate =
+      riepilogo.scartate.size() < mostrate ? riepilogo.scartate.size() : mostrate;
+  if (riepilogo.rifiutati > elencate) {
+    std::cerr << "... and " << riepilogo.rifiutati - elencate
               << " more rows not calculated (see the status column)\n";
   }
   std::cerr << "workers: " << riepilogo.lavoratori << ", refused: " << riepilogo.rifiutati

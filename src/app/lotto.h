@@ -4,6 +4,7 @@
 // messages; every other row is still computed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <istream>
@@ -33,14 +34,23 @@ struct RigaScartata {
   std::string messaggi;
 };
 
+// How many refused rows the summary lists; the others are only counted.
+inline constexpr std::size_t scartate_conservate = 20;
+
 struct RiepilogoLotto {
   std::uint64_t lavoratori = 0;  // data rows read
   std::uint64_t rifiutati = 0;   // refused or invalid rows
   std::uint64_t irraggiungibili = 0;
   double totale_netto = 0;  // sum of "Netto in busta" as shown
   double totale_costo = 0;  // sum of "Costo del Lavoro" as shown
+  // The first scartate_conservate refused rows, in input order; the other
+  // rifiutati - scartate.size() are in the output only.
   std::vector<RigaScartata> scartate;
 };
+
+// The most bytes one cell of a CSV row, or one line of JSON Lines, may hold
+// (1 MiB). A longer one refuses its row, naming the column, and is not kept.
+inline constexpr std::size_t limite_cella = std::size_t{1} << 20;
 
 // The whole input cannot be taken (no header, an unknown column): nothing is
 // calculated.
@@ -54,6 +64,15 @@ class ErroreLotto : public std::runtime_error {
 // worker its row number, status, messages, the 21 results texts
 // (Form2.Text1 ... Form2.Text21) and the 36 figures of the record, with the
 // input's separator; for JSON Lines one object per line.
+//
+// The CSV separator is ';' when the header holds one, else ','; a header of
+// one cell is a sheet of one column (written back with ';' where the locale's
+// decimal sign is ',', else with ','). A header cell without a name is an
+// unused column: its cells must be empty, and may be missing at the end of a
+// row. A row with more cells than the header is refused, and what it holds
+// past the header's width is not kept. A quoted cell that is never closed
+// leaves the rest of the input without rows: ErroreLotto, naming the row and
+// line where it opens. Every text written is valid UTF-8.
 RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni);
 
 }  // namespace zellora

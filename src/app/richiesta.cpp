@@ -1,6 +1,9 @@
 #include "app/richiesta.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "app/citazione.h"
 
 #include "profile/profilo.h"
 
@@ -41,7 +44,7 @@ void scelta(std::string& campo, std::string valore, std::string_view chiave,
             std::span<const std::string_view> voci) {
   if (!valore.empty() && indice_di(voci, valore) < 0) {
     throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(voci) +
-                          " or \"\" (nothing chosen), not \"" + valore + "\"");
+                          " or \"\" (nothing chosen), not " + citazione(valore));
   }
   campo = std::move(valore);
 }
@@ -79,8 +82,7 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
   } else if (tipo_chiave(chiave) == TipoChiave::booleano) {
     throw ErroreRichiesta(std::string(chiave) + " must be true or false");
   } else {
-    throw ErroreRichiesta("unknown key \"" + std::string(chiave) +
-                          "\": not a control of the input form");
+    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
   }
 }
 
@@ -94,8 +96,7 @@ void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore) {
     if (tipo_chiave(chiave) == TipoChiave::testo) {
       throw ErroreRichiesta(std::string(chiave) + " must be a string (the text as typed)");
     }
-    throw ErroreRichiesta("unknown key \"" + std::string(chiave) +
-                          "\": not a control of the input form");
+    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
   }
   const std::string_view altra = coppia->primo == chiave ? coppia->secondo : coppia->primo;
   if (r.opzioni_date[static_cast<std::size_t>(numero_opzione(altra))] == (valore ? 2 : 1)) {
@@ -110,7 +111,10 @@ void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore) {
 
 void imposta_profilo(Richiesta& r, std::string_view nome, double valore) {
   if (tipo_chiave(nome) != TipoChiave::profilo) {
-    throw ErroreRichiesta("profile has no figure named \"" + std::string(nome) + "\"");
+    throw ErroreRichiesta("profile has no figure named " + citazione(nome));
+  }
+  if (!std::isfinite(valore)) {
+    throw ErroreRichiesta("profile." + std::string(nome) + " must be a finite number");
   }
   r.profilo.emplace_back(std::string(nome), valore);
 }
@@ -122,7 +126,7 @@ void completa_richiesta(const Richiesta& r) {
   const auto voci = voci_settore(indice_di(categorie_lavoratore(), c.List1));
   if (indice_di(voci, c.List2) < 0) {
     throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " + elenco(voci) +
-                          "; not \"" + c.List2 + "\"");
+                          "; not " + citazione(c.List2));
   }
 }
 

@@ -1,5 +1,9 @@
 #include "app/richiesta_json.h"
 
+#include <algorithm>
+
+#include "app/citazione.h"
+
 namespace zellora {
 
 Richiesta leggi_richiesta(const nlohmann::json& oggetto) {
@@ -25,12 +29,40 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto) {
         case TipoChiave::booleano:
           throw ErroreRichiesta(chiave + " must be true or false");
         default:
-          throw ErroreRichiesta("unknown key \"" + chiave + "\": not a control of the input form");
+          throw ErroreRichiesta("unknown key " + citazione(chiave) +
+                                ": not a control of the input form");
       }
     }
   }
   completa_richiesta(r);
   return r;
+}
+
+std::string messaggio_json(const nlohmann::json::exception& errore) {
+  const auto semplice = [](std::string_view t) {
+    return std::all_of(t.begin(), t.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+  };
+  // The reader's messages quote the input they stopped at, raw and whole:
+  // "...; last read: '<input>'; expected ..." or "number overflow parsing
+  // '<input>'". Everything from there on is shown as a quoted value.
+  const std::string_view testo = errore.what();
+  for (const std::string_view segno : {"last read: '", "parsing '"}) {
+    const auto inizio = testo.find(segno);
+    if (inizio == std::string_view::npos) continue;
+    std::string_view valore = testo.substr(inizio + segno.size());
+    std::string_view coda;
+    const auto atteso = valore.rfind("'; expected ");
+    if (atteso != std::string_view::npos && semplice(valore.substr(atteso + 1))) {
+      coda = valore.substr(atteso + 1);
+      valore = valore.substr(0, atteso);
+    } else if (!valore.empty() && valore.back() == '\'') {
+      valore.remove_suffix(1);
+    }
+    return std::string(testo.substr(0, inizio + segno.size() - 1)) + citazione(valore) +
+           std::string(coda);
+  }
+  if (testo.size() <= 300 && semplice(testo)) return std::string(testo);
+  return citazione(testo, 300);
 }
 
 }  // namespace zellora

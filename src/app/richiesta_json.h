@@ -2,6 +2,8 @@
 // control names, as `zellora-cli` reads it.
 #pragma once
 
+#include <string>
+
 #include <nlohmann/json.hpp>
 
 #include "app/richiesta.h"
@@ -12,5 +14,9 @@ namespace zellora {
 // JSON strings, options and the check box JSON booleans, and "profile" an
 // object of numbers. Throws ErroreRichiesta.
 Richiesta leggi_richiesta(const nlohmann::json& oggetto);
+
+// The message of a JSON reading error, fit to be shown: the piece of input
+// it quotes is escaped and cut as every value shown back is.
+std::string messaggio_json(const nlohmann::json::exception& errore);
 
 }  // namespace zellora

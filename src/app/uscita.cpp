@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/citazione.h"
 #include "engine/numeri.h"
 #include "engine/risultati.h"
 
@@ -39,19 +40,43 @@ std::string nome_stato(Stato stato) {
 }
 
 void aggiungi_stringa_json(std::string& out, std::string_view testo) {
+  static constexpr char esa[] = "0123456789abcdef";
   out += '"';
-  for (char c : testo) {
+  const char* p = testo.data();
+  const char* const fine = p + testo.size();
+  while (p < fine) {
+    // Printable ASCII, the common case, is copied in runs.
+    const char* q = p;
+    while (q < fine) {
+      const auto c = static_cast<unsigned char>(*q);
+      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+      ++q;
+    }
+    out.append(p, q);
+    if (q == fine) break;
+    const auto c = static_cast<unsigned char>(*q);
+    if (c >= 0x80) {
+      // Valid UTF-8 as it is; a byte that is not part of it as U+FFFD, so
+      // that every string written is valid UTF-8 JSON.
+      const std::size_t n = sequenza_utf8(testo, static_cast<std::size_t>(q - testo.data()));
+      if (n == 0) {
+        out += "\xEF\xBF\xBD";
+        p = q + 1;
+      } else {
+        out.append(q, n);
+        p = q + n;
+      }
+      continue;
+    }
     if (c == '"' || c == '\\') {
       out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      static constexpr char esa[] = "0123456789abcdef";
-      out += "\\u00";
-      out += esa[(c >> 4) & 0xF];
-      out += esa[c & 0xF];
+      out += static_cast<char>(c);
     } else {
-      out += c;
+      out += "\\u00";
+      out += esa[c >> 4];
+      out += esa[c & 0xF];
     }
+    p = q + 1;
   }
   out += '"';
 }

@@ -17,7 +17,8 @@ std::string nome_stato(Stato stato);
 // Pieces of the JSON output, shared by one calculation and the batch: a
 // string, and the "results" and "record" objects. `a_capo` goes before each
 // member (a line break and indent, or nothing for one line) and `dopo` after
-// each name's colon.
+// each name's colon. A string is written as valid UTF-8 whatever it holds:
+// control characters escaped, bytes that are not UTF-8 as U+FFFD.
 struct StileJson {
   std::string_view a_capo;
   std::string_view dopo;
