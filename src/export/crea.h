@@ -32,8 +32,18 @@ struct EsitoEsportazione {
   std::filesystem::path file;  // the document written
 };
 
-// "Esporta": writes the statement as a new DOCX in `cartella` (the window
-// passes the user's temporary folder), named
+// The folder where "Esporta" writes, for the user alone: "Zellora" in the
+// user's documents folder `documenti`, made (with any missing parent, each
+// 0700) when missing; an existing one is taken as it is. When it cannot be
+// made, a new private folder (0700, unpredictable name) in `temporanea`.
+// Empty, with `errore` saying why, when neither can be had.
+std::filesystem::path cartella_prospetti(const std::filesystem::path& documenti,
+                                         const std::filesystem::path& temporanea,
+                                         std::string& errore);
+
+// "Esporta": writes the statement as a new DOCX, readable and writable by
+// its owner only (0600), in `cartella` (the window passes the user's folder
+// of statements, see cartella_prospetti), named
 // "Prospetto Zellora YYYY-MM-DD HH.MM.SS.docx" from the local time, never
 // overwriting an earlier file (" (2)", " (3)"... before the extension), then
 // asks `apertore` to open it.

@@ -2,7 +2,7 @@
 
 #include <zip.h>
 
-#include <array>
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -72,6 +72,9 @@ const char* const tipo_contenuti =
     "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
     "<Override PartName=\"/word/styles.xml\" "
     "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
+    "<Override PartName=\"/word/settings.xml\" "
+    "ContentType=\"application/"
+    "vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>"
     "<Override PartName=\"/docProps/core.xml\" "
     "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/>"
     "</Types>";
@@ -91,6 +94,9 @@ const char* const relazioni_documento =
     "<Relationship Id=\"rId1\" "
     "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
     "Target=\"styles.xml\"/>"
+    "<Relationship Id=\"rId2\" "
+    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings\" "
+    "Target=\"settings.xml\"/>"
     "</Relationships>";
 
 std::string proprieta_documento() {
@@ -101,6 +107,9 @@ std::string proprieta_documento() {
          testo_xml(titolo_prospetto) + "</dc:title><dc:creator>Zellora</dc:creator>" +
          "<dc:language>it-IT</dc:language></cp:coreProperties>";
 }
+
+// Millimetres in twentieths of a point, as Word measures pages.
+std::string twip(double mm) { return std::to_string(std::lround(mm * 1440 / 25.4)); }
 
 struct ChiudiZip {
   void operator()(zip_t* z) const { zip_discard(z); }
@@ -168,10 +177,11 @@ std::string xml_documento(const Prospetto& prospetto) {
     }
     x += "</w:p>";
   }
-  // A4, margins 2.5 cm at the top and 2 cm elsewhere.
-  x += "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
-       "<w:pgMar w:top=\"1417\" w:right=\"1134\" w:bottom=\"1134\" w:left=\"1134\" "
-       "w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
+  const PaginaProspetto& p = pagina_prospetto;
+  x += "<w:sectPr><w:pgSz w:w=\"" + twip(p.larghezza) + "\" w:h=\"" + twip(p.altezza) +
+       "\"/><w:pgMar w:top=\"" + twip(p.sopra) + "\" w:right=\"" + twip(p.destra) +
+       "\" w:bottom=\"" + twip(p.sotto) + "\" w:left=\"" + twip(p.sinistra) +
+       "\" w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
   x += "</w:body></w:document>";
   return x;
 }
@@ -197,16 +207,36 @@ std::string xml_stili() {
   return x;
 }
 
+// The document's settings as Word writes them for a new document: its own
+// layout rules rather than an older version's (no compatibility mode), tab
+// stops every 1.25 cm, Italian.
+std::string xml_impostazioni() {
+  std::string x(intestazione);
+  x += "<w:settings xmlns:w=\"";
+  x += ns_w;
+  x += "\"><w:zoom w:percent=\"100\"/><w:defaultTabStop w:val=\"708\"/>"
+       "<w:characterSpacingControl w:val=\"doNotCompress\"/><w:compat>"
+       "<w:compatSetting w:name=\"compatibilityMode\" "
+       "w:uri=\"http://schemas.microsoft.com/office/word\" w:val=\"15\"/></w:compat>"
+       "<w:themeFontLang w:val=\"it-IT\"/><w:decimalSymbol w:val=\",\"/>"
+       "<w:listSeparator w:val=\";\"/></w:settings>";
+  return x;
+}
+
 std::string documento_docx(const Prospetto& prospetto) {
-  const std::array<std::pair<const char*, std::string>, 6> parti = {{
+  return pacchetto_zip({
       {"[Content_Types].xml", std::string(intestazione) + tipo_contenuti},
       {"_rels/.rels", std::string(intestazione) + relazioni_pacchetto},
       {"docProps/core.xml", proprieta_documento()},
       {"word/document.xml", xml_documento(prospetto)},
       {"word/styles.xml", xml_stili()},
+      {"word/settings.xml", xml_impostazioni()},
       {"word/_rels/document.xml.rels", std::string(intestazione) + relazioni_documento},
-  }};
+  });
+}
 
+std::string pacchetto_zip(const std::vector<std::pair<std::string, std::string>>& parti,
+                          bool mimetype) {
   zip_error_t errore;
   zip_error_init(&errore);
   std::unique_ptr<zip_source_t, LiberaSorgente> memoria(
@@ -220,9 +250,15 @@ std::string documento_docx(const Prospetto& prospetto) {
   for (const auto& [nome, dati] : parti) {
     zip_source_t* sorgente = zip_source_buffer(archivio.get(), dati.data(), dati.size(), 0);
     if (sorgente == nullptr) errore_zip("zip source", zip_get_error(archivio.get()));
-    if (zip_file_add(archivio.get(), nome, sorgente, ZIP_FL_ENC_UTF_8) < 0) {
+    const zip_int64_t indice =
+        zip_file_add(archivio.get(), nome.c_str(), sorgente, ZIP_FL_ENC_UTF_8);
+    if (indice < 0) {
       zip_source_free(sorgente);
-      errore_zip(nome, zip_get_error(archivio.get()));
+      errore_zip(nome.c_str(), zip_get_error(archivio.get()));
+    }
+    if (mimetype && indice == 0 &&
+        zip_set_file_compression(archivio.get(), zip_uint64_t(indice), ZIP_CM_STORE, 0) < 0) {
+      errore_zip(nome.c_str(), zip_get_error(archivio.get()));
     }
   }
   if (zip_close(archivio.get()) < 0) errore_zip("zip close", zip_get_error(archivio.get()));

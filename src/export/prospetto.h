@@ -33,6 +33,14 @@ inline constexpr std::size_t paragrafi_prospetto = 34;
 inline constexpr std::string_view carattere_prospetto = "Times New Roman";
 inline constexpr int punti_prospetto = 12;
 
+// The page of every format: A4 portrait, margins of 2.5 cm at the top and
+// 2 cm on the other sides. In millimetres.
+struct PaginaProspetto {
+  double larghezza = 210, altezza = 297;
+  double sopra = 25, destra = 20, sotto = 20, sinistra = 20;
+};
+inline constexpr PaginaProspetto pagina_prospetto{};
+
 inline constexpr std::string_view titolo_prospetto = "PROSPETTO ZELLORA";
 inline constexpr std::string_view titolo_costo_lavoro = "COSTO DEL LAVORO";
 inline constexpr std::string_view titolo_condizioni = "Condizioni di utilizzo :";

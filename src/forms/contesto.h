@@ -2,8 +2,9 @@
 // file, and where and how an exported statement is written and opened.
 #pragma once
 
-#include <QDir>
 #include <QString>
+
+class QAbstractButton;
 
 #include "engine/motore.h"
 #include "export/crea.h"
@@ -12,11 +13,18 @@
 namespace zellora {
 
 struct Contesto {
-  Motore* motore = nullptr;                          // the state of the run
-  QString file_skin = Skin::file_predefinito();      // loaded by Form1 and Form2
-  ApertoreDocumenti* apertore = nullptr;             // opens an exported statement
-  QString cartella_esportazione = QDir::tempPath();  // where statements are written
+  Motore* motore = nullptr;                      // the state of the run
+  QString file_skin = Skin::file_predefinito();  // loaded by Form1 and Form2
+  ApertoreDocumenti* apertore = nullptr;         // opens an exported statement
+  // Where statements are written; empty: the user's own folder of
+  // statements, "Zellora" among the documents (see cartella_prospetti).
+  QString cartella_esportazione;
 };
+
+// The user's own folder of statements, made when missing: "Zellora" in the
+// documents folder, or else a private temporary folder. Empty, with
+// `errore`, when there is none.
+QString cartella_prospetti_utente(QString& errore);
 
 // Places a window centred on the screen it is on (the primary screen for a
 // window not shown yet), inside the part of the screen that windows may use.
@@ -27,8 +35,15 @@ void centra(QWidget* finestra);
 void font_finestra(QWidget* finestra);
 void font_comando(QWidget* pulsante);
 
-// The critical message box of the program: title "Zellora", stop icon, OK
-// only. Modal; returns when the operator closes it.
+// Enter (Return or the keypad's Enter) presses the button while it has the
+// focus, as on the users' desktops; Qt does so by itself only in dialogs.
+void invio_preme(QAbstractButton* pulsante);
+
+// The message boxes of the program: title "Zellora", OK only, modal; they
+// return when the operator closes them. The critical one (stop icon) for
+// refusals and failures, the informative one for notices about figures that
+// are valid and shown.
 void messaggio_critico(QWidget* proprietario, const QString& testo);
+void messaggio_informativo(QWidget* proprietario, const QString& testo);
 
 }  // namespace zellora

@@ -65,6 +65,11 @@ Form1::Form1(Contesto contesto, QWidget* parent)
     connect(aiuti[i], &QPushButton::clicked, this,
             [this, i] { mostra_guida(QString::fromUtf8(testi_guida[i])); });
   }
+  for (QPushButton* pulsante : findChildren<QPushButton*>()) invio_preme(pulsante);
+  // Enter in a text field calculates, as "C A L C O L A" does.
+  for (QLineEdit* campo : findChildren<QLineEdit*>()) {
+    connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
+  }
 
   // Load: the skin, then the worker categories, none chosen.
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
@@ -142,11 +147,14 @@ void Form1::Command1_Click() {
 
   if (esito.stato != Stato::rifiutato) mostra_risultati();
   if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
-    // A notice about figures already shown stands over the results window.
-    QWidget* proprietario = esito.stato == Stato::rifiutato || form2_ == nullptr
-                                ? static_cast<QWidget*>(this)
-                                : form2_.get();
-    messaggio_critico(proprietario, messaggi.join(QLatin1Char('\n')));
+    const QString testo = messaggi.join(QLatin1Char('\n'));
+    if (esito.stato == Stato::rifiutato || form2_ == nullptr) {
+      messaggio_critico(this, testo);
+    } else {
+      // A notice about valid figures already shown: it stands over the
+      // results window, with the information icon.
+      messaggio_informativo(form2_.get(), testo);
+    }
   }
 }
 
@@ -155,9 +163,7 @@ void Form1::mostra_risultati() {
     form2_ = std::make_unique<Form2>(contesto_, [this] { return ui_->Option2->isChecked(); });
   }
   form2_->riempi(contesto_.motore->risultati());
-  form2_->show();
-  form2_->raise();
-  form2_->activateWindow();
+  form2_->mostra();
 }
 
 void Form1::mostra_guida(const QString& testo) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFileInfo>
 #include <QLineEdit>
 
 #include "forms/contesto.h"
@@ -36,11 +37,26 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     caselle_[std::size_t(n - 1)] = box;
   }
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+  invio_preme(ui_->Command1);
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
   centra(this);
 }
 
 Form2::~Form2() = default;
+
+void Form2::mostra() {
+  // Some window managers place a window anew each time it is shown; the
+  // window asks for the place it was left in.
+  if (!isVisible() && lasciata_) move(*lasciata_);
+  show();
+  raise();
+  activateWindow();
+}
+
+void Form2::hideEvent(QHideEvent* evento) {
+  QWidget::hideEvent(evento);
+  lasciata_ = pos();
+}
 
 QLineEdit* Form2::casella(int n) const {
   if (n < 1 || n > 21) return nullptr;
@@ -63,11 +79,26 @@ EsitoEsportazione Form2::Crea() {
     esito.numero = errore_apertura;
     esito.descrizione = "nessun programma disponibile per aprire il prospetto";
   } else {
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
-                          contesto_.motore->locale(), percorso(contesto_.cartella_esportazione),
-                          *contesto_.apertore);
-    QApplication::restoreOverrideCursor();
+    QString cartella = contesto_.cartella_esportazione;
+    if (cartella.isEmpty()) {
+      // The user's folder, found (and made) at the first export; the same
+      // private folder again for the next ones while it stands.
+      if (cartella_.isEmpty() || !QFileInfo(cartella_).isDir()) {
+        QString errore;
+        cartella_ = cartella_prospetti_utente(errore);
+        if (cartella_.isEmpty()) {
+          esito.numero = errore_scrittura;
+          esito.descrizione = errore.toStdString();
+        }
+      }
+      cartella = cartella_;
+    }
+    if (!cartella.isEmpty()) {
+      QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+      esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
+                            contesto_.motore->locale(), percorso(cartella), *contesto_.apertore);
+      QApplication::restoreOverrideCursor();
+    }
   }
   if (!esito.riuscita) {
     messaggio_critico(

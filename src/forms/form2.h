@@ -3,11 +3,13 @@
 // "Esporta", which writes them as a statement document.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/risultati.h"
 #include "export/crea.h"
@@ -34,6 +36,10 @@ class Form2 : public QWidget {
   // The fill: every box is cleared, then set to its text.
   void riempi(const Risultati& risultati);
 
+  // Shows the window in front: centred the first time, then where the
+  // operator left it.
+  void mostra();
+
   // The box TextN of this window (1 to 21).
   QLineEdit* casella(int n) const;
 
@@ -44,12 +50,17 @@ class Form2 : public QWidget {
  public slots:
   void Command1_Click();
 
+ protected:
+  void hideEvent(QHideEvent* evento) override;
+
  private:
   std::unique_ptr<Ui::Form2> ui_;
   Contesto contesto_;
   std::function<bool()> mensile_;
   Skin Skin1_;
   std::array<QLineEdit*, 21> caselle_{};
+  std::optional<QPoint> lasciata_;  // where the window was when last hidden
+  QString cartella_;                // where the last statement went, used again while it stands
 };
 
 }  // namespace zellora

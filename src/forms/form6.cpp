@@ -17,6 +17,7 @@ Form6::Form6(QWidget* parent) : QWidget(parent, Qt::Window), ui_(std::make_uniqu
   const QIcon icona = style()->standardIcon(QStyle::SP_MessageBoxInformation);
   ui_->Image1->setPixmap(icona.pixmap(32, 32));
   connect(ui_->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+  invio_preme(ui_->Command1);
   auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(esc, &QShortcut::activated, this, &Form6::Command1_Click);
   centra(this);

@@ -52,6 +52,7 @@ frmMain::frmMain(Contesto contesto, QWidget* parent)
   setFixedSize(size());
   ui_->Image1->setPixmap(immagine(ui_->Image1->size(), devicePixelRatioF()));
   connect(ui_->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+  invio_preme(ui_->Command1);
   centra(this);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QXmlStreamReader>
+#include <cmath>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -124,6 +125,22 @@ DocumentoLetto leggi_docx(const fs::path& file) {
       } else if (n == u"b") {
         if (in_ppr && attivo(x)) d.segno_in_grassetto = true;
         if (!in_ppr) grassetto = attivo(x);
+      } else if (n == u"rFonts" && in_ppr) {
+        d.caratteri_paragrafi.push_back(
+            x.attributes().value(QStringLiteral("w:ascii")).toString().toStdString());
+      } else if (n == u"sz" && in_ppr && !d.caratteri_paragrafi.empty()) {
+        const int mezzi = x.attributes().value(QStringLiteral("w:val")).toInt();
+        d.caratteri_paragrafi.back() += "/" + std::to_string(mezzi / 2) + "pt";
+      } else if (n == u"pgSz" || n == u"pgMar") {
+        auto mm = [&](const char* nome) {
+          return x.attributes().value(QString::fromLatin1(nome)).toDouble() * 25.4 / 1440;
+        };
+        if (n == u"pgSz") {
+          d.pagina.larghezza = mm("w:w"), d.pagina.altezza = mm("w:h");
+        } else {
+          d.pagina.sopra = mm("w:top"), d.pagina.destra = mm("w:right");
+          d.pagina.sotto = mm("w:bottom"), d.pagina.sinistra = mm("w:left");
+        }
       } else if (n == u"rFonts" && !in_ppr) {
         font = x.attributes().value(QStringLiteral("w:ascii")).toString().toStdString();
       } else if (n == u"sz" && !in_ppr) {
@@ -139,6 +156,45 @@ DocumentoLetto leggi_docx(const fs::path& file) {
   if (x.hasError()) d.errore_xml = x.errorString().toStdString();
   return d;
 }
+
+bool stessa_pagina(const PaginaProspetto& a, const PaginaProspetto& b) {
+  const double da[] = {a.larghezza, a.altezza, a.sopra, a.destra, a.sotto, a.sinistra};
+  const double db[] = {b.larghezza, b.altezza, b.sopra, b.destra, b.sotto, b.sinistra};
+  for (int i = 0; i < 6; ++i) {
+    if (std::abs(da[i] - db[i]) > 0.1) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// An OpenDocument length ("2.5cm", "25mm", "1in", "72pt") in millimetres.
+double millimetri(QStringView v) {
+  static const std::map<QString, double> unita = {
+      {"mm", 1}, {"cm", 10}, {"in", 25.4}, {"pt", 25.4 / 72}};
+  for (const auto& [nome, fattore] : unita) {
+    if (v.endsWith(nome)) return v.chopped(2).toDouble() * fattore;
+  }
+  return -1;
+}
+
+// The page of the first page layout of styles.xml.
+PaginaProspetto pagina_odt(const fs::path& file) {
+  PaginaProspetto p{0, 0, 0, 0, 0, 0};
+  QXmlStreamReader x(QByteArray::fromStdString(voce_zip(file, "styles.xml")));
+  while (!x.atEnd()) {
+    x.readNext();
+    if (!x.isStartElement() || x.name() != u"page-layout-properties") continue;
+    const auto a = x.attributes();
+    auto mm = [&](const char* nome) { return millimetri(a.value(QString::fromLatin1(nome))); };
+    p = {mm("fo:page-width"),   mm("fo:page-height"),   mm("fo:margin-top"),
+         mm("fo:margin-right"), mm("fo:margin-bottom"), mm("fo:margin-left")};
+    break;
+  }
+  return p;
+}
+
+}  // namespace
 
 DocumentoLetto leggi_odt(const fs::path& file) {
   struct Stile {
@@ -169,8 +225,9 @@ DocumentoLetto leggi_odt(const fs::path& file) {
         s.famiglia = a.value(QStringLiteral("fo:font-family")).toString();
         s.misura = a.value(QStringLiteral("fo:font-size")).toString();
       } else if (n == u"p") {
-        const QString al =
-            stili[a.value(QStringLiteral("text:style-name")).toString()].allineamento;
+        const Stile& proprio = stili[a.value(QStringLiteral("text:style-name")).toString()];
+        d.caratteri_paragrafi.push_back((proprio.famiglia + "/" + proprio.misura).toStdString());
+        const QString al = proprio.allineamento;
         d.paragrafi.push_back({"",
                                al.isEmpty()      ? Allineamento::predefinito
                                : al == u"center" ? Allineamento::centro
@@ -180,6 +237,8 @@ DocumentoLetto leggi_odt(const fs::path& file) {
         span.clear();
       } else if (n == u"span") {
         span = a.value(QStringLiteral("text:style-name")).toString();
+      } else if (n == u"tab") {
+        testo(QStringLiteral("\t"));
       } else if (n == u"s") {
         const auto c = a.value(QStringLiteral("text:c"));
         testo(QString(c.isEmpty() ? 1 : c.toInt(), QLatin1Char(' ')));
@@ -193,6 +252,7 @@ DocumentoLetto leggi_odt(const fs::path& file) {
     }
   }
   if (x.hasError()) d.errore_xml = x.errorString().toStdString();
+  d.pagina = pagina_odt(file);
   return d;
 }
 

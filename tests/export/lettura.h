@@ -26,7 +26,14 @@ struct DocumentoLetto {
   bool grassetto_parziale = false;  // a paragraph whose text is only partly bold
   bool segno_in_grassetto = false;  // a bold paragraph mark
   std::string errore_xml;           // empty when the XML parsed
+  // "family/size" of each paragraph's own mark, empty paragraphs included,
+  // the size in points ("Times New Roman/12pt").
+  std::vector<std::string> caratteri_paragrafi;
+  PaginaProspetto pagina{0, 0, 0, 0, 0, 0};  // in millimetres, as read
 };
+
+// The same page, to a tenth of a millimetre.
+bool stessa_pagina(const PaginaProspetto& a, const PaginaProspetto& b);
 
 // One member of a zip archive; throws when the archive or member is missing.
 std::string voce_zip(const std::filesystem::path& archivio, const std::string& nome);

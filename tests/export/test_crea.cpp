@@ -2,6 +2,8 @@
 // what a failure leaves (nothing). The tests run with TZ=UTC.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "export/crea.h"
@@ -34,8 +36,14 @@ EsitoEsportazione esporta(const fs::path& cartella, ApertoreDocumenti& a, bool m
 
 }  // namespace
 
+fs::perms permessi(const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; }
+
+constexpr fs::perms solo_utente = fs::perms::owner_read | fs::perms::owner_write;
+constexpr fs::perms cartella_utente = fs::perms::owner_all;
+
 TEST(Crea, NamesByTimeAndNeverOverwrites) {
   const CartellaProva c;
+  const mode_t maschera = ::umask(022);  // the usual one, which would give 0644
   std::ofstream(c.percorso / "Prospetto Zellora 2026-12-07 15.04.31 (2).docx") << "earlier";
   ApertoreFinto a;
   std::vector<std::string> nomi;
@@ -44,7 +52,9 @@ TEST(Crea, NamesByTimeAndNeverOverwrites) {
     EXPECT_TRUE(e.riuscita) << e.descrizione;
     EXPECT_EQ(e.numero, 0);
     nomi.push_back(e.file.filename().string());
+    EXPECT_EQ(permessi(e.file), solo_utente) << e.file;
   }
+  ::umask(maschera);
   EXPECT_EQ(nomi, (std::vector<std::string>{"Prospetto Zellora 2026-12-07 15.04.31.docx",
                                             "Prospetto Zellora 2026-12-07 15.04.31 (3).docx",
                                             "Prospetto Zellora 2026-12-07 15.04.31 (4).docx"}));
@@ -74,8 +84,11 @@ TEST(Crea, UnwritableFolderLeavesNothingAndSaysWhy) {
   const CartellaProva c;
   ApertoreFinto a;
   std::ofstream(c.percorso / "file") << "x";
-  const std::string assente = std::make_error_code(std::errc::no_such_file_or_directory).message();
-  for (const fs::path& cartella : {c.percorso / "missing", c.percorso / "file"}) {
+  const std::string manca = "\"" + (c.percorso / "missing").string() + "\"";
+  const std::string file = "\"" + (c.percorso / "file").string() + "\"";
+  for (const auto& [cartella, perche] :
+       {std::pair{c.percorso / "missing", "la cartella " + manca + " non esiste"},
+        std::pair{c.percorso / "file", file + " non \u00e8 una cartella"}}) {
     const EsitoEsportazione e = esporta(cartella, a);
     EXPECT_FALSE(e.riuscita);
     EXPECT_EQ(e.numero, errore_scrittura);
@@ -83,8 +96,8 @@ TEST(Crea, UnwritableFolderLeavesNothingAndSaysWhy) {
         e.descrizione.find((cartella / "Prospetto Zellora 2026-12-07 15.04.31.docx").string()),
         std::string::npos)
         << e.descrizione;
+    EXPECT_NE(e.descrizione.find(perche), std::string::npos) << e.descrizione;
   }
-  EXPECT_NE(esporta(c.percorso / "missing", a).descrizione.find(assente), std::string::npos);
   EXPECT_EQ(c.nomi(), std::vector<std::string>{"file"});
   EXPECT_TRUE(a.aperti.empty());
 }
@@ -113,4 +126,51 @@ TEST(Crea, DocumentThatCannotBeOpenedIsKeptAndNamed) {
   EXPECT_TRUE(fs::exists(e.file));
   EXPECT_NE(e.descrizione.find(e.file.string()), std::string::npos);
   EXPECT_NE(e.descrizione.find("no application for .docx"), std::string::npos);
+}
+
+// Where "Esporta" writes: the user's "Zellora" among the documents, or else a
+// private folder of unpredictable name in the temporary folder.
+TEST(Crea, FolderOfStatementsIsTheUsersOwn) {
+  const CartellaProva c;
+  const mode_t maschera = ::umask(022);
+  const fs::path tmp = c.percorso / "tmp";
+  fs::create_directory(tmp);
+  std::string errore;
+
+  // Missing, with a missing parent: both made for the user alone.
+  const fs::path documenti = c.percorso / "home" / "Documenti";
+  fs::create_directory(c.percorso / "home");
+  EXPECT_EQ(cartella_prospetti(documenti, tmp, errore), documenti / "Zellora");
+  EXPECT_EQ(permessi(documenti), cartella_utente);
+  EXPECT_EQ(permessi(documenti / "Zellora"), cartella_utente);
+  // Existing: taken as the user left it.
+  fs::permissions(documenti / "Zellora", fs::perms::group_read | fs::perms::group_exec,
+                  fs::perm_options::add);
+  const fs::perms scelti = permessi(documenti / "Zellora");
+  EXPECT_EQ(cartella_prospetti(documenti, tmp, errore), documenti / "Zellora");
+  EXPECT_EQ(permessi(documenti / "Zellora"), scelti);
+  EXPECT_TRUE(fs::is_empty(tmp));
+
+  // No documents folder to be had: a new private folder each time.
+  std::ofstream(c.percorso / "un file") << "x";
+  for (const fs::path& senza : {c.percorso / "un file", fs::path()}) {
+    const fs::path prima = cartella_prospetti(senza, tmp, errore);
+    const fs::path seconda = cartella_prospetti(senza, tmp, errore);
+    for (const fs::path& p : {prima, seconda}) {
+      EXPECT_EQ(p.parent_path(), tmp);
+      EXPECT_EQ(p.filename().string().rfind("Zellora-", 0), 0u) << p;
+      EXPECT_GE(p.filename().string().size(), 20u) << p;
+      EXPECT_TRUE(fs::is_directory(fs::symlink_status(p)));
+      EXPECT_EQ(permessi(p), cartella_utente);
+    }
+    EXPECT_NE(prima, seconda);
+  }
+
+  // Neither: nothing, and the reason names both places.
+  errore.clear();
+  EXPECT_EQ(cartella_prospetti(c.percorso / "un file", c.percorso / "nessuna", errore), fs::path());
+  EXPECT_NE(errore.find((c.percorso / "un file" / "Zellora").string()), std::string::npos)
+      << errore;
+  EXPECT_NE(errore.find((c.percorso / "nessuna").string()), std::string::npos) << errore;
+  ::umask(maschera);
 }

@@ -36,6 +36,26 @@ TEST(DocumentoQt, OdtReadsBack) {
   EXPECT_EQ(d.paragrafi, prospetto_atteso(riga29));
   EXPECT_EQ(d.caratteri, std::set<std::string>{"Times New Roman/12pt"});
   EXPECT_FALSE(d.grassetto_parziale);
+  // Empty paragraphs too are in the document's font, so their lines have
+  // its height; the page is the Word document's.
+  EXPECT_EQ(d.caratteri_paragrafi, std::vector<std::string>(34, "Times New Roman/12pt"));
+  EXPECT_TRUE(stessa_pagina(d.pagina, {210, 297, 25, 20, 20, 20}));
+  const std::string manifesto = voce_zip(f, "META-INF/manifest.xml");
+  for (const char* parte : {"content.xml", "styles.xml", "meta.xml"}) {
+    EXPECT_NE(manifesto.find(std::string("full-path=\"") + parte), std::string::npos) << parte;
+  }
+}
+
+// Blanks that OpenDocument would collapse (leading, doubled, trailing) and
+// tabs survive.
+TEST(DocumentoQt, OdtKeepsBlanks) {
+  const CartellaProva c;
+  Risultati r = risultati_prova();
+  r.Text(1) = "  a   b\tc ";
+  const Prospetto p = componi_prospetto(r, false, Locale::italiano()).prospetto.value();
+  std::string errore;
+  ASSERT_TRUE(scrivi_prospetto(p, Formato::odt, c.percorso / "p.odt", errore)) << errore;
+  EXPECT_EQ(leggi_odt(c.percorso / "p.odt").paragrafi[4].testo, "Retribuzione Lorda:    a   b\tc ");
 }
 
 TEST(DocumentoQt, PdfIsOnePageWithTheText) {
@@ -46,7 +66,9 @@ TEST(DocumentoQt, PdfIsOnePageWithTheText) {
   const std::string pdf = s.str();
   EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
   EXPECT_NE(pdf.find("%%EOF", pdf.size() - 16), std::string::npos);
-  EXPECT_NE(pdf.find("/Count 1"), std::string::npos);  // one page
+  EXPECT_NE(pdf.find("/Count 1"), std::string::npos);            // one page
+  EXPECT_NE(pdf.find("/MediaBox [0 0 595"), std::string::npos);  // A4: 595 x 842 points
+  EXPECT_NE(pdf.find(" 842"), std::string::npos);
   // Times New Roman, or its metric twin where it is not installed.
   EXPECT_TRUE(pdf.find("TimesNewRoman") != std::string::npos ||
               pdf.find("LiberationSerif") != std::string::npos);
@@ -60,6 +82,23 @@ TEST(DocumentoQt, PdfIsOnePageWithTheText) {
         std::string("n\u00e8")}) {
     EXPECT_NE(t.str().find(riga), std::string::npos) << riga;
   }
+  // The margins: the text starts 2 cm from the left; the heading, after one
+  // empty line, below the top margin of 2.5 cm.
+  const std::string parole = (c.percorso / "p.html").string();
+  ASSERT_EQ(std::system(("pdftotext -bbox '" + f.string() + "' '" + parole + "'").c_str()), 0);
+  std::stringstream b;
+  b << std::ifstream(parole).rdbuf();
+  auto posizione = [&](const std::string& parola, const char* coordinata) {
+    const std::size_t fine = b.str().find(">" + parola + "</word>");
+    const std::size_t inizio = b.str().rfind("<word ", fine);
+    const std::size_t v = b.str().find(std::string(coordinata) + "=\"", inizio);
+    return fine == std::string::npos ? -1.0 : std::stod(b.str().substr(v + 6));
+  };
+  const double punti_per_mm = 72 / 25.4;
+  EXPECT_NEAR(posizione("Retribuzione", "xMin"), 20 * punti_per_mm, 1.0);
+  const double titolo = posizione("PROSPETTO", "yMin");
+  EXPECT_GT(titolo, 25 * punti_per_mm + 12);
+  EXPECT_LT(titolo, 25 * punti_per_mm + 2 * 12 * 1.2);
 }
 
 int main(int argc, char** argv) {

@@ -63,6 +63,8 @@ TEST(Docx, ReadsBackAnnualAndMonthly) {
     EXPECT_EQ(d.caratteri, std::set<std::string>{"Times New Roman/24"});
     EXPECT_FALSE(d.grassetto_parziale);
     EXPECT_FALSE(d.segno_in_grassetto);
+    EXPECT_EQ(d.caratteri_paragrafi, std::vector<std::string>(34, "Times New Roman/12pt"));
+    EXPECT_TRUE(stessa_pagina(d.pagina, {210, 297, 25, 20, 20, 20}));
   }
   const fs::path f = scrivi(c, prospetto(risultati_prova("2.000,00"), true));
   EXPECT_EQ(leggi_docx(f).paragrafi[28].testo, "Costo del Lavoro : 2.000,00 (=annui euro 24000)");
@@ -71,10 +73,21 @@ TEST(Docx, ReadsBackAnnualAndMonthly) {
 TEST(Docx, PackageParts) {
   const CartellaProva c;
   const fs::path f = scrivi(c, prospetto(risultati_prova(), false));
-  for (const char* parte : {"[Content_Types].xml", "_rels/.rels", "word/_rels/document.xml.rels",
-                            "word/styles.xml", "docProps/core.xml", "word/document.xml"}) {
+  for (const char* parte :
+       {"[Content_Types].xml", "_rels/.rels", "word/_rels/document.xml.rels", "word/styles.xml",
+        "word/settings.xml", "docProps/core.xml", "word/document.xml"}) {
     EXPECT_TRUE(ben_formato(voce_zip(f, parte))) << parte;
   }
+  // The settings part, which Word expects (without it a new document opens
+  // in compatibility mode), reached from the document and typed.
+  EXPECT_NE(voce_zip(f, "word/_rels/document.xml.rels")
+                .find("relationships/settings\" Target=\"settings.xml\""),
+            std::string::npos);
+  EXPECT_NE(voce_zip(f, "[Content_Types].xml")
+                .find("PartName=\"/word/settings.xml\" ContentType=\"application/"
+                      "vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\""),
+            std::string::npos);
+  EXPECT_NE(voce_zip(f, "word/settings.xml").find("compatibilityMode"), std::string::npos);
   const std::string stili = voce_zip(f, "word/styles.xml");
   EXPECT_NE(stili.find("<w:rFonts w:ascii=\"Times New Roman\""), std::string::npos);
   EXPECT_NE(stili.find("<w:sz w:val=\"24\"/>"), std::string::npos);

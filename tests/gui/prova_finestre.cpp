@@ -18,12 +18,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <memory>
 
 #include "apertore_finto.h"
 #include "comandi_finestre.h"
 #include "engine/motore.h"
 #include "engine/verifica.h"
+#include "forms/casella_risultato.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form6.h"
@@ -101,7 +103,9 @@ class ProvaFinestre : public QObject {
   std::unique_ptr<frmMain> ingresso_;
 
   // Starts the program as Module1 does, with the given skin file.
-  void avvia(const QString& skin = skin_vera()) {
+  // Statements go to a folder of the test, or, with `cartella_utente`, to
+  // where the program puts them (a home of the test's).
+  void avvia(const QString& skin = skin_vera(), bool cartella_utente = false) {
     motore_ = std::make_unique<Motore>(Locale::italiano());
     apertore_ = std::make_unique<ApertoreFinto>();
     cartella_ = std::make_unique<QTemporaryDir>();
@@ -109,7 +113,7 @@ class ProvaFinestre : public QObject {
     c.motore = motore_.get();
     c.apertore = apertore_.get();
     c.file_skin = skin;
-    c.cartella_esportazione = cartella_->path();
+    if (!cartella_utente) c.cartella_esportazione = cartella_->path();
     ingresso_ = std::make_unique<frmMain>(c);
     ingresso_->show();
   }
@@ -303,7 +307,8 @@ class ProvaFinestre : public QObject {
     calcola();
     QCOMPARE(sentinella.visti.size(), std::size_t(2));
     QVERIFY(sentinella.visti[1].testo.contains(QStringLiteral("non è raggiungibile")));
-    QCOMPARE(sentinella.visti[1].icona, QMessageBox::Critical);
+    QCOMPARE(sentinella.visti[1].icona, QMessageBox::Information);
+    QCOMPARE(sentinella.visti[1].titolo, QStringLiteral("Zellora"));
     QVERIFY(form1->form2() != nullptr && form1->form2()->isVisible());
     confronta_risultati(attesi(form1->campi()));
   }
@@ -398,11 +403,15 @@ class ProvaFinestre : public QObject {
     premi(in1<QRadioButton>("Option1"));
     confronta_risultati(dopo);
 
-    // Closed, then calculated again: the same window, filled anew.
+    // Moved, closed, then calculated again: the same window, filled anew,
+    // where the operator left it.
+    form2->move(dove + QPoint(37, 23));
+    const QPoint lasciata = form2->pos();
     form2->close();
     calcola();
     QCOMPARE(form1->form2(), form2);
     QVERIFY(form2->isVisible());
+    QCOMPARE(form2->pos(), lasciata);
     confronta_risultati(attesi(form1->campi()));
   }
 
@@ -434,12 +443,124 @@ class ProvaFinestre : public QObject {
     QVERIFY(sentinella.visti[0].testo.contains(QStringLiteral("apertura rifiutata dalla prova")));
     QCOMPARE(sentinella.visti[0].icona, QMessageBox::Critical);
 
-    // A folder that cannot be written.
+    // A folder that is gone: the message says so and names it.
     cartella_->remove();
     premi(esporta);
     QCOMPARE(sentinella.visti.size(), std::size_t(2));
     QVERIFY(
         sentinella.visti[1].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_scrittura)));
+    QVERIFY2(sentinella.visti[1].testo.contains(
+                 QStringLiteral("la cartella \"%1\" non esiste").arg(cartella_->path())),
+             qPrintable(sentinella.visti[1].testo));
+  }
+
+  void esporta_nella_cartella_propria_solo_per_l_utente() {
+    Sentinella sentinella;
+    const QByteArray casa = qgetenv("HOME");
+    const QByteArray configurazione = qgetenv("XDG_CONFIG_HOME");
+    QTemporaryDir nuova_casa;
+    qputenv("HOME", QFile::encodeName(nuova_casa.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(nuova_casa.path() + "/.config"));
+    avvia(skin_vera(), true);
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    premi(controllo<QPushButton>(form1->form2(), "Command1"));
+    premi(controllo<QPushButton>(form1->form2(), "Command1"));
+    qputenv("HOME", casa);
+    qputenv("XDG_CONFIG_HOME", configurazione);
+    QVERIFY(sentinella.visti.empty());
+    QCOMPARE(apertore_->aperti.size(), std::size_t(2));
+    namespace fs = std::filesystem;
+    auto permessi = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; };
+    const fs::path cartella =
+        fs::path(nuova_casa.path().toStdU16String()) / "Documents" / "Zellora";
+    for (const fs::path& aperto : apertore_->aperti) {
+      QCOMPARE(aperto.parent_path(), cartella);
+      QCOMPARE(permessi(aperto), fs::perms::owner_read | fs::perms::owner_write);
+    }
+    QCOMPARE(permessi(cartella), fs::perms::owner_all);
+  }
+
+  void invio_preme_il_pulsante_e_nei_campi_calcola_data() {
+    QTest::addColumn<int>("tasto");
+    QTest::addColumn<Qt::KeyboardModifiers>("modificatori");
+    QTest::newRow("Invio") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("Invio del tastierino")
+        << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+  }
+
+  void invio_preme_il_pulsante_e_nei_campi_calcola() {
+    QFETCH(int, tasto);
+    QFETCH(Qt::KeyboardModifiers, modificatori);
+    auto invio = [&](QWidget* w) {
+      w->setFocus();
+      QTest::keyClick(w, Qt::Key(tasto), modificatori);
+    };
+    Sentinella sentinella;
+    avvia();
+    invio(controllo<QPushButton>(ingresso_.get(), "Command1"));  // "Entra"
+    Form1* form1 = ingresso_->form1();
+    QVERIFY(form1 != nullptr && form1->isVisible());
+
+    // In a text field: the calculation, as "C A L C O L A".
+    QVERIFY(richiesta_tipica(form1));
+    invio(in1<QLineEdit>("Text1"));
+    QVERIFY(form1->form2() != nullptr && form1->form2()->isVisible());
+    QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
+    form1->form2()->close();
+    scrivi(in1<QLineEdit>("Text4"), QStringLiteral("2"));
+    QCOMPARE(in1<QComboBox>("Combo1")->currentText(), QString());
+    invio(in1<QLineEdit>("Text4"));  // refused: "%" of the children missing
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QVERIFY(!form1->form2()->isVisible());
+    scrivi(in1<QLineEdit>("Text4"), QStringLiteral("0"));
+
+    // On "C A L C O L A" itself.
+    invio(in1<QPushButton>("Command1"));
+    QVERIFY(form1->form2()->isVisible());
+    QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
+
+    // "Help", then "Chiudi" of the popup.
+    invio(in1<QPushButton>("Command3"));
+    QVERIFY(form1->form6() != nullptr && form1->form6()->isVisible());
+    QCOMPARE(form1->form6()->testo(), QString::fromUtf8(testi_guida[1]));
+    invio(controllo<QPushButton>(form1->form6(), "Command1"));
+    QTRY_VERIFY(form1->form6() == nullptr);
+
+    // "Esporta".
+    invio(controllo<QPushButton>(form1->form2(), "Command1"));
+    QCOMPARE(apertore_->aperti.size(), std::size_t(1));
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+  }
+
+  void cifre_lunghe_tagliate_con_suggerimento() {
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("99999999999999"));
+    calcola();
+    auto* lunga = qobject_cast<CasellaRisultato*>(form1->form2()->casella(1));
+    auto* breve = qobject_cast<CasellaRisultato*>(form1->form2()->casella(6));
+    QVERIFY(lunga != nullptr && breve != nullptr);
+    // The box keeps the whole text, the same as the figures exported.
+    QCOMPARE(lunga->text(), QStringLiteral("99.999.999.999.999,00"));
+    QCOMPARE(lunga->text(), u8(motore_->risultati().Text(1)));
+    QCOMPARE(lunga->toolTip(), lunga->text());
+    const QString mostrato = lunga->testo_mostrato();
+    QVERIFY2(mostrato.endsWith(QChar(0x2026)) && mostrato.size() < lunga->text().size(),
+             qPrintable(mostrato));
+    QVERIFY(lunga->text().startsWith(mostrato.chopped(1)));
+    // A figure that fits shows whole, without tooltip.
+    QCOMPARE(breve->testo_mostrato(), breve->text());
+    QCOMPARE(breve->toolTip(), QString());
+    // With the focus the box shows the real text, to scroll and copy.
+    form1->form2()->activateWindow();
+    lunga->setFocus();
+    QTRY_VERIFY(lunga->hasFocus());
+    QCOMPARE(lunga->testo_mostrato(), lunga->text());
+    lunga->selectAll();
+    QCOMPARE(lunga->selectedText(), lunga->text());
   }
 
   void chiudere_il_form_termina_il_programma_data() {

@@ -1,0 +1,82 @@
+#include "forms/casella_risultato.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace zellora {
+
+namespace {
+
+// The blank QLineEdit keeps on each side of its text.
+constexpr int margine_orizzontale = 2;
+
+}  // namespace
+
+CasellaRisultato::CasellaRisultato(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textChanged, this, &CasellaRisultato::aggiorna_suggerimento);
+}
+
+QRect CasellaRisultato::area_testo() const {
+  QStyleOptionFrame opzioni;
+  initStyleOption(&opzioni);
+  QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &opzioni, this);
+  r = r.marginsRemoved(textMargins());
+  return r.adjusted(margine_orizzontale, 0, -margine_orizzontale, 0);
+}
+
+QString CasellaRisultato::testo_mostrato() const {
+  if (!taglia()) return text();
+  return fontMetrics().elidedText(text(), Qt::ElideRight, area_testo().width());
+}
+
+bool CasellaRisultato::taglia() const {
+  return !hasFocus() && fontMetrics().horizontalAdvance(text()) > area_testo().width();
+}
+
+void CasellaRisultato::aggiorna_suggerimento() {
+  const bool largo = fontMetrics().horizontalAdvance(text()) > area_testo().width();
+  setToolTip(largo ? text() : QString());
+}
+
+void CasellaRisultato::paintEvent(QPaintEvent* evento) {
+  if (!taglia()) {
+    QLineEdit::paintEvent(evento);
+    return;
+  }
+  // The frame and background as the style draws them, then the cut text.
+  QPainter pittore(this);
+  QStyleOptionFrame opzioni;
+  initStyleOption(&opzioni);
+  style()->drawPrimitive(QStyle::PE_PanelLineEdit, &opzioni, &pittore, this);
+  const QRect r = area_testo();
+  pittore.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+  pittore.drawText(r, int(alignment() & Qt::AlignVertical_Mask) | Qt::AlignLeft, testo_mostrato());
+}
+
+void CasellaRisultato::resizeEvent(QResizeEvent* evento) {
+  QLineEdit::resizeEvent(evento);
+  aggiorna_suggerimento();
+}
+
+void CasellaRisultato::changeEvent(QEvent* evento) {
+  QLineEdit::changeEvent(evento);
+  if (evento->type() == QEvent::FontChange || evento->type() == QEvent::StyleChange) {
+    aggiorna_suggerimento();
+  }
+}
+
+void CasellaRisultato::focusInEvent(QFocusEvent* evento) {
+  QLineEdit::focusInEvent(evento);
+  update();
+}
+
+void CasellaRisultato::focusOutEvent(QFocusEvent* evento) {
+  QLineEdit::focusOutEvent(evento);
+  update();
+}
+
+}  // namespace zellora

@@ -1,0 +1,34 @@
+// A box of the results window: a read-only line whose text is always whole
+// (for copying and for whoever reads it). A text wider than the box is
+// shown cut with "…" at its end, and whole in the box's tooltip; while the
+// box has the focus it shows the real text, which scrolls as usual.
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+
+namespace zellora {
+
+class CasellaRisultato : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  explicit CasellaRisultato(QWidget* parent = nullptr);
+
+  // The text as painted now: the whole text, or its start and "…".
+  QString testo_mostrato() const;
+
+ protected:
+  void paintEvent(QPaintEvent* evento) override;
+  void resizeEvent(QResizeEvent* evento) override;
+  void changeEvent(QEvent* evento) override;
+  void focusInEvent(QFocusEvent* evento) override;
+  void focusOutEvent(QFocusEvent* evento) override;
+
+ private:
+  QRect area_testo() const;
+  bool taglia() const;  // the text does not fit and the box is not focused
+  void aggiorna_suggerimento();
+};
+
+}  // namespace zellora
