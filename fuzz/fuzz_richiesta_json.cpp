@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   }
   Richiesta richiesta;
   try {
-    richiesta = leggi_richiesta(nlohmann::json::parse(testo));
+    richiesta = leggi_richiesta_json(testo);
   } catch (const nlohmann::json::exception& e) {
     verifica_messaggio(messaggio_json(e));
     return 0;

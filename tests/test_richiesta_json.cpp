@@ -13,7 +13,7 @@ using nlohmann::json;
 
 namespace {
 
-Richiesta leggi(const char* testo) { return leggi_richiesta(json::parse(testo)); }
+Richiesta leggi(const std::string& testo) { return leggi_richiesta_json(testo); }
 
 }  // namespace
 
@@ -57,6 +57,9 @@ TEST(RichiestaJson, UsageErrors) {
            R"({"List1":"Impiegato","List2":"azienda +9 dip."})",
            R"({"profile":{"aliquota":1}})",
            R"({"profile":{"aliquota_tfr":"0,1"}})",
+           // A key given twice: neither value may be taken silently.
+           R"({"Text1":"30000","Text1":"40000"})",
+           R"({"profile":{"aliquota_tfr":0.1,"aliquota_tfr":0.2}})",
        }) {
     EXPECT_THROW(leggi(testo), ErroreRichiesta) << testo;
   }

@@ -228,9 +228,9 @@ int principale(int argc, char** argv) {
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta(nlohmann::json::parse(testo));
+    richiesta = zellora::leggi_richiesta_json(testo);
   } catch (const nlohmann::json::exception& e) {
-    return errore_uso(std::string("invalid JSON: ") + e.what());
+    return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
     return errore_uso(e.what());
   }

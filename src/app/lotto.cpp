@@ -479,7 +479,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
                               " bytes, more than a row may hold");
       }
-      richiesta = leggi_richiesta(nlohmann::json::parse(riga.json));
+      richiesta = leggi_richiesta_json(riga.json);
     } else {
       const FormaRecord& forma = riga.forma;
       const std::vector<Colonna>& colonne = intestazione.colonne;

@@ -1,6 +1,7 @@
 #include "app/richiesta_json.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/citazione.h"
 
@@ -36,6 +37,29 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto) {
   }
   completa_richiesta(r);
   return r;
+}
+
+Richiesta leggi_richiesta_json(std::string_view testo) {
+  // The keys met so far in each object being read, innermost last.
+  std::vector<std::vector<std::string>> chiavi;
+  const auto controlla = [&chiavi](int, nlohmann::json::parse_event_t evento,
+                                   nlohmann::json& letto) {
+    using Evento = nlohmann::json::parse_event_t;
+    if (evento == Evento::object_start) {
+      chiavi.emplace_back();
+    } else if (evento == Evento::object_end) {
+      chiavi.pop_back();
+    } else if (evento == Evento::key && !chiavi.empty()) {
+      auto& viste = chiavi.back();
+      const std::string& chiave = letto.get_ref<const std::string&>();
+      if (std::find(viste.begin(), viste.end(), chiave) != viste.end()) {
+        throw ErroreRichiesta("key " + citazione(chiave) + " appears twice");
+      }
+      viste.push_back(chiave);
+    }
+    return true;
+  };
+  return leggi_richiesta(nlohmann::json::parse(testo, controlla));
 }
 
 std::string messaggio_json(const nlohmann::json::exception& errore) {

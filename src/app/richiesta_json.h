@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -14,6 +15,11 @@ namespace zellora {
 // JSON strings, options and the check box JSON booleans, and "profile" an
 // object of numbers. Throws ErroreRichiesta.
 Richiesta leggi_richiesta(const nlohmann::json& oggetto);
+
+// Reads the request from its JSON text. A key given twice in one object is
+// refused (ErroreRichiesta) rather than one of its values silently kept;
+// text that is not JSON throws the JSON reader's exception.
+Richiesta leggi_richiesta_json(std::string_view testo);
 
 // The message of a JSON reading error, fit to be shown: the piece of input
 // it quotes is escaped and cut as every value shown back is.

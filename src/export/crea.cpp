@@ -153,13 +153,10 @@ EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& l
     return fallita(errore_scrittura, non_scritto(primo, e.what()));
   }
   std::string ragione;
-  std::optional<FileTemporaneo> temporaneo = FileTemporaneo::scrivi(cartella, dati, ragione);
+  // Payroll figures are for the user alone, whatever the umask.
+  std::optional<FileTemporaneo> temporaneo =
+      FileTemporaneo::scrivi(cartella, dati, ragione, Permessi::solo_utente);
   if (!temporaneo) return fallita(errore_scrittura, non_scritto(primo, ragione));
-  // Payroll figures are for the user alone, whatever the umask. The file is
-  // still under its temporary name, unseen by other programs.
-  fs::permissions(temporaneo->percorso(), fs::perms::owner_read | fs::perms::owner_write,
-                  fs::perm_options::replace, ec);
-  if (ec) return fallita(errore_scrittura, non_scritto(primo, ec.message()));
 
   fs::path file;
   for (int numero = 1; file.empty(); ++numero) {
