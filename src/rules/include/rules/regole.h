@@ -1,0 +1,176 @@
+// A rule set: every rate, band, bracket and amount of the pay rules of one
+// year, as a value. The calculation takes it as an argument; nothing of the
+// law is written inside a formula. The rule sets live as TOML files with
+// the legal reference of each figure (src/rules/data), are compiled into the
+// programs, and are checked when loaded.
+//
+// Where the law changed the shape of a formula over the years, the rule set
+// names the shape (`Forma...`), and the calculation picks the small function
+// of that name; a new year adds data and, only where the law changed a
+// shape, one function.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zellora {
+
+// Up to this many IRPEF brackets, bands of a deduction and additional
+// amounts: the arrays stay in the rule set, without allocation.
+inline constexpr std::size_t massimo_fasce = 8;
+
+// IRPEF by progressive brackets. `limiti[0..n-2]` are the upper limits
+// (inclusive) of every bracket but the last, increasing; `aliquote[0..n-1]`
+// the rates as fractions.
+struct TabellaScaglioni {
+  std::size_t n = 0;
+  std::array<double, massimo_fasce> limiti{};
+  std::array<double, massimo_fasce> aliquote{};
+};
+
+// A fixed amount for an income band. The upper bound is inclusive; the
+// lower one inclusive (`da`) or exclusive (strictly above `da`) as the law
+// writes it. Bands written as X + 0.01 leave the cent-wide gap uncovered.
+struct ImportoFascia {
+  double da = 0;
+  bool da_escluso = false;
+  double a = 0;
+  double importo = 0;
+};
+
+struct ImportiFascia {
+  std::size_t n = 0;
+  std::array<ImportoFascia, massimo_fasce> fasce{};
+};
+
+// Employee-income deduction (TUIR art. 13).
+enum class FormaDetrazioneDipendente {
+  // Up to `primo_limite`: the days' share of `importo_primo`, at least
+  // `minimo` in the annual calculation; then bands of
+  // ((fisso + variabile x ((fino_a - R) / (fino_a - previous limit))) x days) / 365;
+  // 0 above the last band.
+  fasce_decrescenti,
+};
+
+struct FasciaDipendente {
+  double fino_a = 0;
+  double fisso = 0;
+  double variabile = 0;
+};
+
+struct RegoleDetrazioneDipendente {
+  FormaDetrazioneDipendente forma = FormaDetrazioneDipendente::fasce_decrescenti;
+  double primo_limite = 0;
+  double importo_primo = 0;
+  double minimo = 0;
+  std::size_t n = 0;
+  std::array<FasciaDipendente, massimo_fasce> fasce{};
+  ImportiFascia ulteriori;  // yearly additional amounts, prorated by days
+};
+
+// Spouse deduction (TUIR art. 12 c. 1 lett. a).
+enum class FormaDetrazioneConiuge {
+  // Up to `primo_limite`: base - riduzione x (R / primo_limite); up to
+  // `secondo_limite`: fisso; up to `terzo_limite`: fisso x ((terzo_limite -
+  // R) / (terzo_limite - secondo_limite)); 0 above.
+  tre_fasce,
+};
+
+struct RegoleDetrazioneConiuge {
+  FormaDetrazioneConiuge forma = FormaDetrazioneConiuge::tre_fasce;
+  double primo_limite = 0;
+  double base = 0;
+  double riduzione = 0;
+  double secondo_limite = 0;
+  double fisso = 0;
+  double terzo_limite = 0;
+  ImportiFascia maggiorazioni;  // yearly increases, prorated by months
+};
+
+// Children deduction (TUIR art. 12 c. 1 lett. c): the base of n children.
+enum class FormaBaseFigli {
+  // n x importo for 1, 2 or 3 children, n x importo_dal_quarto from 4 on;
+  // no base for any other count.
+  aumentata_dal_quarto,
+  // n x importo for every whole n of 1 or more.
+  per_figlio,
+};
+
+struct RegoleDetrazioneFigli {
+  FormaBaseFigli forma = FormaBaseFigli::aumentata_dal_quarto;
+  double importo = 0;
+  double importo_dal_quarto = 0;
+  double maggiorazione_minori = 0;  // per child under three
+  double limite = 0;                // income limit of one child
+  double aumento_limite = 0;        // added for each child after the first
+};
+
+// Other dependants deduction (TUIR art. 12 c. 1 lett. d).
+struct RegoleDetrazioneAltri {
+  double importo = 0;  // per dependant
+  double limite = 0;
+};
+
+// The ten figures of the contribution profile a sector choice writes.
+struct Profilo {
+  double aliquota_inps_dip = 0;
+  double aliquota_inps_az = 0;
+  double massimale_inps = 0;
+  double soglia_contributo_aggiuntivo = 0;
+  double minimale_inail = 0;
+  double massimale_inail = 0;
+  double aliquota_tfr = 0;
+  double aliquota_irap = 0;
+  double quota_inail_dip = 0;
+  double quota_inail_az = 0;
+};
+
+struct Settore {
+  std::string voce;  // the item of the sector list
+  Profilo profilo;
+};
+
+struct Categoria {
+  std::string nome;  // the item of the category list
+  std::vector<Settore> settori;
+};
+
+// Where a figure comes from: `chiave` is its key in the rule set file
+// ("irpef.aliquote", "categoria.Impiegato.settore.2.aliquota_inps_az"),
+// `riferimento` the law or circular, `aggiornato` false for a figure whose
+// current source was not found (kept from an earlier year).
+struct Fonte {
+  std::string chiave;
+  std::string valore;  // as written in the file
+  std::string riferimento;
+  bool aggiornato = true;
+};
+
+struct RegoleCalcolo {
+  std::string nome;         // "2007"
+  std::string descrizione;  // one line for the user
+
+  TabellaScaglioni irpef_annua;
+  TabellaScaglioni irpef_mensile;
+
+  // The additional contribution of the worker above the threshold of the
+  // profile, in percent of the excess.
+  double contributo_aggiuntivo_percento = 0;
+  // INAIL: the rate per thousand is raised by this fraction of itself.
+  double maggiorazione_inail = 0;
+
+  RegoleDetrazioneDipendente dipendente;
+  RegoleDetrazioneConiuge coniuge;
+  RegoleDetrazioneFigli figli;
+  RegoleDetrazioneAltri altri;
+
+  std::vector<Categoria> categorie;
+
+  // Every figure with its reference, in the order of the file.
+  std::vector<Fonte> fonti;
+};
+
+}  // namespace zellora
