@@ -606,6 +606,35 @@ class ProvaFinestre : public QObject {
     }
   }
 
+  void finestra_ridotta_torna_davanti_data() {
+    QTest::addColumn<QString>("finestra");
+    QTest::newRow("risultati, da C A L C O L A") << QStringLiteral("Form2");
+    QTest::newRow("guida, da Help") << QStringLiteral("Form6");
+    QTest::newRow("form, da Entra") << QStringLiteral("Form1");
+  }
+
+  // A window the operator minimised comes back when the command that shows
+  // it is given again; otherwise the command seems to do nothing.
+  void finestra_ridotta_torna_davanti() {
+    QFETCH(QString, finestra);
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    premi(in1<QPushButton>("Command2"));
+    QWidget* w = finestra == "Form2"   ? static_cast<QWidget*>(form1->form2())
+                 : finestra == "Form6" ? static_cast<QWidget*>(form1->form6())
+                                       : static_cast<QWidget*>(form1);
+    QVERIFY(w != nullptr && w->isVisible());
+    w->showMinimized();
+    QVERIFY(w->isMinimized());
+    if (finestra == "Form2") calcola();
+    if (finestra == "Form6") premi(in1<QPushButton>("Command3"));
+    if (finestra == "Form1") entra();
+    QVERIFY(w->isVisible());
+    QVERIFY(!w->isMinimized());
+  }
+
   void chiudere_il_form_termina_il_programma_data() {
     QTest::addColumn<bool>("dal_menu");
     QTest::newRow("Uscita") << true;
