@@ -1,6 +1,7 @@
 #include "export/apertore_desktop_qt.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QString>
 #include <QUrl>
 
@@ -8,9 +9,13 @@
 
 namespace zellora {
 
-bool ApertoreDesktopQt::apri(const std::filesystem::path& file, std::string& errore) {
+QUrl url_del_file(const std::filesystem::path& file) {
   const QString percorso = QString::fromStdU16String(std::filesystem::absolute(file).u16string());
-  if (QDesktopServices::openUrl(QUrl::fromLocalFile(percorso))) return true;
+  return QUrl::fromLocalFile(QDir::cleanPath(percorso));
+}
+
+bool ApertoreDesktopQt::apri(const std::filesystem::path& file, std::string& errore) {
+  if (QDesktopServices::openUrl(url_del_file(file))) return true;
   errore =
       "nessuna applicazione predefinita ha accettato di aprire \"" + testo_percorso(file) + "\"";
   return false;

@@ -71,8 +71,16 @@ bool cartella_fatta(const fs::path& p, std::error_code& ec) {
   const fs::path sopra = p.parent_path();
   if (!sopra.empty() && sopra != p && !cartella_fatta(sopra, ec)) return false;
   if (nuova_cartella_privata(p, ec)) return true;
-  // Made meanwhile by someone else: fine if it is a folder.
-  return ec == std::errc::file_exists && fs::is_directory(p, ec);
+  if (ec != std::errc::file_exists) return false;
+  // Made meanwhile by someone else: fine if it is a folder; a file in its
+  // place is the reason given.
+  std::error_code stato;
+  if (fs::is_directory(p, stato)) {
+    ec.clear();
+    return true;
+  }
+  ec = std::make_error_code(std::errc::not_a_directory);
+  return false;
 }
 
 // A new folder with an unpredictable name in `dove`, 0700.

@@ -24,7 +24,10 @@ void centra(QWidget* finestra) {
 }
 
 QString cartella_prospetti_utente(QString& errore) {
-  auto percorso = [](const QString& p) { return std::filesystem::path(p.toStdU16String()); };
+  // Clean: without a home the documents location is "//Documents".
+  auto percorso = [](const QString& p) {
+    return std::filesystem::path(QDir::cleanPath(p).toStdU16String());
+  };
   std::string perche;
   const std::filesystem::path cartella = cartella_prospetti(
       percorso(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),

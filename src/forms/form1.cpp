@@ -39,6 +39,27 @@ class CursoreAttesa {
   CursoreAttesa& operator=(const CursoreAttesa&) = delete;
 };
 
+// A line edit draws line breaks and other control characters as blanks; a
+// cell copied from a spreadsheet ("30000\r\n") would look like a number and
+// be refused as none. The text is made what the field shows: each such
+// character becomes a blank (the tab, read as a blank, stays).
+void testo_come_mostrato(QLineEdit* campo) {
+  QString testo = campo->text();
+  bool cambiato = false;
+  for (QChar& c : testo) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != u'\t') || u == 0x7F || c == QChar::LineSeparator ||
+        c == QChar::ParagraphSeparator) {
+      c = QLatin1Char(' ');
+      cambiato = true;
+    }
+  }
+  if (!cambiato) return;
+  const int cursore = campo->cursorPosition();
+  campo->setText(testo);
+  campo->setCursorPosition(cursore);
+}
+
 }  // namespace
 
 Form1::Form1(Contesto contesto, QWidget* parent)
@@ -69,6 +90,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   // Enter in a text field calculates, as "C A L C O L A" does.
   for (QLineEdit* campo : findChildren<QLineEdit*>()) {
     connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
+    connect(campo, &QLineEdit::textChanged, campo, [campo] { testo_come_mostrato(campo); });
   }
 
   // Load: the skin, then the worker categories, none chosen.

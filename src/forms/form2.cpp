@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "forms/contesto.h"
+#include "platform/splash.h"
 #include "ui_form2.h"
 
 namespace zellora {
@@ -48,9 +49,7 @@ void Form2::mostra() {
   // Some window managers place a window anew each time it is shown; the
   // window asks for the place it was left in.
   if (!isVisible() && lasciata_) move(*lasciata_);
-  show();
-  raise();
-  activateWindow();
+  porta_davanti(this);
 }
 
 void Form2::hideEvent(QHideEvent* evento) {

@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 
 #include "forms/form1.h"
+#include "platform/splash.h"
 #include "ui_frmmain.h"
 
 // The resources of the windows live in this library; Q_INIT_RESOURCE must be
@@ -63,9 +64,7 @@ void frmMain::Command1_Click() {
     form1_ = std::make_unique<Form1>(contesto_);
     connect(form1_.get(), &Form1::chiusura, this, &frmMain::termina);
   }
-  form1_->show();
-  form1_->raise();
-  form1_->activateWindow();
+  porta_davanti(form1_.get());
 }
 
 void frmMain::termina() {

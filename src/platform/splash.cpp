@@ -4,6 +4,15 @@
 
 namespace zellora {
 
+void porta_davanti(QWidget* finestra) {
+  if (finestra->isMinimized()) {
+    finestra->setWindowState(finestra->windowState() & ~Qt::WindowMinimized);
+  }
+  finestra->show();
+  finestra->raise();
+  finestra->activateWindow();
+}
+
 Splash::~Splash() {
   if (animazione_ != nullptr) animazione_->stop();
 }
@@ -22,9 +31,7 @@ void Splash::mostra_con_effetto(int effetto) {
   if (finestra_ == nullptr) return;
   if (animazione_ != nullptr) animazione_->stop();
   const bool dissolvenza = effetto == 1 && finestra_->windowOpacity() < 1.0;
-  finestra_->show();
-  finestra_->raise();
-  finestra_->activateWindow();
+  porta_davanti(finestra_);
   if (!dissolvenza) {
     finestra_->setWindowOpacity(1.0);
     return;

@@ -10,6 +10,10 @@ class QPropertyAnimation;
 
 namespace zellora {
 
+// Shows a window in front of the others and active; a window the operator
+// minimised comes back to its normal state, so that what is shown is seen.
+void porta_davanti(QWidget* finestra);
+
 class Splash {
  public:
   Splash() = default;

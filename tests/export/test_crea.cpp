@@ -172,5 +172,9 @@ TEST(Crea, FolderOfStatementsIsTheUsersOwn) {
   EXPECT_NE(errore.find((c.percorso / "un file" / "Zellora").string()), std::string::npos)
       << errore;
   EXPECT_NE(errore.find((c.percorso / "nessuna").string()), std::string::npos) << errore;
+  // With the reason of each: a file stands where a folder should be.
+  EXPECT_NE(errore.find(std::make_error_code(std::errc::not_a_directory).message()),
+            std::string::npos)
+      << errore;
   ::umask(maschera);
 }

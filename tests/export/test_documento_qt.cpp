@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "export/apertore_desktop_qt.h"
 #include "export/documento_qt.h"
 #include "lettura.h"
 
@@ -99,6 +100,20 @@ TEST(DocumentoQt, PdfIsOnePageWithTheText) {
   const double titolo = posizione("PROSPETTO", "yMin");
   EXPECT_GT(titolo, 25 * punti_per_mm + 12);
   EXPECT_LT(titolo, 25 * punti_per_mm + 2 * 12 * 1.2);
+}
+
+// The desktop is asked to open the file that was written, on this machine.
+TEST(ApertoreDesktopQt, UrlOfTheLocalFile) {
+  const std::pair<std::string, QString> casi[] = {
+      {"//Documents/Zellora/Prospetto.docx", "/Documents/Zellora/Prospetto.docx"},
+      {"/home/a/Documents//Zellora/./P #1 50%.docx", "/home/a/Documents/Zellora/P #1 50%.docx"},
+  };
+  for (const auto& [file, atteso] : casi) {
+    const QUrl url = url_del_file(file);
+    EXPECT_TRUE(url.isLocalFile()) << file;
+    EXPECT_EQ(url.host().toStdString(), "") << file;
+    EXPECT_EQ(url.toLocalFile().toStdString(), atteso.toStdString()) << file;
+  }
 }
 
 int main(int argc, char** argv) {

@@ -3,6 +3,7 @@
 // Italian number settings of the real program.
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -561,6 +562,77 @@ class ProvaFinestre : public QObject {
     QCOMPARE(lunga->testo_mostrato(), lunga->text());
     lunga->selectAll();
     QCOMPARE(lunga->selectedText(), lunga->text());
+  }
+
+  void incollato_si_legge_come_si_vede_data() {
+    QTest::addColumn<QString>("appunti");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("netto");  // empty: refused
+    QTest::newRow("cella di un foglio")
+        << QStringLiteral("30000\r\n") << QStringLiteral("30000  ") << QStringLiteral("21.455,00");
+    QTest::newRow("a capo prima") << QStringLiteral("\n30.000") << QStringLiteral(" 30.000")
+                                  << QStringLiteral("21.455,00");
+    QTest::newRow("a capo in mezzo")
+        << QStringLiteral("30\n000") << QStringLiteral("30 000") << QString();
+    QTest::newRow("separatore di riga")
+        << QStringLiteral("30000\u2028") << QStringLiteral("30000 ") << QStringLiteral("21.455,00");
+  }
+
+  void incollato_si_legge_come_si_vede() {
+    QFETCH(QString, appunti);
+    QFETCH(QString, campo);
+    QFETCH(QString, netto);
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    auto* text1 = in1<QLineEdit>("Text1");
+    text1->setFocus();
+    text1->selectAll();
+    QApplication::clipboard()->setText(appunti);
+    QTest::keyClick(text1, Qt::Key_V, Qt::ControlModifier);
+    // The field holds what it shows, and the calculation reads that.
+    QCOMPARE(text1->text(), campo);
+    QCOMPARE(text1->displayText(), campo);
+    calcola();
+    if (netto.isEmpty()) {
+      QCOMPARE(sentinella.visti.size(), std::size_t(1));
+      QVERIFY(sentinella.visti[0].testo.contains(QStringLiteral("Retribuzione / Compenso")));
+      QVERIFY(form1->form2() == nullptr);
+    } else {
+      QCOMPARE(sentinella.visti.size(), std::size_t(0));
+      QVERIFY(form1->form2() != nullptr);
+      QCOMPARE(casella2(10), netto);
+    }
+  }
+
+  void finestra_ridotta_torna_davanti_data() {
+    QTest::addColumn<QString>("finestra");
+    QTest::newRow("risultati, da C A L C O L A") << QStringLiteral("Form2");
+    QTest::newRow("guida, da Help") << QStringLiteral("Form6");
+    QTest::newRow("form, da Entra") << QStringLiteral("Form1");
+  }
+
+  // A window the operator minimised comes back when the command that shows
+  // it is given again; otherwise the command seems to do nothing.
+  void finestra_ridotta_torna_davanti() {
+    QFETCH(QString, finestra);
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    premi(in1<QPushButton>("Command2"));
+    QWidget* w = finestra == "Form2"   ? static_cast<QWidget*>(form1->form2())
+                 : finestra == "Form6" ? static_cast<QWidget*>(form1->form6())
+                                       : static_cast<QWidget*>(form1);
+    QVERIFY(w != nullptr && w->isVisible());
+    w->showMinimized();
+    QVERIFY(w->isMinimized());
+    if (finestra == "Form2") calcola();
+    if (finestra == "Form6") premi(in1<QPushButton>("Command3"));
+    if (finestra == "Form1") entra();
+    QVERIFY(w->isVisible());
+    QVERIFY(!w->isMinimized());
   }
 
   void chiudere_il_form_termina_il_programma_data() {
