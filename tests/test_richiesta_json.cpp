@@ -106,6 +106,9 @@ TEST(Citazione, EscapesAndCuts) {
        "\"" + std::string(59, 'x') + "\xc3\xa8\"... (63 bytes)"},
   };
   for (const auto& [valore, atteso] : casi) EXPECT_EQ(citazione(valore), atteso) << valore;
+  // A file name is shown whole, or the user cannot find the file.
+  const std::string percorso = "/" + std::string(300, 'd') + "/prospetto.docx";
+  EXPECT_EQ(citazione_file(percorso), "\"" + percorso + "\"");
 }
 
 TEST(UscitaJson, StringsAreValidUtf8) {

@@ -18,6 +18,13 @@ inline constexpr std::size_t citazione_massima = 60;
 // "... (N bytes)" says how long the whole value was.
 std::string citazione(std::string_view valore, std::size_t massimo = citazione_massima);
 
+// A file name in a message is shown whole (up to the longest path a system
+// takes), so that the user can find the file it names.
+inline constexpr std::size_t citazione_percorso = 4096;
+inline std::string citazione_file(std::string_view percorso) {
+  return citazione(percorso, citazione_percorso);
+}
+
 // Length of the UTF-8 sequence that starts at `testo[i]` (1 for ASCII), or 0
 // when the bytes there are not a valid, shortest-form encoding of a Unicode
 // scalar value (a stray continuation byte, a cut sequence, a surrogate).

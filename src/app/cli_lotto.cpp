@@ -64,13 +64,13 @@ int esegui_batch(const RichiestaBatch& r) {
   std::error_code ec;
   if (!r.uscita.empty() && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
       !fs::is_character_file(fs::path(r.ingresso), ec)) {
-    return errore("the output " + citazione(r.uscita) + " is the input file " +
-                  citazione(r.ingresso) + "; nothing was read or written");
+    return errore("the output " + citazione_file(r.uscita) + " is the input file " +
+                  citazione_file(r.ingresso) + "; nothing was read or written");
   }
 
   std::string ragione;
   const std::unique_ptr<FileIngresso> in = FileIngresso::apri(r.ingresso, ragione);
-  if (!in) return errore("cannot read " + citazione(r.ingresso) + ": " + ragione);
+  if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione);
   const auto totale = fs::file_size(fs::path(r.ingresso), ec);
   if (ZELLORA_ISATTY(stderr) && !ec) {
     opzioni.avanzamento = [totale](std::uint64_t letti) { barra(letti, totale); };
@@ -79,7 +79,7 @@ int esegui_batch(const RichiestaBatch& r) {
   // The results of a regular file go to a temporary file beside it, which
   // takes its name only when every row is written: a failed run leaves no
   // half file (see export/file_atomico.h).
-  const std::string nome_uscita = r.uscita.empty() ? "standard output" : citazione(r.uscita);
+  const std::string nome_uscita = r.uscita.empty() ? "standard output" : citazione_file(r.uscita);
   const std::unique_ptr<ScritturaFile> uscita =
       r.uscita.empty() ? ScritturaFile::uscita_standard()
                        : ScritturaFile::apri(fs::path(r.uscita), ragione);
@@ -153,7 +153,7 @@ FileIngresso::~FileIngresso() {
 }
 
 std::string FileIngresso::nome() const {
-  return nome_.empty() ? "standard input" : citazione(nome_);
+  return nome_.empty() ? "standard input" : citazione_file(nome_);
 }
 
 FileIngresso::int_type FileIngresso::underflow() {

@@ -64,7 +64,7 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   const zellora::EsitoProspetto prospetto =
       zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
   if (!prospetto.prospetto) {
-    std::cerr << "zellora-cli: statement not written to " << zellora::citazione(file) << ": "
+    std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
               << prospetto.errore << "\n";
     return 3;
   }
@@ -90,7 +90,7 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   std::string errore;
   if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
                                  errore)) {
-    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione(file) << ": "
+    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file) << ": "
               << errore << "\n";
     return 3;
   }
@@ -207,14 +207,14 @@ int principale(int argc, char** argv) {
     const std::filesystem::path percorso(file_export);
     formato_export = zellora::formato_da_estensione(percorso);
     if (!formato_export) {
-      return errore_uso("cannot export to " + zellora::citazione(file_export) + ": " +
+      return errore_uso("cannot export to " + zellora::citazione_file(file_export) + ": " +
                         (zellora::solo_estensione(percorso)
                              ? "the file name has nothing before the extension"
                              : "the file name must end in .docx, .odt or .pdf"));
     }
     if (stesso_file(file_input, file_export)) {
-      return errore_uso("the statement " + zellora::citazione(file_export) +
-                        " would replace the request file " + zellora::citazione(file_input) +
+      return errore_uso("the statement " + zellora::citazione_file(file_export) +
+                        " would replace the request file " + zellora::citazione_file(file_input) +
                         "; nothing was read or written");
     }
   }
@@ -222,7 +222,7 @@ int principale(int argc, char** argv) {
   std::string ragione;
   const std::unique_ptr<zellora::FileIngresso> in =
       zellora::FileIngresso::apri(file_input, ragione);
-  if (!in) return errore_uso("cannot read " + zellora::citazione(file_input) + ": " + ragione);
+  if (!in) return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " + ragione);
   const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
   if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
