@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "export/documento_qt.h"
+#include "statement/documento_qt.h"
 #include "lettura.h"
 
 using namespace zellora;
