@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/lotto.h"
-#include "engine/motore.h"
+#include "cli/lotto.h"
+#include "form/motore.h"
 
 namespace {
 

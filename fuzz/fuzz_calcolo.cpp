@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "engine/calcolo.h"
-#include "engine/motore.h"
-#include "engine/verifica.h"
-#include "profile/profilo.h"
+#include "rules/calcolo.h"
+#include "form/motore.h"
+#include "form/verifica.h"
+#include "rules/profilo.h"
 #include "verifiche.h"
 
 using namespace zellora;
@@ -66,12 +66,12 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto = passo_ricerca(ultimo, in, mensile, trovato);
+  const double netto = passo_ricerca(ultimo, in, mensile, trovato, netto_mostrato);
   ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
   if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
   auto sotto = [&](double g) {
     RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(passo_ricerca(prova, in, mensile, g) < obiettivo,
+    ZELLORA_VERIFICA(passo_ricerca(prova, in, mensile, g, netto_mostrato) < obiettivo,
                      "the search passed over a gross that reaches the net");
   };
   const double vicino = std::fmax(obiettivo, trovato - 200);

@@ -13,8 +13,8 @@
 #include <QByteArray>
 #include <QGuiApplication>
 
-#include "export/documento_qt.h"
-#include "export/prospetto.h"
+#include "statement/documento_qt.h"
+#include "statement/prospetto.h"
 #include "lettura.h"
 #include "verifiche.h"
 

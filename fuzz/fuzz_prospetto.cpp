@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "export/docx.h"
-#include "export/prospetto.h"
+#include "statement/docx.h"
+#include "statement/prospetto.h"
 #include "lettura.h"
 #include "verifiche.h"
 

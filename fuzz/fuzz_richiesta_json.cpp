@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/richiesta_json.h"
-#include "app/uscita.h"
+#include "cli/richiesta_json.h"
+#include "cli/uscita.h"
 #include "verifiche.h"
 
 using namespace zellora;

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/numeri.h"
-#include "engine/risultati.h"
+#include "numbers/numeri.h"
+#include "form/risultati.h"
 
 #define ZELLORA_VERIFICA(condizione, messaggio)                                              \
   do {                                                                                       \

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "engine/calcolo.h"
-#include "engine/record.h"
-#include "engine/risultati.h"
+#include "rules/calcolo.h"
+#include "rules/record.h"
+#include "form/risultati.h"
 
 namespace zellora::prova {
 

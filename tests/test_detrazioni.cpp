@@ -1,7 +1,7 @@
 // The four deductions, annual and monthly.
 #include <gtest/gtest.h>
 
-#include "deductions/detrazioni.h"
+#include "rules/detrazioni.h"
 
 using namespace zellora;
 

@@ -1,7 +1,7 @@
 // The bracket tax, annual and monthly tables.
 #include <gtest/gtest.h>
 
-#include "engine/irpef.h"
+#include "rules/irpef.h"
 
 using namespace zellora;
 

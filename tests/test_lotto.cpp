@@ -8,9 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/lotto.h"
-#include "app/richiesta_json.h"
-#include "engine/motore.h"
+#include "cli/lotto.h"
+#include "cli/richiesta_json.h"
+#include "form/motore.h"
 
 using namespace zellora;
 

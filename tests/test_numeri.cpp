@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/numeri.h"
+#include "numbers/numeri.h"
 
 using namespace zellora;
 

@@ -1,7 +1,8 @@
 // The annual and the monthly pass, gross to net.
 #include <gtest/gtest.h>
 
-#include "engine/calcolo.h"
+#include "form/esito.h"
+#include "rules/calcolo.h"
 #include "esempi.h"
 
 using namespace zellora;

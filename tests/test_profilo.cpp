@@ -1,8 +1,8 @@
 // Worker categories, sectors and the profile a sector choice writes.
 #include <gtest/gtest.h>
 
-#include "engine/motore.h"
-#include "profile/profilo.h"
+#include "form/motore.h"
+#include "rules/profilo.h"
 
 using namespace zellora;
 

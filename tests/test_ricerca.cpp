@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/calcolo.h"
-#include "engine/motore.h"
+#include "form/esito.h"
+#include "rules/calcolo.h"
+#include "form/motore.h"
 #include "esempi.h"
-#include "profile/profilo.h"
+#include "rules/profilo.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -30,7 +31,7 @@ double netto_di(RecordCalcolo r, InputCalcolo in, double gross, bool mensile) {
   r.trattenuta_non_deducibile = Int(in.trattenuta);
   r.competenza_non_imponibile = Int(in.competenza);
   r.valore_benefit = Int(in.benefit);
-  return passo_ricerca(r, in, mensile, gross);
+  return passo_ricerca(r, in, mensile, gross, netto_mostrato);
 }
 
 InputCalcolo famiglia_tipica(InputCalcolo in) {
@@ -123,7 +124,7 @@ double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile) {
                               r.detrazione_altri;
     const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
                          r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0);
-    if (saldo > obiettivo - 1 && passo_ricerca(r, in, mensile, g) >= obiettivo) return g;
+    if (saldo > obiettivo - 1 && passo_ricerca(r, in, mensile, g, netto_mostrato) >= obiettivo) return g;
     if (g - obiettivo > 400000) return g;
   }
 }

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "app/citazione.h"
-#include "app/richiesta_json.h"
-#include "app/uscita.h"
+#include "cli/citazione.h"
+#include "cli/richiesta_json.h"
+#include "cli/uscita.h"
 
 using namespace zellora;
 using nlohmann::json;

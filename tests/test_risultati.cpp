@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/risultati.h"
+#include "form/risultati.h"
 #include "esempi.h"
 
 using zellora::prova::netto_atteso;

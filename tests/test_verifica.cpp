@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/motore.h"
-#include "engine/verifica.h"
+#include "form/motore.h"
+#include "form/verifica.h"
 
 using namespace zellora;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/risultati.h"
-#include "export/prospetto.h"
+#include "form/risultati.h"
+#include "statement/prospetto.h"
 
 namespace zellora::prova {
 

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "export/crea.h"
+#include "statement/crea.h"
 #include "lettura.h"
 
 using namespace zellora;

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "export/apertore_desktop_qt.h"
-#include "export/documento_qt.h"
+#include "statement/apertore_desktop_qt.h"
+#include "statement/documento_qt.h"
 #include "lettura.h"
 
 using namespace zellora;

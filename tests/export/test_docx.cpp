@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "export/docx.h"
-#include "export/file_atomico.h"
+#include "statement/docx.h"
+#include "statement/file_atomico.h"
 #include "lettura.h"
 
 using namespace zellora;

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <thread>
 
-#include "export/file_atomico.h"
+#include "statement/file_atomico.h"
 #include "lettura.h"
 
 using namespace zellora;

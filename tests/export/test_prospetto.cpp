@@ -2,7 +2,7 @@
 // figure of the monthly cost-of-labour row.
 #include <gtest/gtest.h>
 
-#include "export/prospetto.h"
+#include "statement/prospetto.h"
 #include "lettura.h"
 
 using namespace zellora;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "export/crea.h"
+#include "statement/crea.h"
 
 namespace zellora::prova {
 

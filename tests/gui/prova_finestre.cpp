@@ -24,8 +24,8 @@
 
 #include "apertore_finto.h"
 #include "comandi_finestre.h"
-#include "engine/motore.h"
-#include "engine/verifica.h"
+#include "form/motore.h"
+#include "form/verifica.h"
 #include "forms/casella_risultato.h"
 #include "forms/form1.h"
 #include "forms/form2.h"

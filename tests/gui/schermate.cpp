@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "comandi_finestre.h"
-#include "engine/motore.h"
+#include "form/motore.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form6.h"

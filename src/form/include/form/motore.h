@@ -1,0 +1,43 @@
+// The program-wide state of a run: the calculation record, the texts of the
+// results window and the user's number settings, with the operations the
+// input form asks for (sector choice and the calculate command).
+#pragma once
+
+#include <string_view>
+
+#include "form/esito.h"
+#include "rules/calcolo.h"
+#include "form/campi_form.h"
+#include "numbers/numeri.h"
+#include "rules/record.h"
+#include "form/risultati.h"
+
+namespace zellora {
+
+class Motore {
+ public:
+  explicit Motore(Locale locale = Locale::italiano()) : locale_(std::move(locale)) {}
+
+  // The sector choice of `List2` for the category chosen in `List1`, by
+  // their item texts: writes the ten profile figures. False, and nothing
+  // written, for a pair that the lists do not hold.
+  bool scegli_settore(std::string_view categoria, std::string_view settore);
+
+  // The calculate command: the empty-field warning, the checks of the inputs
+  // the selected calculation reads, then the calculation of the selected
+  // period mode and the fill of the results texts. A refused calculation
+  // changes neither the record nor the results.
+  EsitoCalcolo verifica_campi(const CampiForm1& campi);
+
+  RecordCalcolo& record() { return record_; }
+  const RecordCalcolo& record() const { return record_; }
+  const Risultati& risultati() const { return risultati_; }
+  const Locale& locale() const { return locale_; }
+
+ private:
+  Locale locale_;
+  RecordCalcolo record_;
+  Risultati risultati_;
+};
+
+}  // namespace zellora

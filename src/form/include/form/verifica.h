@@ -1,0 +1,42 @@
+// The checks of the calculate command: the empty-field warning, then the
+// texts that the selected calculation reads, converted to numbers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/esito.h"
+#include "rules/calcolo.h"
+#include "form/campi_form.h"
+#include "numbers/numeri.h"
+
+namespace zellora {
+
+inline constexpr std::string_view titolo_applicazione = "Zellora";
+inline constexpr std::string_view messaggio_campi_vuoti =
+    "Attenzione ci sono dei campi non valorizzati, se non necessari ai fini del conteggio mettere "
+    "0";
+// A result with a figure of a thousand billion euro or more: beyond that
+// the window cannot show every figure to the cent.
+inline constexpr std::string_view messaggio_cifre_troppo_grandi =
+    "Gli importi del risultato sono troppo grandi per essere mostrati al centesimo: ogni cifra "
+    "deve restare sotto 1.000.000.000.000 di euro.";
+
+// True when any of the fifteen checked text fields holds exactly the empty
+// text (in either period mode, disabled fields included).
+bool campi_non_valorizzati(const CampiForm1& campi);
+
+// The inputs of the calculation that the form selects, or the messages that
+// refuse it: each text it reads that is not a number (named by its label),
+// a children count that is not a whole number of 0 or more, a share not
+// chosen for children or other dependants, a negative net wanted.
+struct LetturaInput {
+  std::optional<InputCalcolo> input;
+  std::vector<std::string> messaggi;
+};
+
+LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
+
+}  // namespace zellora

@@ -1,0 +1,45 @@
+#include "form/motore.h"
+
+#include "form/verifica.h"
+#include "rules/profilo.h"
+
+namespace zellora {
+
+bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
+  const int c = indice_di(categorie_lavoratore(), categoria);
+  const int s = indice_di(voci_settore(c), settore);
+  return scrivi_profilo(record_, c, s);
+}
+
+EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
+  EsitoCalcolo esito;
+  if (campi_non_valorizzati(campi)) {
+    esito.stato = Stato::rifiutato;
+    esito.campi_vuoti = true;
+    esito.messaggi.emplace_back(messaggio_campi_vuoti);
+    return esito;
+  }
+  const LetturaInput lettura = leggi_input(campi, locale_);
+  if (!lettura.input) {
+    esito.stato = Stato::rifiutato;
+    esito.messaggi = lettura.messaggi;
+    return esito;
+  }
+  const RecordCalcolo prima = record_;
+  esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_)
+                        : calcola_mensile(record_, *lettura.input, locale_);
+  if (esito.stato == Stato::rifiutato) return esito;
+  // Figures too large to show to the cent would show other numbers than
+  // the calculation's, and a net that is not their balance.
+  if (!cifre_mostrabili(record_, campi.Option2, campi.Text7, locale_)) {
+    record_ = prima;
+    EsitoCalcolo rifiuto;
+    rifiuto.stato = Stato::rifiutato;
+    rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
+    return rifiuto;
+  }
+  riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_);
+  return esito;
+}
+
+}  // namespace zellora

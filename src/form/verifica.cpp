@@ -1,0 +1,110 @@
+#include "form/verifica.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+
+namespace zellora {
+
+bool campi_non_valorizzati(const CampiForm1& c) {
+  for (const std::string* testo :
+       {&c.Text1, &c.Text2, &c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text9, &c.Text10,
+        &c.Text11, &c.Text13, &c.Text14, &c.Text15, &c.Text19, &c.Text21}) {
+    if (testo->empty()) return true;
+  }
+  return false;
+}
+
+namespace {
+
+class Lettore {
+ public:
+  Lettore(const CampiForm1& campi, const Locale& locale) : campi_(campi), locale_(locale) {}
+
+  // The number in the text field `campo`, named `nome`; a text that is not
+  // a number is noted under the field's label.
+  double numero(std::string CampiForm1::*campo, std::string_view nome, bool* letto = nullptr) {
+    if (const auto v = converti_numero(campi_.*campo, locale_)) {
+      if (letto != nullptr) *letto = true;
+      return *v;
+    }
+    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
+                       "\" non contiene un numero valido.");
+    valido = false;
+    if (letto != nullptr) *letto = false;
+    return 0;
+  }
+
+  // The share chosen in a drop-down list, needed when `serve` is true.
+  double quota(const std::string& testo, bool serve, std::string_view destinatari) {
+    if (!serve) return converti_numero(testo, locale_).value_or(0);
+    if (const auto v = converti_numero(testo, locale_)) return *v;
+    messaggi.push_back("Con \"" + std::string(destinatari) +
+                       "\" diverso da 0 scegliere la percentuale \"%\" della detrazione (50 o "
+                       "100).");
+    valido = false;
+    return 0;
+  }
+
+  std::vector<std::string> messaggi;
+  bool valido = true;
+
+ private:
+  const CampiForm1& campi_;
+  const Locale& locale_;
+};
+
+}  // namespace
+
+LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
+  Lettore l(campi, locale);
+  const bool mensile = !campi.Option1;
+  InputCalcolo in;
+  in.retribuzione = l.numero(&CampiForm1::Text1, "Text1");
+  in.benefit = l.numero(&CampiForm1::Text13, "Text13");
+  in.trattenuta = l.numero(&CampiForm1::Text19, "Text19");
+  in.competenza = l.numero(&CampiForm1::Text21, "Text21");
+  in.altri_dip = l.numero(&CampiForm1::Text14, "Text14");
+  in.altri_az = l.numero(&CampiForm1::Text15, "Text15");
+  in.tasso_inail = l.numero(&CampiForm1::Text11, "Text11");
+  in.percentuale = campi.Option5;
+  in.irap = campi.Check1;
+  in.lordo_netto = campi.Option4;
+  DatiFamiglia& f = in.famiglia;
+  if (mensile) {
+    in.mensilita = l.numero(&CampiForm1::Text7, "Text7");
+  } else {
+    f.giorni = l.numero(&CampiForm1::Text5, "Text5");
+    f.mesi_coniuge = l.numero(&CampiForm1::Text2, "Text2");
+    f.mesi_figli = l.numero(&CampiForm1::Text9, "Text9");
+    f.mesi_altri = l.numero(&CampiForm1::Text10, "Text10");
+  }
+  bool figli_letti = false;
+  f.figli = l.numero(&CampiForm1::Text4, "Text4", &figli_letti);
+  f.figli_minori = l.numero(&CampiForm1::Text6, "Text6");
+  bool altri_letti = false;
+  f.altri = l.numero(&CampiForm1::Text3, "Text3", &altri_letti);
+  f.coniuge_a_carico = campi.Combo3 == "Si";
+
+  const bool figli_interi = figli_letti && f.figli >= 0 && f.figli == std::floor(f.figli);
+  if (figli_letti && !figli_interi) {
+    l.messaggi.push_back(
+        "Il campo \"Figli a carico\" deve contenere un numero intero di figli, 0 o pi\u00f9.");
+    l.valido = false;
+  }
+  f.quota_figli = l.quota(campi.Combo1, figli_interi && f.figli >= 1, "Figli a carico");
+  f.quota_altri = l.quota(campi.Combo2, altri_letti && f.altri != 0, "Altri a carico");
+
+  if (!in.lordo_netto && l.valido && Int(in.retribuzione) < 0) {
+    l.messaggi.push_back(
+        "Il netto da ottenere (\"Retribuzione / Compenso\") non pu\u00f2 essere negativo.");
+    l.valido = false;
+  }
+
+  LetturaInput esito;
+  esito.messaggi = std::move(l.messaggi);
+  if (l.valido) esito.input = in;
+  return esito;
+}
+
+}  // namespace zellora

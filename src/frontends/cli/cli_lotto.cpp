@@ -1,0 +1,179 @@
+#include "cli/cli_lotto.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "cli/citazione.h"
+#include "cli/lotto.h"
+#include "statement/file_atomico.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define ZELLORA_ISATTY(f) _isatty(_fileno(f))
+#else
+#include <unistd.h>
+#define ZELLORA_ISATTY(f) isatty(fileno(f))
+#endif
+
+namespace zellora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int errore(const std::string& messaggio) {
+  std::cerr << "zellora-cli batch: " << messaggio << "\n";
+  return 2;
+}
+
+std::string minuscolo(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+void barra(std::uint64_t letti, std::uint64_t totale) {
+  const double parte = totale > 0 ? static_cast<double>(letti) / static_cast<double>(totale) : 1;
+  const int pieni = static_cast<int>(parte * 30);
+  std::fprintf(stderr, "\r[%-30.*s] %3d%%", pieni, "##############################",
+               static_cast<int>(parte * 100));
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int esegui_batch(const RichiestaBatch& r) {
+  OpzioniLotto opzioni;
+  opzioni.locale = r.locale;
+  opzioni.thread = r.thread;
+  const std::string estensione = minuscolo(fs::path(r.ingresso).extension().string());
+  const std::string formato =
+      !r.formato.empty() ? r.formato
+                         : (estensione == ".jsonl" || estensione == ".ndjson" ? "jsonl" : "csv");
+  opzioni.formato = formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
+
+  // Writing the results over the staff file would lose it: the same file
+  // under another name or through a link counts too. A terminal may be both.
+  std::error_code ec;
+  if (!r.uscita.empty() && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
+      !fs::is_character_file(fs::path(r.ingresso), ec)) {
+    return errore("the output " + citazione_file(r.uscita) + " is the input file " +
+                  citazione_file(r.ingresso) + "; nothing was read or written");
+  }
+
+  std::string ragione;
+  const std::unique_ptr<FileIngresso> in = FileIngresso::apri(r.ingresso, ragione);
+  if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione);
+  const auto totale = fs::file_size(fs::path(r.ingresso), ec);
+  if (ZELLORA_ISATTY(stderr) && !ec) {
+    opzioni.avanzamento = [totale](std::uint64_t letti) { barra(letti, totale); };
+  }
+
+  // The results of a regular file go to a temporary file beside it, which
+  // takes its name only when every row is written: a failed run leaves no
+  // half file (see export/file_atomico.h).
+  const std::string nome_uscita = r.uscita.empty() ? "standard output" : citazione_file(r.uscita);
+  const std::unique_ptr<ScritturaFile> uscita =
+      r.uscita.empty() ? ScritturaFile::uscita_standard()
+                       : ScritturaFile::apri(fs::path(r.uscita), ragione);
+  if (!uscita) return errore("cannot write " + nome_uscita + ": " + ragione);
+
+  RiepilogoLotto riepilogo;
+  try {
+    riepilogo = esegui_lotto(in->flusso(), uscita->flusso(), opzioni);
+  } catch (const ErroreLotto& e) {
+    if (opzioni.avanzamento) std::fputc('\n', stderr);
+    if (!uscita->errore_scrittura().empty()) {
+      return errore("cannot write " + nome_uscita + ": " + uscita->errore_scrittura());
+    }
+    if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+    return errore(e.what());
+  }
+  if (opzioni.avanzamento) std::fputc('\n', stderr);
+  if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+  if (!uscita->completa(ragione)) return errore("cannot write " + nome_uscita + ": " + ragione);
+
+  constexpr std::size_t mostrate = 20;
+  for (std::size_t i = 0; i < riepilogo.scartate.size() && i < mostrate; ++i) {
+    const auto& s = riepilogo.scartate[i];
+    std::cerr << "row " << s.riga << ": " << s.stato << ": " << s.messaggi << "\n";
+  }
+  const std::uint64_t elencate =
+      riepilogo.scartate.size() < mostrate ? riepilogo.scartate.size() : mostrate;
+  if (riepilogo.rifiutati > elencate) {
+    std::cerr << "... and " << riepilogo.rifiutati - elencate
+              << " more rows not calculated (see the status column)\n";
+  }
+  std::cerr << "workers: " << riepilogo.lavoratori << ", refused: " << riepilogo.rifiutati
+            << ", unreachable: " << riepilogo.irraggiungibili << "\n"
+            << "total \"Netto in busta\": "
+            << formato_F(riepilogo.totale_netto, r.locale).value_or("?") << "\n"
+            << "total \"Costo del Lavoro\": "
+            << formato_F(riepilogo.totale_costo, r.locale).value_or("?") << "\n";
+  // The totals are part of the result: a summary that did not reach the
+  // operator is not a success.
+  if (!std::cerr.flush() || std::fflush(stderr) != 0) return 2;
+  return riepilogo.rifiutati == 0 ? 0 : 1;
+}
+
+std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, std::string& errore) {
+  int fd = 0;
+  if (!nome.empty() && nome != "-") {
+#ifdef _WIN32
+    fd = _open(nome.c_str(), _O_RDONLY | _O_BINARY);
+#else
+    fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+#endif
+    if (fd < 0) {
+      errore = std::generic_category().message(errno);
+      return nullptr;
+    }
+  }
+  struct stat s {};
+  if (::fstat(fd, &s) == 0 && (s.st_mode & S_IFMT) == S_IFDIR) {
+    if (fd != 0) ::close(fd);
+    errore = "it is a folder, not a file";
+    return nullptr;
+  }
+  return std::unique_ptr<FileIngresso>(new FileIngresso(fd, nome == "-" ? "" : nome));
+}
+
+FileIngresso::FileIngresso(int fd, std::string nome)
+    : fd_(fd), nome_(std::move(nome)), buffer_(1 << 16), flusso_(this) {}
+
+FileIngresso::~FileIngresso() {
+  if (fd_ != 0) ::close(fd_);
+}
+
+std::string FileIngresso::nome() const {
+  return nome_.empty() ? "standard input" : citazione_file(nome_);
+}
+
+FileIngresso::int_type FileIngresso::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  if (!errore_.empty()) return traits_type::eof();
+  for (;;) {
+#ifdef _WIN32
+    const auto n = _read(fd_, buffer_.data(), static_cast<unsigned>(buffer_.size()));
+#else
+    const auto n = ::read(fd_, buffer_.data(), buffer_.size());
+#endif
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      errore_ = std::generic_category().message(errno);
+      return traits_type::eof();
+    }
+    if (n == 0) return traits_type::eof();
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
+    return traits_type::to_int_type(*gptr());
+  }
+}
+
+}  // namespace zellora

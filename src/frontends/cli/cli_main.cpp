@@ -1,0 +1,269 @@
+// zellora-cli: the headless front end. Reads one request (the input form as
+// JSON), makes the calculation the form would make and prints the outcome.
+//
+// With --export FILE it also writes the statement of that calculation as a
+// document, in the format of the file's extension (.docx, .odt or .pdf).
+//
+// `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
+// worker per row of a CSV or JSON Lines file (see cli_lotto.h).
+//
+// Exit status: 0 when the calculation ran (also when the net wanted cannot
+// be reached exactly), 1 when the input was refused (no document is written),
+// 2 for a usage or JSON error (an unknown export extension included, found
+// before anything is calculated), a request file that is a folder or cannot
+// be read, or results that cannot be written to standard output (a full
+// disk, a closed stream), 3 when the calculation ran but the statement could
+// not be written. No input ends the program without a message.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include <CLI/CLI.hpp>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <nlohmann/json.hpp>
+
+#include "cli/citazione.h"
+#include "cli/cli_lotto.h"
+#include "cli/richiesta_json.h"
+#include "cli/uscita.h"
+#include "form/motore.h"
+#include "numbers/numeri.h"
+#include "statement/documento_qt.h"
+#include "statement/file_atomico.h"
+#include "statement/formato.h"
+#include "statement/prospetto.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define ZELLORA_ISATTY(f) _isatty(_fileno(f))
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#define ZELLORA_ISATTY(f) isatty(fileno(f))
+#endif
+
+namespace {
+
+int errore_uso(const std::string& messaggio) {
+  std::cerr << "zellora-cli: " << messaggio << "\n";
+  return 2;
+}
+
+// Writes the statement of the calculation just made. Returns the exit status.
+int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
+            bool mensile) {
+  const zellora::EsitoProspetto prospetto =
+      zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
+  if (!prospetto.prospetto) {
+    std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
+              << prospetto.errore << "\n";
+    return 3;
+  }
+  // Qt lays out the ODT and PDF documents; it needs an application object,
+  // which works without a display on the offscreen platform.
+  std::optional<QGuiApplication> qt;
+  static int argc_qt = 1;
+  static char nome_qt[] = "zellora-cli";
+  static char* argv_qt[] = {nome_qt, nullptr};
+  if (formato != zellora::Formato::docx) {
+    // Qt's notes about the desktop session (no runtime folder and the like)
+    // are not the operator's business; its errors still show.
+    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+      if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+        std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
+      }
+    });
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+      qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    }
+    qt.emplace(argc_qt, argv_qt);
+  }
+  std::string errore;
+  if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
+                                 errore)) {
+    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file) << ": "
+              << errore << "\n";
+    return 3;
+  }
+  return 0;
+}
+
+// A standard stream that was closed when the program started (`>&-`) gets
+// /dev/null opened the wrong way round, so that using it fails with "Bad file
+// descriptor" instead of the next file opened taking its number and the
+// results going into, say, the batch output.
+void occupa_flussi_chiusi() {
+#ifndef _WIN32
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int nuovo = ::open("/dev/null", fd == 0 ? O_WRONLY : O_RDONLY);
+    if (nuovo >= 0 && nuovo != fd) {
+      ::dup2(nuovo, fd);
+      ::close(nuovo);
+    }
+  }
+#endif
+}
+
+// An output path that is the request file itself: the same file by identity,
+// also through a link.
+bool stesso_file(const std::string& ingresso, const std::string& uscita) {
+  if (ingresso.empty() || ingresso == "-") return false;
+  std::error_code ec;
+  return std::filesystem::equivalent(ingresso, uscita, ec) &&
+         !std::filesystem::is_character_file(ingresso, ec);
+}
+
+int principale(int argc, char** argv) {
+  CLI::App app{
+      "Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
+      "Reads a JSON object whose keys are the input form's control names."};
+  std::string file_input;
+  std::string nome_locale;
+  std::string formato;
+  std::string file_export;
+  const std::string aiuto_locale =
+      "regional settings for numbers, e.g. it_IT, en_US (default: the environment's; C means "
+      "Italian); given on both sides of `batch` or more than once, the last one counts";
+  app.add_option("--input", file_input, "JSON request file (default: standard input)");
+  app.add_option("--locale", nome_locale, aiuto_locale)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("--format", formato, "json or text (default: json unless stdout is a terminal)")
+      ->check(CLI::IsMember({"json", "text"}));
+  app.add_option("--export", file_export,
+                 "also write the statement to this file; the format follows the extension: "
+                 ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
+                 "permissions; a symbolic link is followed and kept");
+  zellora::RichiestaBatch batch;
+  std::string nome_locale_batch;
+  CLI::App* comando_batch = app.add_subcommand(
+      "batch",
+      "calculate a whole staff: one worker per row of a CSV file (a header row of control "
+      "names; comma or semicolon separated) or of a JSON Lines file");
+  comando_batch->add_option("IN", batch.ingresso, "the CSV or JSON Lines file")->required();
+  comando_batch->add_option(
+      "-o,--output", batch.uscita,
+      "write the results here (default: standard output). A regular file appears only when "
+      "complete and keeps the permissions of the file it replaces; a symbolic link is followed "
+      "and kept; a FIFO or a device such as /dev/null is written directly; the input file "
+      "itself is refused");
+  comando_batch
+      ->add_option("--format", batch.formato,
+                   "csv or jsonl (default: jsonl for .jsonl/.ndjson files, csv otherwise)")
+      ->check(CLI::IsMember({"csv", "jsonl"}));
+  comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
+  comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    return errore_uso(e.what());
+  }
+
+  if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
+  zellora::Locale locale;
+  if (!nome_locale.empty()) {
+    const auto l = zellora::locale_da_nome(nome_locale);
+    if (!l) {
+      return errore_uso("unknown locale " + zellora::citazione(nome_locale) +
+                        ": it is not installed here (`locale -a` lists the installed ones)");
+    }
+    locale = *l;
+  } else {
+    const zellora::LocaleAmbiente ambiente = zellora::locale_di_sistema();
+    if (!ambiente.installato) {
+      std::cerr << "zellora-cli: the locale " << zellora::citazione(ambiente.nome) << " of "
+                << ambiente.variabile
+                << " is not installed here; numbers are read and written the Italian way\n";
+    }
+    locale = ambiente.locale;
+  }
+  if (*comando_batch) {
+    // Options of the one-worker run would be silently ignored.
+    for (const char* opzione : {"--input", "--export", "--format"}) {
+      if (app.count(opzione) > 0) {
+        return errore_uso(std::string(opzione) +
+                          " before `batch` belongs to the one-worker run; give the batch's "
+                          "options after `batch`");
+      }
+    }
+    batch.locale = locale;
+    return zellora::esegui_batch(batch);
+  }
+  if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
+  std::optional<zellora::Formato> formato_export;
+  if (!file_export.empty() || app.count("--export") > 0) {
+    const std::filesystem::path percorso(file_export);
+    formato_export = zellora::formato_da_estensione(percorso);
+    if (!formato_export) {
+      return errore_uso("cannot export to " + zellora::citazione_file(file_export) + ": " +
+                        (zellora::solo_estensione(percorso)
+                             ? "the file name has nothing before the extension"
+                             : "the file name must end in .docx, .odt or .pdf"));
+    }
+    if (stesso_file(file_input, file_export)) {
+      return errore_uso("the statement " + zellora::citazione_file(file_export) +
+                        " would replace the request file " + zellora::citazione_file(file_input) +
+                        "; nothing was read or written");
+    }
+  }
+
+  std::string ragione;
+  const std::unique_ptr<zellora::FileIngresso> in =
+      zellora::FileIngresso::apri(file_input, ragione);
+  if (!in) return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " + ragione);
+  const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
+  if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
+
+  zellora::Richiesta richiesta;
+  try {
+    richiesta = zellora::leggi_richiesta_json(testo);
+  } catch (const nlohmann::json::exception& e) {
+    return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
+  } catch (const zellora::ErroreRichiesta& e) {
+    return errore_uso(e.what());
+  }
+
+  zellora::Motore motore(locale);
+  zellora::applica_profilo(motore, richiesta);
+  const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
+  {
+    const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+    out->flusso() << (formato == "json"
+                          ? zellora::uscita_json(esito, motore)
+                          : zellora::uscita_testo(esito, motore, richiesta.campi.Option2));
+    if (!out->completa(ragione)) {
+      return errore_uso("cannot write the results to standard output: " + ragione);
+    }
+  }
+  if (esito.stato == zellora::Stato::rifiutato) return 1;
+  if (formato_export) return esporta(file_export, *formato_export, motore, richiesta.campi.Option2);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  occupa_flussi_chiusi();
+  zellora::proteggi_scritture();
+  // No input may end the program without a message.
+  try {
+    return principale(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "zellora-cli: " << e.what() << "\n";
+  } catch (...) {
+    std::cerr << "zellora-cli: unexpected error\n";
+  }
+  return 2;
+}

@@ -1,0 +1,78 @@
+// A whole staff in one run: one worker per row of a spreadsheet (CSV, comma
+// or semicolon separated) or per line of JSON Lines, one result row per
+// worker, in the input order. A bad row is reported with its number and its
+// messages; every other row is still computed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "numbers/numeri.h"
+
+namespace zellora {
+
+enum class FormatoLotto { csv, jsonl };
+
+struct OpzioniLotto {
+  FormatoLotto formato = FormatoLotto::csv;
+  Locale locale = Locale::italiano();
+  unsigned thread = 0;  // calculating threads; 0: one per core and one more
+  // Called after each block of rows with the bytes of input read so far.
+  std::function<void(std::uint64_t letti)> avanzamento;
+};
+
+// A row that was not calculated: its number and why.
+struct RigaScartata {
+  std::uint64_t riga = 0;
+  std::string stato;  // "refused" or "invalid"
+  std::string messaggi;
+};
+
+// How many refused rows the summary lists; the others are only counted.
+inline constexpr std::size_t scartate_conservate = 20;
+
+struct RiepilogoLotto {
+  std::uint64_t lavoratori = 0;  // data rows read
+  std::uint64_t rifiutati = 0;   // refused or invalid rows
+  std::uint64_t irraggiungibili = 0;
+  double totale_netto = 0;  // sum of "Netto in busta" as shown
+  double totale_costo = 0;  // sum of "Costo del Lavoro" as shown
+  // The first scartate_conservate refused rows, in input order; the other
+  // rifiutati - scartate.size() are in the output only.
+  std::vector<RigaScartata> scartate;
+};
+
+// The most bytes one cell of a CSV row, or one line of JSON Lines, may hold
+// (1 MiB). A longer one refuses its row, naming the column, and is not kept.
+inline constexpr std::size_t limite_cella = std::size_t{1} << 20;
+
+// The whole input cannot be taken (no header, an unknown column): nothing is
+// calculated.
+class ErroreLotto : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads every row of `in`, calculates each worker as `zellora-cli` would,
+// and writes the result rows to `out`: for CSV the header row, then per
+// worker its row number, status, messages, the 21 results texts
+// (Form2.Text1 ... Form2.Text21) and the 36 figures of the record, with the
+// input's separator; for JSON Lines one object per line.
+//
+// The CSV separator is ';' when the header holds one, else ','; a header of
+// one cell is a sheet of one column (written back with ';' where the locale's
+// decimal sign is ',', else with ','). A header cell without a name is an
+// unused column: its cells must be empty, and may be missing at the end of a
+// row. A row with more cells than the header is refused, and what it holds
+// past the header's width is not kept. A quoted cell that is never closed
+// leaves the rest of the input without rows: ErroreLotto, naming the row and
+// line where it opens. Every text written is valid UTF-8.
+RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni);
+
+}  // namespace zellora

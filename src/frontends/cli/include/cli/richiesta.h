@@ -1,0 +1,58 @@
+// A calculation request: the input form's controls set by name, whatever
+// the request arrives as (a JSON object, a row of a spreadsheet). The same
+// rules hold for every format: unknown names, values of the wrong kind and
+// items that their list does not hold are refused, never ignored.
+#pragma once
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "form/campi_form.h"
+#include "form/motore.h"
+
+namespace zellora {
+
+// A request that cannot be taken as it is.
+class ErroreRichiesta : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Richiesta {
+  CampiForm1 campi;
+  // Profile figures set by name after the sector choice, in request order.
+  std::vector<std::pair<std::string, double>> profilo;
+  // Which controls of the three option pairs were named, and how.
+  std::array<int, 6> opzioni_date{};  // 0 not named, 1 false, 2 true; Option1..Option6
+};
+
+// What a name of a request stands for.
+enum class TipoChiave {
+  testo,     // a text field, a drop-down list or a list: a text
+  booleano,  // an option or the check box: true or false
+  profilo,   // a figure of the contribution profile: a number
+  sconosciuta,
+};
+
+TipoChiave tipo_chiave(std::string_view chiave);
+
+// Sets one control. Throws ErroreRichiesta for a name the form does not
+// have, an item its list does not hold, or two options of one pair both
+// selected or both cleared.
+void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore);
+void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore);
+void imposta_profilo(Richiesta& r, std::string_view nome, double valore);
+
+// The checks that need the whole request (the sector belongs to the chosen
+// category). Throws ErroreRichiesta.
+void completa_richiesta(const Richiesta& r);
+
+// The sector choice and the profile figures of the request, as the operator
+// would make them before pressing the calculate button.
+void applica_profilo(Motore& motore, const Richiesta& richiesta);
+
+}  // namespace zellora

@@ -1,0 +1,39 @@
+// What `zellora-cli` prints: the outcome of a calculation as one JSON object
+// or as the two panels of the results window.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "form/esito.h"
+#include "rules/calcolo.h"
+#include "form/motore.h"
+#include "rules/record.h"
+#include "form/risultati.h"
+
+namespace zellora {
+
+std::string nome_stato(Stato stato);
+
+// Pieces of the JSON output, shared by one calculation and the batch: a
+// string, and the "results" and "record" objects. `a_capo` goes before each
+// member (a line break and indent, or nothing for one line) and `dopo` after
+// each name's colon. A string is written as valid UTF-8 whatever it holds:
+// control characters escaped, bytes that are not UTF-8 as U+FFFD.
+struct StileJson {
+  std::string_view a_capo;
+  std::string_view dopo;
+};
+void aggiungi_stringa_json(std::string& out, std::string_view testo);
+void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile);
+void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile);
+
+// One JSON object: status, messages, the 36 figures of the record (in the
+// shortest form that reads back to the same double), the 21 results texts
+// and, for net to gross, the search.
+std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore);
+
+// The messages, then the two panels of the results window with their labels.
+std::string uscita_testo(const EsitoCalcolo& esito, const Motore& motore, bool mensile);
+
+}  // namespace zellora

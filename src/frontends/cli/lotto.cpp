@@ -1,0 +1,718 @@
+#include "cli/lotto.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/citazione.h"
+#include "cli/richiesta.h"
+#include "cli/richiesta_json.h"
+#include "cli/uscita.h"
+#include "form/motore.h"
+
+namespace zellora {
+
+namespace {
+
+constexpr std::size_t righe_per_blocco = 16384;
+constexpr std::uint64_t byte_per_blocco = std::uint64_t{8} << 20;
+
+// ---------------------------------------------------------------- reading
+
+// What a record held beyond the cells kept.
+struct FormaRecord {
+  static constexpr std::size_t nessuna = static_cast<std::size_t>(-1);
+  std::uint64_t celle = 0;             // cells in the record, also those not kept
+  std::size_t troppo_lunga = nessuna;  // where the first cell over limite_cella is kept
+  std::size_t senza_nome = nessuna;    // the first filled cell of a column with no name
+  bool vuota = false;                  // a blank line
+};
+
+// Reads the records of a CSV text: cells separated by one sign, quoted with
+// double quotes when they hold the sign, a quote or a line break. What it
+// keeps is bounded: at most the header's width of cells per record, each of
+// at most limite_cella bytes; the rest of a record is only counted.
+class LettoreCsv {
+ public:
+  explicit LettoreCsv(std::istream& in) : in_(in) {}
+
+  // No separator: every record is one cell.
+  static constexpr int nessun_separatore = 256;
+
+  // The separator of the first line: ';' if it holds one, otherwise ',' if
+  // it holds one, otherwise none (a sheet of one column). Looks at most at
+  // the first MiB of the line; the line is read again as a record.
+  int trova_separatore() {
+    bool virgola = false;
+    for (std::size_t i = pos_; i - pos_ < (std::size_t{1} << 20); ++i) {
+      if (i == buffer_.size() && !riempi()) break;
+      const char c = buffer_[i];
+      if (c == '\n' || c == ';') return c == ';' ? ';' : (virgola ? ',' : nessun_separatore);
+      virgola = virgola || c == ',';
+    }
+    return virgola ? ',' : nessun_separatore;
+  }
+
+  void separatore(int s) { separatore_ = s; }
+
+  // Where the cells of each record are kept: the cell of column i in
+  // `celle[posto[i]]`; a column with posto[i] == nessun_posto is only checked
+  // to be empty, and cells past the end of `posto` are only counted.
+  static constexpr std::size_t nessun_posto = static_cast<std::size_t>(-1);
+  void colonne(std::vector<std::size_t> posto, std::size_t posti) {
+    posto_ = std::move(posto);
+    posti_ = posti;
+  }
+
+  // The next record, or false at the end of the input. Skips a leading BOM.
+  // Throws ErroreLotto for a quoted cell that is never closed.
+  bool record(std::vector<std::string>& celle, FormaRecord& forma) {
+    if (!disponibile()) return false;
+    if (inizio_ && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) {
+      pos_ += 3;
+      letti_ += 3;
+    }
+    inizio_ = false;
+    ++righe_;
+    forma = FormaRecord{};
+    if (!posto_.empty()) {
+      celle.resize(posti_);
+      for (auto& c : celle) c.clear();
+    }
+    std::size_t n = 0;            // cells begun
+    std::uint64_t lunghezza = 0;  // bytes of the current cell
+    std::string* corrente = nullptr;
+    std::size_t posto = nessun_posto;  // where the current cell is kept
+    auto nuova_cella = [&] {
+      const std::size_t k = n++;
+      lunghezza = 0;
+      corrente = nullptr;
+      if (posto_.empty()) {
+        posto = k < massimo_celle_ ? k : nessun_posto;
+        if (posto != nessun_posto) {
+          if (k == celle.size()) celle.emplace_back();
+          celle[k].clear();
+        }
+      } else {
+        posto = k < posto_.size() ? posto_[k] : nessun_posto;
+      }
+      if (posto != nessun_posto) corrente = &celle[posto];
+    };
+    auto chiudi_cella = [&] {
+      const std::size_t k = n - 1;
+      if (lunghezza > 0 && k < posto_.size() && posto_[k] == nessun_posto &&
+          forma.senza_nome == FormaRecord::nessuna) {
+        forma.senza_nome = k;
+      }
+    };
+    auto aggiungi = [&](const char* da, const char* a) {
+      const auto k = static_cast<std::size_t>(a - da);
+      lunghezza += k;
+      if (corrente == nullptr) return;
+      if (corrente->size() + k > limite_cella) {
+        if (forma.troppo_lunga == FormaRecord::nessuna) forma.troppo_lunga = posto;
+        std::string().swap(*corrente);
+        corrente = nullptr;
+        return;
+      }
+      corrente->append(da, a);
+    };
+    nuova_cella();
+    bool virgolette = false;
+    bool tra_virgolette = false;
+    std::uint64_t riga_virgolette = 0;
+    while (true) {
+      if (!disponibile()) {
+        if (virgolette) {
+          throw ErroreLotto("row " + std::to_string(righe_) + ", cell " + std::to_string(n) +
+                            ": the quote that opens the cell on line " +
+                            std::to_string(riga_virgolette) +
+                            " is never closed, so the rest of the input cannot be split into "
+                            "rows (a quote inside a cell is written twice: \"\")");
+        }
+        break;
+      }
+      const char* inizio = buffer_.data() + pos_;
+      const char* fine = buffer_.data() + buffer_.size();
+      if (virgolette) {
+        // Quoted text up to the next quote, in one piece.
+        const auto* q = static_cast<const char*>(std::memchr(inizio, '"', fine - inizio));
+        const char* p = q != nullptr ? q : fine;
+        linea_ += static_cast<std::uint64_t>(std::count(inizio, p, '\n'));
+        aggiungi(inizio, p);
+        avanza(p - inizio);
+        if (p == fine) continue;
+        avanza(1);
+        if (disponibile() && buffer_[pos_] == '"') {
+          static constexpr char virgoletta = '"';
+          aggiungi(&virgoletta, &virgoletta + 1);
+          avanza(1);
+        } else {
+          virgolette = false;
+        }
+        continue;
+      }
+      // Plain text up to the next sign that matters, in one piece.
+      const char* p = inizio;
+      while (p < fine && *p != separatore_ && *p != '\n' && *p != '"' && *p != '\r') ++p;
+      aggiungi(inizio, p);
+      avanza(p - inizio);
+      if (p == fine) continue;
+      const char c = *p;
+      avanza(1);
+      if (c == '"' && lunghezza == 0 && !tra_virgolette) {
+        virgolette = true;
+        tra_virgolette = true;
+        riga_virgolette = linea_;
+      } else if (c == separatore_) {
+        chiudi_cella();
+        nuova_cella();
+        tra_virgolette = false;
+      } else if (c == '\n') {
+        ++linea_;
+        break;
+      } else if (c != '\r') {
+        aggiungi(p, p + 1);
+      }
+    }
+    chiudi_cella();
+    forma.celle = n;
+    forma.vuota = n == 1 && lunghezza == 0;
+    if (posto_.empty()) celle.resize(std::min(n, massimo_celle_));
+    return true;
+  }
+
+  // The next line as it is, without its line break, or false at the end of
+  // the input; a line longer than limite_cella is not kept (`lunga` true).
+  bool linea(std::string& testo, bool& lunga) {
+    testo.clear();
+    lunga = false;
+    if (!disponibile()) return false;
+    ++righe_;
+    while (disponibile()) {
+      const char* inizio = buffer_.data() + pos_;
+      const char* fine = buffer_.data() + buffer_.size();
+      const auto* q = static_cast<const char*>(std::memchr(inizio, '\n', fine - inizio));
+      const char* p = q != nullptr ? q : fine;
+      if (!lunga && testo.size() + static_cast<std::size_t>(p - inizio) > limite_cella) {
+        lunga = true;
+        std::string().swap(testo);
+      }
+      if (!lunga) testo.append(inizio, p);
+      avanza(p - inizio);
+      if (p != fine) {
+        avanza(1);
+        break;
+      }
+    }
+    if (!testo.empty() && testo.back() == '\r') testo.pop_back();  // a Windows line end
+    return true;
+  }
+
+  // The most cells a record is read into when no columns are set.
+  void massimo_celle(std::size_t n) { massimo_celle_ = n; }
+
+  std::uint64_t letti() const { return letti_; }
+
+ private:
+  bool disponibile() { return pos_ < buffer_.size() || riempi(); }
+
+  void avanza(std::ptrdiff_t n) {
+    pos_ += static_cast<std::size_t>(n);
+    letti_ += static_cast<std::uint64_t>(n);
+  }
+
+  bool riempi() {
+    if (pos_ > 0) {
+      buffer_.erase(0, pos_);
+      pos_ = 0;
+    }
+    std::array<char, 1 << 16> blocco;
+    in_.read(blocco.data(), blocco.size());
+    const auto n = static_cast<std::size_t>(in_.gcount());
+    buffer_.append(blocco.data(), n);
+    return n > 0;
+  }
+
+  std::istream& in_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  std::uint64_t letti_ = 0;
+  std::uint64_t righe_ = 0;  // records read, as rows of the spreadsheet
+  std::uint64_t linea_ = 1;  // line of the text at the reading point
+  int separatore_ = ',';
+  std::vector<std::size_t> posto_;
+  std::size_t posti_ = 0;
+  std::size_t massimo_celle_ = 0;
+  bool inizio_ = true;
+};
+
+// How a column of the spreadsheet sets the request.
+struct Colonna {
+  std::string nome;          // the control or profile figure; empty: no name
+  std::string intestazione;  // as the header names it ("profile.NAME")
+  TipoChiave tipo = TipoChiave::sconosciuta;
+  std::string CampiForm1::*testo = nullptr;  // a text field, set directly
+};
+
+// The most cells a header may have; a spreadsheet's empty columns are taken,
+// but not without end.
+constexpr std::size_t celle_intestazione = 65536;
+
+std::string_view senza_spazi(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string minuscolo(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return r;
+}
+
+// The columns of the header. A column without a name (a spreadsheet's empty
+// column, a separator at the end of the header) is taken; its cells must be
+// empty.
+std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& intestazione) {
+  std::vector<Colonna> colonne;
+  bool con_nome = false;
+  for (const auto& grezzo : intestazione) {
+    Colonna c;
+    c.intestazione = std::string(senza_spazi(grezzo));
+    if (c.intestazione.empty()) {
+      colonne.push_back(std::move(c));
+      continue;
+    }
+    const std::string_view nome = c.intestazione;
+    if (nome.rfind("profile.", 0) == 0) {
+      c.tipo = tipo_chiave(nome.substr(8)) == TipoChiave::profilo ? TipoChiave::profilo
+                                                                  : TipoChiave::sconosciuta;
+      c.nome = std::string(nome.substr(8));
+    } else {
+      c.nome = c.intestazione;
+      c.tipo = tipo_chiave(nome);
+      if (c.tipo == TipoChiave::profilo) c.tipo = TipoChiave::sconosciuta;  // needs "profile."
+    }
+    // Text fields are set directly; the lists and drop-downs go through the
+    // request rules, which check their items.
+    if (const CampoTesto* t = campo_testo(c.nome)) c.testo = t->campo;
+    if (c.tipo == TipoChiave::sconosciuta) {
+      throw ErroreLotto("unknown column " + citazione(nome) +
+                        ": not a control of the input form (nor profile.NAME)");
+    }
+    for (const auto& prima : colonne) {
+      if (prima.nome == c.nome && prima.tipo == c.tipo) {
+        throw ErroreLotto("column " + citazione(nome) + " appears twice");
+      }
+    }
+    con_nome = true;
+    colonne.push_back(std::move(c));
+  }
+  if (!con_nome) throw ErroreLotto("the input has no header row of control names");
+  return colonne;
+}
+
+bool booleano_da_cella(std::string_view cella, const std::string& colonna) {
+  const std::string v = minuscolo(senza_spazi(cella));
+  if (v == "true" || v == "1" || v == "vero" || v == "si" || v == "s\u00ec") return true;
+  if (v == "false" || v == "0" || v == "falso" || v == "no") return false;
+  throw ErroreRichiesta(colonna + " must be true or false, not " + citazione(cella));
+}
+
+// A profile figure, read as every other number of the sheet (the locale's
+// decimal and grouping signs); only finite numbers.
+double numero_da_cella(std::string_view cella, const std::string& colonna, const Locale& locale) {
+  const std::optional<double> numero = converti_numero(cella, locale);
+  if (!numero || !std::isfinite(*numero)) {
+    throw ErroreRichiesta(colonna + " must be a number, not " + citazione(cella));
+  }
+  return *numero;
+}
+
+// The columns of the sheet that name a control or a profile figure, in the
+// order of the header; a row keeps its cells in the same order.
+struct Intestazione {
+  std::vector<Colonna> colonne;
+  std::size_t larghezza = 0;  // cells of the header, with those without a name
+  std::size_t ultima = 0;     // position in the header of the last named column
+};
+
+// One worker waiting to be calculated, as read.
+struct Riga {
+  std::uint64_t numero = 0;
+  std::vector<std::string> celle;  // CSV
+  FormaRecord forma;               // CSV: what the record held beyond its cells
+  std::string json;                // JSON Lines
+  bool lunga = false;              // JSON Lines: the line was too long to keep
+};
+
+// ---------------------------------------------------------------- writing
+
+// A cell of the output, quoted when needed; bytes that are not UTF-8 as
+// U+FFFD, so that the file is valid UTF-8 whatever the input held.
+void cella_csv(std::string& out, std::string_view testo, char separatore) {
+  // Plain ASCII without a sign that needs quotes, the common case: as it is.
+  const auto speciale = [separatore](char c) {
+    return c == separatore || c == '"' || c == '\n' || c == '\r' ||
+           static_cast<unsigned char>(c) >= 0x80;
+  };
+  if (std::none_of(testo.begin(), testo.end(), speciale)) {
+    out += testo;
+    return;
+  }
+  std::string valido;
+  if (std::any_of(testo.begin(), testo.end(),
+                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    aggiungi_utf8_valido(valido, testo);
+    testo = valido;
+  }
+  if (std::none_of(testo.begin(), testo.end(), [separatore](char c) {
+        return c == separatore || c == '"' || c == '\n' || c == '\r';
+      })) {
+    out += testo;
+    return;
+  }
+  out += '"';
+  for (char c : testo) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+std::string intestazione_csv(char s) {
+  std::string h = "row";
+  h += s;
+  h += "status";
+  h += s;
+  h += "messages";
+  for (int n = 1; n <= 21; ++n) {
+    h += s;
+    h += "Form2.Text" + std::to_string(n);
+  }
+  for (const auto& c : campi_record()) {
+    h += s;
+    h += c.nome;
+  }
+  h += '\n';
+  return h;
+}
+
+constexpr std::string_view stato_non_valida = "invalid";
+
+// The outcome of one row, for the summary.
+struct EsitoRiga {
+  std::string_view stato;  // "ok", "unreachable", "refused" or "invalid"
+  std::string messaggi;    // joined, for the report of a bad row
+  std::optional<double> netto;
+  std::optional<double> costo;
+};
+
+std::string unisci(const std::vector<std::string>& messaggi) {
+  std::string s;
+  for (const auto& m : messaggi) {
+    if (!s.empty()) s += " | ";
+    s += m;
+  }
+  return s;
+}
+
+void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
+                 const std::vector<std::string>& messaggi, const Motore* motore,
+                 FormatoLotto formato, char s) {
+  if (formato == FormatoLotto::csv) {
+    out += std::to_string(riga.numero);
+    out += s;
+    out += esito.stato;
+    out += s;
+    cella_csv(out, esito.messaggi, s);
+    for (int n = 1; n <= 21; ++n) {
+      out += s;
+      if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
+    }
+    for (const auto& c : campi_record()) {
+      out += s;
+      if (motore != nullptr) aggiungi_numero_esatto(out, motore->record().*c.campo);
+    }
+    out += '\n';
+    return;
+  }
+  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
+  out += esito.stato;
+  out += "\",\"messages\":[";
+  for (std::size_t i = 0; i < messaggi.size(); ++i) {
+    if (i > 0) out += ',';
+    aggiungi_stringa_json(out, messaggi[i]);
+  }
+  out += ']';
+  if (motore != nullptr) {
+    constexpr StileJson una_riga{"", ""};
+    out += ",\"results\":";
+    aggiungi_risultati_json(out, motore->risultati(), una_riga);
+    out += ",\"record\":";
+    aggiungi_record_json(out, motore->record(), una_riga);
+  }
+  out += "}\n";
+}
+
+// ---------------------------------------------------------------- one row
+
+EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const OpzioniLotto& opzioni,
+                       std::string& uscita, char separatore) {
+  EsitoRiga esito;
+  std::vector<std::string> messaggi;
+  Richiesta richiesta;
+  bool valida = true;
+  try {
+    if (opzioni.formato == FormatoLotto::jsonl) {
+      if (riga.lunga) {
+        throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
+                              " bytes, more than a row may hold");
+      }
+      richiesta = leggi_richiesta_json(riga.json);
+    } else {
+      const FormaRecord& forma = riga.forma;
+      const std::vector<Colonna>& colonne = intestazione.colonne;
+      // Cells missing at the end are fine under columns without a name.
+      if (forma.celle > intestazione.larghezza || forma.celle <= intestazione.ultima) {
+        throw ErroreRichiesta("the row has " + std::to_string(forma.celle) + " cells, the header " +
+                              std::to_string(intestazione.larghezza));
+      }
+      if (forma.troppo_lunga != FormaRecord::nessuna) {
+        throw ErroreRichiesta(colonne[forma.troppo_lunga].intestazione + " holds more than " +
+                              std::to_string(limite_cella) + " bytes, more than a cell may hold");
+      }
+      if (forma.senza_nome != FormaRecord::nessuna) {
+        throw ErroreRichiesta("cell " + std::to_string(forma.senza_nome + 1) +
+                              " is filled, but its column has no name in the header");
+      }
+      for (std::size_t i = 0; i < colonne.size(); ++i) {
+        std::string& cella = riga.celle[i];  // taken: the row is not read again
+        if (cella.empty()) continue;         // the form's initial value
+        const Colonna& c = colonne[i];
+        switch (c.tipo) {
+          case TipoChiave::testo:
+            if (c.testo != nullptr) {
+              richiesta.campi.*(c.testo) = std::move(cella);
+            } else {
+              imposta_testo(richiesta, c.nome, std::move(cella));
+            }
+            break;
+          case TipoChiave::booleano:
+            imposta_booleano(richiesta, c.nome, booleano_da_cella(cella, c.nome));
+            break;
+          case TipoChiave::profilo:
+            imposta_profilo(richiesta, c.nome,
+                            numero_da_cella(cella, c.intestazione, opzioni.locale));
+            break;
+          case TipoChiave::sconosciuta:
+            break;
+        }
+      }
+      completa_richiesta(richiesta);
+    }
+  } catch (const ErroreRichiesta& e) {
+    messaggi.emplace_back(e.what());
+    valida = false;
+  } catch (const nlohmann::json::exception& e) {
+    messaggi.emplace_back("invalid JSON: " + messaggio_json(e));
+    valida = false;
+  }
+  if (!valida) {
+    esito.stato = stato_non_valida;
+    esito.messaggi = unisci(messaggi);
+    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.formato, separatore);
+    return esito;
+  }
+
+  Motore motore(opzioni.locale);
+  applica_profilo(motore, richiesta);
+  const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
+  esito.stato = calcolo.stato == Stato::ok                ? std::string_view("ok")
+                : calcolo.stato == Stato::irraggiungibile ? std::string_view("unreachable")
+                                                          : std::string_view("refused");
+  esito.messaggi = unisci(calcolo.messaggi);
+  const bool calcolata = calcolo.stato != Stato::rifiutato;
+  if (calcolata) {
+    esito.netto = converti_numero(motore.risultati().Text(10), opzioni.locale);
+    esito.costo = converti_numero(motore.risultati().Text(16), opzioni.locale);
+  }
+  scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr, opzioni.formato,
+              separatore);
+  return esito;
+}
+
+}  // namespace
+
+RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni) {
+  RiepilogoLotto riepilogo;
+  LettoreCsv csv(in);
+  char separatore = ',';
+  Intestazione intestazione;
+  std::uint64_t numero = 0;
+
+  if (opzioni.formato == FormatoLotto::csv) {
+    const int trovato = csv.trova_separatore();
+    csv.separatore(trovato);
+    // A sheet of one column is written back with the separator its locale's
+    // spreadsheets use.
+    separatore = trovato != LettoreCsv::nessun_separatore ? static_cast<char>(trovato)
+                 : opzioni.locale.decimale == ","         ? ';'
+                                                          : ',';
+    std::vector<std::string> celle_intestazione_lette;
+    FormaRecord forma;
+    csv.massimo_celle(celle_intestazione);
+    if (!csv.record(celle_intestazione_lette, forma) || forma.vuota) {
+      throw ErroreLotto("the input has no header row of control names");
+    }
+    if (forma.celle > celle_intestazione) {
+      throw ErroreLotto("the header has " + std::to_string(forma.celle) + " cells, more than " +
+                        std::to_string(celle_intestazione));
+    }
+    if (forma.troppo_lunga != FormaRecord::nessuna) {
+      throw ErroreLotto("cell " + std::to_string(forma.troppo_lunga + 1) +
+                        " of the header holds more than " + std::to_string(limite_cella) +
+                        " bytes: not a control name");
+    }
+    // Only the cells of named columns are kept, in the order of the header.
+    std::vector<std::size_t> posto;
+    for (auto& c : colonne_da_intestazione(celle_intestazione_lette)) {
+      if (c.nome.empty()) {
+        posto.push_back(LettoreCsv::nessun_posto);
+        continue;
+      }
+      intestazione.ultima = posto.size();
+      posto.push_back(intestazione.colonne.size());
+      intestazione.colonne.push_back(std::move(c));
+    }
+    intestazione.larghezza = posto.size();
+    csv.colonne(std::move(posto), intestazione.colonne.size());
+    numero = 1;
+    out << intestazione_csv(separatore);
+  }
+
+  // One calculating thread per core, and one more for the time this thread,
+  // reading and writing, leaves a core waiting on the disk.
+  const unsigned thread =
+      opzioni.thread != 0 ? opzioni.thread : std::max(1u, std::thread::hardware_concurrency()) + 1;
+
+  // Rows go through in blocks: while the cores calculate one block, this
+  // thread writes the block before it and reads the block after it.
+  struct Blocco {
+    std::vector<Riga> righe = std::vector<Riga>(righe_per_blocco);
+    std::vector<std::string> parti;  // the result rows of each slice, in order
+    std::vector<EsitoRiga> esiti = std::vector<EsitoRiga>(righe_per_blocco);
+    std::size_t n = 0;
+    std::uint64_t letti = 0;  // bytes of input read up to its end
+  };
+  bool finito = false;
+  auto leggi = [&](Blocco& b) {
+    b.n = 0;
+    // A block also ends after byte_per_blocco bytes of input, so that the
+    // rows waiting in memory stay bounded whatever their size.
+    const std::uint64_t inizio = csv.letti();
+    while (!finito && b.n < righe_per_blocco && csv.letti() - inizio < byte_per_blocco) {
+      Riga& r = b.righe[b.n];
+      if (opzioni.formato == FormatoLotto::csv) {
+        if (!csv.record(r.celle, r.forma)) {
+          finito = true;
+          break;
+        }
+        ++numero;
+        if (r.forma.vuota) continue;  // a blank line
+      } else {
+        if (!csv.linea(r.json, r.lunga)) {
+          finito = true;
+          break;
+        }
+        ++numero;
+        if (!r.lunga && senza_spazi(r.json).empty()) continue;
+      }
+      r.numero = numero;
+      ++b.n;
+    }
+    b.letti = csv.letti();
+    return b.n > 0;
+  };
+  // Each core takes the next slice of rows as soon as it is free, so that a
+  // core slowed by the reading and writing never holds the others up.
+  constexpr std::size_t righe_per_fetta = 256;
+  auto calcola = [&](Blocco& b) {
+    const std::size_t fette = (b.n + righe_per_fetta - 1) / righe_per_fetta;
+    b.parti.resize(fette);
+    std::atomic<std::size_t> prossima{0};
+    auto lavora = [&] {
+      for (std::size_t f = prossima++; f < fette; f = prossima++) {
+        std::string& uscita = b.parti[f];
+        uscita.clear();
+        const std::size_t fine = std::min(b.n, (f + 1) * righe_per_fetta);
+        for (std::size_t i = f * righe_per_fetta; i < fine; ++i) {
+          b.esiti[i] = calcola_riga(b.righe[i], intestazione, opzioni, uscita, separatore);
+        }
+      }
+    };
+    std::vector<std::thread> lavoratori;
+    for (unsigned t = 1; t < std::min<std::size_t>(thread, fette); ++t) {
+      lavoratori.emplace_back(lavora);
+    }
+    lavora();
+    for (auto& t : lavoratori) t.join();
+  };
+  auto scrivi = [&](const Blocco& b) {
+    for (const auto& parte : b.parti)
+      out.write(parte.data(), static_cast<std::streamsize>(parte.size()));
+    for (std::size_t i = 0; i < b.n; ++i) {
+      const EsitoRiga& e = b.esiti[i];
+      ++riepilogo.lavoratori;
+      if (e.stato == "refused" || e.stato == "invalid") {
+        ++riepilogo.rifiutati;
+        if (riepilogo.scartate.size() < scartate_conservate) {
+          riepilogo.scartate.push_back({b.righe[i].numero, std::string(e.stato), e.messaggi});
+        }
+        continue;
+      }
+      if (e.stato == "unreachable") ++riepilogo.irraggiungibili;
+      if (e.netto) riepilogo.totale_netto += *e.netto;
+      if (e.costo) riepilogo.totale_costo += *e.costo;
+    }
+    if (!out) throw ErroreLotto("the results cannot be written");
+    if (opzioni.avanzamento) opzioni.avanzamento(b.letti);
+  };
+
+  std::array<Blocco, 3> blocchi;
+  Blocco* da_calcolare = &blocchi[0];
+  Blocco* da_scrivere = &blocchi[1];
+  Blocco* da_leggere = &blocchi[2];
+  bool altro = leggi(*da_calcolare);
+  bool in_attesa = false;  // da_scrivere holds a calculated block
+  while (altro) {
+    std::thread calcolo([&] { calcola(*da_calcolare); });
+    try {
+      if (in_attesa) scrivi(*da_scrivere);
+      altro = leggi(*da_leggere);
+    } catch (...) {
+      calcolo.join();
+      throw;
+    }
+    calcolo.join();
+    std::swap(da_scrivere, da_calcolare);
+    std::swap(da_calcolare, da_leggere);
+    in_attesa = true;
+  }
+  if (in_attesa) scrivi(*da_scrivere);
+  out.flush();
+  if (!out) throw ErroreLotto("the results cannot be written");
+  return riepilogo;
+}
+
+}  // namespace zellora

@@ -1,0 +1,142 @@
+#include "cli/richiesta.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "cli/citazione.h"
+
+#include "rules/profilo.h"
+
+namespace zellora {
+
+namespace {
+
+std::string elenco(std::span<const std::string_view> voci) {
+  std::string s;
+  for (const auto v : voci) s += (s.empty() ? "\"" : ", \"") + std::string(v) + "\"";
+  return s;
+}
+
+// An option pair of the form: exactly one of the two is selected.
+struct Coppia {
+  std::string_view primo;
+  std::string_view secondo;
+  bool CampiForm1::*campo_primo;
+  bool CampiForm1::*campo_secondo;
+};
+
+constexpr Coppia coppie[] = {
+    {"Option1", "Option2", &CampiForm1::Option1, &CampiForm1::Option2},
+    {"Option4", "Option3", &CampiForm1::Option4, &CampiForm1::Option3},
+    {"Option5", "Option6", &CampiForm1::Option5, &CampiForm1::Option6},
+};
+
+const Coppia* coppia_di(std::string_view chiave) {
+  for (const auto& c : coppie) {
+    if (c.primo == chiave || c.secondo == chiave) return &c;
+  }
+  return nullptr;
+}
+
+int numero_opzione(std::string_view chiave) { return chiave.back() - '1'; }
+
+void scelta(std::string& campo, std::string valore, std::string_view chiave,
+            std::span<const std::string_view> voci) {
+  if (!valore.empty() && indice_di(voci, valore) < 0) {
+    throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(voci) +
+                          " or \"\" (nothing chosen), not " + citazione(valore));
+  }
+  campo = std::move(valore);
+}
+
+}  // namespace
+
+TipoChiave tipo_chiave(std::string_view chiave) {
+  if (campo_testo(chiave) != nullptr || chiave == "Combo1" || chiave == "Combo2" ||
+      chiave == "Combo3" || chiave == "List1" || chiave == "List2") {
+    return TipoChiave::testo;
+  }
+  if (coppia_di(chiave) != nullptr || chiave == "Check1") return TipoChiave::booleano;
+  if (std::find(nomi_profilo.begin(), nomi_profilo.end(), chiave) != nomi_profilo.end()) {
+    return TipoChiave::profilo;
+  }
+  return TipoChiave::sconosciuta;
+}
+
+void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
+  CampiForm1& c = r.campi;
+  if (const CampoTesto* t = campo_testo(chiave)) {
+    // The form limits what can be typed; a request is not typed, so its
+    // texts are taken whole and checked by the calculation like any other.
+    c.*(t->campo) = std::move(valore);
+  } else if (chiave == "Combo1") {
+    scelta(c.Combo1, std::move(valore), chiave, voci_percentuale);
+  } else if (chiave == "Combo2") {
+    scelta(c.Combo2, std::move(valore), chiave, voci_percentuale);
+  } else if (chiave == "Combo3") {
+    scelta(c.Combo3, std::move(valore), chiave, voci_coniuge);
+  } else if (chiave == "List1") {
+    scelta(c.List1, std::move(valore), chiave, categorie_lavoratore());
+  } else if (chiave == "List2") {
+    c.List2 = std::move(valore);  // checked against the category when complete
+  } else if (tipo_chiave(chiave) == TipoChiave::booleano) {
+    throw ErroreRichiesta(std::string(chiave) + " must be true or false");
+  } else {
+    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
+  }
+}
+
+void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore) {
+  if (chiave == "Check1") {
+    r.campi.Check1 = valore;
+    return;
+  }
+  const Coppia* coppia = coppia_di(chiave);
+  if (coppia == nullptr) {
+    if (tipo_chiave(chiave) == TipoChiave::testo) {
+      throw ErroreRichiesta(std::string(chiave) + " must be a string (the text as typed)");
+    }
+    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
+  }
+  const std::string_view altra = coppia->primo == chiave ? coppia->secondo : coppia->primo;
+  if (r.opzioni_date[static_cast<std::size_t>(numero_opzione(altra))] == (valore ? 2 : 1)) {
+    throw ErroreRichiesta(std::string(coppia->primo) + " and " + std::string(coppia->secondo) +
+                          " are one choice: exactly one of them is true");
+  }
+  r.opzioni_date[static_cast<std::size_t>(numero_opzione(chiave))] = valore ? 2 : 1;
+  const bool primo = coppia->primo == chiave ? valore : !valore;
+  r.campi.*(coppia->campo_primo) = primo;
+  r.campi.*(coppia->campo_secondo) = !primo;
+}
+
+void imposta_profilo(Richiesta& r, std::string_view nome, double valore) {
+  if (tipo_chiave(nome) != TipoChiave::profilo) {
+    throw ErroreRichiesta("profile has no figure named " + citazione(nome));
+  }
+  if (!std::isfinite(valore)) {
+    throw ErroreRichiesta("profile." + std::string(nome) + " must be a finite number");
+  }
+  r.profilo.emplace_back(std::string(nome), valore);
+}
+
+void completa_richiesta(const Richiesta& r) {
+  const CampiForm1& c = r.campi;
+  if (c.List2.empty()) return;
+  if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
+  const auto voci = voci_settore(indice_di(categorie_lavoratore(), c.List1));
+  if (indice_di(voci, c.List2) < 0) {
+    throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " + elenco(voci) +
+                          "; not " + citazione(c.List2));
+  }
+}
+
+void applica_profilo(Motore& motore, const Richiesta& richiesta) {
+  if (!richiesta.campi.List2.empty()) {
+    motore.scegli_settore(richiesta.campi.List1, richiesta.campi.List2);
+  }
+  for (const auto& [nome, valore] : richiesta.profilo) {
+    *campo_record(motore.record(), nome) = valore;
+  }
+}
+
+}  // namespace zellora

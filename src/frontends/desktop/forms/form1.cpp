@@ -1,0 +1,207 @@
+#include "forms/form1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLineEdit>
+#include <QStringList>
+
+#include "forms/form2.h"
+#include "forms/form6.h"
+#include "rules/profilo.h"
+#include "ui_form1.h"
+
+namespace zellora {
+
+namespace {
+
+QString da_utf8(std::string_view testo) {
+  return QString::fromUtf8(testo.data(), qsizetype(testo.size()));
+}
+
+std::string testo_scelto(const QListWidget* lista) {
+  const QList<QListWidgetItem*> scelti = lista->selectedItems();
+  return scelti.isEmpty() ? std::string() : scelti.front()->text().toStdString();
+}
+
+int indice_scelto(const QListWidget* lista) {
+  const QList<QListWidgetItem*> scelti = lista->selectedItems();
+  return scelti.isEmpty() ? -1 : lista->row(scelti.front());
+}
+
+// Sets the wait cursor while a calculation runs (the net-to-gross search may
+// take a moment).
+class CursoreAttesa {
+ public:
+  CursoreAttesa() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~CursoreAttesa() { QApplication::restoreOverrideCursor(); }
+  CursoreAttesa(const CursoreAttesa&) = delete;
+  CursoreAttesa& operator=(const CursoreAttesa&) = delete;
+};
+
+// A line edit draws line breaks and other control characters as blanks; a
+// cell copied from a spreadsheet ("30000\r\n") would look like a number and
+// be refused as none. The text is made what the field shows: each such
+// character becomes a blank (the tab, read as a blank, stays).
+void testo_come_mostrato(QLineEdit* campo) {
+  QString testo = campo->text();
+  bool cambiato = false;
+  for (QChar& c : testo) {
+    const char16_t u = c.unicode();
+    if ((u < 0x20 && u != u'\t') || u == 0x7F || c == QChar::LineSeparator ||
+        c == QChar::ParagraphSeparator) {
+      c = QLatin1Char(' ');
+      cambiato = true;
+    }
+  }
+  if (!cambiato) return;
+  const int cursore = campo->cursorPosition();
+  campo->setText(testo);
+  campo->setCursorPosition(cursore);
+}
+
+}  // namespace
+
+Form1::Form1(Contesto contesto, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::Form1>()), contesto_(std::move(contesto)) {
+  ui_->setupUi(this);
+  font_finestra(this);
+  font_comando(ui_->Command1);
+  ui_->centralwidget->setFixedSize(864, 465);
+  for (QComboBox* c : {ui_->Combo1, ui_->Combo2, ui_->Combo3}) c->setCurrentIndex(-1);
+
+  connect(ui_->Option1, &QRadioButton::toggled, this, [this](bool scelto) {
+    if (scelto) Option1_Click();
+  });
+  connect(ui_->Option2, &QRadioButton::toggled, this, [this](bool scelto) {
+    if (scelto) Option2_Click();
+  });
+  connect(ui_->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  connect(ui_->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
+  connect(ui_->List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
+  connect(ui_->exit, &QAction::triggered, this, &Form1::close);
+  const std::array<QPushButton*, 4> aiuti = {ui_->Command2, ui_->Command3, ui_->Command4,
+                                             ui_->Command5};
+  for (std::size_t i = 0; i < aiuti.size(); ++i) {
+    connect(aiuti[i], &QPushButton::clicked, this,
+            [this, i] { mostra_guida(QString::fromUtf8(testi_guida[i])); });
+  }
+  for (QPushButton* pulsante : findChildren<QPushButton*>()) invio_preme(pulsante);
+  // Enter in a text field calculates, as "C A L C O L A" does.
+  for (QLineEdit* campo : findChildren<QLineEdit*>()) {
+    connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
+    connect(campo, &QLineEdit::textChanged, campo, [campo] { testo_come_mostrato(campo); });
+  }
+
+  // Load: the skin, then the worker categories, none chosen.
+  if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
+  for (std::string_view categoria : categorie_lavoratore()) {
+    ui_->List1->addItem(da_utf8(categoria));
+  }
+  ui_->List1->clearSelection();
+  stato_periodo(ui_->Option1->isChecked());
+
+  adjustSize();
+  setFixedSize(sizeHint());
+  centra(this);
+}
+
+Form6* Form1::form6() const { return form6_.data(); }
+
+Form1::~Form1() {
+  if (form6_ != nullptr) delete form6_.data();
+}
+
+CampiForm1 Form1::campi() const {
+  CampiForm1 c;
+  for (const CampoTesto& campo : campi_testo()) {
+    const auto* box = findChild<const QLineEdit*>(da_utf8(campo.nome));
+    c.*campo.campo = box != nullptr ? box->text().toStdString() : std::string();
+  }
+  c.Option1 = ui_->Option1->isChecked();
+  c.Option2 = ui_->Option2->isChecked();
+  c.Option3 = ui_->Option3->isChecked();
+  c.Option4 = ui_->Option4->isChecked();
+  c.Option5 = ui_->Option5->isChecked();
+  c.Option6 = ui_->Option6->isChecked();
+  c.Check1 = ui_->Check1->isChecked();
+  c.Combo1 = ui_->Combo1->currentText().toStdString();
+  c.Combo2 = ui_->Combo2->currentText().toStdString();
+  c.Combo3 = ui_->Combo3->currentText().toStdString();
+  c.List1 = testo_scelto(ui_->List1);
+  c.List2 = testo_scelto(ui_->List2);
+  return c;
+}
+
+void Form1::stato_periodo(bool annuo) {
+  ui_->Text7->setEnabled(!annuo);
+  for (QLineEdit* box : {ui_->Text5, ui_->Text2, ui_->Text9, ui_->Text10}) box->setEnabled(annuo);
+}
+
+void Form1::Option1_Click() { stato_periodo(true); }
+
+void Form1::Option2_Click() { stato_periodo(false); }
+
+void Form1::List1_Click() {
+  const int categoria = indice_scelto(ui_->List1);
+  if (categoria < 0) return;
+  QSignalBlocker blocco(ui_->List2);
+  ui_->List2->clear();
+  for (std::string_view voce : voci_settore(categoria)) ui_->List2->addItem(da_utf8(voce));
+  ui_->List2->clearSelection();
+  ui_->List2->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+}
+
+void Form1::List2_Click() {
+  if (contesto_.motore == nullptr || indice_scelto(ui_->List2) < 0) return;
+  contesto_.motore->scegli_settore(testo_scelto(ui_->List1), testo_scelto(ui_->List2));
+}
+
+void Form1::Command1_Click() {
+  if (contesto_.motore == nullptr) return;
+  EsitoCalcolo esito;
+  {
+    CursoreAttesa attesa;
+    esito = contesto_.motore->verifica_campi(campi());
+  }
+  QStringList messaggi;
+  for (const std::string& m : esito.messaggi) messaggi << da_utf8(m);
+
+  if (esito.stato != Stato::rifiutato) mostra_risultati();
+  if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
+    const QString testo = messaggi.join(QLatin1Char('\n'));
+    if (esito.stato == Stato::rifiutato || form2_ == nullptr) {
+      messaggio_critico(this, testo);
+    } else {
+      // A notice about valid figures already shown: it stands over the
+      // results window, with the information icon.
+      messaggio_informativo(form2_.get(), testo);
+    }
+  }
+}
+
+void Form1::mostra_risultati() {
+  if (form2_ == nullptr) {
+    form2_ = std::make_unique<Form2>(contesto_, [this] { return ui_->Option2->isChecked(); });
+  }
+  form2_->riempi(contesto_.motore->risultati());
+  form2_->mostra();
+}
+
+void Form1::mostra_guida(const QString& testo) {
+  if (form6_ == nullptr) form6_ = new Form6();
+  form6_->imposta_testo(testo);
+  Splash& splash = form6_->Splash1();
+  splash.imposta_finestra(form6_);
+  splash.prepara();
+  splash.mostra_con_effetto(1);
+}
+
+void Form1::closeEvent(QCloseEvent* evento) {
+  evento->accept();
+  if (form6_ != nullptr) form6_->close();
+  if (form2_ != nullptr) form2_->close();
+  emit chiusura();
+}
+
+}  // namespace zellora

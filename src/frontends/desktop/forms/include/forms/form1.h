@@ -1,0 +1,68 @@
+// Form1: the input form. It maps its controls to the named input fields of
+// the calculation, asks the program-wide state for the sector choice and
+// the calculation, and shows the results window and the help popup.
+// Closing it, or its menu "Uscita", ends the program.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "form/campi_form.h"
+#include "forms/contesto.h"
+#include "platform/skin.h"
+
+namespace Ui {
+class Form1;
+}
+
+namespace zellora {
+
+class Form2;
+class Form6;
+
+class Form1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit Form1(Contesto contesto, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The fields as they stand now.
+  CampiForm1 campi() const;
+
+  // The results window (nullptr before the first calculation) and the help
+  // popup (nullptr while it is closed).
+  Form2* form2() const { return form2_.get(); }
+  Form6* form6() const;
+
+  // Shows the help popup with a text: creates it when there is none,
+  // otherwise replaces the text where the popup stands.
+  void mostra_guida(const QString& testo);
+
+ signals:
+  // The operator closed the form: the program ends.
+  void chiusura();
+
+ public slots:
+  void Option1_Click();
+  void Option2_Click();
+  void Command1_Click();
+  void List1_Click();
+  void List2_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* evento) override;
+
+ private:
+  void stato_periodo(bool annuo);
+  void mostra_risultati();
+
+  std::unique_ptr<Ui::Form1> ui_;
+  Contesto contesto_;
+  Skin Skin1_;
+  std::unique_ptr<Form2> form2_;
+  QPointer<Form6> form6_;
+};
+
+}  // namespace zellora

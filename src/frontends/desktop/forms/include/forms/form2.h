@@ -1,0 +1,66 @@
+// Form2 "Risultato Calcolo": the 21 figures of the last calculation, the
+// worker's side on the left and the cost of labour on the right, and
+// "Esporta", which writes them as a statement document.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "form/risultati.h"
+#include "statement/crea.h"
+#include "forms/contesto.h"
+#include "platform/skin.h"
+
+class QLineEdit;
+
+namespace Ui {
+class Form2;
+}
+
+namespace zellora {
+
+class Form2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `mensile` tells whether the input form's "Mensile" is selected at the
+  // moment it is asked (the export reads it then).
+  Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent = nullptr);
+  ~Form2() override;
+
+  // The fill: every box is cleared, then set to its text.
+  void riempi(const Risultati& risultati);
+
+  // Shows the window in front: centred the first time, then where the
+  // operator left it.
+  void mostra();
+
+  // The box TextN of this window (1 to 21).
+  QLineEdit* casella(int n) const;
+
+  // Writes the statement of the figures shown and opens it; a failure is
+  // reported to the operator with its number and description.
+  EsitoEsportazione Crea();
+
+ public slots:
+  void Command1_Click();
+
+ protected:
+  void hideEvent(QHideEvent* evento) override;
+
+ private:
+  std::unique_ptr<Ui::Form2> ui_;
+  Contesto contesto_;
+  std::function<bool()> mensile_;
+  Skin Skin1_;
+  std::array<QLineEdit*, 21> caselle_{};
+  std::optional<QPoint> lasciata_;  // where the window was when last hidden
+  QString cartella_;                // where the last statement went, used again while it stands
+};
+
+}  // namespace zellora

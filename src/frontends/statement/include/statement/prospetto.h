@@ -1,0 +1,73 @@
+// The statement "PROSPETTO ZELLORA" as a value: its 34 paragraphs, with the
+// texts of the results window under fixed labels, each paragraph's alignment
+// and whether its text is bold. Every document format is written from this
+// one value, so the formats cannot drift apart.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "numbers/numeri.h"
+#include "form/risultati.h"
+
+namespace zellora {
+
+enum class Allineamento {
+  predefinito,  // what a new document would use (left, in practice)
+  centro,
+  sinistra,
+};
+
+struct Paragrafo {
+  std::string testo;  // UTF-8; empty for a blank line
+  Allineamento allineamento = Allineamento::sinistra;
+  bool grassetto = false;  // the whole text is bold; the paragraph mark never is
+  bool operator==(const Paragrafo&) const = default;
+};
+
+inline constexpr std::size_t paragrafi_prospetto = 34;
+
+// The whole document is set in this font and size.
+inline constexpr std::string_view carattere_prospetto = "Times New Roman";
+inline constexpr int punti_prospetto = 12;
+
+// The page of every format: A4 portrait, margins of 2.5 cm at the top and
+// 2 cm on the other sides. In millimetres.
+struct PaginaProspetto {
+  double larghezza = 210, altezza = 297;
+  double sopra = 25, destra = 20, sotto = 20, sinistra = 20;
+};
+inline constexpr PaginaProspetto pagina_prospetto{};
+
+inline constexpr std::string_view titolo_prospetto = "PROSPETTO ZELLORA";
+inline constexpr std::string_view titolo_costo_lavoro = "COSTO DEL LAVORO";
+inline constexpr std::string_view titolo_condizioni = "Condizioni di utilizzo :";
+inline constexpr std::string_view condizioni_utilizzo =
+    "Non si risponde dei danni derivanti all'azienda da vizi originari o sopravvenuti del "
+    "software n\u00e8 di danni diretti od indiretti, comunque subiti dall'azienda, o da terzi, in "
+    "dipendenza dall'uso o dal mancato uso del software stesso. Non si garantisce la "
+    "correttezza dei conteggi, dei software, dei documenti, n\u00e8 l'aggiornamento costante "
+    "degli stessi.";
+
+struct Prospetto {
+  std::array<Paragrafo, paragrafi_prospetto> paragrafi;  // paragrafi[0] is the first
+  bool operator==(const Prospetto&) const = default;
+};
+
+// A statement, or the reason why there is none.
+struct EsitoProspetto {
+  std::optional<Prospetto> prospetto;
+  std::string errore;  // for the operator, in Italian; empty when there is a statement
+};
+
+// Builds the statement from the results texts as displayed. `mensile` is the
+// input form's "Mensile" option: in monthly mode the cost-of-labour row adds
+// the annual figure, twelve times the "Costo del Lavoro" text read back under
+// `locale`, written in the locale's general number form. An empty box gives
+// its label alone; in monthly mode an unreadable "Costo del Lavoro" refuses
+// the whole statement rather than leaving it without its total.
+EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale);
+
+}  // namespace zellora

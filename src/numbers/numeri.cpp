@@ -1,0 +1,508 @@
+#include "numbers/numeri.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <locale>
+#include <system_error>
+
+namespace zellora {
+
+namespace {
+
+bool e_cifra(char c) { return c >= '0' && c <= '9'; }
+bool e_spazio(char c) { return c == ' ' || c == '\t'; }
+
+bool inizia_con(std::string_view testo, std::size_t pos, std::string_view segno) {
+  return !segno.empty() && testo.substr(pos, segno.size()) == segno;
+}
+
+std::string minuscolo(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return r;
+}
+
+// A buffer that stays on the stack for ordinary numbers.
+class Cifre {
+ public:
+  void aggiungi(char c) {
+    if (n_ < piccolo_.size()) {
+      piccolo_[n_++] = c;
+      return;
+    }
+    if (grande_.empty()) grande_.assign(piccolo_.data(), n_);
+    grande_.push_back(c);
+    ++n_;
+  }
+  const char* inizio() const { return grande_.empty() ? piccolo_.data() : grande_.data(); }
+  const char* fine() const { return inizio() + n_; }
+
+ private:
+  std::array<char, 64> piccolo_{};
+  std::string grande_;
+  std::size_t n_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+// The neutral locales, which mean Italian: "C", "POSIX", "C.UTF-8" and the
+// empty name.
+bool locale_neutro(std::string_view nome) {
+  const std::string n = minuscolo(nome);
+  return n.empty() || n == "c" || n == "posix" || n.rfind("c.", 0) == 0;
+}
+
+// One character as UTF-8; nothing for the null character.
+std::string utf8(wchar_t carattere) {
+  const auto c = static_cast<std::uint32_t>(carattere);
+  std::string s;
+  if (c == 0 || c > 0x10FFFF) return s;
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return s;
+}
+
+// A sign that cannot stand between the digits of a number.
+bool segno_inservibile(std::string_view segno) {
+  return segno.empty() || e_cifra(segno[0]) || segno[0] == '-' || segno[0] == '+';
+}
+
+// The signs of a locale the system has; nothing when it has none by that name.
+std::optional<Locale> segni_del_sistema(const std::string& nome) {
+  std::locale sistema;
+  try {
+    sistema = std::locale(nome);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+  // The wide facet: its signs are characters, whatever the locale's
+  // character set (a narrow one cannot hold U+202F in ISO-8859-1).
+  const auto& segni = std::use_facet<std::numpunct<wchar_t>>(sistema);
+  Locale locale;
+  locale.decimale = utf8(segni.decimal_point());
+  if (segno_inservibile(locale.decimale)) return std::nullopt;
+  const std::string gruppi = segni.grouping();
+  const bool raggruppa = !gruppi.empty() && gruppi[0] > 0 && gruppi[0] != CHAR_MAX;
+  locale.migliaia = raggruppa ? utf8(segni.thousands_sep()) : std::string();
+  if (segno_inservibile(locale.migliaia) || locale.migliaia == locale.decimale) {
+    locale.migliaia.clear();
+  }
+  return locale;
+}
+
+}  // namespace
+
+std::optional<Locale> locale_da_nome(std::string_view nome) {
+  if (locale_neutro(nome)) return Locale::italiano();
+  const std::string n(nome);
+  if (auto locale = segni_del_sistema(n)) return locale;
+  // "en_US" where only "en_US.UTF-8" is installed: the same signs.
+  if (n.find('.') == std::string::npos) {
+    const std::size_t chiocciola = std::min(n.find('@'), n.size());
+    return segni_del_sistema(n.substr(0, chiocciola) + ".UTF-8" + n.substr(chiocciola));
+  }
+  return std::nullopt;
+}
+
+LocaleAmbiente locale_di_sistema() {
+  LocaleAmbiente ambiente;
+  for (const char* variabile : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+    const char* valore = std::getenv(variabile);
+    if (valore != nullptr && *valore != '\0') {
+      ambiente.variabile = variabile;
+      ambiente.nome = valore;
+      const auto locale = locale_da_nome(ambiente.nome);
+      ambiente.installato = locale.has_value();
+      ambiente.locale = locale.value_or(Locale::italiano());
+      break;
+    }
+  }
+  return ambiente;
+}
+
+std::optional<double> converti_numero(std::string_view testo, const Locale& locale) {
+  std::size_t inizio = 0;
+  std::size_t fine = testo.size();
+  while (inizio < fine && e_spazio(testo[inizio])) ++inizio;
+  while (fine > inizio && e_spazio(testo[fine - 1])) --fine;
+  const std::string_view t = testo.substr(inizio, fine - inizio);
+  if (t.empty()) return std::nullopt;
+
+  // One sign, minus or plus, right before the digits.
+  std::size_t i = 0;
+  const bool negativo = t[0] == '-';
+  if (negativo || t[0] == '+') i = 1;
+
+  // Whole numbers of up to 16 digits, the common case, are exact as integers.
+  if (t.size() - i <= 16) {
+    std::size_t k = i;
+    std::int64_t intero = 0;
+    while (k < t.size() && e_cifra(t[k])) intero = intero * 10 + (t[k++] - '0');
+    if (k == t.size() && k > i) {
+      const auto v = static_cast<double>(intero);
+      return negativo ? -v : v;
+    }
+  }
+
+  Cifre cifre;
+  // Integer part: digits, or digits in groups of three between grouping
+  // signs, one to three digits before the first sign and not starting with
+  // 0 ("1.234.567"; "1.2", "1500.50" and "0.500" are not numbers).
+  const std::string_view migliaia = locale.migliaia;
+  std::size_t cifre_intere = 0;
+  std::size_t cifre_significative = 0;
+  std::size_t gruppo = 0;  // digits since the last grouping sign
+  bool raggruppato = false;
+  while (i < t.size()) {
+    if (e_cifra(t[i])) {
+      if (t[i] != '0' || cifre_significative > 0) ++cifre_significative;
+      cifre.aggiungi(t[i]);
+      ++cifre_intere;
+      ++gruppo;
+      ++i;
+    } else if (inizia_con(t, i, migliaia)) {
+      if (raggruppato ? gruppo != 3 : (gruppo == 0 || gruppo > 3 || t[i - gruppo] == '0')) {
+        return std::nullopt;
+      }
+      raggruppato = true;
+      gruppo = 0;
+      i += migliaia.size();
+    } else {
+      break;
+    }
+  }
+  if (raggruppato && gruppo != 3) return std::nullopt;
+  std::size_t cifre_decimali = 0;
+  if (i < t.size() && inizia_con(t, i, locale.decimale)) {
+    i += locale.decimale.size();
+    cifre.aggiungi('.');
+    while (i < t.size() && e_cifra(t[i])) {
+      cifre.aggiungi(t[i]);
+      ++cifre_decimali;
+      ++i;
+    }
+    if (cifre_decimali == 0) return std::nullopt;
+  }
+  if (i != t.size() || cifre_intere + cifre_decimali == 0) return std::nullopt;
+
+  double valore = 0;
+  const auto [fine_lettura, errore] = std::from_chars(cifre.inizio(), cifre.fine(), valore);
+  if (errore == std::errc::result_out_of_range) {
+    // Too large for a double is not a number; too small is zero.
+    if (cifre_significative > 0) return std::nullopt;
+    valore = 0;
+  } else if (errore != std::errc() || fine_lettura != cifre.fine()) {
+    return std::nullopt;
+  }
+  return negativo ? -valore : valore;
+}
+
+namespace {
+
+// The value as a decimal of 15 significant digits: digits d[0..14] and the
+// power of ten of d[0].
+struct Decimale15 {
+  bool negativo = false;
+  std::array<char, 15> d{};
+  int esponente = 0;
+};
+
+Decimale15 decimale15(double valore) {
+  std::array<char, 40> buf{};
+  const auto r =
+      std::to_chars(buf.data(), buf.data() + buf.size(), valore, std::chars_format::scientific, 14);
+  const char* p = buf.data();
+  Decimale15 x;
+  if (*p == '-') {
+    x.negativo = true;
+    ++p;
+  }
+  x.d[0] = *p++;
+  ++p;  // the decimal point
+  for (int k = 1; k < 15; ++k) x.d[k] = *p++;
+  ++p;                 // 'e'
+  if (*p == '+') ++p;  // integers are read without a plus sign
+  int esponente = 0;
+  std::from_chars(p, r.ptr, esponente);
+  x.esponente = esponente;
+  return x;
+}
+
+void raggruppa(std::string& uscita, const char* cifre, std::size_t n, const std::string& segno) {
+  for (std::size_t k = 0; k < n; ++k) {
+    if (k > 0 && (n - k) % 3 == 0) uscita += segno;
+    uscita += cifre[k];
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::optional<std::string> formato_F_decimale(double valore, const Locale& locale, double* letto);
+
+constexpr double potenze_di_dieci[] = {1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2,  1e3,  1e4,
+                                       1e5,  1e6,  1e7,  1e8, 1e9, 1e10, 1e11, 1e12};
+
+// Cents of |valore| for 0.001 <= |valore| < 1e12, by exact arithmetic: the
+// same rounding as through the 15-digit decimal, without writing it out.
+// Returns false in the rare case too close to call, for the general path.
+bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
+  // alto + basso is the exact product (Dekker's two-product: the value is
+  // split in halves of 26 bits, each times 100 is exact).
+  const double alto = assoluto * 100;
+  const double t = 134217729.0 * assoluto;
+  const double testa = t - (t - assoluto);
+  const double coda = assoluto - testa;
+  const double basso = (testa * 100 - alto) + coda * 100;
+  double intero = std::floor(alto);
+  double frazione = (alto - intero) + basso;
+  if (frazione < 0) {
+    intero -= 1;
+    frazione += 1;
+  } else if (frazione >= 1) {
+    intero += 1;
+    frazione -= 1;
+  }
+  // Below the half cent by more than the 15-digit decimal can move the value
+  // (half of its last digit, at most 0.05 cents below 1e12 euro): down.
+  if (frazione < 0.44 || frazione >= 0.5) {
+    centesimi = static_cast<std::int64_t>(intero) + (frazione >= 0.5 ? 1 : 0);
+    return true;
+  }
+  int k = 0;  // the leading digit stands at 10^(k - 3) euro
+  while (k < 15 && assoluto >= potenze_di_dieci[k + 1]) ++k;
+  // Fifteen digits from there end at 10^(k - 17) euro, 10^(k - 15) cents.
+  const double soglia = 0.5 - 0.5 * potenze_di_dieci[k] * 1e-12;
+  if (std::fabs(frazione - soglia) < 1e-14) return false;
+  centesimi = static_cast<std::int64_t>(intero) + (frazione >= soglia ? 1 : 0);
+  return true;
+}
+
+// Copies a sign of the locale; one byte, the usual case, without a call.
+char* copia_segno(char* p, std::string_view segno) {
+  if (segno.size() == 1) {
+    *p++ = segno[0];
+    return p;
+  }
+  return std::copy(segno.begin(), segno.end(), p);
+}
+
+void testo_centesimi(std::int64_t centesimi, bool negativo, const Locale& locale,
+                     std::string& testo) {
+  char cifre[24];  // least significant first
+  std::size_t m = 0;
+  do {
+    cifre[m++] = static_cast<char>('0' + centesimi % 10);
+    centesimi /= 10;
+  } while (centesimi > 0 || m < 3);
+  const std::string_view gruppo = locale.migliaia;
+  const std::string_view decimale = locale.decimale;
+  // Below 1e12 euro (14 digits) with signs of a few bytes the text fits a
+  // small buffer; longer signs get a buffer of their own size.
+  char piccolo[64];
+  std::string grande;
+  char* p = piccolo;
+  if (gruppo.size() > 4 || decimale.size() > 4) {
+    grande.resize(1 + m + (m / 3) * gruppo.size() + decimale.size());
+    p = grande.data();
+  }
+  char* const inizio = p;
+  if (negativo) *p++ = '-';
+  for (std::size_t k = m; k-- > 2;) {
+    *p++ = cifre[k];
+    if (k > 2 && (k - 2) % 3 == 0) p = copia_segno(p, gruppo);
+  }
+  p = copia_segno(p, decimale);
+  *p++ = cifre[1];
+  *p++ = cifre[0];
+  testo.assign(inizio, p);
+}
+
+}  // namespace
+
+std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto) {
+  std::string testo;
+  if (!formato_F_in(valore, locale, testo, letto)) return std::nullopt;
+  return testo;
+}
+
+bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto) {
+  if (!std::isfinite(valore)) return false;
+  const double assoluto = std::fabs(valore);
+  std::int64_t centesimi = 0;
+  if (assoluto < 1e-3 || (assoluto < 1e12 && centesimi_rapidi(assoluto, centesimi))) {
+    const bool negativo = valore < 0 && centesimi != 0;
+    if (letto != nullptr) {
+      const double v = static_cast<double>(centesimi) / 100.0;
+      *letto = negativo ? -v : v;
+    }
+    testo_centesimi(centesimi, negativo, locale, testo);
+    return true;
+  }
+  testo = *formato_F_decimale(valore, locale, letto);
+  return true;
+}
+
+namespace {
+
+// The general path: through the 15-significant-digit decimal of the value.
+std::optional<std::string> formato_F_decimale(double valore, const Locale& locale, double* letto) {
+  const Decimale15 x = decimale15(valore);
+
+  // Cents as a digit string: the digits down to the hundredths, rounded half
+  // away from zero on the first digit dropped.
+  std::array<char, 330> centesimi{};
+  std::size_t n = 0;
+  const int tenute = x.esponente + 3;  // digits of d that reach the hundredths
+  bool arrotonda = false;
+  if (tenute >= 15) {
+    for (int k = 0; k < 15; ++k) centesimi[n++] = x.d[k];
+    for (int k = 15; k < tenute; ++k) centesimi[n++] = '0';
+  } else if (tenute >= 0) {
+    for (int k = 0; k < tenute; ++k) centesimi[n++] = x.d[k];
+    arrotonda = x.d[tenute] >= '5';
+  }
+  if (arrotonda) {
+    std::size_t k = n;
+    while (k > 0 && centesimi[k - 1] == '9') centesimi[--k] = '0';
+    if (k == 0) {
+      std::memmove(centesimi.data() + 1, centesimi.data(), n);
+      centesimi[0] = '1';
+      ++n;
+    } else {
+      ++centesimi[k - 1];
+    }
+  }
+  // Leading zeros off, then at least three digits (one before the sign).
+  std::size_t primo = 0;
+  while (primo < n && centesimi[primo] == '0') ++primo;
+  const bool zero = primo == n;
+  std::array<char, 332> cifre{};
+  std::size_t m = 0;
+  for (std::size_t k = primo; k < n; ++k) cifre[m++] = centesimi[k];
+  if (m < 3) {
+    std::memmove(cifre.data() + (3 - m), cifre.data(), m);
+    std::fill(cifre.data(), cifre.data() + (3 - m), '0');
+    m = 3;
+  }
+  const bool negativo = x.negativo && !zero;
+
+  std::string testo;
+  testo.reserve(m + m / 3 * locale.migliaia.size() + 4);
+  if (negativo) testo += '-';
+  raggruppa(testo, cifre.data(), m - 2, locale.migliaia);
+  testo += locale.decimale;
+  testo += cifre[m - 2];
+  testo += cifre[m - 1];
+
+  if (letto != nullptr) {
+    if (m <= 15) {
+      long long intero = 0;
+      std::from_chars(cifre.data(), cifre.data() + m, intero);
+      *letto = static_cast<double>(negativo ? -intero : intero) / 100.0;
+    } else {
+      std::string punto(cifre.data(), m - 2);
+      punto += '.';
+      punto.append(cifre.data() + m - 2, 2);
+      double v = 0;
+      std::from_chars(punto.data(), punto.data() + punto.size(), v);
+      *letto = negativo ? -v : v;
+    }
+  }
+  return testo;
+}
+
+}  // namespace
+
+std::optional<std::string> formato_generale(double valore, const Locale& locale) {
+  if (!std::isfinite(valore)) return std::nullopt;
+  if (valore == 0) return std::string("0");
+  const Decimale15 x = decimale15(valore);
+  int ultime = 14;
+  while (ultime > 0 && x.d[ultime] == '0') --ultime;
+  const std::string_view cifre(x.d.data(), static_cast<std::size_t>(ultime) + 1);
+  std::string testo = x.negativo ? "-" : "";
+  const int e = x.esponente;
+  if (e >= 15 || e < -4) {
+    testo += cifre[0];
+    if (cifre.size() > 1) {
+      testo += locale.decimale;
+      testo += cifre.substr(1);
+    }
+    testo += e < 0 ? "E-" : "E+";
+    const int a = e < 0 ? -e : e;
+    if (a < 10) testo += '0';
+    testo += std::to_string(a);
+  } else if (e >= 0) {
+    const auto intere = static_cast<std::size_t>(e) + 1;
+    if (cifre.size() <= intere) {
+      testo += cifre;
+      testo.append(intere - cifre.size(), '0');
+    } else {
+      testo += cifre.substr(0, intere);
+      testo += locale.decimale;
+      testo += cifre.substr(intere);
+    }
+  } else {
+    testo += '0';
+    testo += locale.decimale;
+    testo.append(static_cast<std::size_t>(-e - 1), '0');
+    testo += cifre;
+  }
+  return testo;
+}
+
+std::string numero_esatto(double valore) {
+  std::string testo;
+  aggiungi_numero_esatto(testo, valore);
+  return testo;
+}
+
+void aggiungi_numero_esatto(std::string& testo, double valore) {
+  char buf[40];
+  // Whole numbers, most figures of a record, by integer digits: the same
+  // text as the shortest form, which writes "1e+05" rather than "100000"
+  // when that is shorter and the plain digits otherwise.
+  if (valore == std::trunc(valore) && std::fabs(valore) < 1e15 &&
+      !(valore == 0 && std::signbit(valore))) {
+    const auto intero = static_cast<std::int64_t>(valore);
+    const auto r = std::to_chars(buf, buf + sizeof buf, intero);
+    const char* inizio = buf[0] == '-' ? buf + 1 : buf;
+    const auto cifre = static_cast<std::size_t>(r.ptr - inizio);
+    std::size_t significative = cifre;
+    while (significative > 1 && inizio[significative - 1] == '0') --significative;
+    const std::size_t scientifica = (significative == 1 ? 1 : significative + 1) + 4;
+    if (cifre <= scientifica) {
+      testo.append(buf, r.ptr);
+      return;
+    }
+  }
+  const auto r = std::to_chars(buf, buf + sizeof buf, valore);
+  testo.append(buf, r.ptr);
+}
+
+}  // namespace zellora

@@ -1,0 +1,358 @@
+#include "rules/calcolo.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "rules/irpef.h"
+
+namespace zellora {
+
+namespace {
+
+// Sub-step shared by both passes: the other contributions, as a percentage
+// of B or as fixed amounts.
+void altri_contributi(RecordCalcolo& r, const InputCalcolo& in, double B) {
+  if (in.percentuale) {
+    r.altri_contributi_dip = B * in.altri_dip / 100;
+    r.altri_contributi_az = B * in.altri_az / 100;
+  } else {
+    r.altri_contributi_dip = in.altri_dip;
+    r.altri_contributi_az = in.altri_az;
+  }
+}
+
+// The INAIL premium on B between a floor and a ceiling: the rate per
+// thousand is raised by 1 % of itself and the premium split in thirds.
+void inail(RecordCalcolo& r, const InputCalcolo& in, double B, double minimale, double massimale) {
+  const double t = in.tasso_inail;
+  const double tasso = t * 0.01 + t;
+  double base = B;
+  if (B < minimale) {
+    base = minimale;
+  } else if (B > massimale) {
+    base = massimale;
+  }
+  const double terzo = ((tasso * base) / 1000) / 3;
+  r.premio_inail = r.quota_inail_az * terzo;
+  r.ritenuta_inail = r.quota_inail_dip * terzo;
+}
+
+void costo_lavoro(RecordCalcolo& r) {
+  r.costo_lavoro = r.retribuzione_lorda + r.inps_azienda + r.premio_inail + r.irap + r.tfr +
+                   r.altri_contributi_az;
+}
+
+bool finito(const RecordCalcolo& r) {
+  for (const auto& c : campi_record()) {
+    if (!std::isfinite(r.*c.campo)) return false;
+  }
+  return true;
+}
+
+CalcoloSvolto rifiuto_troppo_grandi() {
+  CalcoloSvolto esito;
+  esito.stato = Stato::rifiutato;
+  esito.rifiuto = Rifiuto::troppo_grandi;
+  return esito;
+}
+
+// Inputs read by both calculations, each amount as whole euros.
+void leggi_importi(RecordCalcolo& r, const InputCalcolo& in) {
+  r.trattenuta_non_deducibile = std::floor(in.trattenuta);
+  r.competenza_non_imponibile = std::floor(in.competenza);
+  r.retribuzione_lorda = std::floor(in.retribuzione);
+  r.valore_benefit = std::floor(in.benefit);
+  r.retribuzione_intera = std::floor(r.retribuzione_lorda);
+}
+
+// How fast the worker's contributions (INPS, the additional contribution,
+// other contributions, INAIL) can grow with the gross, over every gross from
+// the current one up: the least and the greatest growth per euro.
+struct Crescita {
+  double minima = 0;
+  double massima = 0;
+  bool continua = true;  // no downward jump ahead (INAIL floor above ceiling)
+};
+
+Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+  const double soglia =
+      mensile ? r.soglia_contributo_aggiuntivo / 12 : r.soglia_contributo_aggiuntivo;
+  const double minimale = mensile ? r.minimale_inail / 12 : r.minimale_inail;
+  const double massimale = mensile ? r.massimale_inail / 12 : r.massimale_inail;
+  Crescita c;
+  c.continua = minimale <= massimale;
+  // Each part grows by one rate, or by another past a threshold still ahead.
+  auto parte = [&c](double ora, double dopo) {
+    c.minima += std::fmin(ora, dopo);
+    c.massima += std::fmax(ora, dopo);
+  };
+  const double inps = r.aliquota_inps_dip;
+  if (mensile) {
+    parte(inps, inps);  // no ceiling in a month
+  } else {
+    parte(B < r.massimale_inps ? inps : 0, 0);  // up to the ceiling, then flat
+  }
+  parte(B > soglia ? 0.01 : 0, 0.01);
+  const double altri = in.percentuale ? in.altri_dip / 100 : 0;
+  parte(altri, altri);
+  const double t = in.tasso_inail;
+  const double inail = r.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3);
+  parte(B < massimale ? inail : 0, 0);
+  return c;
+}
+
+// A search pass without its net: the pass of the mode and the total of the
+// deductions, never above the gross tax.
+void passo_ricerca_record(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo) {
+  w.retribuzione_lorda = lordo;
+  if (mensile) {
+    passo_mensile(w, in, true);
+  } else {
+    passo_annuo(w, in);
+  }
+  w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
+                        w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
+                        w.detrazione_altri;
+  if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
+}
+
+// How far the balance of the figures shown, before the whole euros are
+// taken, can lie above the same balance of the unrounded record: the three
+// contribution figures and the net IRPEF (the gross tax less four rounded
+// deductions, rounded once more) are each within half a cent per rounding.
+constexpr double scarto_cifre_mostrate = 0.05;
+
+// How many whole euros the search may skip from the current trial gross:
+// every gross below `lordo + salto` provably has a net below the target, so
+// a pass on it could neither match nor overshoot. The bound: the net before
+// tax grows at most by 1 - the least growth of the contributions per euro;
+// the taxable income does not fall, so neither does the gross tax; and the
+// deductions never exceed what they are now (the main amounts shrink as
+// the income grows) plus the largest additional amounts still ahead.
+double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile,
+                    const Crescita& crescita, double netto_prima, double obiettivo) {
+  if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
+  const DatiFamiglia& f = in.famiglia;
+  const double reddito = mensile ? w.imponibile_annuo : w.imponibile_fiscale;
+  if (mensile) {
+    // The annual-equivalent income must not fall either.
+    const double N = in.mensilita;
+    const double t = in.tasso_inail;
+    const double inail = std::fmax(w.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3), 0);
+    const double altri = in.percentuale ? std::fmax(in.altri_dip / 100, 0) : 0;
+    if (N * (1 - w.aliquota_inps_dip) - altri - inail < 0) return 1;
+  }
+  // Children and other dependants with a negative share or months would
+  // grow past their income limit; no skipping then.
+  const double mesi_figli = mensile ? 1 : f.mesi_figli;
+  const double mesi_altri = mensile ? 1 : f.mesi_altri;
+  if (f.figli != 0) {
+    const double n = f.figli;
+    const double base = n == 1 ? 800 : n == 2 ? 1600 : n == 3 ? 2400 : 1000 * n;
+    const double a = base + (f.figli_minori != 0 ? f.figli_minori * 100 : 0);
+    if (a * f.quota_figli * mesi_figli < 0) return 1;
+  }
+  if (f.altri != 0 && f.altri * f.quota_altri * mesi_altri < 0) return 1;
+
+  const double ulteriore =
+      reddito <= 28000 ? (mensile ? 1240.0 / 365 : std::fmax(40 * f.giorni / 365, 0)) : 0;
+  const double maggiorazione = f.coniuge_a_carico && reddito <= 35200
+                                   ? (mensile ? 30.0 / 12 : std::fmax(30 * f.mesi_coniuge / 12, 0))
+                                   : 0;
+  const double detrazioni_massime = w.detrazione_dip + w.detrazione_coniuge + w.detrazione_figli +
+                                    w.detrazione_altri + ulteriore + maggiorazione;
+  const double netto_massimo = netto_prima - std::fmax(w.irpef_lorda - detrazioni_massime, 0);
+  const double margine =
+      1e-12 * (std::fabs(w.retribuzione_lorda) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
+               std::fabs(detrazioni_massime) + std::fabs(obiettivo)) +
+      1e-6;
+  // The net shown adds the figures rounded to cents: up to three
+  // contribution figures and the net IRPEF (itself from four deductions)
+  // can each be half a cent above the record, four cents in all.
+  const double salto = std::floor((obiettivo - scarto_cifre_mostrate - netto_massimo - margine) /
+                                  (1 - crescita.minima));
+  return salto >= 2 && std::isfinite(salto) ? salto : 1;
+}
+
+// The net-to-gross search with the pass of the mode, on a working record.
+CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensile,
+                            NettoMostrato netto_mostrato) {
+  CalcoloSvolto esito;
+  esito.ricerca_svolta = true;
+  const double obiettivo = w.retribuzione_intera;
+  EsitoRicerca& ricerca = esito.ricerca;
+  ricerca.obiettivo = obiettivo;
+  if (obiettivo < 0) {
+    esito.stato = Stato::rifiutato;
+    esito.rifiuto = Rifiuto::netto_negativo;
+    return esito;
+  }
+
+  double lordo = obiettivo;
+  for (std::int64_t passaggio = 1;; ++passaggio) {
+    passo_ricerca_record(w, in, mensile, lordo);
+    const double prima_delle_imposte = netto_prima_delle_imposte(w, mensile);
+    ricerca.passaggi = passaggio;
+    ricerca.lordo = lordo;
+    const double netto_prima =
+        prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
+
+    // The search decides on the net the window shows. Working it out takes
+    // the figures through the format, so a pass whose balance in the record
+    // is plainly below the target (the net shown cannot then reach it) is
+    // taken as below without it.
+    const double saldo = netto_prima - w.irpef_lorda + w.totale_detrazioni;
+    const double scarto =
+        scarto_cifre_mostrate +
+        1e-12 * (std::fabs(lordo) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
+                 std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
+                 std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
+                 std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile));
+    std::optional<double> mostrato;
+    if (!(saldo + scarto < obiettivo)) {
+      mostrato = netto_mostrato(w);
+      if (*mostrato == obiettivo) {
+        ricerca.esatta = true;
+        ricerca.fine = FineRicerca::esatta;
+        ricerca.netto_raggiunto = *mostrato;
+        return esito;
+      }
+      if (!std::isfinite(*mostrato)) return rifiuto_troppo_grandi();
+    }
+
+    // The search goes up from the net and stops at the first gross whose
+    // net reaches the target; it says no more than that. Grosses below the
+    // net are not tried: with negative other contributions (or non-taxable
+    // pay above the withholdings) one of them may give the net.
+    if (mostrato && *mostrato > obiettivo) {
+      esito.stato = Stato::irraggiungibile;
+      ricerca.fine = lordo == obiettivo ? FineRicerca::superato_dal_netto : FineRicerca::superato;
+      ricerca.netto_raggiunto = *mostrato;
+      return esito;
+    }
+    // The net never exceeds the net before tax; once that cannot grow any
+    // more and is already below the target, no gross reaches the target.
+    const double margine =
+        16 * std::numeric_limits<double>::epsilon() *
+        (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
+         std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
+         std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
+    const Crescita crescita = crescita_ritenute(w, in, mensile);
+    const bool ferma = crescita.continua && crescita.minima >= 1 &&
+                       netto_prima + scarto_cifre_mostrate + margine < obiettivo;
+    if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
+      esito.stato = Stato::irraggiungibile;
+      ricerca.fine = ferma ? FineRicerca::ferma : FineRicerca::interrotta;
+      ricerca.netto_raggiunto = mostrato ? *mostrato : netto_mostrato(w);
+      return esito;
+    }
+    lordo += salto_sicuro(w, in, mensile, crescita, netto_prima, obiettivo);
+  }
+}
+
+CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, bool mensile,
+                      NettoMostrato netto_mostrato) {
+  RecordCalcolo w = record;
+  leggi_importi(w, input);
+  CalcoloSvolto esito;
+  if (input.lordo_netto) {
+    if (mensile) {
+      passo_mensile(w, input);
+    } else {
+      passo_annuo(w, input);
+    }
+  } else {
+    esito = ricerca_lordo(w, input, mensile, netto_mostrato);
+    if (esito.stato == Stato::rifiutato) return esito;
+  }
+  if (!finito(w)) return rifiuto_troppo_grandi();
+  record = w;
+  return esito;
+}
+
+}  // namespace
+
+void passo_annuo(RecordCalcolo& r, const InputCalcolo& in) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+
+  r.contributo_aggiuntivo = 0;
+  if (B > r.soglia_contributo_aggiuntivo) {
+    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo) * 1 / 100;
+  }
+  if (B > r.massimale_inps) {
+    r.ritenuta_inps = r.aliquota_inps_dip * r.massimale_inps;
+    r.inps_azienda = r.aliquota_inps_az * r.massimale_inps;
+  } else {
+    r.ritenuta_inps = r.aliquota_inps_dip * B;
+    r.inps_azienda = r.aliquota_inps_az * B;
+  }
+  altri_contributi(r, in, B);
+  inail(r, in, B, r.minimale_inail, r.massimale_inail);
+  r.tfr = r.aliquota_tfr * B;
+  r.irap = in.irap ? (((B + r.inps_azienda) + r.altri_contributi_az) + r.tfr) * r.aliquota_irap : 0;
+  costo_lavoro(r);
+  r.imponibile_fiscale =
+      B - r.ritenuta_inps - r.contributo_aggiuntivo - r.altri_contributi_dip - r.ritenuta_inail;
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_annui);
+
+  detrazioni_dip_annua(r, in.famiglia);
+  detrazioni_coniuge_annua(r, in.famiglia);
+  detrazioni_figli_annua(r, in.famiglia);
+  detrazioni_altri_annua(r, in.famiglia);
+}
+
+void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca) {
+  const double B = r.retribuzione_lorda + r.valore_benefit;
+
+  r.contributo_aggiuntivo = 0;
+  if (B > r.soglia_contributo_aggiuntivo / 12) {
+    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo / 12) * 1 / 100;
+  }
+  altri_contributi(r, in, B);
+  inail(r, in, B, r.minimale_inail / 12, r.massimale_inail / 12);
+  r.ritenuta_inps = r.aliquota_inps_dip * B;
+  r.inps_azienda = r.aliquota_inps_az * B;
+  r.tfr = r.aliquota_tfr * B;
+  r.irap = in.irap ? (((B + r.inps_azienda) + r.tfr) + r.altri_contributi_az) * r.aliquota_irap : 0;
+  costo_lavoro(r);
+  const double N = in.mensilita;
+  r.imponibile_annuo =
+      (B * N) - r.aliquota_inps_dip * (B * N) - r.altri_contributi_dip - r.ritenuta_inail;
+  r.imponibile_fiscale = ordine_ricerca ? B - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                              r.ritenuta_inail - r.altri_contributi_dip
+                                        : B - r.ritenuta_inps - r.contributo_aggiuntivo -
+                                              r.altri_contributi_dip - r.ritenuta_inail;
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_mensili);
+
+  detrazioni_dip_mensile(r);
+  detrazioni_coniuge_mensile(r, in.famiglia);
+  detrazioni_figli_mensile(r, in.famiglia);
+  detrazioni_altri_mensile(r, in.famiglia);
+}
+
+double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
+  return mensile ? w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                       w.ritenuta_inail - w.altri_contributi_dip
+                 : w.retribuzione_lorda - w.ritenuta_inps - w.contributo_aggiuntivo -
+                       w.altri_contributi_dip - w.ritenuta_inail;
+}
+
+double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo,
+                     NettoMostrato netto_mostrato) {
+  passo_ricerca_record(w, in, mensile, lordo);
+  return netto_mostrato(w);
+}
+
+CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
+                            NettoMostrato netto_mostrato) {
+  return calcola(record, input, false, netto_mostrato);
+}
+
+CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
+                           NettoMostrato netto_mostrato) {
+  return calcola(record, input, true, netto_mostrato);
+}
+
+}  // namespace zellora

@@ -1,0 +1,109 @@
+// The pay calculations: the annual and the monthly pass over the calculation
+// record, in both directions (gross to net, and net to gross by a search
+// over whole euros).
+#pragma once
+
+#include <cstdint>
+#include "rules/detrazioni.h"
+#include "rules/record.h"
+
+namespace zellora {
+
+// The inputs of a calculation, the form's texts already converted.
+struct InputCalcolo {
+  double retribuzione = 0;  // "Retribuzione / Compenso" (gross, or the net wanted)
+  double benefit = 0;       // "Valore Convenzionale benefit"
+  double trattenuta = 0;    // "Trattenuta non deducibile"
+  double competenza = 0;    // "Competenza non imponibile"
+  bool percentuale = true;  // "Valori in %" rather than "Valori Importo Fisso"
+  double altri_dip = 0;     // "A carico Dipendente", percent or amount
+  double altri_az = 0;      // "A carico Azienda", percent or amount
+  double tasso_inail = 0;   // per thousand
+  bool irap = false;        // IRAP asked for
+  bool lordo_netto = true;  // "Dal lordo al netto"
+  double mensilita = 14;    // "Numero mensilità retribuite" (monthly mode)
+  DatiFamiglia famiglia;
+};
+
+// How a calculation ended.
+enum class Stato {
+  ok,               // calculated
+  rifiutato,        // refused before anything was written
+  irraggiungibile,  // net to gross: the search, going up from the net, found no whole
+                    // gross whose net shown is the net wanted
+};
+
+// Why a calculation was refused.
+enum class Rifiuto {
+  nessuno,
+  netto_negativo,  // a net wanted below zero
+  troppo_grandi,   // the figures overflow the range of a double
+};
+
+// How a net-to-gross search ended.
+enum class FineRicerca {
+  esatta,              // the gross found shows the net wanted
+  superato_dal_netto,  // already the gross equal to the net shows more
+  superato,            // the net shown jumps over the net wanted
+  ferma,               // the contributions grow as fast as the gross: the net cannot grow
+  interrotta,          // the search gave up (passes, or a gross beyond a double's whole euros)
+};
+
+struct EsitoRicerca {
+  std::int64_t passaggi = 0;  // passes made
+  bool esatta = false;        // the gross found shows exactly the net wanted
+  FineRicerca fine = FineRicerca::esatta;
+  double obiettivo = 0;        // the net wanted, in whole euros
+  double lordo = 0;            // the last gross tried
+  double netto_raggiunto = 0;  // the net that gross shows (not a number if it cannot be shown)
+};
+
+// What a calculation did, before any word is said of it to the operator.
+struct CalcoloSvolto {
+  Stato stato = Stato::ok;
+  Rifiuto rifiuto = Rifiuto::nessuno;
+  bool ricerca_svolta = false;
+  EsitoRicerca ricerca;
+};
+
+// The net that the results window shows for a record, in whole euros; not a
+// number when a figure it needs cannot be shown. The search compares it with
+// the net wanted, so that a net found is the net shown; the form model,
+// which knows how the window shows its figures, supplies it.
+using NettoMostrato = double (*)(const RecordCalcolo& record);
+
+// Most passes a net-to-gross search makes before it gives up. Ordinary
+// searches take a few dozen passes, since they skip the grosses that cannot
+// reach the net; only inputs that rule the skipping out (negative counts,
+// months or shares, an INAIL floor above its ceiling) walk euro by euro.
+inline constexpr std::int64_t passaggi_massimi = 5'000'000;
+
+// One annual pass for the gross and inputs already in the record.
+void passo_annuo(RecordCalcolo& record, const InputCalcolo& input);
+
+// One monthly pass. In the net-to-gross search the INAIL withholding is
+// subtracted before the other contributions in the taxable income.
+void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, bool ordine_ricerca = false);
+
+// The pay before tax that the net of a search pass starts from: the gross
+// less the worker's contributions, in the order of the mode (in a month the
+// INAIL withholding before the other contributions).
+double netto_prima_delle_imposte(const RecordCalcolo& record, bool mensile);
+
+// One pass of the net-to-gross search on the trial gross `lordo`: the pass of
+// the mode, the total of the deductions (never above the gross tax) and the
+// net it gives, as `netto_mostrato` says. The other inputs must already be
+// in the record.
+double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, bool mensile, double lordo,
+                     NettoMostrato netto_mostrato);
+
+// The annual and the monthly calculation: the inputs are read into the
+// record, then one pass (gross to net) or the search (net to gross). The
+// record is written only when the calculation completes; a calculation that
+// overflows the range of a double is refused and writes nothing.
+CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
+                            NettoMostrato netto_mostrato);
+CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
+                           NettoMostrato netto_mostrato);
+
+}  // namespace zellora

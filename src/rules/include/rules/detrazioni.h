@@ -1,0 +1,43 @@
+// The four IRPEF deductions, each in an annual and a monthly variant.
+//
+// The annual variants find their band from `imponibile_fiscale` and prorate
+// by the days or months the operator entered; the monthly variants find
+// their band from the annual-equivalent `imponibile_annuo` and take one
+// month. Each writes only its own figures of the record.
+#pragma once
+
+#include "rules/record.h"
+
+namespace zellora {
+
+// The family situation of the input form, its texts already converted.
+struct DatiFamiglia {
+  double giorni = 365;            // "Giorni detrazione spettanti"
+  bool coniuge_a_carico = false;  // "Coniuge a carico" is "Si"
+  double mesi_coniuge = 12;       // "N.mesi coniuge carico"
+  double figli = 0;               // "Figli a carico"
+  double figli_minori = 0;        // "di cui minori di 3 anni"
+  double quota_figli = 0;         // "%" of the children deduction
+  double mesi_figli = 12;         // "N.mesi figli carico"
+  double altri = 0;               // "Altri a carico"
+  double quota_altri = 0;         // "%" of the other dependants deduction
+  double mesi_altri = 12;         // "N.mesi altri carico"
+};
+
+// Employee-income deduction: `detrazione_dip`, `detrazione_dip_ulteriore`.
+void detrazioni_dip_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_dip_mensile(RecordCalcolo& record);
+
+// Spouse deduction: `detrazione_coniuge`, `detrazione_coniuge_maggiorazione`.
+void detrazioni_coniuge_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_coniuge_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+
+// Children deduction: `maggiorazione_figli_minori`, `detrazione_figli`.
+void detrazioni_figli_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_figli_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+
+// Other dependants deduction: `detrazione_altri`.
+void detrazioni_altri_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_altri_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+
+}  // namespace zellora
