@@ -143,17 +143,22 @@ BEGIN {
       } else if (r < 75) {
         # No INPS withheld and a fixed other contribution of the worker: the
         # taxable income is the whole gross less that amount, aimed exactly
-        # at a limit, one cent or one euro below or above it.
+        # at a limit.
         set("profile.aliquota_inps_dip", "0"); set("profile.soglia_contributo_aggiuntivo", "99999999")
         delete val["Text11"]; delete val["Text13"]; delete val["Option5"]; set("Option6", "T")
-        off = pick("-100|-1|0|0|0|1|100") + 0
+        # In half cents: one euro, one cent or half a cent either side (half
+        # a cent above a limit such as 24000 falls in the gap before 24000.01).
+        off = pick("-200|-2|-1|0|0|0|1|2|200") + 0
         if (mensile) {
           if (ri(2)) { j = ri(nlm) + 1; L = limm[j] }
           else { j = ri(nla) + 1; L = lima[j]; set("Text7", "1") }
         } else { j = ri(nla) + 1; L = lima[j] }
-        tc = int(L * 100 + 0.5) + off; if (tc < 0) tc = 0
-        t = int((tc + 99) / 100) * 100
-        set("Text14", it(t - tc, ri(2)))
+        th = int(L * 200 + 0.5) + off; if (th < 0) th = 0
+        t = int((th + 199) / 200) * 100
+        d = t * 2 - th
+        w = it(int(d / 2), ri(2))
+        if (d % 2) w = (w ~ /,/ ? w : w ",00") "5"
+        set("Text14", w)
         kind = "on-limit"
       } else if (r < 95) { t = ri((mensile ? 500000 : 6000000) + 1); kind = "dense" }
       else { t = pick("0|1|99|100|10000|99999|100000") + 0; kind = "small" }

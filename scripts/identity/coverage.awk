@@ -1,7 +1,7 @@
 # Counts how the requests of a corpus fall: per mode, direction, category and
 # sector (from corpus.kinds), per status and per band of the taxable income
 # (from the JSON Lines batch output). Limits are counted as hit when the
-# income is within half a cent of them.
+# income is within a twentieth of a cent of them.
 # Usage: awk -f coverage.awk corpus.kinds batch.jsonl
 function num(line, name,   s) {
   if (!match(line, "\"" name "\":[-0-9.e+]+")) return ""
@@ -9,7 +9,7 @@ function num(line, name,   s) {
 }
 function band(r, lim, nl, tag,   j) {
   for (j = 1; j <= nl; j++) {
-    if (r > lim[j] - 0.005 && r < lim[j] + 0.005) { hit[tag, 2 * j]++; return }
+    if (r > lim[j] - 0.0005 && r < lim[j] + 0.0005) { hit[tag, 2 * j]++; return }
     if (r < lim[j]) { hit[tag, 2 * j - 1]++; return }
   }
   hit[tag, 2 * nl + 1]++

@@ -53,14 +53,16 @@ unset QT_QPA_PLATFORM
 
 if [ -e "$out" ]; then
   [ -d "$out" ] || { echo "$0: $out exists and is not a folder" >&2; exit 2; }
-  if [ -n "$(ls -A "$out")" ] && [ ! -f "$out/manifest.txt" ]; then
+  if [ -n "$(ls -A "$out")" ] && [ ! -f "$out/.identity-snapshot" ]; then
     echo "$0: $out is not empty and holds no snapshot; not touching it" >&2; exit 2
   fi
   rm -rf -- "$out"
 fi
 mkdir -p "$out"
+: >"$out/.identity-snapshot"
 work=$(mktemp -d "${TMPDIR:-/tmp}/zellora-identity.XXXXXX")
 trap 'rm -rf -- "$work"' EXIT
+trap 'exit 130' INT TERM HUP
 
 now() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f s", b - a }'; }
