@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libzip-dev
+  libtomlplusplus-dev
   libreoffice-writer-nogui fonts-liberation
   locales
 )

@@ -129,7 +129,8 @@ struct Profilo {
 };
 
 struct Settore {
-  std::string voce;  // the item of the sector list
+  std::string voce;          // the item of the sector list
+  std::string nome_profilo;  // the shared profile of the file it takes its figures from
   Profilo profilo;
 };
 
@@ -139,14 +140,15 @@ struct Categoria {
 };
 
 // Where a figure comes from: `chiave` is its key in the rule set file
-// ("irpef.aliquote", "categoria.Impiegato.settore.2.aliquota_inps_az"),
-// `riferimento` the law or circular, `aggiornato` false for a figure whose
-// current source was not found (kept from an earlier year).
+// ("irpef.aliquote", "categoria[1].settori[2].inps_az"), `riferimento` the
+// law or circular, `aggiornato` false for a figure whose current source was
+// not found (kept from an earlier year), and then `nota` says why.
 struct Fonte {
   std::string chiave;
   std::string valore;  // as written in the file
   std::string riferimento;
   bool aggiornato = true;
+  std::string nota;
 };
 
 struct RegoleCalcolo {

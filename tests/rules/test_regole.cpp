@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "rules/caricamento.h"
+#include "rules/tabella.h"
+
+namespace zellora {
+namespace {
+
+std::string testo_2007() { return std::string(testo_regole_incluse("2007")); }
+
+// The 2007 text with the first `da` replaced by `a` (the test fails when
+// `da` is not there, so a row cannot silently stop testing anything).
+std::string modificato(std::string_view da, std::string_view a) {
+  std::string t = testo_2007();
+  const auto i = t.find(da);
+  EXPECT_NE(i, std::string::npos) << da;
+  if (i != std::string::npos) t.replace(i, da.size(), a);
+  return t;
+}
+
+TEST(Regole, Il2007HaLeCifreDelCalcolo) {
+  const RegoleCalcolo& r = regole_predefinite();
+  EXPECT_EQ(&r, &regole_incluse("2007"));
+  EXPECT_EQ(nomi_regole_incluse().front(), "2007");
+  ASSERT_EQ(r.irpef_annua.n, 5u);
+  EXPECT_EQ(r.irpef_annua.limiti[3], 75000);
+  EXPECT_EQ(r.irpef_mensile.limiti[1], 2333.33);
+  EXPECT_EQ(r.irpef_mensile.aliquote[4], 0.43);
+  EXPECT_EQ(r.dipendente.fasce[0].variabile, 502);
+  EXPECT_EQ(r.dipendente.fasce[1].fino_a, 55000);
+  ASSERT_EQ(r.dipendente.ulteriori.n, 5u);
+  EXPECT_EQ(r.dipendente.ulteriori.fasce[1].da, 24000.01);
+  EXPECT_FALSE(r.dipendente.ulteriori.fasce[1].da_escluso);
+  EXPECT_EQ(r.coniuge.maggiorazioni.fasce[4].a, 35200);
+  EXPECT_EQ(r.figli.importo_dal_quarto, 1000);
+  EXPECT_EQ(r.altri.importo, 750);
+  EXPECT_EQ(r.contributo_aggiuntivo_percento, 1);
+  EXPECT_EQ(r.maggiorazione_inail, 0.01);
+  ASSERT_EQ(r.categorie.size(), 4u);
+  EXPECT_EQ(r.categorie[3].settori[1].voce, "azienda -9 dip. 1\u00b0 anno di apprendistato");
+  const Profilo& c1 = r.categorie[0].settori[1].profilo;
+  EXPECT_EQ(c1.aliquota_inps_dip, 0.05666666);
+  EXPECT_EQ(c1.aliquota_inps_az, 0.1133333);
+  EXPECT_EQ(c1.soglia_contributo_aggiuntivo, 999999999);
+  EXPECT_EQ(c1.minimale_inail, 13899.9);
+  const Profilo& op = r.categorie[2].settori[6].profilo;
+  EXPECT_EQ(op.aliquota_inps_az, 0.2693);
+  EXPECT_EQ(op.aliquota_tfr, 0.069074);
+  EXPECT_EQ(op.massimale_inps, 99999999);
+  EXPECT_EQ(op.quota_inail_az, 3);
+}
+
+// Every number of the file is a figure with a reference, in the order of
+// the file, with its value as written; the table shows every reference and
+// every note.
+TEST(Regole, FontiETabella) {
+  const RegoleCalcolo& r = regole_predefinite();
+  // Arrays of numbers count as one figure: the three IRPEF ones.
+  std::size_t numeri = 0;
+  for (const Fonte& f : r.fonti) {
+    EXPECT_FALSE(f.riferimento.empty()) << f.chiave;
+    EXPECT_EQ(f.aggiornato, f.nota.empty()) << f.chiave;
+    if (f.valore.front() != '[') ++numeri;
+  }
+  std::size_t settori = 0;
+  for (const Categoria& c : r.categorie) settori += c.settori.size();
+  // Employee 3 + 2 bands x 3 + 5 bands x 3, spouse 6 + 5 x 3, children 5,
+  // others 2, contributions 2, 4 profiles x 8, and 2 per sector.
+  EXPECT_EQ(numeri, 9 + 15 + 6 + 15 + 5 + 2 + 2 + 32 + 2 * settori);
+  EXPECT_EQ(r.fonti.front().chiave, "irpef.limiti_annui");
+  EXPECT_EQ(r.fonti.front().valore, "[15000, 28000, 55000, 75000]");
+  EXPECT_EQ(r.fonti[1].valore, "[1250, 2333.33, 4583.33, 6250]");
+  EXPECT_EQ(r.fonti.back().chiave, "categoria[3].settori[3].inps_az");
+
+  const std::string t = tabella_regole(r);
+  for (const Fonte& f : r.fonti) {
+    EXPECT_NE(t.find(f.riferimento.substr(0, 20)), std::string::npos) << f.riferimento;
+    if (!f.aggiornato) {
+      EXPECT_NE(t.find("non aggiornato: " + f.nota.substr(0, 20)), std::string::npos) << f.nota;
+    }
+  }
+  EXPECT_NE(t.find("0.05666666"), std::string::npos);
+  EXPECT_NE(t.find("da 24000.01  a 25000  importo 20"), std::string::npos);
+}
+
+TEST(Regole, NomeSconosciuto) {
+  try {
+    (void)regole_incluse("1999");
+    FAIL();
+  } catch (const Eccezione& e) {
+    EXPECT_EQ(e.errore().dove, "1999");
+    EXPECT_NE(e.errore().ragione.find("known: 2007"), std::string::npos);
+  }
+  EXPECT_THROW((void)testo_regole_incluse(""), Eccezione);
+}
+
+// A broken file is refused with the key and the reason.
+TEST(Regole, FileRotti) {
+  struct Caso {
+    std::string testo;
+    std::string dove;
+    std::string ragione;
+  };
+  const Caso casi[] = {
+      {"a = [1,\n  2 x", "r.toml", "line 2, column 5"},
+      {"", "r.toml: nome", "missing key"},
+      {modificato("nome = \"2007\"\n", ""), "r.toml: nome", "missing key"},
+      {modificato("importo_primo = 1840", "importo_primo = \"1840\""),
+       "r.toml: detrazione_dipendente.importo_primo", "expected a number, found a string"},
+      {modificato("minimo = 690", "minimo = 690\nminimmo = 690"),
+       "r.toml: detrazione_dipendente.minimmo", "unknown key"},
+      {modificato("0.38, 0.41", "-0.38, 0.41"), "r.toml: irpef.aliquote[2]",
+       "negative rate -0.38 (line"},
+      {modificato("0.38, 0.41", "1.38, 0.41"), "r.toml: irpef.aliquote[2]", "above 1"},
+      {modificato("[15000, 28000", "[28000, 28000"), "r.toml: irpef.limiti_annui[1]",
+       "not strictly increasing: 28000 after 28000"},
+      {modificato("[0.23,", "[0.23, 0.5,"), "r.toml: irpef.limiti_annui", "4 limits for 6 rates"},
+      {modificato("[0.23,", "[0.1, 0.1, 0.1, 0.1, 0.23,"), "r.toml: irpef.aliquote",
+       "9 brackets, 1 to 8"},
+      {modificato("fino_a = 55000", "fino_a = 15000"),
+       "r.toml: detrazione_dipendente.fasce[1].fino_a", "not strictly increasing"},
+      {modificato("da = 25000.01", "da = 24999"),
+       "r.toml: detrazione_dipendente.ulteriori.fasce[2].da", "not strictly increasing"},
+      {modificato("da = 25000.01", "oltre = 25000"), "", ""},
+      {modificato("da = 29000,", "da = 29000, oltre = 1,"),
+       "r.toml: detrazione_coniuge.maggiorazioni.fasce[0]", "either `da`"},
+      {modificato("importo = 750", "importo = -750"), "r.toml: detrazione_altri.importo",
+       "negative amount -750"},
+      {modificato("terzo_limite = 80000", "terzo_limite = 40000"),
+       "r.toml: detrazione_coniuge.terzo_limite", "not strictly increasing"},
+      {modificato("forma = \"tre_fasce\"", "forma = \"due_fasce\""),
+       "r.toml: detrazione_coniuge.forma", "unknown shape \"due_fasce\""},
+      {modificato("aliquota_irap = 0.039", "aliquota_irap = 3.9"),
+       "r.toml: profilo.dipendente.aliquota_irap", "above 1"},
+      {modificato("quota_inail_dip = 1", "quota_inail_dip = 2"),
+       "r.toml: profilo.collaboratore.quota_inail_az", "add up to 3"},
+      {modificato("[detrazione_altri]\nfonte", "[detrazione_altri]\nx"),
+       "r.toml: detrazione_altri.x", "unknown key"},
+      {modificato("fonte = { riferimento = \"TUIR art. 12 c. 1 lett. d)\" }", ""),
+       "r.toml: detrazione_altri.importo", "no legal reference"},
+      {modificato("fonte = { riferimento = \"TUIR art. 12 c. 1 lett. d)\" }",
+                  "fonte = { riferimento = \"TUIR art. 12 c. 1 lett. d)\", aggiornato = false }"),
+       "r.toml: detrazione_altri.fonte.nota", "needs a note"},
+      {modificato("fonti.limite =", "fonti.limitee ="), "r.toml: detrazione_figli.fonti.limitee",
+       "no figure \"limitee\""},
+      {modificato("nome = \"Operaio\"", "nome = \"Impiegato\""), "r.toml: categoria[2].nome",
+       "given twice"},
+      {modificato("Commercio -50dip\",  inps_dip = 0.0919, inps_az = 0.2898",
+                  "Commercio +50dip\",  inps_dip = 0.0919, inps_az = 0.2898"),
+       "r.toml: categoria[1].settori[1].voce", "given twice"},
+      {modificato("profilo = \"apprendista\"\n", "profilo = \"apprendisti\"\n"),
+       "r.toml: categoria[3].profilo", "unknown profile \"apprendisti\""},
+      {testo_2007() + "[[categoria]]\nnome = \"Vuota\"\nprofilo = \"dipendente\"\nsettori = []\n",
+       "r.toml: categoria[4].settori", "category without sectors"},
+      {modificato("minimale_inail = 0\nmassimale_inail = 0",
+                  "minimale_inail = 1\nmassimale_inail = 0"),
+       "r.toml: profilo.apprendista.massimale_inail", "below minimale_inail"},
+  };
+  for (const Caso& c : casi) {
+    try {
+      const RegoleCalcolo r = carica_regole(c.testo, "r.toml");
+      EXPECT_EQ(c.dove, "") << "accepted: " << c.testo.substr(0, 60);
+    } catch (const Eccezione& e) {
+      EXPECT_EQ(e.errore().dove, c.dove) << e.what();
+      EXPECT_NE(c.dove, "") << e.what();
+      EXPECT_NE(e.errore().ragione.find(c.ragione), std::string::npos) << e.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zellora
