@@ -301,6 +301,15 @@ TEST(Lotto, SheetShapes) {
   EXPECT_EQ(celle(r[4], ';')[2], "cell 3 is filled, but its column has no name in the header");
   EXPECT_EQ(celle(r[5], ';')[2], "the row has 3 cells, the header 6");  // Text1 missing
   EXPECT_THROW(lotto(";;\n;;\n"), ErroreLotto);
+
+  // Line ends of the old Macintosh (CR alone), also mixed with others: a CR
+  // ends the row, and never joins the digits on either side into a number.
+  u = lotto("Text1,Text4\r30000,0\r\n40000\r5;0,0\n");
+  r = righe(u.testo);
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(celle(r[1], ',')[3], "30.000,00");
+  EXPECT_EQ(celle(r[2], ',')[2], "the row has 1 cells, the header 2");
+  EXPECT_EQ(celle(r[3], ',')[1], "refused");  // "5;0" is not 50
 }
 
 TEST(Lotto, UnclosedQuoteStopsTheRunNamingWhereItOpens) {

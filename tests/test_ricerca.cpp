@@ -379,8 +379,9 @@ CampiForm1 lavoratore_a_caso(std::uint64_t& x) {
     c.Text2 = testo(1 + caso(12));
   }
   if (caso(2) == 0) {
-    c.Text4 = testo(caso(5));
-    c.Text6 = testo(caso(3));
+    const auto figli = caso(5);
+    c.Text4 = testo(figli);
+    c.Text6 = testo(caso(3) % (figli + 1));  // some of the children
     c.Combo1 = caso(2) == 0 ? "50" : "100";
     c.Text9 = testo(1 + caso(12));
   }

@@ -113,15 +113,33 @@ TEST(Verifica, EachModeChecksOnlyWhatItReads) {
 }
 
 TEST(Verifica, ChildrenCountMustBeWholeAndNotNegative) {
-  for (const char* n : {"2,5", "-1"}) {
+  struct Caso {
+    const char* figli;
+    const char* minori;  // of whom under three
+    const char* campo;   // the field named in the refusal
+  };
+  const Caso casi[] = {
+      {"2,5", "0", "\"Figli a carico\""},          {"-1", "0", "\"Figli a carico\""},
+      {"2", "0,5", "\"di cui minori di 3 anni\""}, {"2", "-1", "\"di cui minori di 3 anni\""},
+      {"1", "2", "\"di cui minori di 3 anni\""},  // more under three than children
+      {"0", "1", "\"di cui minori di 3 anni\""},
+  };
+  for (const auto& caso : casi) {
     Motore m = motore_tipico();
     CampiForm1 c = richiesta_tipica();
-    c.Text4 = n;
+    c.Text4 = caso.figli;
+    c.Text6 = caso.minori;
     c.Combo1 = "100";
     const auto esito = m.verifica_campi(c);
-    EXPECT_EQ(esito.stato, Stato::rifiutato) << n;
-    EXPECT_TRUE(contiene(esito.messaggi, "\"Figli a carico\"")) << n;
+    EXPECT_EQ(esito.stato, Stato::rifiutato) << caso.figli << " " << caso.minori;
+    EXPECT_TRUE(contiene(esito.messaggi, caso.campo)) << caso.figli << " " << caso.minori;
   }
+  Motore m = motore_tipico();
+  CampiForm1 c = richiesta_tipica();
+  c.Text4 = "2";
+  c.Text6 = "2";
+  c.Combo1 = "100";
+  EXPECT_EQ(m.verifica_campi(c).stato, Stato::ok);
 }
 
 TEST(Verifica, SharesMustBeChosenForDependants) {

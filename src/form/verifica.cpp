@@ -81,7 +81,8 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   }
   bool figli_letti = false;
   f.figli = l.numero(&CampiForm1::Text4, "Text4", &figli_letti);
-  f.figli_minori = l.numero(&CampiForm1::Text6, "Text6");
+  bool minori_letti = false;
+  f.figli_minori = l.numero(&CampiForm1::Text6, "Text6", &minori_letti);
   bool altri_letti = false;
   f.altri = l.numero(&CampiForm1::Text3, "Text3", &altri_letti);
   f.coniuge_a_carico = campi.Combo3 == "Si";
@@ -90,6 +91,15 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   if (figli_letti && !figli_interi) {
     l.messaggi.push_back(
         "Il campo \"Figli a carico\" deve contenere un numero intero di figli, 0 o pi\u00f9.");
+    l.valido = false;
+  }
+  // The children under three are some of the children: a whole number from
+  // 0 up to their count, never more children than there are.
+  if (minori_letti && (f.figli_minori < 0 || f.figli_minori != std::floor(f.figli_minori) ||
+                       (figli_interi && f.figli_minori > f.figli))) {
+    l.messaggi.push_back(
+        "Il campo \"di cui minori di 3 anni\" deve contenere un numero intero di figli, da 0 a "
+        "quelli indicati in \"Figli a carico\".");
     l.valido = false;
   }
   f.quota_figli = l.quota(campi.Combo1, figli_interi && f.figli >= 1, "Figli a carico");

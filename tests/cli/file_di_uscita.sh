@@ -90,6 +90,11 @@ if [ $sistema = yes ]; then
   [ -c /dev/null ] || fallito "/dev/null is no longer a device"
 fi
 
+# "-" is standard output, never a file of that name.
+"$CLI" batch staff.csv -o - > got.csv 2> err.txt || fallito "-o -: exit $? $(cat err.txt)"
+grep -q '^2;ok;' got.csv || fallito "-o -: standard output got $(cat got.csv)"
+[ -e ./- ] && fallito "-o -: a file named - was written"
+
 # A closed or full standard output is an error, not a success.
 "$CLI" --input req.json >&- 2> err.txt
 rc=$?
@@ -105,6 +110,9 @@ if [ -w /dev/full ]; then
   rc=$?
   [ $rc -eq 2 ] || fallito "/dev/full: exit $rc"
   grep -q 'No space left on device' err.txt || fallito "/dev/full: $(cat err.txt)"
+  "$CLI" --help > /dev/full 2> err.txt
+  rc=$?
+  [ $rc -eq 2 ] || fallito "--help to /dev/full: exit $rc"
   "$CLI" batch staff.csv > /dev/full 2> err.txt
   rc=$?
   [ $rc -eq 2 ] || fallito "/dev/full, batch: exit $rc"

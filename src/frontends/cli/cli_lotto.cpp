@@ -59,10 +59,13 @@ int esegui_batch(const RichiestaBatch& r) {
                          : (estensione == ".jsonl" || estensione == ".ndjson" ? "jsonl" : "csv");
   opzioni.formato = formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
 
+  // "-" is standard output, as it is standard input for the input.
+  const bool uscita_standard = r.uscita.empty() || r.uscita == "-";
+
   // Writing the results over the staff file would lose it: the same file
   // under another name or through a link counts too. A terminal may be both.
   std::error_code ec;
-  if (!r.uscita.empty() && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
+  if (!uscita_standard && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
       !fs::is_character_file(fs::path(r.ingresso), ec)) {
     return errore("the output " + citazione_file(r.uscita) + " is the input file " +
                   citazione_file(r.ingresso) + "; nothing was read or written");
@@ -78,11 +81,11 @@ int esegui_batch(const RichiestaBatch& r) {
 
   // The results of a regular file go to a temporary file beside it, which
   // takes its name only when every row is written: a failed run leaves no
-  // half file (see export/file_atomico.h).
-  const std::string nome_uscita = r.uscita.empty() ? "standard output" : citazione_file(r.uscita);
+  // half file (see statement/file_atomico.h).
+  const std::string nome_uscita = uscita_standard ? "standard output" : citazione_file(r.uscita);
   const std::unique_ptr<ScritturaFile> uscita =
-      r.uscita.empty() ? ScritturaFile::uscita_standard()
-                       : ScritturaFile::apri(fs::path(r.uscita), ragione);
+      uscita_standard ? ScritturaFile::uscita_standard()
+                      : ScritturaFile::apri(fs::path(r.uscita), ragione);
   if (!uscita) return errore("cannot write " + nome_uscita + ": " + ragione);
 
   RiepilogoLotto riepilogo;

@@ -152,7 +152,7 @@ int principale(int argc, char** argv) {
   comando_batch->add_option("IN", batch.ingresso, "the CSV or JSON Lines file")->required();
   comando_batch->add_option(
       "-o,--output", batch.uscita,
-      "write the results here (default: standard output). A regular file appears only when "
+      "write the results here (default, or -: standard output). A regular file appears only when "
       "complete and keeps the permissions of the file it replaces; a symbolic link is followed "
       "and kept; a FIFO or a device such as /dev/null is written directly; the input file "
       "itself is refused");
@@ -166,7 +166,9 @@ int principale(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    const int stato = app.exit(e);
+    if (!std::cout.flush()) return errore_uso("cannot write the help to standard output");
+    return stato;
   } catch (const CLI::ParseError& e) {
     return errore_uso(e.what());
   }

@@ -54,7 +54,9 @@ class LettoreCsv {
     for (std::size_t i = pos_; i - pos_ < (std::size_t{1} << 20); ++i) {
       if (i == buffer_.size() && !riempi()) break;
       const char c = buffer_[i];
-      if (c == '\n' || c == ';') return c == ';' ? ';' : (virgola ? ',' : nessun_separatore);
+      if (c == '\n' || c == '\r' || c == ';') {
+        return c == ';' ? ';' : (virgola ? ',' : nessun_separatore);
+      }
       virgola = virgola || c == ',';
     }
     return virgola ? ',' : nessun_separatore;
@@ -178,7 +180,14 @@ class LettoreCsv {
       } else if (c == '\n') {
         ++linea_;
         break;
-      } else if (c != '\r') {
+      } else if (c == '\r') {
+        // A line end of Windows (CR LF) or of the old Macintosh (CR alone):
+        // a CR is never part of an unquoted cell, where it would join the
+        // digits on either side of it into another number.
+        if (disponibile() && buffer_[pos_] == '\n') avanza(1);
+        ++linea_;
+        break;
+      } else {
         aggiungi(p, p + 1);
       }
     }

@@ -15,7 +15,7 @@ namespace zellora {
 
 struct RichiestaBatch {
   std::string ingresso;  // CSV or JSON Lines file
-  std::string uscita;    // empty: standard output
+  std::string uscita;    // empty or "-": standard output
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
   unsigned thread = 0;
   Locale locale;
