@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libzip-dev
   libtomlplusplus-dev
   libreoffice-writer-nogui fonts-liberation
-  locales
+  locales unzip
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.
