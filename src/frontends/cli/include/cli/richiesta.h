@@ -13,6 +13,7 @@
 
 #include "form/campi_form.h"
 #include "form/motore.h"
+#include "rules/caricamento.h"
 
 namespace zellora {
 
@@ -23,6 +24,9 @@ class ErroreRichiesta : public std::runtime_error {
 };
 
 struct Richiesta {
+  // The rule set whose category and sector lists the request is checked
+  // against (and that the calculation will use).
+  const RegoleCalcolo* regole = &regole_predefinite();
   CampiForm1 campi;
   // Profile figures set by name after the sector choice, in request order.
   std::vector<std::pair<std::string, double>> profilo;
