@@ -2,7 +2,8 @@
 // JSON), makes the calculation the form would make and prints the outcome.
 //
 // With --export FILE it also writes the statement of that calculation as a
-// document, in the format of the file's extension (.docx, .odt or .pdf).
+// document, in the format of the file's extension (.docx, .odt or .pdf; a
+// build without Qt has no PDF).
 //
 // `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
 // worker per row of a CSV or JSON Lines file (see cli_lotto.h).
@@ -27,8 +28,6 @@
 #include <system_error>
 
 #include <CLI/CLI.hpp>
-#include <QByteArray>
-#include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
 #include "cli/citazione.h"
@@ -37,10 +36,16 @@
 #include "cli/uscita.h"
 #include "form/motore.h"
 #include "numbers/numeri.h"
-#include "statement/documento_qt.h"
 #include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
+
+#if ZELLORA_PDF
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include "statement/documento_qt.h"
+#endif
 
 #ifdef _WIN32
 #include <io.h>
@@ -65,16 +70,18 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
   if (!prospetto.prospetto) {
     std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
-              << prospetto.errore << "\n";
+              << prospetto.errore.testo() << "\n";
     return 3;
   }
-  // Qt lays out the ODT and PDF documents; it needs an application object,
-  // which works without a display on the offscreen platform.
+  zellora::ScrittorePdf pdf;
+#if ZELLORA_PDF
+  // Qt lays out the PDF; it needs an application object, which works without
+  // a display on the offscreen platform.
   std::optional<QGuiApplication> qt;
   static int argc_qt = 1;
   static char nome_qt[] = "zellora-cli";
   static char* argv_qt[] = {nome_qt, nullptr};
-  if (formato != zellora::Formato::docx) {
+  if (formato == zellora::Formato::pdf) {
     // Qt's notes about the desktop session (no runtime folder and the like)
     // are not the operator's business; its errors still show.
     qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
@@ -86,12 +93,13 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
     qt.emplace(argc_qt, argv_qt);
+    pdf = zellora::documento_pdf;
   }
-  std::string errore;
-  if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
-                                 errore)) {
-    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file) << ": "
-              << errore << "\n";
+#endif
+  if (const std::optional<zellora::Errore> errore = zellora::scrivi_prospetto(
+          *prospetto.prospetto, formato, std::filesystem::path(file), pdf)) {
+    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file)
+              << ": " << errore->ragione << "\n";
     return 3;
   }
   return 0;
@@ -214,6 +222,12 @@ int principale(int argc, char** argv) {
                              ? "the file name has nothing before the extension"
                              : "the file name must end in .docx, .odt or .pdf"));
     }
+#if !ZELLORA_PDF
+    if (*formato_export == zellora::Formato::pdf) {
+      return errore_uso("cannot export to " + zellora::citazione_file(file_export) +
+                        ": PDF export needs the build with Qt");
+    }
+#endif
     if (stesso_file(file_input, file_export)) {
       return errore_uso("the statement " + zellora::citazione_file(file_export) +
                         " would replace the request file " + zellora::citazione_file(file_input) +
@@ -221,10 +235,13 @@ int principale(int argc, char** argv) {
     }
   }
 
-  std::string ragione;
+  zellora::Errore ragione;
   const std::unique_ptr<zellora::FileIngresso> in =
       zellora::FileIngresso::apri(file_input, ragione);
-  if (!in) return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " + ragione);
+  if (!in) {
+    return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " +
+                      ragione.ragione);
+  }
   const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
   if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
@@ -246,7 +263,7 @@ int principale(int argc, char** argv) {
                           ? zellora::uscita_json(esito, motore)
                           : zellora::uscita_testo(esito, motore, richiesta.campi.Option2));
     if (!out->completa(ragione)) {
-      return errore_uso("cannot write the results to standard output: " + ragione);
+      return errore_uso("cannot write the results to standard output: " + ragione.ragione);
     }
   }
   if (esito.stato == zellora::Stato::rifiutato) return 1;
