@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "rules/calcolo.h"
 #include "form/motore.h"
 #include "form/verifica.h"
+#include "rules/calcolo.h"
+#include "rules/caricamento.h"
 #include "rules/profilo.h"
 #include "verifiche.h"
 
@@ -66,13 +67,15 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto = passo_ricerca(ultimo, in, mensile, trovato, netto_mostrato);
+  const double netto =
+      passo_ricerca(ultimo, in, regole_predefinite(), mensile, trovato, netto_mostrato);
   ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
   if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
   auto sotto = [&](double g) {
     RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(passo_ricerca(prova, in, mensile, g, netto_mostrato) < obiettivo,
-                     "the search passed over a gross that reaches the net");
+    ZELLORA_VERIFICA(
+        passo_ricerca(prova, in, regole_predefinite(), mensile, g, netto_mostrato) < obiettivo,
+        "the search passed over a gross that reaches the net");
   };
   const double vicino = std::fmax(obiettivo, trovato - 200);
   for (double g = vicino; g < trovato; g += 1) sotto(g);

@@ -1,6 +1,7 @@
 // The four deductions, annual and monthly.
 #include <gtest/gtest.h>
 
+#include "rules/caricamento.h"
 #include "rules/detrazioni.h"
 
 using namespace zellora;
@@ -22,13 +23,13 @@ DatiFamiglia giorni(double g) {
 
 double dip(double r, double g = 365) {
   RecordCalcolo rec = reddito(r);
-  detrazioni_dip_annua(rec, giorni(g));
+  detrazioni_dip_annua(rec, giorni(g), regole_predefinite().dipendente);
   return rec.detrazione_dip;
 }
 
 double dip_ulteriore(double r, double g = 365) {
   RecordCalcolo rec = reddito(r);
-  detrazioni_dip_annua(rec, giorni(g));
+  detrazioni_dip_annua(rec, giorni(g), regole_predefinite().dipendente);
   return rec.detrazione_dip_ulteriore;
 }
 
@@ -62,14 +63,14 @@ TEST(DetrazioneDipendente, AdditionalAmountBands) {
 
 TEST(DetrazioneDipendente, Monthly) {
   RecordCalcolo r = reddito(999999, 5000);
-  detrazioni_dip_mensile(r);
+  detrazioni_dip_mensile(r, regole_predefinite().dipendente);
   EXPECT_EQ(r.detrazione_dip, (1840.0 / 365) * 31);
   EXPECT_NEAR(r.detrazione_dip, 156.2739726, 1e-7);
   r.imponibile_annuo = 20000;
-  detrazioni_dip_mensile(r);
+  detrazioni_dip_mensile(r, regole_predefinite().dipendente);
   EXPECT_NEAR(r.detrazione_dip, 99.4335616, 1e-7);
   r.imponibile_annuo = 27800;
-  detrazioni_dip_mensile(r);
+  detrazioni_dip_mensile(r, regole_predefinite().dipendente);
   EXPECT_EQ(r.detrazione_dip_ulteriore, 775.0 / 365);
 }
 
@@ -80,7 +81,7 @@ RecordCalcolo coniuge(double r, double m, bool si = true) {
   DatiFamiglia f;
   f.coniuge_a_carico = si;
   f.mesi_coniuge = m;
-  detrazioni_coniuge_annua(rec, f);
+  detrazioni_coniuge_annua(rec, f, regole_predefinite().coniuge);
   return rec;
 }
 
@@ -90,7 +91,7 @@ TEST(DetrazioneConiuge, NoSpouseMeansZero) {
   RecordCalcolo r = reddito(10000);
   r.detrazione_coniuge = 50;
   r.detrazione_coniuge_maggiorazione = 5;
-  detrazioni_coniuge_annua(r, DatiFamiglia{});
+  detrazioni_coniuge_annua(r, DatiFamiglia{}, regole_predefinite().coniuge);
   EXPECT_EQ(r.detrazione_coniuge, 0);
   EXPECT_EQ(r.detrazione_coniuge_maggiorazione, 0);
 }
@@ -123,10 +124,10 @@ TEST(DetrazioneConiuge, Monthly) {
   DatiFamiglia f;
   f.coniuge_a_carico = true;
   f.mesi_coniuge = 1;  // not read in a month
-  detrazioni_coniuge_mensile(r, f);
+  detrazioni_coniuge_mensile(r, f, regole_predefinite().coniuge);
   EXPECT_NEAR(r.detrazione_coniuge, 59.333333, 1e-6);
   r.imponibile_annuo = 30000;
-  detrazioni_coniuge_mensile(r, f);
+  detrazioni_coniuge_mensile(r, f, regole_predefinite().coniuge);
   EXPECT_EQ(r.detrazione_coniuge, 57.5);
   EXPECT_EQ(r.detrazione_coniuge_maggiorazione, 20.0 / 12);
 }
@@ -140,7 +141,7 @@ double figli(double r, double n, double minori, double p, double m) {
   f.figli_minori = minori;
   f.quota_figli = p;
   f.mesi_figli = m;
-  detrazioni_figli_annua(rec, f);
+  detrazioni_figli_annua(rec, f, regole_predefinite().figli);
   return rec.detrazione_figli;
 }
 
@@ -164,11 +165,11 @@ TEST(DetrazioneFigli, UnderThreeIncrease) {
   f.figli_minori = 3;  // more than the children: still added
   f.quota_figli = 100;
   f.mesi_figli = 12;
-  detrazioni_figli_annua(r, f);
+  detrazioni_figli_annua(r, f, regole_predefinite().figli);
   EXPECT_EQ(r.maggiorazione_figli_minori, 300);
   EXPECT_DOUBLE_EQ(r.detrazione_figli, 1100 * (65000.0 / 95000));
   f.figli_minori = -1;
-  detrazioni_figli_annua(r, f);
+  detrazioni_figli_annua(r, f, regole_predefinite().figli);
   EXPECT_EQ(r.maggiorazione_figli_minori, 0);  // raised to 0 after use
   EXPECT_DOUBLE_EQ(r.detrazione_figli, 700 * (65000.0 / 95000));
 }
@@ -179,7 +180,7 @@ TEST(DetrazioneFigli, Monthly) {
   f.figli = 1;
   f.quota_figli = 100;
   f.mesi_figli = 1;  // not read in a month
-  detrazioni_figli_mensile(r, f);
+  detrazioni_figli_mensile(r, f, regole_predefinite().figli);
   EXPECT_NEAR(r.detrazione_figli, 45.614035, 1e-6);
 }
 
@@ -191,7 +192,7 @@ double altri(double r, double n, double p, double m) {
   f.altri = n;
   f.quota_altri = p;
   f.mesi_altri = m;
-  detrazioni_altri_annua(rec, f);
+  detrazioni_altri_annua(rec, f, regole_predefinite().altri);
   return rec.detrazione_altri;
 }
 
@@ -213,6 +214,6 @@ TEST(DetrazioneAltri, Monthly) {
   f.altri = 1;
   f.quota_altri = 100;
   f.mesi_altri = 3;  // not read in a month
-  detrazioni_altri_mensile(r, f);
+  detrazioni_altri_mensile(r, f, regole_predefinite().altri);
   EXPECT_EQ(r.detrazione_altri, 39.0625);
 }

@@ -2,19 +2,22 @@
 #include <gtest/gtest.h>
 
 #include "form/motore.h"
+#include "rules/caricamento.h"
 #include "rules/profilo.h"
 
 using namespace zellora;
 
 TEST(Profilo, ListsInFormOrder) {
-  ASSERT_EQ(categorie_lavoratore().size(), 4u);
-  EXPECT_EQ(categorie_lavoratore()[0], "Collaborazioni Coordinate e Continuative");
-  EXPECT_EQ(voci_settore(0).size(), 2u);
-  EXPECT_EQ(voci_settore(1).size(), 7u);
-  EXPECT_EQ(voci_settore(2)[6], "Settore previdenziale Artigianato");
-  EXPECT_EQ(voci_settore(3)[1], "azienda -9 dip. 1\u00b0 anno di apprendistato");
-  EXPECT_TRUE(voci_settore(-1).empty());
-  EXPECT_TRUE(voci_settore(4).empty());
+  ASSERT_EQ(categorie_lavoratore(regole_predefinite()).size(), 4u);
+  EXPECT_EQ(categorie_lavoratore(regole_predefinite())[0],
+            "Collaborazioni Coordinate e Continuative");
+  EXPECT_EQ(voci_settore(regole_predefinite(), 0).size(), 2u);
+  EXPECT_EQ(voci_settore(regole_predefinite(), 1).size(), 7u);
+  EXPECT_EQ(voci_settore(regole_predefinite(), 2)[6], "Settore previdenziale Artigianato");
+  EXPECT_EQ(voci_settore(regole_predefinite(), 3)[1],
+            "azienda -9 dip. 1\u00b0 anno di apprendistato");
+  EXPECT_TRUE(voci_settore(regole_predefinite(), -1).empty());
+  EXPECT_TRUE(voci_settore(regole_predefinite(), 4).empty());
 }
 
 TEST(Profilo, EmployeeAndWorkerRatesDiffer) {
@@ -33,8 +36,8 @@ TEST(Profilo, EmployeeAndWorkerRatesDiffer) {
 TEST(Profilo, Apprentices) {
   RecordCalcolo a;
   RecordCalcolo b;
-  ASSERT_TRUE(scrivi_profilo(a, 3, 0));
-  ASSERT_TRUE(scrivi_profilo(b, 3, 3));
+  ASSERT_TRUE(scrivi_profilo(a, regole_predefinite(), 3, 0));
+  ASSERT_TRUE(scrivi_profilo(b, regole_predefinite(), 3, 3));
   EXPECT_EQ(a, b);
   EXPECT_EQ(a.aliquota_inps_dip, 0.0584);
   EXPECT_EQ(a.aliquota_inps_az, 0.1);
@@ -45,7 +48,7 @@ TEST(Profilo, Apprentices) {
 
 TEST(Profilo, CollaboratorsWithExactDigits) {
   RecordCalcolo r;
-  ASSERT_TRUE(scrivi_profilo(r, 0, 1));
+  ASSERT_TRUE(scrivi_profilo(r, regole_predefinite(), 0, 1));
   EXPECT_EQ(r.aliquota_inps_dip, 0.05666666);
   EXPECT_EQ(r.aliquota_inps_az, 0.1133333);
   EXPECT_EQ(r.massimale_inps, 91595);
@@ -56,19 +59,19 @@ TEST(Profilo, CollaboratorsWithExactDigits) {
   EXPECT_EQ(r.aliquota_irap, 0.039);
   EXPECT_EQ(r.quota_inail_dip, 1);
   EXPECT_EQ(r.quota_inail_az, 2);
-  ASSERT_TRUE(scrivi_profilo(r, 0, 0));
+  ASSERT_TRUE(scrivi_profilo(r, regole_predefinite(), 0, 0));
   EXPECT_EQ(r.soglia_contributo_aggiuntivo, 99999999);
 }
 
 TEST(Profilo, PairsThatDoNotExistWriteNothing) {
   RecordCalcolo r;
-  scrivi_profilo(r, 1, 1);
+  scrivi_profilo(r, regole_predefinite(), 1, 1);
   const RecordCalcolo prima = r;
-  EXPECT_FALSE(scrivi_profilo(r, 0, 2));
-  EXPECT_FALSE(scrivi_profilo(r, 3, 4));
-  EXPECT_FALSE(scrivi_profilo(r, 1, 7));
-  EXPECT_FALSE(scrivi_profilo(r, -1, 0));
-  EXPECT_FALSE(scrivi_profilo(r, 1, -1));
+  EXPECT_FALSE(scrivi_profilo(r, regole_predefinite(), 0, 2));
+  EXPECT_FALSE(scrivi_profilo(r, regole_predefinite(), 3, 4));
+  EXPECT_FALSE(scrivi_profilo(r, regole_predefinite(), 1, 7));
+  EXPECT_FALSE(scrivi_profilo(r, regole_predefinite(), -1, 0));
+  EXPECT_FALSE(scrivi_profilo(r, regole_predefinite(), 1, -1));
   EXPECT_EQ(r, prima);
   Motore m;
   EXPECT_FALSE(m.scegli_settore("Apprendista", "Settore previdenziale Artigianato"));

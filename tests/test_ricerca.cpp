@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "form/esito.h"
-#include "rules/calcolo.h"
-#include "form/motore.h"
 #include "esempi.h"
+#include "form/esito.h"
+#include "form/motore.h"
+#include "rules/calcolo.h"
+#include "rules/caricamento.h"
 #include "rules/profilo.h"
 
 using namespace zellora;
@@ -31,7 +32,7 @@ double netto_di(RecordCalcolo r, InputCalcolo in, double gross, bool mensile) {
   r.trattenuta_non_deducibile = Int(in.trattenuta);
   r.competenza_non_imponibile = Int(in.competenza);
   r.valore_benefit = Int(in.benefit);
-  return passo_ricerca(r, in, mensile, gross, netto_mostrato);
+  return passo_ricerca(r, in, regole_predefinite(), mensile, gross, netto_mostrato);
 }
 
 InputCalcolo famiglia_tipica(InputCalcolo in) {
@@ -115,16 +116,18 @@ double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile) {
   for (double g = obiettivo;; g += 1) {
     r.retribuzione_lorda = g;
     if (mensile) {
-      passo_mensile(r, in, true);
+      passo_mensile(r, in, regole_predefinite(), true);
     } else {
-      passo_annuo(r, in);
+      passo_annuo(r, in, regole_predefinite());
     }
     const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
                               r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
                               r.detrazione_altri;
     const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
                          r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0);
-    if (saldo > obiettivo - 1 && passo_ricerca(r, in, mensile, g, netto_mostrato) >= obiettivo) return g;
+    if (saldo > obiettivo - 1 &&
+        passo_ricerca(r, in, regole_predefinite(), mensile, g, netto_mostrato) >= obiettivo)
+      return g;
     if (g - obiettivo > 400000) return g;
   }
 }
@@ -144,7 +147,8 @@ TEST(Ricerca, SameGrossAsTryingEveryEuro) {
     const bool mensile = i % 2 == 1;
     RecordCalcolo r;
     const int categoria = categorie[i % 4];
-    scrivi_profilo(r, categoria, static_cast<int>(caso(categoria == 0 ? 2 : 4)));
+    scrivi_profilo(r, regole_predefinite(), categoria,
+                   static_cast<int>(caso(categoria == 0 ? 2 : 4)));
     InputCalcolo in = netto(mensile ? caso(6000) : caso(90000));
     in.benefit = caso(4) == 0 ? caso(3000) : 0;
     in.trattenuta = caso(3) == 0 ? caso(800) : 0;
@@ -350,9 +354,9 @@ CampiForm1 lavoratore_a_caso(std::uint64_t& x) {
   };
   auto testo = [](std::uint64_t v) { return std::to_string(v); };
   CampiForm1 c;
-  const auto categorie = categorie_lavoratore();
+  const auto categorie = categorie_lavoratore(regole_predefinite());
   const int categoria = static_cast<int>(caso(categorie.size()));
-  const auto settori = voci_settore(categoria);
+  const auto settori = voci_settore(regole_predefinite(), categoria);
   c.List1 = std::string(categorie[categoria]);
   c.List2 = std::string(settori[caso(settori.size())]);
   c.Option2 = caso(2) == 0;

@@ -41,8 +41,7 @@ std::string messaggio_ricerca(const EsitoRicerca& r, const Locale& locale) {
     case FineRicerca::interrotta:
       return "Il netto di " + obiettivo +
              " non \u00e8 stato raggiunto: la ricerca si \u00e8 fermata dopo " +
-             std::to_string(r.passaggi) + (r.passaggi == 1 ? " tentativo; " : " tentativi; ") +
-             con;
+             std::to_string(r.passaggi) + (r.passaggi == 1 ? " tentativo; " : " tentativi; ") + con;
   }
   return {};
 }
@@ -73,13 +72,13 @@ EsitoCalcolo esito_per_operatore(const CalcoloSvolto& svolto, const Locale& loca
 }
 
 EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,
-                                 const Locale& locale) {
-  return esito_per_operatore(calcola_annuo(record, input, netto_mostrato), locale);
+                                 const Locale& locale, const RegoleCalcolo& regole) {
+  return esito_per_operatore(calcola_annuo(record, input, regole, netto_mostrato), locale);
 }
 
-EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input,
-                             const Locale& locale) {
-  return esito_per_operatore(calcola_mese(record, input, netto_mostrato), locale);
+EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input, const Locale& locale,
+                             const RegoleCalcolo& regole) {
+  return esito_per_operatore(calcola_mese(record, input, regole, netto_mostrato), locale);
 }
 
 }  // namespace zellora

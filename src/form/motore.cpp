@@ -6,9 +6,9 @@
 namespace zellora {
 
 bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
-  const int c = indice_di(categorie_lavoratore(), categoria);
-  const int s = indice_di(voci_settore(c), settore);
-  return scrivi_profilo(record_, c, s);
+  const int c = indice_di(categorie_lavoratore(*regole_), categoria);
+  const int s = indice_di(voci_settore(*regole_, c), settore);
+  return scrivi_profilo(record_, *regole_, c, s);
 }
 
 EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
@@ -26,8 +26,8 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     return esito;
   }
   const RecordCalcolo prima = record_;
-  esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_)
-                        : calcola_mensile(record_, *lettura.input, locale_);
+  esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_, *regole_)
+                        : calcola_mensile(record_, *lettura.input, locale_, *regole_);
   if (esito.stato == Stato::rifiutato) return esito;
   // Figures too large to show to the cent would show other numbers than
   // the calculation's, and a net that is not their balance.

@@ -24,9 +24,10 @@ void altri_contributi(RecordCalcolo& r, const InputCalcolo& in, double B) {
 
 // The INAIL premium on B between a floor and a ceiling: the rate per
 // thousand is raised by 1 % of itself and the premium split in thirds.
-void inail(RecordCalcolo& r, const InputCalcolo& in, double B, double minimale, double massimale) {
+void inail(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole, double B,
+           double minimale, double massimale) {
   const double t = in.tasso_inail;
-  const double tasso = t * 0.01 + t;
+  const double tasso = t * regole.maggiorazione_inail + t;
   double base = B;
   if (B < minimale) {
     base = minimale;
@@ -75,7 +76,8 @@ struct Crescita {
   bool continua = true;  // no downward jump ahead (INAIL floor above ceiling)
 };
 
-Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
+Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in,
+                           const RegoleCalcolo& regole, bool mensile) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
   const double soglia =
       mensile ? r.soglia_contributo_aggiuntivo / 12 : r.soglia_contributo_aggiuntivo;
@@ -94,23 +96,25 @@ Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in, bool 
   } else {
     parte(B < r.massimale_inps ? inps : 0, 0);  // up to the ceiling, then flat
   }
-  parte(B > soglia ? 0.01 : 0, 0.01);
+  const double aggiuntivo = regole.contributo_aggiuntivo_percento / 100;
+  parte(B > soglia ? aggiuntivo : 0, aggiuntivo);
   const double altri = in.percentuale ? in.altri_dip / 100 : 0;
   parte(altri, altri);
   const double t = in.tasso_inail;
-  const double inail = r.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3);
+  const double inail = r.quota_inail_dip * ((t * regole.maggiorazione_inail + t) / 1000 / 3);
   parte(B < massimale ? inail : 0, 0);
   return c;
 }
 
 // A search pass without its net: the pass of the mode and the total of the
 // deductions, never above the gross tax.
-void passo_ricerca_record(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo) {
+void passo_ricerca_record(RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
+                          bool mensile, double lordo) {
   w.retribuzione_lorda = lordo;
   if (mensile) {
-    passo_mensile(w, in, true);
+    passo_mensile(w, in, regole, true);
   } else {
-    passo_annuo(w, in);
+    passo_annuo(w, in, regole);
   }
   w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
                         w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
@@ -131,8 +135,8 @@ constexpr double scarto_cifre_mostrate = 0.05;
 // the taxable income does not fall, so neither does the gross tax; and the
 // deductions never exceed what they are now (the main amounts shrink as
 // the income grows) plus the largest additional amounts still ahead.
-double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile,
-                    const Crescita& crescita, double netto_prima, double obiettivo) {
+double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
+                    bool mensile, const Crescita& crescita, double netto_prima, double obiettivo) {
   if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
   const DatiFamiglia& f = in.famiglia;
   const double reddito = mensile ? w.imponibile_annuo : w.imponibile_fiscale;
@@ -140,7 +144,8 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile
     // The annual-equivalent income must not fall either.
     const double N = in.mensilita;
     const double t = in.tasso_inail;
-    const double inail = std::fmax(w.quota_inail_dip * ((t * 0.01 + t) / 1000 / 3), 0);
+    const double inail =
+        std::fmax(w.quota_inail_dip * ((t * regole.maggiorazione_inail + t) / 1000 / 3), 0);
     const double altri = in.percentuale ? std::fmax(in.altri_dip / 100, 0) : 0;
     if (N * (1 - w.aliquota_inps_dip) - altri - inail < 0) return 1;
   }
@@ -149,18 +154,23 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile
   const double mesi_figli = mensile ? 1 : f.mesi_figli;
   const double mesi_altri = mensile ? 1 : f.mesi_altri;
   if (f.figli != 0) {
-    const double n = f.figli;
-    const double base = n == 1 ? 800 : n == 2 ? 1600 : n == 3 ? 2400 : 1000 * n;
-    const double a = base + (f.figli_minori != 0 ? f.figli_minori * 100 : 0);
+    double base = 0;
+    double limite = 0;
+    if (!base_figli(regole.figli, f.figli, base, limite)) return 1;
+    const double a =
+        base + (f.figli_minori != 0 ? f.figli_minori * regole.figli.maggiorazione_minori : 0);
     if (a * f.quota_figli * mesi_figli < 0) return 1;
   }
   if (f.altri != 0 && f.altri * f.quota_altri * mesi_altri < 0) return 1;
 
+  // The additional amounts of the employee and spouse deductions are the
+  // only parts that can grow with the income.
+  const double u = importo_massimo_avanti(regole.dipendente.ulteriori, reddito);
   const double ulteriore =
-      reddito <= 28000 ? (mensile ? 1240.0 / 365 : std::fmax(40 * f.giorni / 365, 0)) : 0;
-  const double maggiorazione = f.coniuge_a_carico && reddito <= 35200
-                                   ? (mensile ? 30.0 / 12 : std::fmax(30 * f.mesi_coniuge / 12, 0))
-                                   : 0;
+      u != 0 ? (mensile ? (u * 31) / 365 : std::fmax(u * f.giorni / 365, 0)) : 0;
+  const double g = importo_massimo_avanti(regole.coniuge.maggiorazioni, reddito);
+  const double maggiorazione =
+      f.coniuge_a_carico && g != 0 ? (mensile ? g / 12 : std::fmax(g * f.mesi_coniuge / 12, 0)) : 0;
   const double detrazioni_massime = w.detrazione_dip + w.detrazione_coniuge + w.detrazione_figli +
                                     w.detrazione_altri + ulteriore + maggiorazione;
   const double netto_massimo = netto_prima - std::fmax(w.irpef_lorda - detrazioni_massime, 0);
@@ -177,8 +187,8 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, bool mensile
 }
 
 // The net-to-gross search with the pass of the mode, on a working record.
-CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensile,
-                            NettoMostrato netto_mostrato) {
+CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
+                            bool mensile, NettoMostrato netto_mostrato) {
   CalcoloSvolto esito;
   esito.ricerca_svolta = true;
   const double obiettivo = w.retribuzione_intera;
@@ -192,7 +202,7 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensi
 
   double lordo = obiettivo;
   for (std::int64_t passaggio = 1;; ++passaggio) {
-    passo_ricerca_record(w, in, mensile, lordo);
+    passo_ricerca_record(w, in, regole, mensile, lordo);
     const double prima_delle_imposte = netto_prima_delle_imposte(w, mensile);
     ricerca.passaggi = passaggio;
     ricerca.lordo = lordo;
@@ -239,7 +249,7 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensi
         (std::fabs(lordo) + std::fabs(w.ritenuta_inps) + std::fabs(w.contributo_aggiuntivo) +
          std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
          std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
-    const Crescita crescita = crescita_ritenute(w, in, mensile);
+    const Crescita crescita = crescita_ritenute(w, in, regole, mensile);
     const bool ferma = crescita.continua && crescita.minima >= 1 &&
                        netto_prima + scarto_cifre_mostrate + margine < obiettivo;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
@@ -248,23 +258,23 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, bool mensi
       ricerca.netto_raggiunto = mostrato ? *mostrato : netto_mostrato(w);
       return esito;
     }
-    lordo += salto_sicuro(w, in, mensile, crescita, netto_prima, obiettivo);
+    lordo += salto_sicuro(w, in, regole, mensile, crescita, netto_prima, obiettivo);
   }
 }
 
-CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, bool mensile,
-                      NettoMostrato netto_mostrato) {
+CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
+                      bool mensile, NettoMostrato netto_mostrato) {
   RecordCalcolo w = record;
   leggi_importi(w, input);
   CalcoloSvolto esito;
   if (input.lordo_netto) {
     if (mensile) {
-      passo_mensile(w, input);
+      passo_mensile(w, input, regole);
     } else {
-      passo_annuo(w, input);
+      passo_annuo(w, input, regole);
     }
   } else {
-    esito = ricerca_lordo(w, input, mensile, netto_mostrato);
+    esito = ricerca_lordo(w, input, regole, mensile, netto_mostrato);
     if (esito.stato == Stato::rifiutato) return esito;
   }
   if (!finito(w)) return rifiuto_troppo_grandi();
@@ -274,12 +284,13 @@ CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, bool men
 
 }  // namespace
 
-void passo_annuo(RecordCalcolo& r, const InputCalcolo& in) {
+void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
 
   r.contributo_aggiuntivo = 0;
   if (B > r.soglia_contributo_aggiuntivo) {
-    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo) * 1 / 100;
+    r.contributo_aggiuntivo =
+        (B - r.soglia_contributo_aggiuntivo) * regole.contributo_aggiuntivo_percento / 100;
   }
   if (B > r.massimale_inps) {
     r.ritenuta_inps = r.aliquota_inps_dip * r.massimale_inps;
@@ -289,29 +300,31 @@ void passo_annuo(RecordCalcolo& r, const InputCalcolo& in) {
     r.inps_azienda = r.aliquota_inps_az * B;
   }
   altri_contributi(r, in, B);
-  inail(r, in, B, r.minimale_inail, r.massimale_inail);
+  inail(r, in, regole, B, r.minimale_inail, r.massimale_inail);
   r.tfr = r.aliquota_tfr * B;
   r.irap = in.irap ? (((B + r.inps_azienda) + r.altri_contributi_az) + r.tfr) * r.aliquota_irap : 0;
   costo_lavoro(r);
   r.imponibile_fiscale =
       B - r.ritenuta_inps - r.contributo_aggiuntivo - r.altri_contributi_dip - r.ritenuta_inail;
-  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_annui);
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, regole.irpef_annua);
 
-  detrazioni_dip_annua(r, in.famiglia);
-  detrazioni_coniuge_annua(r, in.famiglia);
-  detrazioni_figli_annua(r, in.famiglia);
-  detrazioni_altri_annua(r, in.famiglia);
+  detrazioni_dip_annua(r, in.famiglia, regole.dipendente);
+  detrazioni_coniuge_annua(r, in.famiglia, regole.coniuge);
+  detrazioni_figli_annua(r, in.famiglia, regole.figli);
+  detrazioni_altri_annua(r, in.famiglia, regole.altri);
 }
 
-void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca) {
+void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole,
+                   bool ordine_ricerca) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
 
   r.contributo_aggiuntivo = 0;
   if (B > r.soglia_contributo_aggiuntivo / 12) {
-    r.contributo_aggiuntivo = (B - r.soglia_contributo_aggiuntivo / 12) * 1 / 100;
+    r.contributo_aggiuntivo =
+        (B - r.soglia_contributo_aggiuntivo / 12) * regole.contributo_aggiuntivo_percento / 100;
   }
   altri_contributi(r, in, B);
-  inail(r, in, B, r.minimale_inail / 12, r.massimale_inail / 12);
+  inail(r, in, regole, B, r.minimale_inail / 12, r.massimale_inail / 12);
   r.ritenuta_inps = r.aliquota_inps_dip * B;
   r.inps_azienda = r.aliquota_inps_az * B;
   r.tfr = r.aliquota_tfr * B;
@@ -324,12 +337,12 @@ void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, bool ordine_ricerca
                                               r.ritenuta_inail - r.altri_contributi_dip
                                         : B - r.ritenuta_inps - r.contributo_aggiuntivo -
                                               r.altri_contributi_dip - r.ritenuta_inail;
-  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, scaglioni_mensili);
+  r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, regole.irpef_mensile);
 
-  detrazioni_dip_mensile(r);
-  detrazioni_coniuge_mensile(r, in.famiglia);
-  detrazioni_figli_mensile(r, in.famiglia);
-  detrazioni_altri_mensile(r, in.famiglia);
+  detrazioni_dip_mensile(r, regole.dipendente);
+  detrazioni_coniuge_mensile(r, in.famiglia, regole.coniuge);
+  detrazioni_figli_mensile(r, in.famiglia, regole.figli);
+  detrazioni_altri_mensile(r, in.famiglia, regole.altri);
 }
 
 double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
@@ -339,20 +352,20 @@ double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
                        w.altri_contributi_dip - w.ritenuta_inail;
 }
 
-double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, bool mensile, double lordo,
-                     NettoMostrato netto_mostrato) {
-  passo_ricerca_record(w, in, mensile, lordo);
+double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
+                     bool mensile, double lordo, NettoMostrato netto_mostrato) {
+  passo_ricerca_record(w, in, regole, mensile, lordo);
   return netto_mostrato(w);
 }
 
 CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
-                            NettoMostrato netto_mostrato) {
-  return calcola(record, input, false, netto_mostrato);
+                            const RegoleCalcolo& regole, NettoMostrato netto_mostrato) {
+  return calcola(record, input, regole, false, netto_mostrato);
 }
 
 CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
-                           NettoMostrato netto_mostrato) {
-  return calcola(record, input, true, netto_mostrato);
+                           const RegoleCalcolo& regole, NettoMostrato netto_mostrato) {
+  return calcola(record, input, regole, true, netto_mostrato);
 }
 
 }  // namespace zellora

@@ -4,59 +4,67 @@ namespace zellora {
 
 namespace {
 
-// Yearly additional amount of the band that holds `reddito`, 0 outside every
-// band. Both bounds are inclusive; the cent-wide gaps between bands get 0.
-double importo_ulteriore(double reddito) {
-  if (reddito >= 23000 && reddito <= 24000) return 10;
-  if (reddito >= 24000.01 && reddito <= 25000) return 20;
-  if (reddito >= 25000.01 && reddito <= 26000) return 30;
-  if (reddito >= 26000.01 && reddito <= 27700) return 40;
-  if (reddito >= 27700.01 && reddito <= 28000) return 25;
-  return 0;
-}
-
-void non_negativi(RecordCalcolo& record) {
+// Both variants: the days of the year in the annual one, 31 in the monthly
+// one, where the floor does not apply. The first band is the days' share
+// of its amount; each further band goes down from its fixed part plus its
+// variable part to its fixed part across the band.
+void calcola(RecordCalcolo& record, const RegoleDetrazioneDipendente& d, double r, double g,
+             bool con_minimo) {
+  switch (d.forma) {
+    case FormaDetrazioneDipendente::fasce_decrescenti: {
+      if (r <= d.primo_limite) {
+        record.detrazione_dip = g * (d.importo_primo / 365);
+        if (con_minimo && record.detrazione_dip < d.minimo) record.detrazione_dip = d.minimo;
+      }
+      double sotto = d.primo_limite;
+      for (std::size_t i = 0; i < d.n; ++i) {
+        const FasciaDipendente& f = d.fasce[i];
+        if (r > sotto && r <= f.fino_a) {
+          record.detrazione_dip =
+              ((f.fisso + f.variabile * ((f.fino_a - r) / (f.fino_a - sotto))) * g) / 365;
+        }
+        sotto = f.fino_a;
+      }
+      if (r > sotto) record.detrazione_dip = 0;
+      break;
+    }
+  }
+  const double ulteriore = importo_fascia(d.ulteriori, r);
+  record.detrazione_dip_ulteriore = ulteriore != 0 ? (g * ulteriore) / 365 : 0;
   if (record.detrazione_dip < 0) record.detrazione_dip = 0;
   if (record.detrazione_dip_ulteriore < 0) record.detrazione_dip_ulteriore = 0;
 }
 
 }  // namespace
 
-void detrazioni_dip_annua(RecordCalcolo& record, const DatiFamiglia& famiglia) {
-  const double r = record.imponibile_fiscale;
-  const double g = famiglia.giorni;
-  if (r <= 8000) {
-    record.detrazione_dip = g * (1840.0 / 365);
-    if (record.detrazione_dip < 690) record.detrazione_dip = 690;
+double importo_fascia(const ImportiFascia& fasce, double reddito) {
+  for (std::size_t i = 0; i < fasce.n; ++i) {
+    const ImportoFascia& f = fasce.fasce[i];
+    const bool sopra = f.da_escluso ? reddito > f.da : reddito >= f.da;
+    if (sopra && reddito <= f.a) return f.importo;
   }
-  if (r > 8000 && r <= 15000) {
-    record.detrazione_dip = ((1338 + 502 * ((15000 - r) / 7000)) * g) / 365;
-  }
-  if (r > 15000 && r <= 55000) {
-    record.detrazione_dip = ((1338 * ((55000 - r) / 40000)) * g) / 365;
-  }
-  if (r > 55000) record.detrazione_dip = 0;
-
-  const double ulteriore = importo_ulteriore(r);
-  record.detrazione_dip_ulteriore = ulteriore != 0 ? (g * ulteriore) / 365 : 0;
-  non_negativi(record);
+  return 0;
 }
 
-void detrazioni_dip_mensile(RecordCalcolo& record) {
-  const double r = record.imponibile_annuo;
-  if (r <= 8000) record.detrazione_dip = (1840.0 / 365) * 31;
-  if (r > 8000 && r <= 15000) {
-    record.detrazione_dip = ((1338 + 502 * ((15000 - r) / 7000)) * 31) / 365;
+double importo_massimo_avanti(const ImportiFascia& fasce, double reddito) {
+  // The bands as a whole: the largest amount while the income is not above
+  // the last upper bound.
+  double massimo = 0;
+  double ultimo = 0;
+  for (std::size_t i = 0; i < fasce.n; ++i) {
+    if (fasce.fasce[i].importo > massimo) massimo = fasce.fasce[i].importo;
+    if (i == 0 || fasce.fasce[i].a > ultimo) ultimo = fasce.fasce[i].a;
   }
-  if (r > 15000 && r <= 55000) {
-    record.detrazione_dip = ((1338 * ((55000 - r) / 40000)) * 31) / 365;
-  }
-  if (r > 55000) record.detrazione_dip = 0;
+  return fasce.n > 0 && reddito <= ultimo ? massimo : 0;
+}
 
-  // The monthly constant is the yearly amount times 31 (310, 620, ...).
-  const double ulteriore = importo_ulteriore(r);
-  record.detrazione_dip_ulteriore = ulteriore != 0 ? (ulteriore * 31) / 365 : 0;
-  non_negativi(record);
+void detrazioni_dip_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                          const RegoleDetrazioneDipendente& regole) {
+  calcola(record, regole, record.imponibile_fiscale, famiglia.giorni, true);
+}
+
+void detrazioni_dip_mensile(RecordCalcolo& record, const RegoleDetrazioneDipendente& regole) {
+  calcola(record, regole, record.imponibile_annuo, 31, false);
 }
 
 }  // namespace zellora

@@ -1,40 +1,23 @@
 #include "rules/detrazioni.h"
 
+#include <cmath>
+
 namespace zellora {
 
 namespace {
 
-// Base amount and income limit of the row of `n` children. False for a count
-// that matches no row (0 has a row of its own, handled by the caller).
-bool riga_figli(double n, double& base, double& limite) {
-  if (n == 1) {
-    base = 800;
-    limite = 95000;
-  } else if (n == 2) {
-    base = 1600;
-    limite = 110000;
-  } else if (n == 3) {
-    base = 2400;
-    limite = 125000;
-  } else if (n >= 4) {
-    base = 1000 * n;
-    limite = (n - 1) * 15000 + 95000;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 // The steps shared by both variants; the annual one prorates by the months
 // of dependency (d x (m / 12)), the monthly one takes a twelfth (d / 12).
-void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, double r, bool annua) {
-  record.maggiorazione_figli_minori = famiglia.figli_minori != 0 ? famiglia.figli_minori * 100 : 0;
+void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, const RegoleDetrazioneFigli& f,
+             double r, bool annua) {
+  record.maggiorazione_figli_minori =
+      famiglia.figli_minori != 0 ? famiglia.figli_minori * f.maggiorazione_minori : 0;
   const double n = famiglia.figli;
   double base = 0;
   double limite = 0;
   if (n == 0) {
     record.detrazione_figli = 0;
-  } else if (riga_figli(n, base, limite)) {
+  } else if (base_figli(f, n, base, limite)) {
     const double a = base + record.maggiorazione_figli_minori;
     const double b = a * (famiglia.quota_figli / 100);
     const double c = (limite - r) / limite;
@@ -47,12 +30,35 @@ void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, double r, bool
 
 }  // namespace
 
-void detrazioni_figli_annua(RecordCalcolo& record, const DatiFamiglia& famiglia) {
-  calcola(record, famiglia, record.imponibile_fiscale, true);
+bool base_figli(const RegoleDetrazioneFigli& f, double n, double& base, double& limite) {
+  switch (f.forma) {
+    case FormaBaseFigli::aumentata_dal_quarto:
+      // One row for each of 1, 2 and 3 children, and one for 4 or more.
+      if (n == 1 || n == 2 || n == 3) {
+        base = n * f.importo;
+      } else if (n >= 4) {
+        base = f.importo_dal_quarto * n;
+      } else {
+        return false;
+      }
+      break;
+    case FormaBaseFigli::per_figlio:
+      if (!(n >= 1) || std::floor(n) != n) return false;
+      base = f.importo * n;
+      break;
+  }
+  limite = (n - 1) * f.aumento_limite + f.limite;
+  return true;
 }
 
-void detrazioni_figli_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia) {
-  calcola(record, famiglia, record.imponibile_annuo, false);
+void detrazioni_figli_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                            const RegoleDetrazioneFigli& regole) {
+  calcola(record, famiglia, regole, record.imponibile_fiscale, true);
+}
+
+void detrazioni_figli_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                              const RegoleDetrazioneFigli& regole) {
+  calcola(record, famiglia, regole, record.imponibile_annuo, false);
 }
 
 }  // namespace zellora

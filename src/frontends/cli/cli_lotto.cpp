@@ -46,6 +46,7 @@ void barra(std::uint64_t letti, std::uint64_t totale) {
 int esegui_batch(const RichiestaBatch& r) {
   OpzioniLotto opzioni;
   opzioni.locale = r.locale;
+  opzioni.regole = r.regole;
   opzioni.thread = r.thread;
   const std::string estensione = minuscolo(fs::path(r.ingresso).extension().string());
   const std::string formato =

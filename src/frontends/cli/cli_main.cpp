@@ -36,6 +36,8 @@
 #include "cli/uscita.h"
 #include "form/motore.h"
 #include "numbers/numeri.h"
+#include "rules/caricamento.h"
+#include "rules/tabella.h"
 #include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
@@ -151,8 +153,16 @@ int principale(int argc, char** argv) {
                  "also write the statement to this file; the format follows the extension: "
                  ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
                  "permissions; a symbolic link is followed and kept");
+  std::string file_regole;
+  const std::string aiuto_regole =
+      "calculate with the rule set of this TOML file instead of the built-in \"2007\" (see "
+      "`zellora-cli rules 2007` for its layout); the file is checked before anything is "
+      "calculated";
+  app.add_option("--rules", file_regole, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   zellora::RichiestaBatch batch;
   std::string nome_locale_batch;
+  std::string file_regole_batch;
   CLI::App* comando_batch = app.add_subcommand(
       "batch",
       "calculate a whole staff: one worker per row of a CSV file (a header row of control "
@@ -171,6 +181,18 @@ int principale(int argc, char** argv) {
   comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
   comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  std::string nome_regole;
+  CLI::App* comando_regole = app.add_subcommand(
+      "rules",
+      "without NAME, list the rule sets built in; with NAME, print that rule set as a table "
+      "with the legal reference of every figure (figures marked \"!\" are not updated); "
+      "with --rules FILE, check and print that file");
+  comando_regole->add_option("NAME", nome_regole, "a built-in rule set, e.g. 2007");
+  std::string file_regole_tabella;
+  comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -182,6 +204,55 @@ int principale(int argc, char** argv) {
   }
 
   if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
+  if (!file_regole_batch.empty()) file_regole = file_regole_batch;
+  if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
+
+  // The rule set: a file of the user's, checked whole before anything else,
+  // or the built-in one.
+  std::optional<zellora::RegoleCalcolo> regole_utente;
+  if (!file_regole.empty()) {
+    zellora::Errore ragione_regole;
+    const std::unique_ptr<zellora::FileIngresso> f =
+        zellora::FileIngresso::apri(file_regole, ragione_regole);
+    if (!f) {
+      return errore_uso("cannot read the rule set " + zellora::citazione_file(file_regole) + ": " +
+                        ragione_regole.ragione);
+    }
+    const std::string testo_regole(std::istreambuf_iterator<char>(f->flusso()), {});
+    if (!f->errore().empty()) {
+      return errore_uso("cannot read the rule set " + f->nome() + ": " + f->errore());
+    }
+    try {
+      regole_utente = zellora::carica_regole(testo_regole, file_regole);
+    } catch (const zellora::Eccezione& e) {
+      return errore_uso("the rule set cannot be used: " + std::string(e.what()));
+    }
+  }
+  const zellora::RegoleCalcolo& regole =
+      regole_utente ? *regole_utente : zellora::regole_predefinite();
+
+  if (*comando_regole) {
+    std::string testo_uscita;
+    if (nome_regole.empty() && !regole_utente) {
+      for (const std::string_view nome : zellora::nomi_regole_incluse()) {
+        testo_uscita += std::string(nome) + "  " + zellora::regole_incluse(nome).descrizione + "\n";
+      }
+    } else {
+      try {
+        testo_uscita = zellora::tabella_regole(
+            nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
+      } catch (const zellora::Eccezione& e) {
+        return errore_uso(e.what());
+      }
+    }
+    const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+    out->flusso() << testo_uscita;
+    zellora::Errore ragione_uscita;
+    if (!out->completa(ragione_uscita)) {
+      return errore_uso("cannot write to standard output: " + ragione_uscita.ragione);
+    }
+    return 0;
+  }
   zellora::Locale locale;
   if (!nome_locale.empty()) {
     const auto l = zellora::locale_da_nome(nome_locale);
@@ -209,6 +280,7 @@ int principale(int argc, char** argv) {
       }
     }
     batch.locale = locale;
+    batch.regole = &regole;
     return zellora::esegui_batch(batch);
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
@@ -247,14 +319,14 @@ int principale(int argc, char** argv) {
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(testo);
+    richiesta = zellora::leggi_richiesta_json(testo, regole);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
     return errore_uso(e.what());
   }
 
-  zellora::Motore motore(locale);
+  zellora::Motore motore(locale, regole);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   {

@@ -76,7 +76,7 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
   } else if (chiave == "Combo3") {
     scelta(c.Combo3, std::move(valore), chiave, voci_coniuge);
   } else if (chiave == "List1") {
-    scelta(c.List1, std::move(valore), chiave, categorie_lavoratore());
+    scelta(c.List1, std::move(valore), chiave, categorie_lavoratore(*r.regole));
   } else if (chiave == "List2") {
     c.List2 = std::move(valore);  // checked against the category when complete
   } else if (tipo_chiave(chiave) == TipoChiave::booleano) {
@@ -123,7 +123,7 @@ void completa_richiesta(const Richiesta& r) {
   const CampiForm1& c = r.campi;
   if (c.List2.empty()) return;
   if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
-  const auto voci = voci_settore(indice_di(categorie_lavoratore(), c.List1));
+  const auto voci = voci_settore(*r.regole, indice_di(categorie_lavoratore(*r.regole), c.List1));
   if (indice_di(voci, c.List2) < 0) {
     throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " + elenco(voci) +
                           "; not " + citazione(c.List2));
@@ -131,6 +131,7 @@ void completa_richiesta(const Richiesta& r) {
 }
 
 void applica_profilo(Motore& motore, const Richiesta& richiesta) {
+  motore.usa_regole(*richiesta.regole);
   if (!richiesta.campi.List2.empty()) {
     motore.scegli_settore(richiesta.campi.List1, richiesta.campi.List2);
   }

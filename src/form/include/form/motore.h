@@ -5,18 +5,26 @@
 
 #include <string_view>
 
-#include "form/esito.h"
-#include "rules/calcolo.h"
 #include "form/campi_form.h"
-#include "numbers/numeri.h"
-#include "rules/record.h"
+#include "form/esito.h"
 #include "form/risultati.h"
+#include "numbers/numeri.h"
+#include "rules/calcolo.h"
+#include "rules/caricamento.h"
+#include "rules/record.h"
 
 namespace zellora {
 
 class Motore {
  public:
-  explicit Motore(Locale locale = Locale::italiano()) : locale_(std::move(locale)) {}
+  explicit Motore(Locale locale = Locale::italiano(),
+                  const RegoleCalcolo& regole = regole_predefinite())
+      : locale_(std::move(locale)), regole_(&regole) {}
+
+  // The rule set of the next sector choices and calculations; it must live
+  // as long as this run uses it. The record keeps its figures until then.
+  void usa_regole(const RegoleCalcolo& regole) { regole_ = &regole; }
+  const RegoleCalcolo& regole() const { return *regole_; }
 
   // The sector choice of `List2` for the category chosen in `List1`, by
   // their item texts: writes the ten profile figures. False, and nothing
@@ -36,6 +44,7 @@ class Motore {
 
  private:
   Locale locale_;
+  const RegoleCalcolo* regole_;
   RecordCalcolo record_;
   Risultati risultati_;
 };

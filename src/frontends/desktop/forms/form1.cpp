@@ -95,7 +95,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
 
   // Load: the skin, then the worker categories, none chosen.
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
-  for (std::string_view categoria : categorie_lavoratore()) {
+  for (std::string_view categoria : categorie_lavoratore(regole())) {
     ui_->List1->addItem(da_utf8(categoria));
   }
   ui_->List1->clearSelection();
@@ -147,7 +147,9 @@ void Form1::List1_Click() {
   if (categoria < 0) return;
   QSignalBlocker blocco(ui_->List2);
   ui_->List2->clear();
-  for (std::string_view voce : voci_settore(categoria)) ui_->List2->addItem(da_utf8(voce));
+  for (std::string_view voce : voci_settore(regole(), categoria)) {
+    ui_->List2->addItem(da_utf8(voce));
+  }
   ui_->List2->clearSelection();
   ui_->List2->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
 }

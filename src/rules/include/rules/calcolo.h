@@ -6,6 +6,7 @@
 #include <cstdint>
 #include "rules/detrazioni.h"
 #include "rules/record.h"
+#include "rules/regole.h"
 
 namespace zellora {
 
@@ -79,11 +80,12 @@ using NettoMostrato = double (*)(const RecordCalcolo& record);
 inline constexpr std::int64_t passaggi_massimi = 5'000'000;
 
 // One annual pass for the gross and inputs already in the record.
-void passo_annuo(RecordCalcolo& record, const InputCalcolo& input);
+void passo_annuo(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole);
 
 // One monthly pass. In the net-to-gross search the INAIL withholding is
 // subtracted before the other contributions in the taxable income.
-void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, bool ordine_ricerca = false);
+void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
+                   bool ordine_ricerca = false);
 
 // The pay before tax that the net of a search pass starts from: the gross
 // less the worker's contributions, in the order of the mode (in a month the
@@ -94,16 +96,17 @@ double netto_prima_delle_imposte(const RecordCalcolo& record, bool mensile);
 // the mode, the total of the deductions (never above the gross tax) and the
 // net it gives, as `netto_mostrato` says. The other inputs must already be
 // in the record.
-double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, bool mensile, double lordo,
-                     NettoMostrato netto_mostrato);
+double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
+                     bool mensile, double lordo, NettoMostrato netto_mostrato);
 
 // The annual and the monthly calculation: the inputs are read into the
-// record, then one pass (gross to net) or the search (net to gross). The
+// record, then one pass (gross to net) or the search (net to gross), under
+// the rule set `regole`. The
 // record is written only when the calculation completes; a calculation that
 // overflows the range of a double is refused and writes nothing.
 CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
-                            NettoMostrato netto_mostrato);
+                            const RegoleCalcolo& regole, NettoMostrato netto_mostrato);
 CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
-                           NettoMostrato netto_mostrato);
+                           const RegoleCalcolo& regole, NettoMostrato netto_mostrato);
 
 }  // namespace zellora

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "rules/record.h"
+#include "rules/regole.h"
 
 namespace zellora {
 
@@ -25,19 +26,40 @@ struct DatiFamiglia {
 };
 
 // Employee-income deduction: `detrazione_dip`, `detrazione_dip_ulteriore`.
-void detrazioni_dip_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
-void detrazioni_dip_mensile(RecordCalcolo& record);
+void detrazioni_dip_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                          const RegoleDetrazioneDipendente& regole);
+void detrazioni_dip_mensile(RecordCalcolo& record, const RegoleDetrazioneDipendente& regole);
 
 // Spouse deduction: `detrazione_coniuge`, `detrazione_coniuge_maggiorazione`.
-void detrazioni_coniuge_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
-void detrazioni_coniuge_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_coniuge_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                              const RegoleDetrazioneConiuge& regole);
+void detrazioni_coniuge_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                                const RegoleDetrazioneConiuge& regole);
 
 // Children deduction: `maggiorazione_figli_minori`, `detrazione_figli`.
-void detrazioni_figli_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
-void detrazioni_figli_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_figli_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                            const RegoleDetrazioneFigli& regole);
+void detrazioni_figli_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                              const RegoleDetrazioneFigli& regole);
+
+// The base amount and the income limit of `n` children, as the rule set's
+// shape gives them; false for a count that has none (0 is handled by the
+// caller).
+bool base_figli(const RegoleDetrazioneFigli& regole, double n, double& base, double& limite);
 
 // Other dependants deduction: `detrazione_altri`.
-void detrazioni_altri_annua(RecordCalcolo& record, const DatiFamiglia& famiglia);
-void detrazioni_altri_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia);
+void detrazioni_altri_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                            const RegoleDetrazioneAltri& regole);
+void detrazioni_altri_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia,
+                              const RegoleDetrazioneAltri& regole);
+
+// The amount of the band of `fasce` that holds `reddito`; 0 outside every
+// band.
+double importo_fascia(const ImportiFascia& fasce, double reddito);
+
+// The largest amount of all the bands while `reddito` is not above their
+// last upper bound, else 0: a bound of what the bands can still add as the
+// income grows from `reddito`.
+double importo_massimo_avanti(const ImportiFascia& fasce, double reddito);
 
 }  // namespace zellora

@@ -1,26 +1,29 @@
 // Worker categories, social-security sectors and the contribution profile
-// that a sector choice writes into the calculation record.
+// that a sector choice writes into the calculation record, from the category
+// and sector table of a rule set.
 #pragma once
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "rules/record.h"
+#include "rules/regole.h"
 
 namespace zellora {
 
-// The worker categories of `List1`, in their order (index 0 to 3).
-std::span<const std::string_view> categorie_lavoratore();
+// The worker categories of `List1`, in their order (index 0, 1, ...).
+std::vector<std::string_view> categorie_lavoratore(const RegoleCalcolo& regole);
 
 // The items that choosing category `categoria` puts into `List2`; empty for
 // an index outside the list (no selection).
-std::span<const std::string_view> voci_settore(int categoria);
+std::vector<std::string_view> voci_settore(const RegoleCalcolo& regole, int categoria);
 
 // Index of `testo` in the list, or -1.
 int indice_di(std::span<const std::string_view> elenco, std::string_view testo);
 
 // The sector choice: writes the ten profile figures for the pair (category,
 // sector item). A pair that does not exist writes nothing and returns false.
-bool scrivi_profilo(RecordCalcolo& record, int categoria, int settore);
+bool scrivi_profilo(RecordCalcolo& record, const RegoleCalcolo& regole, int categoria, int settore);
 
 }  // namespace zellora

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "numbers/numeri.h"
+#include "rules/caricamento.h"
 #include "rules/errore.h"
 
 namespace zellora {
@@ -20,6 +21,7 @@ struct RichiestaBatch {
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
   unsigned thread = 0;
   Locale locale;
+  const RegoleCalcolo* regole = &regole_predefinite();
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0

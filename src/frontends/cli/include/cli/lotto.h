@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "numbers/numeri.h"
+#include "rules/caricamento.h"
 #include "rules/errore.h"
 
 namespace zellora {
@@ -23,6 +24,7 @@ enum class FormatoLotto { csv, jsonl };
 struct OpzioniLotto {
   FormatoLotto formato = FormatoLotto::csv;
   Locale locale = Locale::italiano();
+  const RegoleCalcolo* regole = &regole_predefinite();  // the rule set of every row
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;

@@ -13,6 +13,7 @@
 
 #include "form/campi_form.h"
 #include "form/motore.h"
+#include "rules/caricamento.h"
 #include "rules/errore.h"
 
 namespace zellora {
@@ -22,6 +23,9 @@ namespace zellora {
 using ErroreRichiesta = Eccezione;
 
 struct Richiesta {
+  // The rule set whose category and sector lists the request is checked
+  // against (and that the calculation will use).
+  const RegoleCalcolo* regole = &regole_predefinite();
   CampiForm1 campi;
   // Profile figures set by name after the sector choice, in request order.
   std::vector<std::pair<std::string, double>> profilo;

@@ -55,6 +55,10 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* evento) override;
 
  private:
+  // The rule set of the run (the built-in one without a run state).
+  const RegoleCalcolo& regole() const {
+    return contesto_.motore != nullptr ? contesto_.motore->regole() : regole_predefinite();
+  }
   void stato_periodo(bool annuo);
   void mostra_risultati();
 
