@@ -2,7 +2,8 @@
 // JSON), makes the calculation the form would make and prints the outcome.
 //
 // With --export FILE it also writes the statement of that calculation as a
-// document, in the format of the file's extension (.docx, .odt or .pdf).
+// document, in the format of the file's extension (.docx, .odt or .pdf; a
+// build without Qt has no PDF).
 //
 // `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
 // worker per row of a CSV or JSON Lines file (see cli_lotto.h).
@@ -27,8 +28,6 @@
 #include <system_error>
 
 #include <CLI/CLI.hpp>
-#include <QByteArray>
-#include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
 #include "cli/citazione.h"
@@ -39,10 +38,16 @@
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/tabella.h"
-#include "statement/documento_qt.h"
 #include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
+
+#if ZELLORA_PDF
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include "statement/documento_qt.h"
+#endif
 
 #ifdef _WIN32
 #include <io.h>
@@ -67,16 +72,18 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
   if (!prospetto.prospetto) {
     std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
-              << prospetto.errore << "\n";
+              << prospetto.errore.testo() << "\n";
     return 3;
   }
-  // Qt lays out the ODT and PDF documents; it needs an application object,
-  // which works without a display on the offscreen platform.
+  zellora::ScrittorePdf pdf;
+#if ZELLORA_PDF
+  // Qt lays out the PDF; it needs an application object, which works without
+  // a display on the offscreen platform.
   std::optional<QGuiApplication> qt;
   static int argc_qt = 1;
   static char nome_qt[] = "zellora-cli";
   static char* argv_qt[] = {nome_qt, nullptr};
-  if (formato != zellora::Formato::docx) {
+  if (formato == zellora::Formato::pdf) {
     // Qt's notes about the desktop session (no runtime folder and the like)
     // are not the operator's business; its errors still show.
     qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
@@ -88,12 +95,13 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
     qt.emplace(argc_qt, argv_qt);
+    pdf = zellora::documento_pdf;
   }
-  std::string errore;
-  if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
-                                 errore)) {
+#endif
+  if (const std::optional<zellora::Errore> errore = zellora::scrivi_prospetto(
+          *prospetto.prospetto, formato, std::filesystem::path(file), pdf)) {
     std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file)
-              << ": " << errore << "\n";
+              << ": " << errore->ragione << "\n";
     return 3;
   }
   return 0;
@@ -203,12 +211,12 @@ int principale(int argc, char** argv) {
   // or the built-in one.
   std::optional<zellora::RegoleCalcolo> regole_utente;
   if (!file_regole.empty()) {
-    std::string ragione_regole;
+    zellora::Errore ragione_regole;
     const std::unique_ptr<zellora::FileIngresso> f =
         zellora::FileIngresso::apri(file_regole, ragione_regole);
     if (!f) {
       return errore_uso("cannot read the rule set " + zellora::citazione_file(file_regole) + ": " +
-                        ragione_regole);
+                        ragione_regole.ragione);
     }
     const std::string testo_regole(std::istreambuf_iterator<char>(f->flusso()), {});
     if (!f->errore().empty()) {
@@ -239,9 +247,9 @@ int principale(int argc, char** argv) {
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
     out->flusso() << testo_uscita;
-    std::string ragione_uscita;
+    zellora::Errore ragione_uscita;
     if (!out->completa(ragione_uscita)) {
-      return errore_uso("cannot write to standard output: " + ragione_uscita);
+      return errore_uso("cannot write to standard output: " + ragione_uscita.ragione);
     }
     return 0;
   }
@@ -286,6 +294,12 @@ int principale(int argc, char** argv) {
                              ? "the file name has nothing before the extension"
                              : "the file name must end in .docx, .odt or .pdf"));
     }
+#if !ZELLORA_PDF
+    if (*formato_export == zellora::Formato::pdf) {
+      return errore_uso("cannot export to " + zellora::citazione_file(file_export) +
+                        ": PDF export needs the build with Qt");
+    }
+#endif
     if (stesso_file(file_input, file_export)) {
       return errore_uso("the statement " + zellora::citazione_file(file_export) +
                         " would replace the request file " + zellora::citazione_file(file_input) +
@@ -293,10 +307,13 @@ int principale(int argc, char** argv) {
     }
   }
 
-  std::string ragione;
+  zellora::Errore ragione;
   const std::unique_ptr<zellora::FileIngresso> in =
       zellora::FileIngresso::apri(file_input, ragione);
-  if (!in) return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " + ragione);
+  if (!in) {
+    return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " +
+                      ragione.ragione);
+  }
   const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
   if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
@@ -318,7 +335,7 @@ int principale(int argc, char** argv) {
                           ? zellora::uscita_json(esito, motore)
                           : zellora::uscita_testo(esito, motore, richiesta.campi.Option2));
     if (!out->completa(ragione)) {
-      return errore_uso("cannot write the results to standard output: " + ragione);
+      return errore_uso("cannot write the results to standard output: " + ragione.ragione);
     }
   }
   if (esito.stato == zellora::Stato::rifiutato) return 1;
