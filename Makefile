@@ -49,7 +49,7 @@ fuzz:
 	@scripts/install-deps.sh fuzz
 	@cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DZELLORA_FUZZ=ON -DZELLORA_TESTS=OFF -DZELLORA_BENCH=OFF -DZELLORA_GUI=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS) --target fuzz_numeri fuzz_calcolo fuzz_richiesta_json fuzz_prospetto \
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_numeri fuzz_calcolo fuzz_richiesta_json fuzz_regole fuzz_prospetto \
 	  fuzz_documento_qt
 	@scripts/fuzz.sh build-fuzz $(FUZZ_SECONDS)
 

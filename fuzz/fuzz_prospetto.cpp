@@ -1,7 +1,8 @@
 // The statement and its Word document from arbitrary results texts: one line
 // for the period ("1" for monthly), then the texts of boxes Text1 to Text21.
-// The document must always open and hold the statement, paragraph for
-// paragraph, in Times New Roman 12 with the bold rows bold.
+// The Word and OpenDocument files must always open and hold the statement,
+// paragraph for paragraph, the Word one in Times New Roman 12 with the bold
+// rows bold.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,9 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "statement/docx.h"
-#include "statement/prospetto.h"
 #include "lettura.h"
+#include "statement/docx.h"
+#include "statement/odt.h"
+#include "statement/prospetto.h"
 #include "verifiche.h"
 
 using namespace zellora;
@@ -47,6 +49,15 @@ bool utf8_pulito(std::string_view s) {
   return true;
 }
 
+// Plain ASCII compares exactly in every format.
+bool testo_semplice(std::string_view s) {
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u >= 0x7F) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
@@ -56,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   const Locale locale = Locale::italiano();
   const EsitoProspetto esito = componi_prospetto(risultati, mensile, locale);
   if (!esito.prospetto) {
-    ZELLORA_VERIFICA(mensile && !esito.errore.empty(), "a statement refused without a reason");
+    ZELLORA_VERIFICA(mensile && !esito.errore.ragione.empty(),
+                     "a statement refused without a reason");
     return 0;
   }
   const Prospetto& p = *esito.prospetto;
@@ -95,6 +107,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     ZELLORA_VERIFICA(letto.paragrafi[i].grassetto == p.paragrafi[i].grassetto, "bold lost");
     if (utf8_pulito(p.paragrafi[i].testo)) {
       ZELLORA_VERIFICA(letto.paragrafi[i].testo == p.paragrafi[i].testo, "text changed");
+    }
+  }
+
+  static const std::filesystem::path odt =
+      std::filesystem::temp_directory_path() /
+      ("zellora-fuzz-" + std::to_string(std::random_device{}()) + ".odt");
+  {
+    std::ofstream out(odt, std::ios::binary);
+    out << documento_odt(p);
+  }
+  const prova::DocumentoLetto letto_odt = prova::leggi_odt(odt);
+  ZELLORA_VERIFICA(letto_odt.errore_xml.empty(), "the ODT's XML does not parse");
+  ZELLORA_VERIFICA(letto_odt.paragrafi.size() == p.paragrafi.size(),
+                   "ODT paragraphs lost or added");
+  for (std::size_t i = 0; i < p.paragrafi.size(); ++i) {
+    ZELLORA_VERIFICA(letto_odt.paragrafi[i].grassetto == p.paragrafi[i].grassetto, "ODT bold lost");
+    if (testo_semplice(p.paragrafi[i].testo)) {
+      ZELLORA_VERIFICA(letto_odt.paragrafi[i].testo == p.paragrafi[i].testo, "ODT text changed");
     }
   }
   return 0;

@@ -22,14 +22,6 @@ bool inizia_con(std::string_view testo, std::size_t pos, std::string_view segno)
   return !segno.empty() && testo.substr(pos, segno.size()) == segno;
 }
 
-std::string minuscolo(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return r;
-}
-
 // A buffer that stays on the stack for ordinary numbers.
 class Cifre {
  public:
@@ -503,6 +495,14 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
   }
   const auto r = std::to_chars(buf, buf + sizeof buf, valore);
   testo.append(buf, r.ptr);
+}
+
+std::string minuscolo(std::string_view testo) {
+  std::string r(testo);
+  for (char& c : r) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return r;
 }
 
 }  // namespace zellora

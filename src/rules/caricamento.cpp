@@ -647,8 +647,90 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
 
 }  // namespace
 
+namespace {
+
+// The TOML reader of Debian 12 (toml++ 3.3) can reach undefined behaviour on
+// some characters beyond ASCII in places where TOML allows none. A rule set
+// written by hand is checked first: such characters only inside quoted
+// strings and comments, and valid UTF-8 there. Returns the line of the first
+// one that is not, or 0.
+std::size_t riga_non_ascii_fuori_posto(std::string_view t) {
+  std::size_t riga = 1;
+  std::size_t i = 0;
+  const auto valido_da = [&](std::size_t k) {
+    // One UTF-8 sequence at k; its length, or 0.
+    const auto b = [&](std::size_t n) { return static_cast<unsigned char>(t[k + n]); };
+    const unsigned char c = b(0);
+    std::size_t n = 0;
+    unsigned char min2 = 0x80, max2 = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      n = 3;
+      if (c == 0xE0) min2 = 0xA0;
+      if (c == 0xED) max2 = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      n = 4;
+      if (c == 0xF0) min2 = 0x90;
+      if (c == 0xF4) max2 = 0x8F;
+    } else {
+      return std::size_t{0};
+    }
+    if (k + n > t.size() || b(1) < min2 || b(1) > max2) return std::size_t{0};
+    for (std::size_t m = 2; m < n; ++m) {
+      if (b(m) < 0x80 || b(m) > 0xBF) return std::size_t{0};
+    }
+    return n;
+  };
+  // Inside a string or comment: steps over one character, false for bad UTF-8.
+  const auto avanza = [&]() {
+    if (static_cast<unsigned char>(t[i]) < 0x80) {
+      if (t[i] == '\n') ++riga;
+      ++i;
+      return true;
+    }
+    const std::size_t n = valido_da(i);
+    if (n == 0) return false;
+    i += n;
+    return true;
+  };
+  while (i < t.size()) {
+    const char c = t[i];
+    if (static_cast<unsigned char>(c) >= 0x80) return riga;
+    if (c == '#') {
+      while (i < t.size() && t[i] != '\n') {
+        if (!avanza()) return riga;
+      }
+    } else if (c == '"' || c == '\'') {
+      const bool multiriga = t.substr(i, 3) == std::string(3, c);
+      const std::string chiusura = multiriga ? std::string(3, c) : std::string(1, c);
+      i += chiusura.size();
+      while (i < t.size() && t.substr(i, chiusura.size()) != chiusura) {
+        if (c == '"' && t[i] == '\\' && i + 1 < t.size()) {
+          ++i;  // the escaped character is stepped over below
+        }
+        if (!multiriga && t[i] == '\n') break;  // unterminated: the reader says so
+        if (!avanza()) return riga;
+      }
+      i += chiusura.size();
+    } else {
+      if (c == '\n') ++riga;
+      ++i;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
 RegoleCalcolo carica_regole(std::string_view testo, std::string_view file) {
   try {
+    if (const std::size_t riga = riga_non_ascii_fuori_posto(testo)) {
+      throw Eccezione(Errore{std::string(file), "line " + std::to_string(riga) +
+                                                    ": a character that is not ASCII outside a "
+                                                    "quoted string or a comment, or text that is "
+                                                    "not UTF-8"});
+    }
     toml::table radice;
     try {
       radice = toml::parse(testo, std::string(file));

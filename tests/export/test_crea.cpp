@@ -6,8 +6,8 @@
 
 #include <fstream>
 
-#include "statement/crea.h"
 #include "lettura.h"
+#include "statement/crea.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -49,7 +49,7 @@ TEST(Crea, NamesByTimeAndNeverOverwrites) {
   std::vector<std::string> nomi;
   for (int i = 0; i < 3; ++i) {
     const EsitoEsportazione e = esporta(c.percorso, a, true);
-    EXPECT_TRUE(e.riuscita) << e.descrizione;
+    EXPECT_TRUE(e.riuscita) << e.errore.testo();
     EXPECT_EQ(e.numero, 0);
     nomi.push_back(e.file.filename().string());
     EXPECT_EQ(permessi(e.file), solo_utente) << e.file;
@@ -73,7 +73,7 @@ TEST(Crea, RefusedStatementWritesNothing) {
   const EsitoEsportazione e = esporta(c.percorso, a, true, risultati_prova(""));
   EXPECT_FALSE(e.riuscita);
   EXPECT_EQ(e.numero, errore_prospetto_rifiutato);
-  EXPECT_NE(e.descrizione.find("Costo del Lavoro"), std::string::npos);
+  EXPECT_NE(e.errore.testo().find("Costo del Lavoro"), std::string::npos);
   EXPECT_TRUE(c.nomi().empty());
   EXPECT_TRUE(a.aperti.empty());
   // In annual mode an empty box is only an empty figure.
@@ -93,10 +93,10 @@ TEST(Crea, UnwritableFolderLeavesNothingAndSaysWhy) {
     EXPECT_FALSE(e.riuscita);
     EXPECT_EQ(e.numero, errore_scrittura);
     EXPECT_NE(
-        e.descrizione.find((cartella / "Prospetto Zellora 2026-12-07 15.04.31.docx").string()),
+        e.errore.testo().find((cartella / "Prospetto Zellora 2026-12-07 15.04.31.docx").string()),
         std::string::npos)
-        << e.descrizione;
-    EXPECT_NE(e.descrizione.find(perche), std::string::npos) << e.descrizione;
+        << e.errore.testo();
+    EXPECT_NE(e.errore.testo().find(perche), std::string::npos) << e.errore.testo();
   }
   EXPECT_EQ(c.nomi(), std::vector<std::string>{"file"});
   EXPECT_TRUE(a.aperti.empty());
@@ -111,7 +111,7 @@ TEST(Crea, ReadOnlyFolder) {
   if (std::ofstream(sola_lettura / "probe")) GTEST_SKIP() << "permissions not enforced (root)";
   const EsitoEsportazione e = esporta(sola_lettura, a);
   EXPECT_EQ(e.numero, errore_scrittura);
-  EXPECT_NE(e.descrizione.find(std::make_error_code(std::errc::permission_denied).message()),
+  EXPECT_NE(e.errore.testo().find(std::make_error_code(std::errc::permission_denied).message()),
             std::string::npos);
   EXPECT_TRUE(fs::is_empty(sola_lettura));
 }
@@ -124,8 +124,8 @@ TEST(Crea, DocumentThatCannotBeOpenedIsKeptAndNamed) {
   EXPECT_FALSE(e.riuscita);
   EXPECT_EQ(e.numero, errore_apertura);
   EXPECT_TRUE(fs::exists(e.file));
-  EXPECT_NE(e.descrizione.find(e.file.string()), std::string::npos);
-  EXPECT_NE(e.descrizione.find("no application for .docx"), std::string::npos);
+  EXPECT_NE(e.errore.testo().find(e.file.string()), std::string::npos);
+  EXPECT_NE(e.errore.testo().find("no application for .docx"), std::string::npos);
 }
 
 // Where "Esporta" writes: the user's "Zellora" among the documents, or else a

@@ -1,4 +1,4 @@
-// The OpenDocument and PDF statements, laid out by Qt.
+// The PDF statement, laid out by Qt, and the desktop opener.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -6,9 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "lettura.h"
 #include "statement/apertore_desktop_qt.h"
 #include "statement/documento_qt.h"
-#include "lettura.h"
+#include "statement/formato.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -19,45 +20,15 @@ namespace {
 fs::path scrivi(const CartellaProva& c, Formato formato, const std::string& nome) {
   const Prospetto p =
       componi_prospetto(risultati_prova(), true, Locale::italiano()).prospetto.value();
-  std::string errore;
-  EXPECT_TRUE(scrivi_prospetto(p, formato, c.percorso / nome, errore)) << errore;
+  const std::optional<Errore> errore =
+      scrivi_prospetto(p, formato, c.percorso / nome, documento_pdf);
+  EXPECT_EQ(errore, std::nullopt) << errore->testo();
   return c.percorso / nome;
 }
 
 const std::string riga29 = "Costo del Lavoro : 2.345,67 (=annui euro 28148,04)";
 
 }  // namespace
-
-TEST(DocumentoQt, OdtReadsBack) {
-  const CartellaProva c;
-  const fs::path f = scrivi(c, Formato::odt, "p.odt");
-  EXPECT_EQ(voce_zip(f, "mimetype"), "application/vnd.oasis.opendocument.text");
-  const DocumentoLetto d = leggi_odt(f);
-  EXPECT_EQ(d.errore_xml, "");
-  EXPECT_EQ(d.paragrafi, prospetto_atteso(riga29));
-  EXPECT_EQ(d.caratteri, std::set<std::string>{"Times New Roman/12pt"});
-  EXPECT_FALSE(d.grassetto_parziale);
-  // Empty paragraphs too are in the document's font, so their lines have
-  // its height; the page is the Word document's.
-  EXPECT_EQ(d.caratteri_paragrafi, std::vector<std::string>(34, "Times New Roman/12pt"));
-  EXPECT_TRUE(stessa_pagina(d.pagina, {210, 297, 25, 20, 20, 20}));
-  const std::string manifesto = voce_zip(f, "META-INF/manifest.xml");
-  for (const char* parte : {"content.xml", "styles.xml", "meta.xml"}) {
-    EXPECT_NE(manifesto.find(std::string("full-path=\"") + parte), std::string::npos) << parte;
-  }
-}
-
-// Blanks that OpenDocument would collapse (leading, doubled, trailing) and
-// tabs survive.
-TEST(DocumentoQt, OdtKeepsBlanks) {
-  const CartellaProva c;
-  Risultati r = risultati_prova();
-  r.Text(1) = "  a   b\tc ";
-  const Prospetto p = componi_prospetto(r, false, Locale::italiano()).prospetto.value();
-  std::string errore;
-  ASSERT_TRUE(scrivi_prospetto(p, Formato::odt, c.percorso / "p.odt", errore)) << errore;
-  EXPECT_EQ(leggi_odt(c.percorso / "p.odt").paragrafi[4].testo, "Retribuzione Lorda:    a   b\tc ");
-}
 
 TEST(DocumentoQt, PdfIsOnePageWithTheText) {
   const CartellaProva c;

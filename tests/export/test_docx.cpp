@@ -8,9 +8,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "lettura.h"
 #include "statement/docx.h"
 #include "statement/file_atomico.h"
-#include "lettura.h"
+#include "statement/formato.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -23,8 +24,8 @@ Prospetto prospetto(const Risultati& r, bool mensile) {
 }
 
 fs::path scrivi(const CartellaProva& c, const Prospetto& p, const std::string& nome = "p.docx") {
-  std::string errore;
-  EXPECT_TRUE(scrivi_docx(p, c.percorso / nome, errore)) << errore;
+  const std::optional<Errore> errore = scrivi_prospetto(p, Formato::docx, c.percorso / nome);
+  EXPECT_EQ(errore, std::nullopt) << errore->testo();
   return c.percorso / nome;
 }
 
@@ -123,21 +124,23 @@ TEST(Docx, ReplacesAnExistingFileWhole) {
 TEST(Docx, FailedWriteLeavesNothing) {
   const CartellaProva c;
   fs::create_directory(c.percorso / "cartella.docx");  // a folder where the file should go
-  std::string errore;
-  EXPECT_FALSE(
-      scrivi_docx(prospetto(risultati_prova(), false), c.percorso / "cartella.docx", errore));
-  EXPECT_NE(errore, "");
+  std::optional<Errore> errore = scrivi_prospetto(prospetto(risultati_prova(), false),
+                                                  Formato::docx, c.percorso / "cartella.docx");
+  ASSERT_NE(errore, std::nullopt);
+  EXPECT_NE(errore->ragione, "");
   EXPECT_TRUE(fs::is_directory(c.percorso / "cartella.docx"));
   EXPECT_EQ(c.nomi(), std::vector<std::string>{"cartella.docx"});  // no temporary left
 
-  EXPECT_FALSE(
-      scrivi_docx(prospetto(risultati_prova(), false), c.percorso / "no" / "p.docx", errore));
-  EXPECT_EQ(errore, std::make_error_code(std::errc::no_such_file_or_directory).message());
+  errore = scrivi_prospetto(prospetto(risultati_prova(), false), Formato::docx,
+                            c.percorso / "no" / "p.docx");
+  ASSERT_NE(errore, std::nullopt);
+  EXPECT_EQ(errore->dove, testo_percorso(c.percorso / "no" / "p.docx"));
+  EXPECT_EQ(errore->ragione, std::make_error_code(std::errc::no_such_file_or_directory).message());
 }
 
 TEST(FileTemporaneo, RemovedUnlessPutInPlace) {
   const CartellaProva c;
-  std::string errore;
+  Errore errore;
   EXPECT_TRUE(FileTemporaneo::scrivi(c.percorso, "dropped", errore));
   EXPECT_TRUE(c.nomi().empty());
 }

@@ -13,8 +13,8 @@
 #include <sstream>
 #include <thread>
 
-#include "statement/file_atomico.h"
 #include "lettura.h"
+#include "statement/file_atomico.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -71,10 +71,10 @@ TEST(ScritturaFile, PermissionsAndOwner) {
     EXPECT_EQ(stato(f).st_mode & 07777, k.atteso) << k.nome;
     EXPECT_EQ(contenuto(f), "new") << k.nome;
   }
-  std::string errore;
+  Errore errore;
   std::optional<FileTemporaneo> t =
       FileTemporaneo::scrivi(c.percorso, "esporta", errore, Permessi::solo_utente);
-  ASSERT_TRUE(t) << errore;
+  ASSERT_TRUE(t) << errore.testo();
   ASSERT_EQ(t->aggiungi(c.percorso / "esportato", errore), FileTemporaneo::Esito::fatto);
   EXPECT_EQ(stato(c.percorso / "esportato").st_mode & 07777, 0600u);
 
@@ -106,9 +106,9 @@ TEST(ScritturaFile, KindsOfTarget) {
   EXPECT_TRUE(fs::is_symlink(d / "pendente"));
   EXPECT_EQ(contenuto(d / "sotto" / "nuovo"), "created");
 
-  EXPECT_EQ(scrivi_file(d / "sotto", "x"), std::generic_category().message(EISDIR));
+  EXPECT_EQ(scrivi_file(d / "sotto", "x").value().ragione, std::generic_category().message(EISDIR));
   fs::create_symlink("giro", d / "giro");
-  EXPECT_EQ(scrivi_file(d / "giro", "x"), std::generic_category().message(ELOOP));
+  EXPECT_EQ(scrivi_file(d / "giro", "x").value().ragione, std::generic_category().message(ELOOP));
 
   ASSERT_EQ(::mkfifo((d / "fifo").c_str(), 0600), 0);
   std::string letto;
@@ -139,18 +139,19 @@ TEST(ScritturaFile, WriteErrorsGiveTheReason) {
   const fs::path pieno = ::mknod((c.percorso / "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0
                              ? c.percorso / "full"
                              : fs::path("/dev/full");
-  std::string errore;
+  Errore errore;
   std::unique_ptr<ScritturaFile> f = ScritturaFile::apri(pieno, errore);
-  ASSERT_TRUE(f) << errore;
+  ASSERT_TRUE(f) << errore.testo();
   f->flusso() << std::string(200000, 'x');
   EXPECT_FALSE(f->completa(errore));
-  EXPECT_EQ(errore, std::generic_category().message(ENOSPC));
+  EXPECT_EQ(errore.ragione, std::generic_category().message(ENOSPC));
+  EXPECT_EQ(errore.dove, testo_percorso(pieno));
   EXPECT_TRUE(fs::is_character_file(pieno));
   fs::remove(c.percorso / "full");
 
   std::ofstream(c.percorso / "tenuto") << "old";
   f = ScritturaFile::apri(c.percorso / "tenuto", errore);
-  ASSERT_TRUE(f) << errore;
+  ASSERT_TRUE(f) << errore.testo();
   f->flusso() << "half";
   f.reset();  // dropped before completion
   EXPECT_EQ(contenuto(c.percorso / "tenuto"), "old");

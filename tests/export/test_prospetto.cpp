@@ -2,8 +2,8 @@
 // figure of the monthly cost-of-labour row.
 #include <gtest/gtest.h>
 
-#include "statement/prospetto.h"
 #include "lettura.h"
+#include "statement/prospetto.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -46,6 +46,6 @@ TEST(Prospetto, MonthlyWithoutAReadableCostIsRefused) {
   for (const char* costo : {"", "abc", "1.2.3,4,5"}) {
     const EsitoProspetto e = componi_prospetto(risultati_prova(costo), true, Locale::italiano());
     EXPECT_FALSE(e.prospetto) << costo;
-    EXPECT_NE(e.errore.find("Costo del Lavoro"), std::string::npos) << e.errore;
+    EXPECT_NE(e.errore.ragione.find("Costo del Lavoro"), std::string::npos) << e.errore.ragione;
   }
 }

@@ -105,6 +105,11 @@ TEST(Regole, FileRotti) {
   };
   const Caso casi[] = {
       {"a = [1,\n  2 x", "r.toml", "line 2, column 5"},
+      // Beyond ASCII only in strings and comments, and UTF-8 there: the
+      // reader must not meet the rest.
+      {"nome = \"2007\"\nx = 1\xc2\xa0", "r.toml", "line 2: a character that is not ASCII"},
+      {"# caff\xe8\nnome = \"2007\"", "r.toml", "line 1: a character that is not ASCII"},
+      {"nome = \"\xff\"", "r.toml", "line 1: a character that is not ASCII"},
       {"", "r.toml: nome", "missing key"},
       {modificato("nome = \"2007\"\n", ""), "r.toml: nome", "missing key"},
       {modificato("importo_primo = 1840", "importo_primo = \"1840\""),

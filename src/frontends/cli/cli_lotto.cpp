@@ -11,6 +11,7 @@
 
 #include "cli/citazione.h"
 #include "cli/lotto.h"
+#include "numbers/numeri.h"
 #include "statement/file_atomico.h"
 
 #ifdef _WIN32
@@ -32,13 +33,6 @@ int errore(const std::string& messaggio) {
   return 2;
 }
 
-std::string minuscolo(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
 void barra(std::uint64_t letti, std::uint64_t totale) {
   const double parte = totale > 0 ? static_cast<double>(letti) / static_cast<double>(totale) : 1;
   const int pieni = static_cast<int>(parte * 30);
@@ -52,6 +46,7 @@ void barra(std::uint64_t letti, std::uint64_t totale) {
 int esegui_batch(const RichiestaBatch& r) {
   OpzioniLotto opzioni;
   opzioni.locale = r.locale;
+  opzioni.regole = r.regole;
   opzioni.thread = r.thread;
   const std::string estensione = minuscolo(fs::path(r.ingresso).extension().string());
   const std::string formato =
@@ -71,9 +66,9 @@ int esegui_batch(const RichiestaBatch& r) {
                   citazione_file(r.ingresso) + "; nothing was read or written");
   }
 
-  std::string ragione;
+  Errore ragione;
   const std::unique_ptr<FileIngresso> in = FileIngresso::apri(r.ingresso, ragione);
-  if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione);
+  if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione.ragione);
   const auto totale = fs::file_size(fs::path(r.ingresso), ec);
   if (ZELLORA_ISATTY(stderr) && !ec) {
     opzioni.avanzamento = [totale](std::uint64_t letti) { barra(letti, totale); };
@@ -86,22 +81,24 @@ int esegui_batch(const RichiestaBatch& r) {
   const std::unique_ptr<ScritturaFile> uscita =
       uscita_standard ? ScritturaFile::uscita_standard()
                       : ScritturaFile::apri(fs::path(r.uscita), ragione);
-  if (!uscita) return errore("cannot write " + nome_uscita + ": " + ragione);
+  if (!uscita) return errore("cannot write " + nome_uscita + ": " + ragione.ragione);
 
   RiepilogoLotto riepilogo;
   try {
     riepilogo = esegui_lotto(in->flusso(), uscita->flusso(), opzioni);
   } catch (const ErroreLotto& e) {
     if (opzioni.avanzamento) std::fputc('\n', stderr);
-    if (!uscita->errore_scrittura().empty()) {
-      return errore("cannot write " + nome_uscita + ": " + uscita->errore_scrittura());
+    if (const auto& scrittura = uscita->errore_scrittura()) {
+      return errore("cannot write " + nome_uscita + ": " + scrittura->ragione);
     }
     if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
     return errore(e.what());
   }
   if (opzioni.avanzamento) std::fputc('\n', stderr);
   if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
-  if (!uscita->completa(ragione)) return errore("cannot write " + nome_uscita + ": " + ragione);
+  if (!uscita->completa(ragione)) {
+    return errore("cannot write " + nome_uscita + ": " + ragione.ragione);
+  }
 
   constexpr std::size_t mostrate = 20;
   for (std::size_t i = 0; i < riepilogo.scartate.size() && i < mostrate; ++i) {
@@ -126,7 +123,8 @@ int esegui_batch(const RichiestaBatch& r) {
   return riepilogo.rifiutati == 0 ? 0 : 1;
 }
 
-std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, std::string& errore) {
+std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, Errore& errore) {
+  errore.dove = nome;
   int fd = 0;
   if (!nome.empty() && nome != "-") {
 #ifdef _WIN32
@@ -135,14 +133,14 @@ std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, std::s
     fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
 #endif
     if (fd < 0) {
-      errore = std::generic_category().message(errno);
+      errore.ragione = std::generic_category().message(errno);
       return nullptr;
     }
   }
   struct stat s {};
   if (::fstat(fd, &s) == 0 && (s.st_mode & S_IFMT) == S_IFDIR) {
     if (fd != 0) ::close(fd);
-    errore = "it is a folder, not a file";
+    errore.ragione = "it is a folder, not a file";
     return nullptr;
   }
   return std::unique_ptr<FileIngresso>(new FileIngresso(fd, nome == "-" ? "" : nome));

@@ -2,7 +2,8 @@
 // JSON), makes the calculation the form would make and prints the outcome.
 //
 // With --export FILE it also writes the statement of that calculation as a
-// document, in the format of the file's extension (.docx, .odt or .pdf).
+// document, in the format of the file's extension (.docx, .odt or .pdf; a
+// build without Qt has no PDF).
 //
 // `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
 // worker per row of a CSV or JSON Lines file (see cli_lotto.h).
@@ -27,8 +28,6 @@
 #include <system_error>
 
 #include <CLI/CLI.hpp>
-#include <QByteArray>
-#include <QGuiApplication>
 #include <nlohmann/json.hpp>
 
 #include "cli/citazione.h"
@@ -37,10 +36,18 @@
 #include "cli/uscita.h"
 #include "form/motore.h"
 #include "numbers/numeri.h"
-#include "statement/documento_qt.h"
+#include "rules/caricamento.h"
+#include "rules/tabella.h"
 #include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
+
+#if ZELLORA_PDF
+#include <QByteArray>
+#include <QGuiApplication>
+
+#include "statement/documento_qt.h"
+#endif
 
 #ifdef _WIN32
 #include <io.h>
@@ -65,16 +72,18 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
   if (!prospetto.prospetto) {
     std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
-              << prospetto.errore << "\n";
+              << prospetto.errore.testo() << "\n";
     return 3;
   }
-  // Qt lays out the ODT and PDF documents; it needs an application object,
-  // which works without a display on the offscreen platform.
+  zellora::ScrittorePdf pdf;
+#if ZELLORA_PDF
+  // Qt lays out the PDF; it needs an application object, which works without
+  // a display on the offscreen platform.
   std::optional<QGuiApplication> qt;
   static int argc_qt = 1;
   static char nome_qt[] = "zellora-cli";
   static char* argv_qt[] = {nome_qt, nullptr};
-  if (formato != zellora::Formato::docx) {
+  if (formato == zellora::Formato::pdf) {
     // Qt's notes about the desktop session (no runtime folder and the like)
     // are not the operator's business; its errors still show.
     qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
@@ -86,12 +95,13 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
     qt.emplace(argc_qt, argv_qt);
+    pdf = zellora::documento_pdf;
   }
-  std::string errore;
-  if (!zellora::scrivi_prospetto(*prospetto.prospetto, formato, std::filesystem::path(file),
-                                 errore)) {
-    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file) << ": "
-              << errore << "\n";
+#endif
+  if (const std::optional<zellora::Errore> errore = zellora::scrivi_prospetto(
+          *prospetto.prospetto, formato, std::filesystem::path(file), pdf)) {
+    std::cerr << "zellora-cli: cannot write the statement to " << zellora::citazione_file(file)
+              << ": " << errore->ragione << "\n";
     return 3;
   }
   return 0;
@@ -143,8 +153,16 @@ int principale(int argc, char** argv) {
                  "also write the statement to this file; the format follows the extension: "
                  ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
                  "permissions; a symbolic link is followed and kept");
+  std::string file_regole;
+  const std::string aiuto_regole =
+      "calculate with the rule set of this TOML file instead of the built-in \"2007\" (see "
+      "`zellora-cli rules 2007` for its layout); the file is checked before anything is "
+      "calculated";
+  app.add_option("--rules", file_regole, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   zellora::RichiestaBatch batch;
   std::string nome_locale_batch;
+  std::string file_regole_batch;
   CLI::App* comando_batch = app.add_subcommand(
       "batch",
       "calculate a whole staff: one worker per row of a CSV file (a header row of control "
@@ -163,6 +181,18 @@ int principale(int argc, char** argv) {
   comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
   comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  std::string nome_regole;
+  CLI::App* comando_regole = app.add_subcommand(
+      "rules",
+      "without NAME, list the rule sets built in; with NAME, print that rule set as a table "
+      "with the legal reference of every figure (figures marked \"!\" are not updated); "
+      "with --rules FILE, check and print that file");
+  comando_regole->add_option("NAME", nome_regole, "a built-in rule set, e.g. 2007");
+  std::string file_regole_tabella;
+  comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -174,6 +204,55 @@ int principale(int argc, char** argv) {
   }
 
   if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
+  if (!file_regole_batch.empty()) file_regole = file_regole_batch;
+  if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
+
+  // The rule set: a file of the user's, checked whole before anything else,
+  // or the built-in one.
+  std::optional<zellora::RegoleCalcolo> regole_utente;
+  if (!file_regole.empty()) {
+    zellora::Errore ragione_regole;
+    const std::unique_ptr<zellora::FileIngresso> f =
+        zellora::FileIngresso::apri(file_regole, ragione_regole);
+    if (!f) {
+      return errore_uso("cannot read the rule set " + zellora::citazione_file(file_regole) + ": " +
+                        ragione_regole.ragione);
+    }
+    const std::string testo_regole(std::istreambuf_iterator<char>(f->flusso()), {});
+    if (!f->errore().empty()) {
+      return errore_uso("cannot read the rule set " + f->nome() + ": " + f->errore());
+    }
+    try {
+      regole_utente = zellora::carica_regole(testo_regole, file_regole);
+    } catch (const zellora::Eccezione& e) {
+      return errore_uso("the rule set cannot be used: " + std::string(e.what()));
+    }
+  }
+  const zellora::RegoleCalcolo& regole =
+      regole_utente ? *regole_utente : zellora::regole_predefinite();
+
+  if (*comando_regole) {
+    std::string testo_uscita;
+    if (nome_regole.empty() && !regole_utente) {
+      for (const std::string_view nome : zellora::nomi_regole_incluse()) {
+        testo_uscita += std::string(nome) + "  " + zellora::regole_incluse(nome).descrizione + "\n";
+      }
+    } else {
+      try {
+        testo_uscita = zellora::tabella_regole(
+            nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
+      } catch (const zellora::Eccezione& e) {
+        return errore_uso(e.what());
+      }
+    }
+    const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+    out->flusso() << testo_uscita;
+    zellora::Errore ragione_uscita;
+    if (!out->completa(ragione_uscita)) {
+      return errore_uso("cannot write to standard output: " + ragione_uscita.ragione);
+    }
+    return 0;
+  }
   zellora::Locale locale;
   if (!nome_locale.empty()) {
     const auto l = zellora::locale_da_nome(nome_locale);
@@ -201,6 +280,7 @@ int principale(int argc, char** argv) {
       }
     }
     batch.locale = locale;
+    batch.regole = &regole;
     return zellora::esegui_batch(batch);
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
@@ -214,6 +294,12 @@ int principale(int argc, char** argv) {
                              ? "the file name has nothing before the extension"
                              : "the file name must end in .docx, .odt or .pdf"));
     }
+#if !ZELLORA_PDF
+    if (*formato_export == zellora::Formato::pdf) {
+      return errore_uso("cannot export to " + zellora::citazione_file(file_export) +
+                        ": PDF export needs the build with Qt");
+    }
+#endif
     if (stesso_file(file_input, file_export)) {
       return errore_uso("the statement " + zellora::citazione_file(file_export) +
                         " would replace the request file " + zellora::citazione_file(file_input) +
@@ -221,23 +307,26 @@ int principale(int argc, char** argv) {
     }
   }
 
-  std::string ragione;
+  zellora::Errore ragione;
   const std::unique_ptr<zellora::FileIngresso> in =
       zellora::FileIngresso::apri(file_input, ragione);
-  if (!in) return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " + ragione);
+  if (!in) {
+    return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " +
+                      ragione.ragione);
+  }
   const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
   if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(testo);
+    richiesta = zellora::leggi_richiesta_json(testo, regole);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
     return errore_uso(e.what());
   }
 
-  zellora::Motore motore(locale);
+  zellora::Motore motore(locale, regole);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   {
@@ -246,7 +335,7 @@ int principale(int argc, char** argv) {
                           ? zellora::uscita_json(esito, motore)
                           : zellora::uscita_testo(esito, motore, richiesta.campi.Option2));
     if (!out->completa(ragione)) {
-      return errore_uso("cannot write the results to standard output: " + ragione);
+      return errore_uso("cannot write the results to standard output: " + ragione.ragione);
     }
   }
   if (esito.stato == zellora::Stato::rifiutato) return 1;

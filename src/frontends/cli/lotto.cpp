@@ -16,6 +16,7 @@
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
 #include "form/motore.h"
+#include "numbers/numeri.h"
 
 namespace zellora {
 
@@ -133,11 +134,11 @@ class LettoreCsv {
     while (true) {
       if (!disponibile()) {
         if (virgolette) {
-          throw ErroreLotto("row " + std::to_string(righe_) + ", cell " + std::to_string(n) +
-                            ": the quote that opens the cell on line " +
-                            std::to_string(riga_virgolette) +
-                            " is never closed, so the rest of the input cannot be split into "
-                            "rows (a quote inside a cell is written twice: \"\")");
+          throw ErroreLotto("row " + std::to_string(righe_) + ", cell " + std::to_string(n),
+                            "the quote that opens the cell on line " +
+                                std::to_string(riga_virgolette) +
+                                " is never closed, so the rest of the input cannot be split into "
+                                "rows (a quote inside a cell is written twice: \"\")");
         }
         break;
       }
@@ -279,14 +280,6 @@ std::string_view senza_spazi(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-std::string minuscolo(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return r;
 }
 
 // The columns of the header. A column without a name (a spreadsheet's empty
@@ -481,6 +474,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   EsitoRiga esito;
   std::vector<std::string> messaggi;
   Richiesta richiesta;
+  richiesta.regole = opzioni.regole;
   bool valida = true;
   try {
     if (opzioni.formato == FormatoLotto::jsonl) {
@@ -488,7 +482,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
                               " bytes, more than a row may hold");
       }
-      richiesta = leggi_richiesta_json(riga.json);
+      richiesta = leggi_richiesta_json(riga.json, *opzioni.regole);
     } else {
       const FormaRecord& forma = riga.forma;
       const std::vector<Colonna>& colonne = intestazione.colonne;
@@ -544,12 +538,10 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     return esito;
   }
 
-  Motore motore(opzioni.locale);
+  Motore motore(opzioni.locale, *opzioni.regole);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
-  esito.stato = calcolo.stato == Stato::ok                ? std::string_view("ok")
-                : calcolo.stato == Stato::irraggiungibile ? std::string_view("unreachable")
-                                                          : std::string_view("refused");
+  esito.stato = nome_stato(calcolo.stato);
   esito.messaggi = unisci(calcolo.messaggi);
   const bool calcolata = calcolo.stato != Stato::rifiutato;
   if (calcolata) {

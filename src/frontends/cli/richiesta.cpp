@@ -131,6 +131,7 @@ void completa_richiesta(const Richiesta& r) {
 }
 
 void applica_profilo(Motore& motore, const Richiesta& richiesta) {
+  motore.usa_regole(*richiesta.regole);
   if (!richiesta.campi.List2.empty()) {
     motore.scegli_settore(richiesta.campi.List1, richiesta.campi.List2);
   }

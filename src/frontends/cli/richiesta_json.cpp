@@ -7,9 +7,10 @@
 
 namespace zellora {
 
-Richiesta leggi_richiesta(const nlohmann::json& oggetto) {
+Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo& regole) {
   if (!oggetto.is_object()) throw ErroreRichiesta("the request must be a JSON object");
   Richiesta r;
+  r.regole = &regole;
   for (const auto& [chiave, valore] : oggetto.items()) {
     if (chiave == "profile") {
       if (!valore.is_object()) throw ErroreRichiesta("profile must be an object");
@@ -39,7 +40,7 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto) {
   return r;
 }
 
-Richiesta leggi_richiesta_json(std::string_view testo) {
+Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo& regole) {
   // The keys met so far in each object being read, innermost last.
   std::vector<std::vector<std::string>> chiavi;
   const auto controlla = [&chiavi](int, nlohmann::json::parse_event_t evento,
@@ -59,7 +60,7 @@ Richiesta leggi_richiesta_json(std::string_view testo) {
     }
     return true;
   };
-  return leggi_richiesta(nlohmann::json::parse(testo, controlla));
+  return leggi_richiesta(nlohmann::json::parse(testo, controlla), regole);
 }
 
 std::string messaggio_json(const nlohmann::json::exception& errore) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "cli/citazione.h"
-#include "numbers/numeri.h"
 #include "form/risultati.h"
+#include "numbers/numeri.h"
 
 namespace zellora {
 
@@ -27,7 +27,7 @@ void riga(std::string& uscita, std::string_view etichetta, const std::string& va
 
 }  // namespace
 
-std::string nome_stato(Stato stato) {
+std::string_view nome_stato(Stato stato) {
   switch (stato) {
     case Stato::ok:
       return "ok";

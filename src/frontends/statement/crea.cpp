@@ -98,7 +98,7 @@ fs::path cartella_temporanea_privata(const fs::path& dove, std::error_code& ec) 
 }
 
 EsitoEsportazione fallita(int numero, std::string descrizione, fs::path file = {}) {
-  return {false, numero, std::move(descrizione), std::move(file)};
+  return {false, numero, Errore{{}, std::move(descrizione)}, std::move(file)};
 }
 
 std::string non_scritto(const fs::path& file, const std::string& ragione) {
@@ -136,7 +136,7 @@ EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& l
                        const fs::path& cartella, ApertoreDocumenti& apertore,
                        std::chrono::system_clock::time_point quando) {
   const EsitoProspetto prospetto = componi_prospetto(risultati, mensile, locale);
-  if (!prospetto.prospetto) return fallita(errore_prospetto_rifiutato, prospetto.errore);
+  if (!prospetto.prospetto) return fallita(errore_prospetto_rifiutato, prospetto.errore.testo());
 
   const std::string base = "Prospetto Zellora " + data_ora_locale(quando);
   const fs::path primo = nome_file(cartella, base, 1);
@@ -160,11 +160,11 @@ EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& l
   } catch (const std::runtime_error& e) {
     return fallita(errore_scrittura, non_scritto(primo, e.what()));
   }
-  std::string ragione;
+  Errore ragione;
   // Payroll figures are for the user alone, whatever the umask.
   std::optional<FileTemporaneo> temporaneo =
       FileTemporaneo::scrivi(cartella, dati, ragione, Permessi::solo_utente);
-  if (!temporaneo) return fallita(errore_scrittura, non_scritto(primo, ragione));
+  if (!temporaneo) return fallita(errore_scrittura, non_scritto(primo, ragione.ragione));
 
   fs::path file;
   for (int numero = 1; file.empty(); ++numero) {
@@ -179,17 +179,18 @@ EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& l
       case FileTemporaneo::Esito::esiste:
         break;
       case FileTemporaneo::Esito::errore:
-        return fallita(errore_scrittura, non_scritto(candidato, ragione));
+        return fallita(errore_scrittura, non_scritto(candidato, ragione.ragione));
     }
   }
 
-  if (!apertore.apri(file, ragione)) {
+  std::string non_aperto;
+  if (!apertore.apri(file, non_aperto)) {
     return fallita(errore_apertura,
                    "Il prospetto \u00e8 stato salvato in \"" + testo_percorso(file) +
-                       "\" ma non \u00e8 stato possibile aprirlo: " + ragione,
+                       "\" ma non \u00e8 stato possibile aprirlo: " + non_aperto,
                    file);
   }
-  return {true, 0, "", file};
+  return {true, 0, {}, file};
 }
 
 }  // namespace zellora

@@ -7,41 +7,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "statement/file_atomico.h"
-
 namespace zellora {
 
 namespace {
 
 constexpr std::string_view sostituto = "\xEF\xBF\xBD";  // U+FFFD
-
-// Length of the valid UTF-8 sequence at the start of `s` and its code point,
-// or 0 when the bytes there are not valid UTF-8.
-std::size_t sequenza_utf8(std::string_view s, char32_t& codice) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  std::size_t n;
-  char32_t minimo;
-  if (b0 < 0x80) {
-    codice = b0;
-    return 1;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    n = 2, codice = b0 & 0x1F, minimo = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    n = 3, codice = b0 & 0x0F, minimo = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    n = 4, codice = b0 & 0x07, minimo = 0x10000;
-  } else {
-    return 0;
-  }
-  if (s.size() < n) return 0;
-  for (std::size_t i = 1; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    codice = (codice << 6) | (b & 0x3F);
-  }
-  if (codice < minimo || codice > 0x10FFFF || (codice >= 0xD800 && codice <= 0xDFFF)) return 0;
-  return n;
-}
 
 bool ammesso_in_xml(char32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
@@ -123,6 +93,32 @@ struct LiberaSorgente {
 }
 
 }  // namespace
+
+std::size_t sequenza_utf8(std::string_view s, char32_t& codice) {
+  const auto b0 = static_cast<unsigned char>(s[0]);
+  std::size_t n;
+  char32_t minimo;
+  if (b0 < 0x80) {
+    codice = b0;
+    return 1;
+  } else if ((b0 & 0xE0) == 0xC0) {
+    n = 2, codice = b0 & 0x1F, minimo = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    n = 3, codice = b0 & 0x0F, minimo = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    n = 4, codice = b0 & 0x07, minimo = 0x10000;
+  } else {
+    return 0;
+  }
+  if (s.size() < n) return 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if ((b & 0xC0) != 0x80) return 0;
+    codice = (codice << 6) | (b & 0x3F);
+  }
+  if (codice < minimo || codice > 0x10FFFF || (codice >= 0xD800 && codice <= 0xDFFF)) return 0;
+  return n;
+}
 
 std::string testo_xml(std::string_view testo) {
   std::string r;
@@ -276,22 +272,6 @@ std::string pacchetto_zip(const std::vector<std::pair<std::string, std::string>>
     errore_zip("zip read", zip_source_error(memoria.get()));
   }
   return file;
-}
-
-bool scrivi_docx(const Prospetto& prospetto, const std::filesystem::path& file,
-                 std::string& errore) {
-  std::string dati;
-  try {
-    dati = documento_docx(prospetto);
-  } catch (const std::runtime_error& e) {
-    errore = e.what();
-    return false;
-  }
-  if (auto e = scrivi_file(file, dati)) {
-    errore = *e;
-    return false;
-  }
-  return true;
 }
 
 }  // namespace zellora

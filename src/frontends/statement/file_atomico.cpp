@@ -304,7 +304,7 @@ std::string testo_percorso(const fs::path& file) {
 // ---- FileTemporaneo
 
 std::optional<FileTemporaneo> FileTemporaneo::crea(const fs::path& cartella, Permessi permessi,
-                                                   std::string& errore) {
+                                                   Errore& errore) {
   proteggi_scritture();
   rimuovi_vecchi(cartella);
   fs::path percorso;
@@ -315,7 +315,7 @@ std::optional<FileTemporaneo> FileTemporaneo::crea(const fs::path& cartella, Per
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
-    errore = ragione(errno);
+    errore = {testo_percorso(cartella), ragione(errno)};
     return std::nullopt;
   }
   const int posto = registra(percorso);
@@ -330,13 +330,13 @@ std::optional<FileTemporaneo> FileTemporaneo::crea(const fs::path& cartella, Per
 }
 
 std::optional<FileTemporaneo> FileTemporaneo::scrivi(const fs::path& cartella,
-                                                     std::string_view dati, std::string& errore,
+                                                     std::string_view dati, Errore& errore,
                                                      Permessi permessi) {
   std::optional<FileTemporaneo> t = crea(cartella, permessi, errore);
   if (!t) return t;
   int numero = 0;
   if (!scrivi_tutto(t->fd_, dati.data(), dati.size(), numero)) {
-    errore = ragione(numero);
+    errore = {testo_percorso(cartella), ragione(numero)};
     return std::nullopt;  // t removes the file
   }
   return t;
@@ -377,9 +377,10 @@ bool FileTemporaneo::chiudi(unsigned modo, std::string& errore) {
   return fatto;
 }
 
-bool FileTemporaneo::sostituisci(const fs::path& file, std::string& errore) {
+bool FileTemporaneo::sostituisci(const fs::path& file, Errore& errore) {
+  errore.dove = testo_percorso(file);
   if (fd_ < 0) {
-    errore = ragione(EBADF);
+    errore.ragione = ragione(EBADF);
     return false;
   }
   unsigned modo = modo_;
@@ -391,14 +392,14 @@ bool FileTemporaneo::sostituisci(const fs::path& file, std::string& errore) {
     if (permessi_ == Permessi::solo_utente) modo &= 07700u;
   }
 #endif
-  if (!chiudi(modo, errore)) {
+  if (!chiudi(modo, errore.ragione)) {
     rilascia();
     return false;
   }
   std::error_code ec;
   fs::rename(percorso_, file, ec);
   if (ec) {
-    errore = ec.message();
+    errore.ragione = ec.message();
     rilascia();
     return false;
   }
@@ -409,8 +410,9 @@ bool FileTemporaneo::sostituisci(const fs::path& file, std::string& errore) {
   return true;
 }
 
-FileTemporaneo::Esito FileTemporaneo::aggiungi(const fs::path& file, std::string& errore) {
-  if (fd_ >= 0 && !chiudi(modo_, errore)) {
+FileTemporaneo::Esito FileTemporaneo::aggiungi(const fs::path& file, Errore& errore) {
+  errore.dove = testo_percorso(file);
+  if (fd_ >= 0 && !chiudi(modo_, errore.ragione)) {
     rilascia();
     return Esito::errore;
   }
@@ -427,7 +429,7 @@ FileTemporaneo::Esito FileTemporaneo::aggiungi(const fs::path& file, std::string
   if (fs::symlink_status(file, ec).type() != fs::file_type::not_found) return Esito::esiste;
   fs::rename(percorso_, file, ec);
   if (ec) {
-    errore = ec.message();
+    errore.ragione = ec.message();
     return Esito::errore;
   }
   percorso_.clear();
@@ -445,7 +447,8 @@ struct ScritturaFile::Stato {
   bool proprio = false;                      // fd is closed here
   BufferFile buffer;
   std::ostream flusso;
-  std::string errore;
+  std::string nome;  // the file, for its errors; empty for standard output
+  std::optional<Errore> errore;
   bool completo = false;
 
   explicit Stato(int descrittore) : fd(descrittore), buffer(descrittore), flusso(&buffer) {}
@@ -457,41 +460,48 @@ struct ScritturaFile::Stato {
 ScritturaFile::ScritturaFile(std::unique_ptr<Stato> stato) : stato_(std::move(stato)) {}
 ScritturaFile::~ScritturaFile() = default;
 
-std::unique_ptr<ScritturaFile> ScritturaFile::apri(const fs::path& file, std::string& errore,
+std::unique_ptr<ScritturaFile> ScritturaFile::apri(const fs::path& file, Errore& errore,
                                                    Permessi permessi) {
   proteggi_scritture();
-  const fs::path destinazione = risolvi(file, errore);
+  errore.dove = testo_percorso(file);
+  const fs::path destinazione = risolvi(file, errore.ragione);
   if (destinazione.empty()) return nullptr;
   std::error_code ec;
   const fs::file_status s = fs::status(destinazione, ec);
   if (s.type() == fs::file_type::directory) {
-    errore = std::generic_category().message(EISDIR);
+    errore.ragione = std::generic_category().message(EISDIR);
     return nullptr;
   }
   if (s.type() == fs::file_type::regular || s.type() == fs::file_type::not_found) {
+    Errore temporaneo;
     std::optional<FileTemporaneo> t =
-        FileTemporaneo::crea(cartella_di(destinazione), permessi, errore);
-    if (!t) return nullptr;
+        FileTemporaneo::crea(cartella_di(destinazione), permessi, temporaneo);
+    if (!t) {
+      errore.ragione = std::move(temporaneo.ragione);
+      return nullptr;
+    }
     auto stato = std::make_unique<Stato>(t->descrittore());
     stato->temporaneo.emplace(std::move(*t));
     stato->destinazione = destinazione;
+    stato->nome = errore.dove;
     return std::unique_ptr<ScritturaFile>(new ScritturaFile(std::move(stato)));
   }
   // A FIFO, a terminal, a device: written as it is.
   const int fd = apri_diretto(destinazione);
   if (fd < 0) {
-    errore = ragione(errno);
+    errore.ragione = ragione(errno);
     return nullptr;
   }
   stat_t aperto{};
   if (stat_fd(fd, &aperto) == 0 && (regolare(aperto) || cartella(aperto))) {
     // Replaced by a file or a folder since it was looked at.
     chiudi_fd(fd);
-    errore = ragione(regolare(aperto) ? EEXIST : EISDIR);
+    errore.ragione = ragione(regolare(aperto) ? EEXIST : EISDIR);
     return nullptr;
   }
   auto stato = std::make_unique<Stato>(fd);
   stato->proprio = true;
+  stato->nome = errore.dove;
   return std::unique_ptr<ScritturaFile>(new ScritturaFile(std::move(stato)));
 }
 
@@ -502,23 +512,24 @@ std::unique_ptr<ScritturaFile> ScritturaFile::uscita_standard() {
 
 std::ostream& ScritturaFile::flusso() { return stato_->flusso; }
 
-const std::string& ScritturaFile::errore_scrittura() const {
-  if (stato_->errore.empty() && stato_->buffer.fallito()) {
-    stato_->errore = ragione(stato_->buffer.errore());
+const std::optional<Errore>& ScritturaFile::errore_scrittura() const {
+  if (!stato_->errore && stato_->buffer.fallito()) {
+    stato_->errore = Errore{stato_->nome, ragione(stato_->buffer.errore())};
   }
   return stato_->errore;
 }
 
-bool ScritturaFile::completa(std::string& errore) {
+bool ScritturaFile::completa(Errore& errore) {
   Stato& s = *stato_;
   const bool scritto = s.buffer.svuota();
   if (!scritto) {
-    errore = errore_scrittura();
+    errore = *errore_scrittura();
     if (s.temporaneo) s.temporaneo.reset();
     return false;
   }
   if (s.temporaneo) {
-    const bool fatto = s.temporaneo->sostituisci(s.destinazione, errore);
+    bool fatto = s.temporaneo->sostituisci(s.destinazione, errore);
+    errore.dove = s.nome;  // the name given, not where its links lead
     s.temporaneo.reset();
     s.fd = -1;
     return fatto;
@@ -526,16 +537,15 @@ bool ScritturaFile::completa(std::string& errore) {
   if (s.proprio) {
     const int fd = std::exchange(s.fd, -1);
     if (chiudi_fd(fd) != 0) {
-      errore = ragione(errno);
+      errore = {s.nome, ragione(errno)};
       return false;
     }
   }
   return true;
 }
 
-std::optional<std::string> scrivi_file(const fs::path& file, std::string_view dati,
-                                       Permessi permessi) {
-  std::string errore;
+std::optional<Errore> scrivi_file(const fs::path& file, std::string_view dati, Permessi permessi) {
+  Errore errore;
   std::unique_ptr<ScritturaFile> f = ScritturaFile::apri(file, errore, permessi);
   if (!f) return errore;
   f->flusso().write(dati.data(), static_cast<std::streamsize>(dati.size()));

@@ -21,9 +21,12 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
     std::optional<std::string> annui;
     if (mese) annui = formato_generale(*mese * 12, locale);
     if (!annui) {
-      return {std::nullopt,
+      return {
+          std::nullopt,
+          Errore{
+              {},
               "Impossibile creare il prospetto: il \"Costo del Lavoro\" mensile (\"" + r.Text(16) +
-                  "\") non \u00e8 un numero, quindi non se ne pu\u00f2 ricavare il costo annuo."};
+                  "\") non \u00e8 un numero, quindi non se ne pu\u00f2 ricavare il costo annuo."}};
     }
     costo += " (=annui euro " + *annui + ")";
   }
@@ -65,7 +68,7 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
       {std::string(titolo_condizioni), sx, false},
       {std::string(condizioni_utilizzo), sx, false},
   }};
-  return {std::move(p), ""};
+  return {std::move(p), {}};
 }
 
 }  // namespace zellora

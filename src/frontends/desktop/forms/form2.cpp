@@ -76,7 +76,7 @@ EsitoEsportazione Form2::Crea() {
   EsitoEsportazione esito;
   if (contesto_.motore == nullptr || contesto_.apertore == nullptr) {
     esito.numero = errore_apertura;
-    esito.descrizione = "nessun programma disponibile per aprire il prospetto";
+    esito.errore.ragione = "nessun programma disponibile per aprire il prospetto";
   } else {
     QString cartella = contesto_.cartella_esportazione;
     if (cartella.isEmpty()) {
@@ -87,7 +87,7 @@ EsitoEsportazione Form2::Crea() {
         cartella_ = cartella_prospetti_utente(errore);
         if (cartella_.isEmpty()) {
           esito.numero = errore_scrittura;
-          esito.descrizione = errore.toStdString();
+          esito.errore.ragione = errore.toStdString();
         }
       }
       cartella = cartella_;
@@ -101,7 +101,7 @@ EsitoEsportazione Form2::Crea() {
   }
   if (!esito.riuscita) {
     messaggio_critico(
-        this, QStringLiteral("Errore %1: %2").arg(esito.numero).arg(da_utf8(esito.descrizione)));
+        this, QStringLiteral("Errore %1: %2").arg(esito.numero).arg(da_utf8(esito.errore.testo())));
   }
   return esito;
 }

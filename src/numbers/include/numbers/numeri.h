@@ -84,4 +84,8 @@ std::string numero_esatto(double valore);
 // The same, appended to `testo`.
 void aggiungi_numero_esatto(std::string& testo, double valore);
 
+// The text with the ASCII letters A-Z in lower case and every other byte as
+// it is: names, keys and extensions compared whatever the locale.
+std::string minuscolo(std::string_view testo);
+
 }  // namespace zellora

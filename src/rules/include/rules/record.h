@@ -12,43 +12,50 @@
 
 namespace zellora {
 
+// The 36 figures, in the order the record declares them: this one list
+// makes the struct, the names and the order of every output.
+#define ZELLORA_CAMPI_RECORD(X)       \
+  X(irpef_lorda)                      \
+  X(aliquota_inps_dip)                \
+  X(aliquota_inps_az)                 \
+  X(imponibile_fiscale)               \
+  X(detrazione_dip)                   \
+  X(detrazione_coniuge)               \
+  X(detrazione_coniuge_maggiorazione) \
+  X(detrazione_dip_ulteriore)         \
+  X(maggiorazione_figli_minori)       \
+  X(detrazione_figli)                 \
+  X(detrazione_altri)                 \
+  X(totale_detrazioni)                \
+  X(retribuzione_lorda)               \
+  X(retribuzione_intera)              \
+  X(ritenuta_inps)                    \
+  X(imponibile_annuo)                 \
+  X(contributo_aggiuntivo)            \
+  X(massimale_inps)                   \
+  X(soglia_contributo_aggiuntivo)     \
+  X(inps_azienda)                     \
+  X(premio_inail)                     \
+  X(minimale_inail)                   \
+  X(massimale_inail)                  \
+  X(aliquota_tfr)                     \
+  X(aliquota_irap)                    \
+  X(tfr)                              \
+  X(irap)                             \
+  X(costo_lavoro)                     \
+  X(quota_inail_dip)                  \
+  X(ritenuta_inail)                   \
+  X(quota_inail_az)                   \
+  X(altri_contributi_dip)             \
+  X(altri_contributi_az)              \
+  X(valore_benefit)                   \
+  X(trattenuta_non_deducibile)        \
+  X(competenza_non_imponibile)
+
 struct RecordCalcolo {
-  double irpef_lorda = 0;
-  double aliquota_inps_dip = 0;
-  double aliquota_inps_az = 0;
-  double imponibile_fiscale = 0;
-  double detrazione_dip = 0;
-  double detrazione_coniuge = 0;
-  double detrazione_coniuge_maggiorazione = 0;
-  double detrazione_dip_ulteriore = 0;
-  double maggiorazione_figli_minori = 0;
-  double detrazione_figli = 0;
-  double detrazione_altri = 0;
-  double totale_detrazioni = 0;
-  double retribuzione_lorda = 0;
-  double retribuzione_intera = 0;
-  double ritenuta_inps = 0;
-  double imponibile_annuo = 0;
-  double contributo_aggiuntivo = 0;
-  double massimale_inps = 0;
-  double soglia_contributo_aggiuntivo = 0;
-  double inps_azienda = 0;
-  double premio_inail = 0;
-  double minimale_inail = 0;
-  double massimale_inail = 0;
-  double aliquota_tfr = 0;
-  double aliquota_irap = 0;
-  double tfr = 0;
-  double irap = 0;
-  double costo_lavoro = 0;
-  double quota_inail_dip = 0;
-  double ritenuta_inail = 0;
-  double quota_inail_az = 0;
-  double altri_contributi_dip = 0;
-  double altri_contributi_az = 0;
-  double valore_benefit = 0;
-  double trattenuta_non_deducibile = 0;
-  double competenza_non_imponibile = 0;
+#define ZELLORA_CAMPO(nome) double nome = 0;
+  ZELLORA_CAMPI_RECORD(ZELLORA_CAMPO)
+#undef ZELLORA_CAMPO
 
   bool operator==(const RecordCalcolo&) const = default;
 };
@@ -59,9 +66,11 @@ struct CampoRecord {
   double RecordCalcolo::*campo;
 };
 
-inline constexpr std::size_t numero_campi_record = 36;
+#define ZELLORA_CONTA(nome) +1
+inline constexpr std::size_t numero_campi_record = 0 ZELLORA_CAMPI_RECORD(ZELLORA_CONTA);
+#undef ZELLORA_CONTA
 
-// The 36 figures in the order the record declares them.
+// The figures in the order the record declares them.
 const std::array<CampoRecord, numero_campi_record>& campi_record();
 
 // The figure named `nome`, or nullptr when the record has no such figure.

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "numbers/numeri.h"
+#include "rules/caricamento.h"
+#include "rules/errore.h"
 
 namespace zellora {
 
@@ -19,6 +21,7 @@ struct RichiestaBatch {
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
   unsigned thread = 0;
   Locale locale;
+  const RegoleCalcolo* regole = &regole_predefinite();
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0
@@ -35,11 +38,12 @@ struct RichiestaBatch {
 int esegui_batch(const RichiestaBatch& richiesta);
 
 // A file opened for reading ("" or "-": standard input). A folder or a file
-// that cannot be opened is refused with the system's reason; a read error
+// that cannot be opened is refused (`dove` the name as given, `ragione` the
+// system's reason); a read error
 // ends the stream as the end of the file would and is kept in errore().
 class FileIngresso : private std::streambuf {
  public:
-  static std::unique_ptr<FileIngresso> apri(const std::string& nome, std::string& errore);
+  static std::unique_ptr<FileIngresso> apri(const std::string& nome, Errore& errore);
   ~FileIngresso() override;
   FileIngresso(const FileIngresso&) = delete;
   FileIngresso& operator=(const FileIngresso&) = delete;

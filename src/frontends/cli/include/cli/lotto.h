@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "numbers/numeri.h"
+#include "rules/caricamento.h"
+#include "rules/errore.h"
 
 namespace zellora {
 
@@ -22,6 +24,7 @@ enum class FormatoLotto { csv, jsonl };
 struct OpzioniLotto {
   FormatoLotto formato = FormatoLotto::csv;
   Locale locale = Locale::italiano();
+  const RegoleCalcolo* regole = &regole_predefinite();  // the rule set of every row
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
@@ -53,11 +56,9 @@ struct RiepilogoLotto {
 inline constexpr std::size_t limite_cella = std::size_t{1} << 20;
 
 // The whole input cannot be taken (no header, an unknown column): nothing is
-// calculated.
-class ErroreLotto : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// calculated. The program's one error type; `dove` is the row and cell where
+// the input can no longer be split, when that is what went wrong.
+using ErroreLotto = Eccezione;
 
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per

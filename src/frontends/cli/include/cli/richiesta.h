@@ -14,14 +14,13 @@
 #include "form/campi_form.h"
 #include "form/motore.h"
 #include "rules/caricamento.h"
+#include "rules/errore.h"
 
 namespace zellora {
 
-// A request that cannot be taken as it is.
-class ErroreRichiesta : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// A request that cannot be taken as it is: the program's one error type,
+// whose reason names the key.
+using ErroreRichiesta = Eccezione;
 
 struct Richiesta {
   // The rule set whose category and sector lists the request is checked

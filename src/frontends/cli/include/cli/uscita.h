@@ -6,14 +6,14 @@
 #include <string_view>
 
 #include "form/esito.h"
-#include "rules/calcolo.h"
 #include "form/motore.h"
-#include "rules/record.h"
 #include "form/risultati.h"
+#include "rules/calcolo.h"
+#include "rules/record.h"
 
 namespace zellora {
 
-std::string nome_stato(Stato stato);
+std::string_view nome_stato(Stato stato);
 
 // Pieces of the JSON output, shared by one calculation and the batch: a
 // string, and the "results" and "record" objects. `a_capo` goes before each

@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "numbers/numeri.h"
 #include "form/risultati.h"
+#include "numbers/numeri.h"
+#include "rules/errore.h"
 
 namespace zellora {
 
@@ -28,7 +29,7 @@ inline constexpr int errore_apertura = 3;             // written, but no applica
 struct EsitoEsportazione {
   bool riuscita = false;
   int numero = 0;              // error number shown to the operator, 0 on success
-  std::string descrizione;     // what went wrong: the file and the system's reason
+  Errore errore;               // what went wrong: the file and the system's reason
   std::filesystem::path file;  // the document written
 };
 

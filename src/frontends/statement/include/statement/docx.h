@@ -3,7 +3,6 @@
 // Times New Roman 12 pt.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +17,11 @@ namespace zellora {
 // replaced by U+FFFD, so that the document always parses.
 std::string testo_xml(std::string_view testo);
 
+// Length of the valid UTF-8 sequence at the start of `s` (not empty) and its
+// code point, or 0 when the bytes there are not valid UTF-8 (overlong forms
+// and surrogates included).
+std::size_t sequenza_utf8(std::string_view s, char32_t& codice);
+
 // The parts of the package, by name, as they go into the zip.
 std::string xml_documento(const Prospetto& prospetto);  // word/document.xml
 std::string xml_stili();                                // word/styles.xml
@@ -31,10 +35,5 @@ std::string pacchetto_zip(const std::vector<std::pair<std::string, std::string>>
 
 // The whole .docx file. Throws std::runtime_error if the archive cannot be made.
 std::string documento_docx(const Prospetto& prospetto);
-
-// Writes the .docx as `file`, replacing an existing file; on failure nothing
-// is left and `errore` gives the system's reason.
-bool scrivi_docx(const Prospetto& prospetto, const std::filesystem::path& file,
-                 std::string& errore);
 
 }  // namespace zellora

@@ -39,6 +39,8 @@
 #include <string>
 #include <string_view>
 
+#include "rules/errore.h"
+
 namespace zellora {
 
 // The permission bits of a file written.
@@ -51,6 +53,10 @@ enum class Permessi {
   solo_utente,
 };
 
+// Every error below is an Errore whose `dove` is the file (as the caller
+// named it; for a temporary file not yet named, its folder; empty for
+// standard output) and whose `ragione` is the system's reason.
+
 // Installs the handlers described above (once per process; also done by the
 // first file written). Programs call it early so that a size limit hit while
 // writing to standard output is reported too.
@@ -59,13 +65,13 @@ void proteggi_scritture();
 class FileTemporaneo {
  public:
   // Writes `dati` to a new temporary file in `cartella`. On failure returns
-  // nothing, leaves nothing and sets `errore` to the system's reason.
+  // nothing, leaves nothing and sets `errore`.
   static std::optional<FileTemporaneo> scrivi(const std::filesystem::path& cartella,
-                                              std::string_view dati, std::string& errore,
+                                              std::string_view dati, Errore& errore,
                                               Permessi permessi = Permessi::predefiniti);
   // An empty temporary file in `cartella`, to be filled through descrittore().
   static std::optional<FileTemporaneo> crea(const std::filesystem::path& cartella,
-                                            Permessi permessi, std::string& errore);
+                                            Permessi permessi, Errore& errore);
 
   FileTemporaneo(FileTemporaneo&& altro) noexcept;
   FileTemporaneo& operator=(FileTemporaneo&&) = delete;
@@ -78,15 +84,15 @@ class FileTemporaneo {
   int descrittore() const { return fd_; }
 
   // Gives the file the name `file` (in the same folder), replacing a file of
-  // that name and taking its permission bits and owner. False, with the
-  // system's reason, when that cannot be done; the old file then stays.
-  bool sostituisci(const std::filesystem::path& file, std::string& errore);
+  // that name and taking its permission bits and owner. False, with
+  // `errore`, when that cannot be done; the old file then stays.
+  bool sostituisci(const std::filesystem::path& file, Errore& errore);
 
   enum class Esito { fatto, esiste, errore };
   // Gives the file the name `file` only if nothing has that name yet; an
   // existing file is never replaced, even by another program racing for the
   // same name.
-  Esito aggiungi(const std::filesystem::path& file, std::string& errore);
+  Esito aggiungi(const std::filesystem::path& file, Errore& errore);
 
  private:
   FileTemporaneo(std::filesystem::path percorso, int fd, int posto, unsigned modo,
@@ -107,9 +113,9 @@ class FileTemporaneo {
 // following the rules at the top of this file.
 class ScritturaFile {
  public:
-  // Opens `file` for writing. On failure returns nothing and sets `errore`
-  // to the system's reason; nothing is created.
-  static std::unique_ptr<ScritturaFile> apri(const std::filesystem::path& file, std::string& errore,
+  // Opens `file` for writing. On failure returns nothing and sets `errore`;
+  // nothing is created.
+  static std::unique_ptr<ScritturaFile> apri(const std::filesystem::path& file, Errore& errore,
                                              Permessi permessi = Permessi::predefiniti);
   // Standard output, written directly and never closed.
   static std::unique_ptr<ScritturaFile> uscita_standard();
@@ -120,10 +126,10 @@ class ScritturaFile {
 
   std::ostream& flusso();
   // Writes everything still buffered and puts the file in place. False, with
-  // the system's reason (of the first write that failed, if one did).
-  bool completa(std::string& errore);
-  // The reason the first failed write failed; empty while all went well.
-  const std::string& errore_scrittura() const;
+  // `errore` (of the first write that failed, if one did).
+  bool completa(Errore& errore);
+  // Why the first failed write failed; nothing while all went well.
+  const std::optional<Errore>& errore_scrittura() const;
 
   struct Stato;
 
@@ -132,10 +138,9 @@ class ScritturaFile {
   std::unique_ptr<Stato> stato_;
 };
 
-// Writes `dati` as `file` with ScritturaFile. Returns the system's reason on
-// failure.
-std::optional<std::string> scrivi_file(const std::filesystem::path& file, std::string_view dati,
-                                       Permessi permessi = Permessi::predefiniti);
+// Writes `dati` as `file` with ScritturaFile. Returns the error on failure.
+std::optional<Errore> scrivi_file(const std::filesystem::path& file, std::string_view dati,
+                                  Permessi permessi = Permessi::predefiniti);
 
 // The folder a file lives in ("." for a bare file name).
 std::filesystem::path cartella_di(const std::filesystem::path& file);

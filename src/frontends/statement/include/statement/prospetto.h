@@ -9,8 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "numbers/numeri.h"
 #include "form/risultati.h"
+#include "numbers/numeri.h"
+#include "rules/errore.h"
 
 namespace zellora {
 
@@ -59,7 +60,7 @@ struct Prospetto {
 // A statement, or the reason why there is none.
 struct EsitoProspetto {
   std::optional<Prospetto> prospetto;
-  std::string errore;  // for the operator, in Italian; empty when there is a statement
+  Errore errore;  // for the operator, in Italian; empty when there is a statement
 };
 
 // Builds the statement from the results texts as displayed. `mensile` is the
