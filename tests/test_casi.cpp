@@ -72,11 +72,11 @@ TEST_P(Casi, GiveTheOutcomeKept) {
   const json& atteso = GetParam().dati.at("expected");
   SCOPED_TRACE(GetParam().file);
   std::string errore;
-  const RegoleCalcolo* regole = regole_prova(errore);
+  const RegoleCalcolo* prova = regole_prova(errore);
   ASSERT_EQ(errore, "") << "rule set refused";
-  Motore motore;
-  if (regole != nullptr) motore.usa_regole(*regole);
-  const Richiesta richiesta = leggi_richiesta_json(GetParam().dati.at("request").dump());
+  const RegoleCalcolo& regole = prova != nullptr ? *prova : regole_predefinite();
+  const Richiesta richiesta = leggi_richiesta_json(GetParam().dati.at("request").dump(), regole);
+  Motore motore(Locale::italiano(), regole);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   EXPECT_EQ(nome_stato(esito.stato), atteso.at("status"));
