@@ -151,6 +151,37 @@ struct Fonte {
   std::string nota;
 };
 
+// The "cuneo fiscale" of employees (L. 207/2024 art. 1 c. 4-9): a tax-free
+// sum paid with the net up to a first income limit, a rate of the taxable
+// pay chosen by the income; then a further deduction from the gross tax,
+// whole up to `pieno_fino_a` and falling to 0 at `fino_a`.
+struct FasciaSomma {
+  double fino_a = 0;
+  double aliquota = 0;
+};
+
+struct RegoleCuneoFiscale {
+  bool presente = false;
+  std::size_t n = 0;
+  std::array<FasciaSomma, massimo_fasce> somma{};  // the last fino_a ends the sum
+  double importo = 0;        // the further deduction, yearly
+  double pieno_fino_a = 0;   // whole from the end of the sum up to here
+  double fino_a = 0;         // 0 from here on
+  std::vector<std::string> categorie_escluse;  // not employees
+};
+
+// The "trattamento integrativo" (DL 3/2020 art. 1), paid with the net: the
+// whole amount up to `primo_limite` when the gross tax exceeds the employee
+// deduction less `riduzione` x days / 365; up to `secondo_limite` the excess
+// of the deductions over the gross tax, at most the amount.
+struct RegoleTrattamentoIntegrativo {
+  bool presente = false;
+  double importo = 0;  // yearly
+  double primo_limite = 0;
+  double riduzione = 0;
+  double secondo_limite = 0;
+};
+
 struct RegoleCalcolo {
   std::string nome;         // "2007"
   std::string descrizione;  // one line for the user
@@ -168,6 +199,12 @@ struct RegoleCalcolo {
   RegoleDetrazioneConiuge coniuge;
   RegoleDetrazioneFigli figli;
   RegoleDetrazioneAltri altri;
+
+  RegoleCuneoFiscale cuneo;
+  RegoleTrattamentoIntegrativo integrativo;
+  // The net-to-gross search starts at a gross of 0 rather than at the net:
+  // where a tax-free sum makes the net larger than the gross.
+  bool ricerca_da_zero = false;
 
   std::vector<Categoria> categorie;
 
