@@ -77,12 +77,12 @@ TEST(Lotto, OneResultRowPerWorkerInInputOrder) {
   const auto r = righe(u.testo);
   ASSERT_EQ(r.size(), 3u);
   const auto intestazione = celle(r[0], ';');
-  ASSERT_EQ(intestazione.size(), 3u + 21 + 36);
+  ASSERT_EQ(intestazione.size(), 3u + 21 + numero_campi_record);
   EXPECT_EQ(intestazione[0], "row");
   EXPECT_EQ(intestazione[3], "Form2.Text1");
   EXPECT_EQ(intestazione[23], "Form2.Text21");
   EXPECT_EQ(intestazione[24], "irpef_lorda");
-  EXPECT_EQ(intestazione.back(), "competenza_non_imponibile");
+  EXPECT_EQ(intestazione.back(), "trattamento_integrativo");
   const auto prima = celle(r[1], ';');
   EXPECT_EQ(prima[0], "2");  // the header is row 1
   EXPECT_EQ(prima[1], "ok");

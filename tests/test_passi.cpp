@@ -211,10 +211,11 @@ TEST(Record, NamesInDeclaredOrder) {
   const auto& campi = campi_record();
   EXPECT_EQ(campi.front().nome, "irpef_lorda");
   EXPECT_EQ(campi[12].nome, "retribuzione_lorda");
-  EXPECT_EQ(campi.back().nome, "competenza_non_imponibile");
+  EXPECT_EQ(campi[35].nome, "competenza_non_imponibile");
+  EXPECT_EQ(campi.back().nome, "trattamento_integrativo");
   RecordCalcolo r;
   *campo_record(r, "tfr") = 5;
   EXPECT_EQ(r.tfr, 5);
   EXPECT_EQ(campo_record(r, "nessuno"), nullptr);
-  static_assert(sizeof(RecordCalcolo) == 36 * sizeof(double));
+  static_assert(sizeof(RecordCalcolo) == 39 * sizeof(double));
 }

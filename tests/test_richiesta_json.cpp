@@ -79,7 +79,7 @@ TEST(UscitaJson, RecordReadsBackBitForBit) {
   const auto esito = m.verifica_campi(r.campi);
   const json j = json::parse(uscita_json(esito, m));
   EXPECT_EQ(j["status"], "ok");
-  EXPECT_EQ(j["record"].size(), 36u);
+  EXPECT_EQ(j["record"].size(), numero_campi_record);
   for (const auto& c : campi_record()) {
     EXPECT_EQ(j["record"][std::string(c.nome)].get<double>(), m.record().*c.campo) << c.nome;
   }

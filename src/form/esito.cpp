@@ -29,8 +29,9 @@ std::string messaggio_ricerca(const EsitoRicerca& r, const Locale& locale) {
              ", pari al netto, il netto raggiunto \u00e8 di " + raggiunto +
              ", e le retribuzioni lorde inferiori non vengono cercate.";
     case FineRicerca::superato:
-      return "Salendo dal netto, nessuna retribuzione lorda in euro interi d\u00e0 esattamente il "
-             "netto di " +
+      return std::string(r.da_zero ? "Salendo da una retribuzione lorda di 0"
+                                   : "Salendo dal netto") +
+             ", nessuna retribuzione lorda in euro interi d\u00e0 esattamente il netto di " +
              obiettivo + " prima di superarlo: " + con;
     case FineRicerca::ferma:
       return "Il netto di " + obiettivo + " non \u00e8 raggiungibile dalla retribuzione lorda di " +

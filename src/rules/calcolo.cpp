@@ -119,6 +119,7 @@ void passo_ricerca_record(RecordCalcolo& w, const InputCalcolo& in, const Regole
   w.totale_detrazioni = w.detrazione_dip + w.detrazione_dip_ulteriore + w.detrazione_coniuge +
                         w.detrazione_coniuge_maggiorazione + w.detrazione_figli +
                         w.detrazione_altri;
+  w.totale_detrazioni += w.ulteriore_detrazione;
   if (w.totale_detrazioni > w.irpef_lorda) w.totale_detrazioni = w.irpef_lorda;
 }
 
@@ -138,6 +139,9 @@ constexpr double scarto_cifre_mostrate = 0.05;
 double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
                     bool mensile, const Crescita& crescita, double netto_prima, double obiettivo) {
   if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
+  // A tax-free sum or a trattamento integrativo can make the net fall as
+  // the gross grows: no bound, every euro is tried.
+  if (regole.cuneo.presente || regole.integrativo.presente) return 1;
   const DatiFamiglia& f = in.famiglia;
   const double reddito = mensile ? w.imponibile_annuo : w.imponibile_fiscale;
   if (mensile) {
@@ -200,7 +204,10 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
     return esito;
   }
 
-  double lordo = obiettivo;
+  // Where a tax-free sum makes the net larger than the gross, a net can come
+  // from a gross below it: the walk then starts at 0.
+  ricerca.da_zero = regole.ricerca_da_zero;
+  double lordo = regole.ricerca_da_zero ? 0 : obiettivo;
   for (std::int64_t passaggio = 1;; ++passaggio) {
     passo_ricerca_record(w, in, regole, mensile, lordo);
     const double prima_delle_imposte = netto_prima_delle_imposte(w, mensile);
@@ -213,7 +220,8 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
     // the figures through the format, so a pass whose balance in the record
     // is plainly below the target (the net shown cannot then reach it) is
     // taken as below without it.
-    const double saldo = netto_prima - w.irpef_lorda + w.totale_detrazioni;
+    const double saldo = netto_prima - w.irpef_lorda + w.totale_detrazioni + w.somma_esente +
+                         w.trattamento_integrativo;
     const double scarto =
         scarto_cifre_mostrate +
         1e-12 * (std::fabs(lordo) + std::fabs(netto_prima) + std::fabs(w.irpef_lorda) +
@@ -238,7 +246,8 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
     // pay above the withholdings) one of them may give the net.
     if (mostrato && *mostrato > obiettivo) {
       esito.stato = Stato::irraggiungibile;
-      ricerca.fine = lordo == obiettivo ? FineRicerca::superato_dal_netto : FineRicerca::superato;
+      ricerca.fine = lordo == obiettivo && !ricerca.da_zero ? FineRicerca::superato_dal_netto
+                                                            : FineRicerca::superato;
       ricerca.netto_raggiunto = *mostrato;
       return esito;
     }
@@ -250,7 +259,10 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
          std::fabs(w.altri_contributi_dip) + std::fabs(w.ritenuta_inail) +
          std::fabs(w.trattenuta_non_deducibile) + std::fabs(w.competenza_non_imponibile) + 1);
     const Crescita crescita = crescita_ritenute(w, in, regole, mensile);
-    const bool ferma = crescita.continua && crescita.minima >= 1 &&
+    // (Not so where a tax-free sum or a trattamento integrativo is paid
+    // beside the net: the walk then ends only past the net or at its bound.)
+    const bool aggiunte = regole.cuneo.presente || regole.integrativo.presente;
+    const bool ferma = !aggiunte && crescita.continua && crescita.minima >= 1 &&
                        netto_prima + scarto_cifre_mostrate + margine < obiettivo;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {
       esito.stato = Stato::irraggiungibile;
@@ -284,6 +296,57 @@ CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, const Re
 
 }  // namespace
 
+namespace {
+
+// The cuneo fiscale and the trattamento integrativo of the rule sets that
+// have them, after the four deductions; R is the income that chose their
+// bands, `g` the days (31 in a month), `parte` 1 for a year and 12 for a
+// month. Without them the three figures are 0.
+void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole,
+                         double R, double g, double parte) {
+  r.somma_esente = 0;
+  r.ulteriore_detrazione = 0;
+  r.trattamento_integrativo = 0;
+  const RegoleCuneoFiscale& c = regole.cuneo;
+  if (c.presente && in.cuneo && c.n > 0) {
+    const double fine_somma = c.somma[c.n - 1].fino_a;
+    if (R <= fine_somma) {
+      double aliquota = 0;
+      for (std::size_t i = 0; i < c.n; ++i) {
+        if (R <= c.somma[i].fino_a) {
+          aliquota = c.somma[i].aliquota;
+          break;
+        }
+      }
+      r.somma_esente = aliquota * std::fmax(r.imponibile_fiscale, 0);
+    } else {
+      double annua = 0;
+      if (R <= c.pieno_fino_a) {
+        annua = c.importo;
+      } else if (R <= c.fino_a) {
+        annua = c.importo * ((c.fino_a - R) / (c.fino_a - c.pieno_fino_a));
+      }
+      r.ulteriore_detrazione = annua / parte;
+    }
+  }
+  const RegoleTrattamentoIntegrativo& t = regole.integrativo;
+  if (t.presente) {
+    if (R <= t.primo_limite) {
+      if (r.irpef_lorda > r.detrazione_dip - (t.riduzione * g) / 365) {
+        r.trattamento_integrativo = parte == 1 ? (t.importo * g) / 365 : t.importo / parte;
+      }
+    } else if (R <= t.secondo_limite) {
+      const double S = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
+                       r.detrazione_coniuge_maggiorazione + r.detrazione_figli + r.detrazione_altri;
+      if (S > r.irpef_lorda) {
+        r.trattamento_integrativo = std::fmin(t.importo / parte, S - r.irpef_lorda);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
 
@@ -312,6 +375,7 @@ void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& 
   detrazioni_coniuge_annua(r, in.famiglia, regole.coniuge);
   detrazioni_figli_annua(r, in.famiglia, regole.figli);
   detrazioni_altri_annua(r, in.famiglia, regole.altri);
+  cuneo_e_integrativo(r, in, regole, r.imponibile_fiscale, in.famiglia.giorni, 1);
 }
 
 void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole,
@@ -343,6 +407,7 @@ void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo
   detrazioni_coniuge_mensile(r, in.famiglia, regole.coniuge);
   detrazioni_figli_mensile(r, in.famiglia, regole.figli);
   detrazioni_altri_mensile(r, in.famiglia, regole.altri);
+  cuneo_e_integrativo(r, in, regole, r.imponibile_annuo, 31, 12);
 }
 
 double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {

@@ -21,6 +21,7 @@ struct InputCalcolo {
   double altri_az = 0;      // "A carico Azienda", percent or amount
   double tasso_inail = 0;   // per thousand
   bool irap = false;        // IRAP asked for
+  bool cuneo = true;        // the worker's category has the cuneo fiscale (employees)
   bool lordo_netto = true;  // "Dal lordo al netto"
   double mensilita = 14;    // "Numero mensilità retribuite" (monthly mode)
   DatiFamiglia famiglia;
@@ -57,6 +58,7 @@ struct EsitoRicerca {
   double obiettivo = 0;        // the net wanted, in whole euros
   double lordo = 0;            // the last gross tried
   double netto_raggiunto = 0;  // the net that gross shows (not a number if it cannot be shown)
+  bool da_zero = false;        // the walk started at a gross of 0, not at the net
 };
 
 // What a calculation did, before any word is said of it to the operator.

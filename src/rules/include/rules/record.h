@@ -12,7 +12,7 @@
 
 namespace zellora {
 
-// The 36 figures, in the order the record declares them: this one list
+// The 39 figures, in the order the record declares them: this one list
 // makes the struct, the names and the order of every output.
 #define ZELLORA_CAMPI_RECORD(X)       \
   X(irpef_lorda)                      \
@@ -50,7 +50,10 @@ namespace zellora {
   X(altri_contributi_az)              \
   X(valore_benefit)                   \
   X(trattenuta_non_deducibile)        \
-  X(competenza_non_imponibile)
+  X(competenza_non_imponibile)        \
+  X(somma_esente)                     \
+  X(ulteriore_detrazione)             \
+  X(trattamento_integrativo)
 
 struct RecordCalcolo {
 #define ZELLORA_CAMPO(nome) double nome = 0;

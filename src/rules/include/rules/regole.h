@@ -164,10 +164,10 @@ struct RegoleCuneoFiscale {
   bool presente = false;
   std::size_t n = 0;
   std::array<FasciaSomma, massimo_fasce> somma{};  // the last fino_a ends the sum
-  double importo = 0;        // the further deduction, yearly
-  double pieno_fino_a = 0;   // whole from the end of the sum up to here
-  double fino_a = 0;         // 0 from here on
-  std::vector<std::string> categorie_escluse;  // not employees
+  double importo = 0;                              // the further deduction, yearly
+  double pieno_fino_a = 0;                         // whole from the end of the sum up to here
+  double fino_a = 0;                               // 0 from here on
+  std::vector<std::string> categorie_escluse;      // not employees
 };
 
 // The "trattamento integrativo" (DL 3/2020 art. 1), paid with the net: the

@@ -28,7 +28,7 @@ void aggiungi_stringa_json(std::string& out, std::string_view testo);
 void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile);
 void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile);
 
-// One JSON object: status, messages, the 36 figures of the record (in the
+// One JSON object: status, messages, the 39 figures of the record (in the
 // shortest form that reads back to the same double), the 21 results texts
 // and, for net to gross, the search.
 std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore);
