@@ -350,6 +350,8 @@ class Lettore {
   void leggi_contributi(const toml::table& radice, RegoleCalcolo& r);
   void leggi_profili(const toml::table& radice);
   void leggi_categorie(const toml::table& radice, RegoleCalcolo& r);
+  void leggi_cuneo(const toml::table& radice, RegoleCalcolo& r);
+  void leggi_integrativo(const toml::table& radice, RegoleCalcolo& r);
   ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso);
 
   const toml::table& sezione(const toml::table& radice, std::string_view nome) const {
@@ -618,10 +620,83 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
   }
 }
 
+// The "cuneo fiscale", when the year has it: after the categories, whose
+// names it refers to.
+void Lettore::leggi_cuneo(const toml::table& radice, RegoleCalcolo& r) {
+  const std::string p = "cuneo_fiscale";
+  const toml::node* n = radice.get(p);
+  if (n == nullptr) return;
+  const toml::table& t = tabella(*n, p);
+  controlla_chiavi(t, p, {"somma", "importo", "pieno_fino_a", "fino_a", "categorie_escluse"});
+  entra(t, p);
+  RegoleCuneoFiscale& c = r.cuneo;
+  c.presente = true;
+  const auto v = righe(t, p, "somma", massimo_fasce);
+  if (v.empty()) errore(p + ".somma", "no band", t.get("somma"));
+  double limite = 0;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const std::string q = indice(p + ".somma", i);
+    controlla_chiavi(*v[i], q, {"fino_a", "aliquota"});
+    entra(*v[i], q);
+    FasciaSomma& f = c.somma[c.n++];
+    f.fino_a = numero(*v[i], q, "fino_a", Tipo::importo);
+    controlla_crescente(limite, f.fino_a, q + ".fino_a", v[i]->get("fino_a"));
+    limite = f.fino_a;
+    f.aliquota = numero(*v[i], q, "aliquota", Tipo::aliquota);
+    esci();
+  }
+  c.importo = numero(t, p, "importo", Tipo::importo);
+  c.pieno_fino_a = numero(t, p, "pieno_fino_a", Tipo::importo);
+  controlla_crescente(limite, c.pieno_fino_a, p + ".pieno_fino_a", t.get("pieno_fino_a"));
+  c.fino_a = numero(t, p, "fino_a", Tipo::importo);
+  controlla_crescente(c.pieno_fino_a, c.fino_a, p + ".fino_a", t.get("fino_a"));
+  const std::string k = p + ".categorie_escluse";
+  const toml::node& e = richiesto(t, p, "categorie_escluse");
+  const toml::array& a = array(e, k);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const std::string nome = stringa(*a.get(i), indice(k, i));
+    const auto uguale = [&](const Categoria& x) { return x.nome == nome; };
+    if (std::none_of(r.categorie.begin(), r.categorie.end(), uguale)) {
+      std::string noti;
+      for (const Categoria& x : r.categorie) noti += (noti.empty() ? "" : ", ") + x.nome;
+      errore(indice(k, i), "unknown category \"" + nome + "\" (known: " + noti + ")", a.get(i));
+    }
+    if (std::find(c.categorie_escluse.begin(), c.categorie_escluse.end(), nome) !=
+        c.categorie_escluse.end()) {
+      errore(indice(k, i), "category \"" + nome + "\" given twice", a.get(i));
+    }
+    c.categorie_escluse.push_back(nome);
+  }
+  registra("categorie_escluse", k, e);
+  esci();
+}
+
+// The "trattamento integrativo", when the year has it.
+void Lettore::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
+  const std::string p = "trattamento_integrativo";
+  const toml::node* n = radice.get(p);
+  if (n == nullptr) return;
+  const toml::table& t = tabella(*n, p);
+  controlla_chiavi(t, p, {"importo", "primo_limite", "riduzione", "secondo_limite"});
+  entra(t, p);
+  RegoleTrattamentoIntegrativo& i = r.integrativo;
+  i.presente = true;
+  i.importo = numero(t, p, "importo", Tipo::importo);
+  i.primo_limite = numero(t, p, "primo_limite", Tipo::importo);
+  controlla_crescente(0, i.primo_limite, p + ".primo_limite", t.get("primo_limite"));
+  i.riduzione = numero(t, p, "riduzione", Tipo::importo);
+  i.secondo_limite = numero(t, p, "secondo_limite", Tipo::importo);
+  controlla_crescente(i.primo_limite, i.secondo_limite, p + ".secondo_limite",
+                      t.get("secondo_limite"));
+  esci();
+}
+
 RegoleCalcolo Lettore::leggi(const toml::table& radice) {
-  controlla_chiavi(radice, "",
-                   {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
-                    "detrazione_figli", "detrazione_altri", "contributi", "profilo", "categoria"});
+  controlla_chiavi(
+      radice, "",
+      {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
+       "detrazione_figli", "detrazione_altri", "cuneo_fiscale", "trattamento_integrativo",
+       "contributi", "profilo", "categoria", "ricerca_da_zero"});
   for (const std::string_view k : {"fonte", "fonti"}) {
     if (const toml::node* n = radice.get(k)) {
       errore(std::string(k), "unknown key (give references inside the sections)", n);
@@ -630,6 +705,14 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   RegoleCalcolo r;
   r.nome = testo_campo(radice, "", "nome");
   r.descrizione = testo_campo(radice, "", "descrizione");
+  if (const toml::node* n = radice.get("ricerca_da_zero")) {
+    const auto* b = n->as_boolean();
+    if (b == nullptr) {
+      errore("ricerca_da_zero",
+             "expected true or false, found " + std::string(nome_tipo(n->type())), n);
+    }
+    r.ricerca_da_zero = b->get();
+  }
   leggi_irpef(radice, r);
   leggi_dipendente(radice, r);
   leggi_coniuge(radice, r);
@@ -638,6 +721,8 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   leggi_contributi(radice, r);
   leggi_profili(radice);
   leggi_categorie(radice, r);
+  leggi_cuneo(radice, r);
+  leggi_integrativo(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);
   });

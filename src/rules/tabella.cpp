@@ -118,6 +118,8 @@ std::string titolo(std::string_view gruppo) {
       {"detrazione_coniuge", "Detrazione per il coniuge a carico"},
       {"detrazione_figli", "Detrazione per i figli a carico"},
       {"detrazione_altri", "Detrazione per altri familiari a carico"},
+      {"cuneo_fiscale", "Cuneo fiscale: somma esente e ulteriore detrazione"},
+      {"trattamento_integrativo", "Trattamento integrativo"},
       {"contributi", "Contributi"},
       {"profilo", "Profili contributivi (cifre comuni a piu' settori)"},
       {"categoria", "Categorie e settori: aliquote INPS lavoratore e datore"},
@@ -225,6 +227,7 @@ std::string tabella_regole(const RegoleCalcolo& r) {
   std::string out = "Regole di calcolo \"" + r.nome + "\"\n" + r.descrizione + "\n";
   out += "Importi in euro, aliquote come frazione (0.23 = 23 %); [n] rimanda al riferimento\n";
   out += "normativo sotto il gruppo; ! segna una cifra non aggiornata.\n";
+  if (r.ricerca_da_zero) out += "Ricerca del lordo dal netto: parte da un lordo di 0.\n";
   // Groups in the order of the file; the category table last, as a table.
   std::vector<std::string_view> gruppi;
   for (const Fonte& f : r.fonti) {

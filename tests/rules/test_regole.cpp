@@ -10,10 +10,11 @@ namespace {
 
 std::string testo_2007() { return std::string(testo_regole_incluse("2007")); }
 
-// The 2007 text with the first `da` replaced by `a` (the test fails when
-// `da` is not there, so a row cannot silently stop testing anything).
-std::string modificato(std::string_view da, std::string_view a) {
-  std::string t = testo_2007();
+// The text of a built-in set with the first `da` replaced by `a` (the test
+// fails when `da` is not there, so a row cannot silently stop testing
+// anything).
+std::string modificato(std::string_view da, std::string_view a, std::string_view nome = "2007") {
+  std::string t(testo_regole_incluse(nome));
   const auto i = t.find(da);
   EXPECT_NE(i, std::string::npos) << da;
   if (i != std::string::npos) t.replace(i, da.size(), a);
@@ -52,6 +53,58 @@ TEST(Regole, Il2007HaLeCifreDelCalcolo) {
   EXPECT_EQ(op.quota_inail_az, 3);
 }
 
+// The three built-in sets load; the current ones carry the figures of
+// their year, the 2007 one none of the new parts.
+TEST(Regole, LeRegoleIncluse) {
+  const std::vector<std::string_view> nomi = {"2007", "2025", "2026"};
+  EXPECT_EQ(nomi_regole_incluse(), nomi);
+  const RegoleCalcolo& v = regole_predefinite();
+  EXPECT_FALSE(v.cuneo.presente);
+  EXPECT_FALSE(v.integrativo.presente);
+  EXPECT_FALSE(v.ricerca_da_zero);
+  for (const std::string_view nome : {"2025", "2026"}) {
+    SCOPED_TRACE(nome);
+    const RegoleCalcolo& r = regole_incluse(nome);
+    const bool nuovo = nome == "2026";
+    EXPECT_TRUE(r.ricerca_da_zero);
+    ASSERT_EQ(r.irpef_annua.n, 3u);
+    EXPECT_EQ(r.irpef_annua.limiti[1], 50000);
+    EXPECT_EQ(r.irpef_mensile.limiti[1], 4166.67);
+    EXPECT_EQ(r.irpef_annua.aliquote[1], nuovo ? 0.33 : 0.35);
+    EXPECT_EQ(r.irpef_mensile.aliquote[1], nuovo ? 0.33 : 0.35);
+    EXPECT_EQ(r.dipendente.importo_primo, 1955);
+    ASSERT_EQ(r.dipendente.n, 2u);
+    EXPECT_EQ(r.dipendente.fasce[0].variabile, 1190);
+    ASSERT_EQ(r.dipendente.ulteriori.n, 1u);
+    EXPECT_TRUE(r.dipendente.ulteriori.fasce[0].da_escluso);
+    EXPECT_EQ(r.dipendente.ulteriori.fasce[0].importo, 65);
+    EXPECT_EQ(r.coniuge.maggiorazioni.n, 5u);
+    EXPECT_EQ(r.figli.forma, FormaBaseFigli::per_figlio);
+    EXPECT_EQ(r.figli.importo, 950);
+    EXPECT_EQ(r.figli.maggiorazione_minori, 0);
+    ASSERT_TRUE(r.cuneo.presente);
+    ASSERT_EQ(r.cuneo.n, 3u);
+    EXPECT_EQ(r.cuneo.somma[1].aliquota, 0.053);
+    EXPECT_EQ(r.cuneo.somma[2].fino_a, 20000);
+    EXPECT_EQ(r.cuneo.fino_a, 40000);
+    EXPECT_EQ(r.cuneo.categorie_escluse,
+              std::vector<std::string>{"Collaborazioni Coordinate e Continuative"});
+    ASSERT_TRUE(r.integrativo.presente);
+    EXPECT_EQ(r.integrativo.riduzione, 75);
+    EXPECT_EQ(r.integrativo.secondo_limite, 28000);
+    ASSERT_EQ(r.categorie.size(), 4u);
+    const Profilo& c0 = r.categorie[0].settori[0].profilo;
+    EXPECT_EQ(c0.aliquota_inps_dip + c0.aliquota_inps_az, 0.3503);
+    EXPECT_EQ(c0.massimale_inps, nuovo ? 122295 : 120607);
+    EXPECT_EQ(r.categorie[0].settori[1].profilo.aliquota_inps_az, 0.16);
+    EXPECT_EQ(r.categorie[1].settori[1].profilo.soglia_contributo_aggiuntivo,
+              nuovo ? 56224 : 55448);
+    EXPECT_EQ(r.categorie[3].settori[0].profilo.soglia_contributo_aggiuntivo,
+              nuovo ? 56224 : 55448);
+    EXPECT_EQ(r.categorie[2].settori[6].profilo.aliquota_inps_az, 0.2693);
+  }
+}
+
 // Every number of the file is a figure with a reference, in the order of
 // the file, with its value as written; the table shows every reference and
 // every note.
@@ -74,15 +127,27 @@ TEST(Regole, FontiETabella) {
   EXPECT_EQ(r.fonti[1].valore, "[1250, 2333.33, 4583.33, 6250]");
   EXPECT_EQ(r.fonti.back().chiave, "categoria[3].settori[3].inps_az");
 
-  const std::string t = tabella_regole(r);
-  for (const Fonte& f : r.fonti) {
-    EXPECT_NE(t.find(f.riferimento.substr(0, 20)), std::string::npos) << f.riferimento;
-    if (!f.aggiornato) {
-      EXPECT_NE(t.find("non aggiornato: " + f.nota.substr(0, 20)), std::string::npos) << f.nota;
+  for (const std::string_view nome : nomi_regole_incluse()) {
+    const RegoleCalcolo& n = regole_incluse(nome);
+    const std::string t = tabella_regole(n);
+    for (const Fonte& f : n.fonti) {
+      EXPECT_FALSE(f.riferimento.empty()) << nome << " " << f.chiave;
+      EXPECT_EQ(f.aggiornato, f.nota.empty()) << nome << " " << f.chiave;
+      EXPECT_NE(t.find(f.valore), std::string::npos) << nome << " " << f.chiave;
+      EXPECT_NE(t.find(f.riferimento.substr(0, 20)), std::string::npos) << f.riferimento;
+      if (!f.aggiornato) {
+        EXPECT_NE(t.find("non aggiornato: " + f.nota.substr(0, 20)), std::string::npos) << f.nota;
+      }
     }
   }
+  const std::string t = tabella_regole(r);
   EXPECT_NE(t.find("0.05666666"), std::string::npos);
   EXPECT_NE(t.find("da 24000.01  a 25000  importo 20"), std::string::npos);
+  EXPECT_EQ(t.find("Ricerca del lordo"), std::string::npos);
+  const std::string t26 = tabella_regole(regole_incluse("2026"));
+  EXPECT_NE(t26.find("fino_a 20000  aliquota 0.048"), std::string::npos) << t26;
+  EXPECT_NE(t26.find("[\"Collaborazioni Coordinate e Continuative\"]"), std::string::npos);
+  EXPECT_NE(t26.find("Ricerca del lordo dal netto"), std::string::npos);
 }
 
 TEST(Regole, NomeSconosciuto) {
@@ -162,6 +227,43 @@ TEST(Regole, FileRotti) {
       {modificato("minimale_inail = 0\nmassimale_inail = 0",
                   "minimale_inail = 1\nmassimale_inail = 0"),
        "r.toml: profilo.apprendista.massimale_inail", "below minimale_inail"},
+      // The parts of current law, checked as the rest.
+      {modificato("fino_a = 15000, aliquota", "fino_a = 8500, aliquota", "2025"),
+       "r.toml: cuneo_fiscale.somma[1].fino_a", "not strictly increasing: 8500 after 8500"},
+      {modificato("aliquota = 0.071", "aliquota = 7.1", "2025"),
+       "r.toml: cuneo_fiscale.somma[0].aliquota", "above 1"},
+      {modificato("aliquota = 0.071", "aliquota = 0.071, fino = 1", "2025"),
+       "r.toml: cuneo_fiscale.somma[0].fino", "unknown key"},
+      {modificato(
+           "somma = [\n  { fino_a = 8500,  aliquota = 0.071 },\n  { fino_a = 15000, aliquota = "
+           "0.053 },\n  { fino_a = 20000, aliquota = 0.048 },\n]",
+           "somma = []", "2025"),
+       "r.toml: cuneo_fiscale.somma", "no band"},
+      {modificato("pieno_fino_a = 32000", "pieno_fino_a = 20000", "2025"),
+       "r.toml: cuneo_fiscale.pieno_fino_a", "not strictly increasing"},
+      {modificato("fino_a = 40000", "fino_a = 32000", "2025"), "r.toml: cuneo_fiscale.fino_a",
+       "not strictly increasing"},
+      {modificato("importo = 1000", "importo = -1000", "2025"), "r.toml: cuneo_fiscale.importo",
+       "negative amount"},
+      {modificato("[\"Collaborazioni Coordinate e Continuative\"]", "[\"Collaboratori\"]", "2025"),
+       "r.toml: cuneo_fiscale.categorie_escluse[0]", "unknown category \"Collaboratori\""},
+      {modificato("categorie_escluse = [", "categorie_escluse = [\"Operaio\", \"Operaio\", ",
+                  "2025"),
+       "r.toml: cuneo_fiscale.categorie_escluse[1]", "given twice"},
+      {modificato("categorie_escluse = [", "categorie_escluse = [1, ", "2025"),
+       "r.toml: cuneo_fiscale.categorie_escluse[0]", "expected a string, found a number"},
+      {modificato("[trattamento_integrativo]\nfonte", "[trattamento_integrativo]\nx", "2026"),
+       "r.toml: trattamento_integrativo.x", "unknown key"},
+      {modificato("riduzione = 75", "riduzione = \"75\"", "2026"),
+       "r.toml: trattamento_integrativo.riduzione", "expected a number, found a string"},
+      {modificato("secondo_limite = 28000", "secondo_limite = 15000", "2026"),
+       "r.toml: trattamento_integrativo.secondo_limite", "not strictly increasing"},
+      {modificato("fonti.riduzione =", "fonti.riduzion =", "2026"),
+       "r.toml: trattamento_integrativo.fonti.riduzion", "no figure \"riduzion\""},
+      {modificato("ricerca_da_zero = true", "ricerca_da_zero = 1", "2026"),
+       "r.toml: ricerca_da_zero", "expected true or false, found a number"},
+      {modificato("[cuneo_fiscale]\n", "[[cuneo_fiscale]]\n", "2026"), "r.toml: cuneo_fiscale",
+       "expected a table, found an array"},
   };
   for (const Caso& c : casi) {
     try {
