@@ -74,9 +74,9 @@ TEST_P(Casi, GiveTheOutcomeKept) {
   std::string errore;
   const RegoleCalcolo* prova = regole_prova(errore);
   ASSERT_EQ(errore, "") << "rule set refused";
-  const RegoleCalcolo& regole = prova != nullptr ? *prova : regole_predefinite();
-  const Richiesta richiesta = leggi_richiesta_json(GetParam().dati.at("request").dump(), regole);
-  Motore motore(Locale::italiano(), regole);
+  // As zellora-cli [--rules FILE]: the request's Combo4, or the file.
+  const Richiesta richiesta = leggi_richiesta_json(GetParam().dati.at("request").dump(), prova);
+  Motore motore(Locale::italiano(), *richiesta.regole);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   EXPECT_EQ(nome_stato(esito.stato), atteso.at("status"));

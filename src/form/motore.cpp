@@ -1,5 +1,7 @@
 #include "form/motore.h"
 
+#include <algorithm>
+
 #include "form/verifica.h"
 #include "rules/profilo.h"
 
@@ -19,13 +21,17 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     esito.messaggi.emplace_back(messaggio_campi_vuoti);
     return esito;
   }
-  const LetturaInput lettura = leggi_input(campi, locale_);
+  LetturaInput lettura = leggi_input(campi, locale_);
   if (!lettura.input) {
     esito.stato = Stato::rifiutato;
     esito.messaggi = lettura.messaggi;
     return esito;
   }
   const RecordCalcolo prima = record_;
+  // The cuneo fiscale is for employees: not for the categories the rule set
+  // leaves out.
+  const auto& escluse = regole_->cuneo.categorie_escluse;
+  lettura.input->cuneo = std::find(escluse.begin(), escluse.end(), campi.List1) == escluse.end();
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_, *regole_)
                         : calcola_mensile(record_, *lettura.input, locale_, *regole_);
   if (esito.stato == Stato::rifiutato) return esito;
@@ -38,7 +44,9 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
     return rifiuto;
   }
-  riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_);
+  const bool righe_attuali = regole_->cuneo.presente || regole_->integrativo.presente;
+  riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_, righe_attuali);
+  if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
   return esito;
 }
 

@@ -49,7 +49,7 @@ class Riempimento {
   const Locale& locale_;
   Risultati* risultati_;
   std::string scarto_;
-  std::array<std::optional<double>, 21> letti_{};
+  std::array<std::optional<double>, 24> letti_{};
 };
 
 // "Netto in busta" from the figures shown: gross, less the contributions,
@@ -59,12 +59,15 @@ class Riempimento {
 // shown is the true balance of the figures shown. Beyond ten thousand
 // billion euro, where a double no longer holds the cents, the figures are
 // added as doubles.
-std::optional<double> netto_da_cifre(const Riempimento& box) {
-  constexpr int termini[] = {1, 2, 18, 17, 9, 20, 21};
-  constexpr int segni[] = {1, -1, -1, -1, -1, -1, 1};
+std::optional<double> netto_da_cifre(const Riempimento& box, bool aggiunte) {
+  // Under today's law the tax-free sum and the trattamento integrativo are
+  // paid with the net, after the figures of 2007.
+  constexpr int termini[] = {1, 2, 18, 17, 9, 20, 21, 22, 24};
+  constexpr int segni[] = {1, -1, -1, -1, -1, -1, 1, 1, 1};
+  const int quanti = aggiunte ? 9 : 7;
   std::int64_t somma = 0;
   bool in_centesimi = true;
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < quanti; ++i) {
     if (!box.N(termini[i])) return std::nullopt;
     if (const auto c = centesimi(*box.N(termini[i]))) {
       somma += segni[i] * *c;
@@ -77,14 +80,17 @@ std::optional<double> netto_da_cifre(const Riempimento& box) {
     const std::int64_t euro = somma / 100 - (somma % 100 < 0 ? 1 : 0);
     return static_cast<double>(euro);
   }
-  return Int(*box.N(1) - *box.N(2) - *box.N(18) - *box.N(17) - *box.N(9) - *box.N(20) + *box.N(21));
+  double netto =
+      *box.N(1) - *box.N(2) - *box.N(18) - *box.N(17) - *box.N(9) - *box.N(20) + *box.N(21);
+  if (aggiunte) netto = netto + *box.N(22) + *box.N(24);
+  return Int(netto);
 }
 
 // The worker's side in the order of the window, with the two figures
 // derived from what it shows: the results window and the net-to-gross
 // search both go through here, so the net the search settles on is the net
 // the window shows.
-void lato_lavoratore(const RecordCalcolo& r, Riempimento& box) {
+void lato_lavoratore(const RecordCalcolo& r, Riempimento& box, bool aggiunte) {
   box.F(1, r.retribuzione_lorda);
   box.F(2, r.ritenuta_inps + r.contributo_aggiuntivo);
   box.F(18, r.altri_contributi_dip);
@@ -97,17 +103,27 @@ void lato_lavoratore(const RecordCalcolo& r, Riempimento& box) {
   box.F(8, r.detrazione_altri);
   box.F(20, r.trattenuta_non_deducibile);
   box.F(21, r.competenza_non_imponibile);
+  if (aggiunte) {
+    box.F(22, r.somma_esente);
+    box.F(23, r.ulteriore_detrazione);
+    box.F(24, r.trattamento_integrativo);
+  }
 
   // Net IRPEF from the unrounded gross tax less the deductions as
   // displayed; never shown below zero. One rounding to cents, by the
   // format, at the end: the error of the subtractions is far below what the
   // format's fifteen digits can see.
-  if (box.N(5) && box.N(6) && box.N(7) && box.N(8)) {
-    box.F(9, r.irpef_lorda - *box.N(5) - *box.N(6) - *box.N(7) - *box.N(8));
+  if (!aggiunte) {
+    if (box.N(5) && box.N(6) && box.N(7) && box.N(8)) {
+      box.F(9, r.irpef_lorda - *box.N(5) - *box.N(6) - *box.N(7) - *box.N(8));
+    }
+  } else if (box.N(5) && box.N(6) && box.N(7) && box.N(8) && box.N(23)) {
+    // Today's further deduction last.
+    box.F(9, r.irpef_lorda - *box.N(5) - *box.N(6) - *box.N(7) - *box.N(8) - *box.N(23));
   }
   if (!box.N(9) || *box.N(9) < 0) box.zero(9);
 
-  if (const auto netto = netto_da_cifre(box)) box.F(10, *netto);
+  if (const auto netto = netto_da_cifre(box, aggiunte)) box.F(10, *netto);
 }
 
 // The figures of the employer's side, in the order of their boxes.
@@ -124,7 +140,10 @@ constexpr double RecordCalcolo::*azienda[] = {&RecordCalcolo::retribuzione_lorda
 std::optional<double> netto_in_busta(const RecordCalcolo& record) {
   static const Locale italiano = Locale::italiano();
   Riempimento box(italiano, nullptr);
-  lato_lavoratore(record, box);
+  // The three figures of today's law change nothing when they are 0.
+  const bool aggiunte = record.somma_esente != 0 || record.ulteriore_detrazione != 0 ||
+                        record.trattamento_integrativo != 0;
+  lato_lavoratore(record, box, aggiunte);
   return box.N(10);
 }
 
@@ -133,9 +152,9 @@ double netto_mostrato(const RecordCalcolo& record) {
 }
 
 Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                           const Locale& locale) {
+                           const Locale& locale, bool righe_attuali) {
   Risultati finestra;
-  riempi_risultati(record, mensile, mensilita, locale, finestra);
+  riempi_risultati(record, mensile, mensilita, locale, finestra, righe_attuali);
   return finestra;
 }
 
@@ -153,7 +172,10 @@ bool cifre_mostrabili(const RecordCalcolo& r, bool mensile, std::string_view men
                                r.detrazione_figli,
                                r.detrazione_altri,
                                r.trattenuta_non_deducibile,
-                               r.competenza_non_imponibile};
+                               r.competenza_non_imponibile,
+                               r.somma_esente,
+                               r.ulteriore_detrazione,
+                               r.trattamento_integrativo};
   for (const double v : lavoratore) {
     if (!piccola(v)) return false;
   }
@@ -172,9 +194,10 @@ bool cifre_mostrabili(const RecordCalcolo& r, bool mensile, std::string_view men
 }
 
 void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
-                      const Locale& locale, Risultati& finestra) {
+                      const Locale& locale, Risultati& finestra, bool righe_attuali) {
   Riempimento box(locale, &finestra);
-  lato_lavoratore(r, box);
+  finestra.righe_attuali = righe_attuali;
+  lato_lavoratore(r, box, righe_attuali);
 
   // Employer's side; a month includes the accrual of the additional
   // monthly payments (value x M / 12).

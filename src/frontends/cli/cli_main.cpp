@@ -280,7 +280,7 @@ int principale(int argc, char** argv) {
       }
     }
     batch.locale = locale;
-    batch.regole = &regole;
+    batch.regole = regole_utente ? &*regole_utente : nullptr;
     return zellora::esegui_batch(batch);
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
@@ -319,14 +319,14 @@ int principale(int argc, char** argv) {
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(testo, regole);
+    richiesta = zellora::leggi_richiesta_json(testo, regole_utente ? &*regole_utente : nullptr);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
     return errore_uso(e.what());
   }
 
-  zellora::Motore motore(locale, regole);
+  zellora::Motore motore(locale, *richiesta.regole);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   {

@@ -474,7 +474,10 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   EsitoRiga esito;
   std::vector<std::string> messaggi;
   Richiesta richiesta;
-  richiesta.regole = opzioni.regole;
+  if (opzioni.regole != nullptr) {
+    richiesta.regole = opzioni.regole;
+    richiesta.regole_fissate = true;
+  }
   bool valida = true;
   try {
     if (opzioni.formato == FormatoLotto::jsonl) {
@@ -482,7 +485,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
                               " bytes, more than a row may hold");
       }
-      richiesta = leggi_richiesta_json(riga.json, *opzioni.regole);
+      richiesta = leggi_richiesta_json(riga.json, opzioni.regole);
     } else {
       const FormaRecord& forma = riga.forma;
       const std::vector<Colonna>& colonne = intestazione.colonne;
@@ -538,7 +541,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     return esito;
   }
 
-  Motore motore(opzioni.locale, *opzioni.regole);
+  Motore motore(opzioni.locale, *richiesta.regole);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
   esito.stato = nome_stato(calcolo.stato);

@@ -53,7 +53,7 @@ void scelta(std::string& campo, std::string valore, std::string_view chiave,
 
 TipoChiave tipo_chiave(std::string_view chiave) {
   if (campo_testo(chiave) != nullptr || chiave == "Combo1" || chiave == "Combo2" ||
-      chiave == "Combo3" || chiave == "List1" || chiave == "List2") {
+      chiave == "Combo3" || chiave == "Combo4" || chiave == "List1" || chiave == "List2") {
     return TipoChiave::testo;
   }
   if (coppia_di(chiave) != nullptr || chiave == "Check1") return TipoChiave::booleano;
@@ -69,6 +69,15 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
     // The form limits what can be typed; a request is not typed, so its
     // texts are taken whole and checked by the calculation like any other.
     c.*(t->campo) = std::move(valore);
+  } else if (chiave == "Combo4") {
+    // "Normativa": one of the rule sets built in, never nothing.
+    const std::vector<std::string_view> nomi = nomi_regole_incluse();
+    if (indice_di(nomi, valore) < 0) {
+      throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(nomi) + ", not " +
+                            citazione(valore));
+    }
+    if (!r.regole_fissate) r.regole = &regole_incluse(valore);
+    c.Combo4 = std::move(valore);
   } else if (chiave == "Combo1") {
     scelta(c.Combo1, std::move(valore), chiave, voci_percentuale);
   } else if (chiave == "Combo2") {

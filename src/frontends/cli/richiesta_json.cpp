@@ -7,10 +7,13 @@
 
 namespace zellora {
 
-Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo& regole) {
+Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate) {
   if (!oggetto.is_object()) throw ErroreRichiesta("the request must be a JSON object");
   Richiesta r;
-  r.regole = &regole;
+  if (fissate != nullptr) {
+    r.regole = fissate;
+    r.regole_fissate = true;
+  }
   for (const auto& [chiave, valore] : oggetto.items()) {
     if (chiave == "profile") {
       if (!valore.is_object()) throw ErroreRichiesta("profile must be an object");
@@ -40,7 +43,7 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo& re
   return r;
 }
 
-Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo& regole) {
+Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fissate) {
   // The keys met so far in each object being read, innermost last.
   std::vector<std::vector<std::string>> chiavi;
   const auto controlla = [&chiavi](int, nlohmann::json::parse_event_t evento,
@@ -60,7 +63,7 @@ Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo& rego
     }
     return true;
   };
-  return leggi_richiesta(nlohmann::json::parse(testo, controlla), regole);
+  return leggi_richiesta(nlohmann::json::parse(testo, controlla), fissate);
 }
 
 std::string messaggio_json(const nlohmann::json::exception& errore) {

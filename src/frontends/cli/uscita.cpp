@@ -83,7 +83,7 @@ void aggiungi_stringa_json(std::string& out, std::string_view testo) {
 
 void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile) {
   out += '{';
-  for (int n = 1; n <= 21; ++n) {
+  for (int n = 1; n <= risultati.numero_caselle(); ++n) {
     if (n > 1) out += ',';
     out += stile.a_capo;
     out += "\"Text" + std::to_string(n) + "\":";
@@ -113,6 +113,10 @@ std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
   constexpr StileJson rientro{"\n    ", " "};
   std::string j = "{\n  \"status\": ";
   aggiungi_stringa_json(j, nome_stato(esito.stato));
+  if (&motore.regole() != &regole_predefinite()) {
+    j += ",\n  \"rules\": ";
+    aggiungi_stringa_json(j, motore.regole().nome);
+  }
   j += ",\n  \"messages\": [";
   for (std::size_t i = 0; i < esito.messaggi.size(); ++i) {
     if (i > 0) j += ", ";
@@ -137,9 +141,15 @@ std::string uscita_testo(const EsitoCalcolo& esito, const Motore& motore, bool m
   for (const auto& m : esito.messaggi) t += m + "\n";
   if (esito.stato == Stato::rifiutato) return t;
   if (!t.empty()) t += "\n";
-  t += std::string(titolo_risultati) + (mensile ? " (Mensile)" : " (Annuo)") + "\n\n";
-  t += "Zellora\n";
-  for (const auto& r : righe_lavoratore) riga(t, r.etichetta, motore.risultati().Text(r.box));
+  const Risultati& risultati = motore.risultati();
+  t += std::string(titolo_risultati) + (mensile ? " (Mensile)" : " (Annuo)");
+  if (risultati.righe_attuali) t += " - Normativa " + risultati.normativa;
+  t += "\n\nZellora\n";
+  if (risultati.righe_attuali) {
+    for (const auto& r : righe_lavoratore_attuali) riga(t, r.etichetta, risultati.Text(r.box));
+  } else {
+    for (const auto& r : righe_lavoratore) riga(t, r.etichetta, risultati.Text(r.box));
+  }
   t += "\nCosto del Lavoro\n";
   for (const auto& r : righe_azienda) riga(t, r.etichetta, motore.risultati().Text(r.box));
   t += "\n" + std::string(nota_retribuzione) + "\n";

@@ -28,6 +28,9 @@ struct CampiForm1 {
   std::string Text5 = "365";  // "Giorni detrazione spettanti"
   std::string Text7 = "14";   // "Numero mensilità retribuite"
 
+  // "Normativa": the rule set, "2007", "2025" or "2026"
+  std::string Combo4 = "2007";
+
   // "Tipologia di calcolo"
   bool Option4 = true;   // "Dal lordo al netto"
   bool Option3 = false;  // "Dal netto al lordo"

@@ -14,7 +14,14 @@
 namespace zellora {
 
 struct Risultati {
-  std::array<std::string, 21> testi;  // testi[0] is `Text1`
+  std::array<std::string, 24> testi;  // testi[0] is `Text1`
+  // The rule set's name, and whether it has the rows of today's law:
+  // "Somma esente" (`Text22`), "Ulteriore detrazione" (`Text23`) and
+  // "Trattamento integrativo" (`Text24`). Without them (the rules of 2007)
+  // the window has the 21 boxes of the original.
+  std::string normativa;
+  bool righe_attuali = false;
+  int numero_caselle() const { return righe_attuali ? 24 : 21; }
 
   const std::string& Text(int n) const { return testi.at(static_cast<std::size_t>(n - 1)); }
   std::string& Text(int n) { return testi.at(static_cast<std::size_t>(n - 1)); }
@@ -42,6 +49,29 @@ inline constexpr std::array<RigaRisultati, 14> righe_lavoratore = {{
     {"Irpef netta", 9},
     {"Trattenuta Non deducibile", 20},
     {"Competenza Non Imponibile", 21},
+    {"Netto in busta", 10},
+}};
+
+// The worker's side under today's law: the rows above with "Ulteriore
+// detrazione" after "Detrazione altri", and "Somma esente" and
+// "Trattamento integrativo" before "Netto in busta".
+inline constexpr std::array<RigaRisultati, 17> righe_lavoratore_attuali = {{
+    {"Retribuzione", 1},
+    {"Ritenuta Inps", 2},
+    {"Ritenuta Altri Contributi", 18},
+    {"Ritenuta Inail", 17},
+    {"Imponibile Fiscale", 3},
+    {"Irpef Lorda", 4},
+    {"Detrazioni dipendente", 5},
+    {"Detrazione coniuge", 6},
+    {"Detrazione figli", 7},
+    {"Detrazione altri", 8},
+    {"Ulteriore detrazione", 23},
+    {"Irpef netta", 9},
+    {"Trattenuta Non deducibile", 20},
+    {"Competenza Non Imponibile", 21},
+    {"Somma esente", 22},
+    {"Trattamento integrativo", 24},
     {"Netto in busta", 10},
 }};
 
@@ -87,13 +117,17 @@ bool cifre_mostrabili(const RecordCalcolo& record, bool mensile, std::string_vie
 // The fill procedure. `mensile` is the input form's "Mensile" option and
 // `mensilita` the text of its "Numero mensilità retribuite", as they stand
 // when the window is filled. A figure that cannot be shown leaves its box
-// empty; an empty or negative net IRPEF shows a bare "0".
+// empty; an empty or negative net IRPEF shows a bare "0". With
+// `righe_attuali` (a rule set of today's law) the three boxes `Text22` to
+// `Text24` are filled too: "Irpef netta" subtracts "Ulteriore detrazione"
+// last, and "Netto in busta" adds "Somma esente" and "Trattamento
+// integrativo", in exact cents as the other figures shown.
 Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                           const Locale& locale);
+                           const Locale& locale, bool righe_attuali = false);
 
 // The same into the texts of an existing window: every box is cleared, then
 // filled.
 void riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                      const Locale& locale, Risultati& finestra);
+                      const Locale& locale, Risultati& finestra, bool righe_attuali = false);
 
 }  // namespace zellora

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "form/esito.h"
-#include "rules/calcolo.h"
 #include "form/campi_form.h"
+#include "form/esito.h"
 #include "numbers/numeri.h"
+#include "rules/calcolo.h"
 
 namespace zellora {
 

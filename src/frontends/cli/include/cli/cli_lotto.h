@@ -21,7 +21,7 @@ struct RichiestaBatch {
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
   unsigned thread = 0;
   Locale locale;
-  const RegoleCalcolo* regole = &regole_predefinite();
+  const RegoleCalcolo* regole = nullptr;  // --rules FILE; nothing: each row's Combo4
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0

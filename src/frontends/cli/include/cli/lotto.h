@@ -24,7 +24,8 @@ enum class FormatoLotto { csv, jsonl };
 struct OpzioniLotto {
   FormatoLotto formato = FormatoLotto::csv;
   Locale locale = Locale::italiano();
-  const RegoleCalcolo* regole = &regole_predefinite();  // the rule set of every row
+  // The rule set of every row (--rules); nothing: each row's "Combo4".
+  const RegoleCalcolo* regole = nullptr;
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
