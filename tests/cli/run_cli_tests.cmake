@@ -236,3 +236,13 @@ set(PRE_ARGS)
 set(BATCH_ARGS --rules "${dir}/altre.toml")
 check_batch(rules_batch "${STAFF}" 0 [=[total "Netto in busta": 42.666,00]=])
 set(BATCH_ARGS)
+
+# "Normativa" (Combo4) chooses the rule set of each request and each row;
+# --rules overrides it.
+set(EXTRA_ARGS)
+check(normativa_2025 [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"30000","Combo4":"2025"}]=] 0 [=["rules": "2025"]=] [=["Text23": "1.000,00"]=]
+  [=["Text10": "24.021,00"]=])
+check(normativa_unknown [=[{"Combo4":"2024"}]=] 2 [=[Combo4 must be one of "2007", "2025", "2026"]=])
+check_batch(normativa_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\nImpiegato;Settore previdenziale Commercio -50dip;30000;2007\nImpiegato;Settore previdenziale Commercio -50dip;30000;2024\n" 1
+  [=[total "Netto in busta": 45.476,00]=] "row 4: invalid")
