@@ -2,12 +2,14 @@
 // control, "Name=value" (Text1=30000, Option2=1, List1=Impiegato...), then a
 // second calculation with the period and the direction switched, as an
 // operator would make it on the same form.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/motore.h"
 #include "form/verifica.h"
@@ -43,6 +45,8 @@ void imposta(CampiForm1& c, std::string_view nome, std::string_view valore) {
     c.Combo2 = valore;
   } else if (nome == "Combo3") {
     c.Combo3 = valore;
+  } else if (nome == "Combo4") {
+    c.Combo4 = valore;
   } else if (nome == "List1") {
     c.List1 = valore;
   } else if (nome == "List2") {
@@ -54,10 +58,12 @@ void imposta(CampiForm1& c, std::string_view nome, std::string_view valore) {
 // only grosses that cannot: every gross it passed over must give less, and
 // the record must be exactly that of a pass on the gross found.
 void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const RecordCalcolo& dopo,
-                      const Locale& locale) {
-  const auto lettura = leggi_input(c, locale);
+                      const Locale& locale, const RegoleCalcolo& regole) {
+  auto lettura = leggi_input(c, locale);
   ZELLORA_VERIFICA(lettura.input.has_value(), "calculated with inputs that do not read");
-  const InputCalcolo& in = *lettura.input;
+  InputCalcolo& in = *lettura.input;
+  const auto& escluse = regole.cuneo.categorie_escluse;
+  in.cuneo = std::find(escluse.begin(), escluse.end(), c.List1) == escluse.end();
   const bool mensile = !c.Option1;
   RecordCalcolo w = prima;
   w.trattenuta_non_deducibile = Int(in.trattenuta);
@@ -67,21 +73,20 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto =
-      passo_ricerca(ultimo, in, regole_predefinite(), mensile, trovato, netto_mostrato);
+  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato, netto_mostrato);
   ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
   if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
   auto sotto = [&](double g) {
     RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(
-        passo_ricerca(prova, in, regole_predefinite(), mensile, g, netto_mostrato) < obiettivo,
-        "the search passed over a gross that reaches the net");
+    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g, netto_mostrato) < obiettivo,
+                     "the search passed over a gross that reaches the net");
   };
-  const double vicino = std::fmax(obiettivo, trovato - 200);
+  const double inizio = regole.ricerca_da_zero ? 0 : obiettivo;
+  const double vicino = std::fmax(inizio, trovato - 200);
   for (double g = vicino; g < trovato; g += 1) sotto(g);
-  const double passo = std::floor((vicino - obiettivo) / 32);
+  const double passo = std::floor((vicino - inizio) / 32);
   if (passo >= 1) {
-    for (double g = obiettivo; g < vicino; g += passo) sotto(g);
+    for (double g = inizio; g < vicino; g += passo) sotto(g);
   }
 }
 
@@ -106,7 +111,9 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
   const Risultati& t = m.risultati();
   std::int64_t somma = 0;
   bool esatto = true;
-  for (int box : {1, -2, -18, -17, -9, -20, 21}) {
+  std::vector<int> caselle = {1, -2, -18, -17, -9, -20, 21};
+  if (t.righe_attuali) caselle.insert(caselle.end(), {22, 24});
+  for (int box : caselle) {
     const auto c = centesimi(t.Text(box < 0 ? -box : box));
     if (!c) {
       esatto = false;
@@ -157,7 +164,7 @@ void calcola_e_verifica(Motore& m, const CampiForm1& c) {
     ZELLORA_VERIFICA(std::isfinite(r.*campo.campo), "a figure that is not finite");
   }
   if (esito.ricerca_svolta) {
-    verifica_ricerca(prima, c, r, m.locale());
+    verifica_ricerca(prima, c, r, m.locale(), m.regole());
     ZELLORA_VERIFICA(r.totale_detrazioni <= r.irpef_lorda, "deductions above the gross tax");
     ZELLORA_VERIFICA(esito.ricerca.passaggi >= 1, "a search without a pass");
     ZELLORA_VERIFICA(esito.stato == Stato::ok ? esito.ricerca.esatta : !esito.messaggi.empty(),
@@ -185,6 +192,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     inizio = fine + 1;
   }
   Motore m;
+  for (const std::string_view nome : nomi_regole_incluse()) {
+    if (c.Combo4 == nome) m.usa_regole(regole_incluse(nome));
+  }
   m.scegli_settore(c.List1, c.List2);
   calcola_e_verifica(m, c);
   c.Option2 = !c.Option2;

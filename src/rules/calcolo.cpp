@@ -136,12 +136,53 @@ constexpr double scarto_cifre_mostrate = 0.05;
 // the taxable income does not fall, so neither does the gross tax; and the
 // deductions never exceed what they are now (the main amounts shrink as
 // the income grows) plus the largest additional amounts still ahead.
+// The same under a rule set with a tax-free sum or a trattamento integrativo,
+// where the deductions and those sums can step up or down as the income
+// crosses a limit. A coarser bound that needs no band: the net IRPEF shown
+// is never below 0, so the net shown is at most the net before tax (P,
+// which grows at most by 1 - the least growth of the contributions per
+// euro) plus the tax-free sum (at most the largest rate times the taxable
+// pay, P plus the benefit) plus the trattamento integrativo (at most its
+// largest amount), plus the rounding of the figures shown.
+double salto_con_aggiunte(const RecordCalcolo& w, const InputCalcolo& in,
+                          const RegoleCalcolo& regole, bool mensile, const Crescita& crescita,
+                          double netto_prima, double obiettivo) {
+  double c = 0;
+  if (regole.cuneo.presente && in.cuneo) {
+    for (std::size_t i = 0; i < regole.cuneo.n; ++i) {
+      c = std::fmax(c, std::fmax(regole.cuneo.somma[i].aliquota, 0));
+    }
+  }
+  double t = 0;
+  if (regole.integrativo.presente) {
+    const double importo = std::fmax(regole.integrativo.importo, 0);
+    t = mensile ? importo / 12
+                : std::fmax(importo, std::fmax(importo * in.famiglia.giorni / 365, 0));
+  }
+  const double P = netto_prima_delle_imposte(w, mensile);
+  const double aggiustamento = netto_prima - P;  // non-taxable pay less the non-deductible
+  const double ben = w.valore_benefit;
+  const double m = 1 - crescita.minima;
+  const auto massimo = [&](double delta) {
+    const double U = P + delta * m;
+    return U + aggiustamento + c * std::fmax(U + ben, 0) + t;
+  };
+  const double margine =
+      1e-9 * (std::fabs(P) + std::fabs(aggiustamento) + std::fabs(ben) + std::fabs(obiettivo) + t) +
+      1e-6;
+  const double soglia = obiettivo - scarto_cifre_mostrate - margine;
+  // The largest step if the tax-free sum applies throughout, then checked.
+  const double salto = std::floor(((soglia - aggiustamento - t - c * ben) / (1 + c) - P) / m);
+  if (!(salto >= 2) || !std::isfinite(salto) || !(massimo(salto) < soglia)) return 1;
+  return salto;
+}
+
 double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
                     bool mensile, const Crescita& crescita, double netto_prima, double obiettivo) {
   if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
-  // A tax-free sum or a trattamento integrativo can make the net fall as
-  // the gross grows: no bound, every euro is tried.
-  if (regole.cuneo.presente || regole.integrativo.presente) return 1;
+  if (regole.cuneo.presente || regole.integrativo.presente) {
+    return salto_con_aggiunte(w, in, regole, mensile, crescita, netto_prima, obiettivo);
+  }
   const DatiFamiglia& f = in.famiglia;
   const double reddito = mensile ? w.imponibile_annuo : w.imponibile_fiscale;
   if (mensile) {
