@@ -69,6 +69,13 @@ TEST(Docx, ReadsBackAnnualAndMonthly) {
   }
   const fs::path f = scrivi(c, prospetto(risultati_prova("2.000,00"), true));
   EXPECT_EQ(leggi_docx(f).paragrafi[28].testo, "Costo del Lavoro : 2.000,00 (=annui euro 24000)");
+  // Under today's law the document carries every paragraph of the statement.
+  Risultati attuali = risultati_prova();
+  attuali.righe_attuali = true;
+  attuali.normativa = "2026";
+  const Prospetto p = prospetto(attuali, false);
+  EXPECT_EQ(leggi_docx(scrivi(c, p, "attuale.docx")).paragrafi,
+            std::vector<Paragrafo>(p.paragrafi.begin(), p.paragrafi.end()));
 }
 
 TEST(Docx, PackageParts) {

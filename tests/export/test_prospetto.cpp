@@ -49,3 +49,22 @@ TEST(Prospetto, MonthlyWithoutAReadableCostIsRefused) {
     EXPECT_NE(e.errore.ragione.find("Costo del Lavoro"), std::string::npos) << e.errore.ragione;
   }
 }
+
+TEST(Prospetto, TodaysLawNamesTheRulesAndAddsThreeRows) {
+  Risultati r = risultati_prova();
+  r.righe_attuali = true;
+  r.normativa = "2025";
+  r.Text(22) = "636,00";
+  r.Text(23) = "1.000,00";
+  r.Text(24) = "1.200,00";
+  std::vector<Paragrafo> atteso = prospetto_atteso("Costo del Lavoro : 2.345,67");
+  const auto s = Allineamento::sinistra;
+  atteso.insert(atteso.begin() + 16, {{"Somma esente : 636,00", s, false},
+                                      {"Trattamento integrativo : 1.200,00", s, false}});
+  atteso.insert(atteso.begin() + 14, {"Ulteriore detrazione : 1.000,00", s, false});
+  atteso.insert(atteso.begin() + 2, {"Normativa 2025", Allineamento::centro, false});
+  const EsitoProspetto e = componi_prospetto(r, false, Locale::italiano());
+  EXPECT_EQ(paragrafi(e), atteso);
+  EXPECT_EQ(atteso.size(), paragrafi_prospetto_attuale);
+  EXPECT_EQ(atteso[20].testo, "Retribuzione Netta : 10.000,20");
+}

@@ -133,6 +133,18 @@ class ProvaFinestre : public QObject {
 
   void calcola() { premi(in1<QPushButton>("Command1")); }
 
+  // The controls a Tab reaches, in order.
+  static QString ordine_tab(QWidget* finestra) {
+    QStringList ordine;
+    for (QWidget* w = finestra->nextInFocusChain(); w != finestra; w = w->nextInFocusChain()) {
+      if ((w->focusPolicy() & Qt::TabFocus) != 0 && !w->objectName().isEmpty() &&
+          w->isVisibleTo(finestra)) {
+        ordine << w->objectName();
+      }
+    }
+    return ordine.join(' ');
+  }
+
   void confronta_risultati(const Risultati& attesi) {
     for (int n = 1; n <= 21; ++n) {
       QCOMPARE(casella2(n), u8(attesi.Text(n)));
@@ -367,6 +379,65 @@ class ProvaFinestre : public QObject {
     QCOMPARE(form1->form6()->testo(), QString::fromUtf8(testi_guida[3]));
     premi(in1<QPushButton>("Command3"));
     QCOMPARE(form1->form6()->testo(), QString::fromUtf8(testi_guida[1]));
+  }
+
+  void normativa_attuale_nel_form_e_nei_risultati() {
+    avvia();
+    Form1* form1 = entra();
+    auto* combo4 = in1<QComboBox>("Combo4");
+    QStringList voci;
+    for (int i = 0; i < combo4->count(); ++i) voci << combo4->itemText(i);
+    QCOMPARE(voci, QStringList({"2007", "2025", "2026"}));
+    QCOMPARE(combo4->currentText(), QStringLiteral("2007"));
+    QVERIFY(in1<QLineEdit>("Text6")->isEnabled());
+    QVERIFY(!in1<QWidget>("Command6")->isVisibleTo(form1));
+
+    // A sector chosen before the rule set takes the figures of the new one.
+    QVERIFY(scegli(in1<QListWidget>("List1"), "Collaborazioni Coordinate e Continuative"));
+    QVERIFY(scegli(in1<QListWidget>("List2"), "Non Iscritto ad altre forme di previdenza"));
+    const double inps_2007 = motore_->record().aliquota_inps_dip;
+    combo4->setCurrentText(QStringLiteral("2026"));
+    QCOMPARE(motore_->record().aliquota_inps_dip, 0.1168);
+    QVERIFY(inps_2007 != 0.1168);
+    QCOMPARE(form1->campi().Combo4, std::string("2026"));
+    QVERIFY(!in1<QLineEdit>("Text6")->isEnabled());
+    QVERIFY(
+        ordine_tab(form1).contains(QStringLiteral("Combo1 Command6 Text6 Text3 Combo2 Command7")));
+    premi(in1<QPushButton>("Command6"));
+    QVERIFY(form1->form6()->testo().contains(QStringLiteral("da 21 a 29 anni")));
+    premi(in1<QPushButton>("Command7"));
+    QVERIFY(form1->form6()->testo().contains(QStringLiteral("genitori e i nonni")));
+
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo - Normativa 2026"));
+    QCOMPARE(casella2(10), QStringLiteral("24.021,00"));
+    QCOMPARE(casella2(23), QStringLiteral("1.000,00"));
+    // The worker's rows top to bottom, none overlapping, inside the panel.
+    int sotto = 0;
+    for (const RigaRisultati& r : righe_lavoratore_attuali) {
+      QLineEdit* box = form2->casella(r.box);
+      QVERIFY(box->isVisibleTo(form2));
+      QCOMPARE(form2->etichetta(r.box)->text(), u8(r.etichetta));
+      QVERIFY(box->y() >= sotto);
+      sotto = box->geometry().bottom() + 1;
+    }
+    QVERIFY(sotto <= controllo<QWidget>(form2, "Frame1")->height());
+    QVERIFY(controllo<QWidget>(form2, "Frame1")->geometry().bottom() <
+            controllo<QWidget>(form2, "Command1")->y());
+    QVERIFY(form2->height() > 566);
+
+    // Back to the rules of 2007: the window of always.
+    combo4->setCurrentText(QStringLiteral("2007"));
+    QVERIFY(in1<QLineEdit>("Text6")->isEnabled());
+    calcola();
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+    QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
+    for (int n : {22, 23, 24}) QVERIFY(!form2->casella(n)->isVisibleTo(form2));
+    QCOMPARE(form2->size(), QSize(635, 566));
+    QCOMPARE(form2->casella(10)->geometry(), QRect(160, 440, 97, 19));
+    QCOMPARE(ordine_tab(form2).split(' ').size(), 22);
   }
 
   void secondo_calcolo_sostituisce_ogni_cifra() {
@@ -723,17 +794,11 @@ class ProvaFinestre : public QObject {
 
     // Tab order: frame by frame, top left to bottom right, the calculate
     // button last.
-    QStringList ordine;
-    for (QWidget* w = form1->nextInFocusChain(); w != form1; w = w->nextInFocusChain()) {
-      if ((w->focusPolicy() & Qt::TabFocus) != 0 && !w->objectName().isEmpty()) {
-        ordine << w->objectName();
-      }
-    }
-    QCOMPARE(ordine.join(' '),
-             QStringLiteral("Option1 Option2 Text5 Text7 Option4 Option3 Text2 Text9 Text10 Combo3 "
-                            "Text4 Combo1 Text6 Text3 Combo2 List1 List2 Option5 Option6 Text14 "
-                            "Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 Command5 "
-                            "Text8 Text12 Text18 Text20 Check1 Text11 Command1"));
+    QCOMPARE(ordine_tab(form1),
+             QStringLiteral("Option1 Option2 Combo4 Text5 Text7 Option4 Option3 Text2 Text9 Text10 "
+                            "Combo3 Text4 Combo1 Text6 Text3 Combo2 List1 List2 Option5 Option6 "
+                            "Text14 Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 "
+                            "Command5 Text8 Text12 Text18 Text20 Check1 Text11 Command1"));
 
     QCOMPARE(in1<QPushButton>("Command1")->text(), QStringLiteral("C A L C O L A"));
     const QFont comando = in1<QPushButton>("Command1")->font();

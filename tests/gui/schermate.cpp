@@ -1,7 +1,9 @@
 // Takes the pictures of the windows for the documentation: the entry
-// window, the input form with the typical request and its results window.
+// window, the input form with the typical request and its results window,
+// under the rules of 2007 and under those of 2026.
 // Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
 #include <QTimer>
@@ -62,6 +64,15 @@ int main(int argc, char** argv) {
   if (form1->form6() != nullptr) {
     form1->form6()->Splash1().ferma();
     ok = salva(form1->form6(), cartella.filePath(QStringLiteral("help-popup.png"))) && ok;
+  }
+  if (form1->form6() != nullptr) form1->form6()->close();
+
+  // The same request under today's law.
+  zellora::prova::controllo<QComboBox>(form1, "Combo4")->setCurrentText(QStringLiteral("2026"));
+  ok = salva(form1, cartella.filePath(QStringLiteral("input-form-2026.png"))) && ok;
+  zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command1"));
+  if (form1->form2() != nullptr) {
+    ok = salva(form1->form2(), cartella.filePath(QStringLiteral("results-window-2026.png"))) && ok;
   }
   return ok ? 0 : 1;
 }

@@ -68,6 +68,16 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
       {std::string(titolo_condizioni), sx, false},
       {std::string(condizioni_utilizzo), sx, false},
   }};
+  if (r.righe_attuali) {
+    // Inserted from the bottom up, so that each place is the one of the
+    // rows of 2007.
+    auto& v = p.paragrafi;
+    const auto netta = v.begin() + 16;  // "Retribuzione Netta : "
+    v.insert(netta,
+             {riga("Somma esente : ", r.Text(22)), riga("Trattamento integrativo : ", r.Text(24))});
+    v.insert(v.begin() + 14, riga("Ulteriore detrazione : ", r.Text(23)));
+    v.insert(v.begin() + 2, {"Normativa " + r.normativa, Allineamento::centro, false});
+  }
   return {std::move(p), {}};
 }
 

@@ -8,6 +8,7 @@
 
 #include "forms/form2.h"
 #include "forms/form6.h"
+#include "rules/caricamento.h"
 #include "rules/profilo.h"
 #include "ui_form1.h"
 
@@ -76,6 +77,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   connect(ui_->Option2, &QRadioButton::toggled, this, [this](bool scelto) {
     if (scelto) Option2_Click();
   });
+  connect(ui_->Combo4, &QComboBox::currentTextChanged, this, &Form1::Combo4_Click);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(ui_->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
   connect(ui_->List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
@@ -86,6 +88,10 @@ Form1::Form1(Contesto contesto, QWidget* parent)
     connect(aiuti[i], &QPushButton::clicked, this,
             [this, i] { mostra_guida(QString::fromUtf8(testi_guida[i])); });
   }
+  connect(ui_->Command6, &QPushButton::clicked, this,
+          [this] { mostra_guida(guida_attuale(testo_guida_figli)); });
+  connect(ui_->Command7, &QPushButton::clicked, this,
+          [this] { mostra_guida(guida_attuale(testo_guida_altri)); });
   for (QPushButton* pulsante : findChildren<QPushButton*>()) invio_preme(pulsante);
   // Enter in a text field calculates, as "C A L C O L A" does.
   for (QLineEdit* campo : findChildren<QLineEdit*>()) {
@@ -100,6 +106,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   }
   ui_->List1->clearSelection();
   stato_periodo(ui_->Option1->isChecked());
+  stato_normativa();
 
   adjustSize();
   setFixedSize(sizeHint());
@@ -128,6 +135,7 @@ CampiForm1 Form1::campi() const {
   c.Combo1 = ui_->Combo1->currentText().toStdString();
   c.Combo2 = ui_->Combo2->currentText().toStdString();
   c.Combo3 = ui_->Combo3->currentText().toStdString();
+  c.Combo4 = ui_->Combo4->currentText().toStdString();
   c.List1 = testo_scelto(ui_->List1);
   c.List2 = testo_scelto(ui_->List2);
   return c;
@@ -136,6 +144,32 @@ CampiForm1 Form1::campi() const {
 void Form1::stato_periodo(bool annuo) {
   ui_->Text7->setEnabled(!annuo);
   for (QLineEdit* box : {ui_->Text5, ui_->Text2, ui_->Text9, ui_->Text10}) box->setEnabled(annuo);
+}
+
+bool Form1::normativa_attuale() const {
+  return ui_->Combo4->currentText() != QLatin1String("2007");
+}
+
+void Form1::stato_normativa() {
+  // Today's law has no increase for children under three, and its help
+  // says which children and dependants still count.
+  const bool attuale = normativa_attuale();
+  ui_->Text6->setEnabled(!attuale);
+  ui_->Command6->setVisible(attuale);
+  ui_->Command7->setVisible(attuale);
+}
+
+QString Form1::guida_attuale(const char* testo) const {
+  return QString::fromUtf8(testo).arg(ui_->Combo4->currentText());
+}
+
+void Form1::Combo4_Click() {
+  stato_normativa();
+  if (contesto_.motore == nullptr) return;
+  contesto_.motore->usa_regole(regole_incluse(ui_->Combo4->currentText().toStdString()));
+  // The contribution figures of the chosen sector are those of the rule set
+  // in use: a sector already chosen is taken again under the new one.
+  List2_Click();
 }
 
 void Form1::Option1_Click() { stato_periodo(true); }

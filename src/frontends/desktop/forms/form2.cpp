@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "forms/contesto.h"
@@ -32,11 +33,20 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
   font_finestra(this);
   font_comando(ui_->Command1);
   setFixedSize(size());
-  for (int n = 1; n <= 21; ++n) {
+  for (int n = 1; n <= numero_caselle; ++n) {
     auto* box = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
     Q_ASSERT(box != nullptr);
     caselle_[std::size_t(n - 1)] = box;
   }
+  // Each box of the worker's side with the label on its row.
+  for (QLabel* etichetta : ui_->Frame1->findChildren<QLabel*>()) {
+    for (QLineEdit* box : caselle_) {
+      if (box->parentWidget() == ui_->Frame1 && box->y() == etichetta->y()) {
+        etichette_[box] = etichetta;
+      }
+    }
+  }
+  disponi(false);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   invio_preme(ui_->Command1);
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
@@ -58,13 +68,74 @@ void Form2::hideEvent(QHideEvent* evento) {
 }
 
 QLineEdit* Form2::casella(int n) const {
-  if (n < 1 || n > 21) return nullptr;
+  if (n < 1 || n > numero_caselle) return nullptr;
   return caselle_[std::size_t(n - 1)];
+}
+
+QLabel* Form2::etichetta(int n) const {
+  const auto trovata = etichette_.find(casella(n));
+  return trovata != etichette_.end() ? trovata->second : nullptr;
+}
+
+void Form2::disponi(bool attuali) {
+  // The rows of the worker's side one under the other, from the first row
+  // of the window as drawn; the rows of today's law make the panels, and the
+  // window, taller by theirs.
+  constexpr int prima = 24;
+  constexpr int passo = 32;
+  for (int n : {22, 23, 24}) {
+    casella(n)->setVisible(attuali);
+    etichetta(n)->setVisible(attuali);
+  }
+  QWidget* precedente = ui_->Command1;
+  int riga = 0;
+  const auto posa = [&](const auto& righe) {
+    for (const RigaRisultati& r : righe) {
+      QLineEdit* box = casella(r.box);
+      box->move(box->x(), prima + riga * passo);
+      etichetta(r.box)->move(etichetta(r.box)->x(), prima + riga * passo);
+      setTabOrder(precedente, box);
+      precedente = box;
+      ++riga;
+    }
+  };
+  if (attuali) {
+    posa(righe_lavoratore_attuali);
+  } else {
+    posa(righe_lavoratore);
+  }
+  for (const RigaRisultati& r : righe_azienda) {
+    setTabOrder(precedente, casella(r.box));
+    precedente = casella(r.box);
+  }
+
+  const int in_piu =
+      attuali ? int(righe_lavoratore_attuali.size() - righe_lavoratore.size()) * passo : 0;
+  if (!geometria_base_) {
+    geometria_base_ = GeometriaBase{ui_->Frame1->height(), ui_->Text16->y(), ui_->Command1->y(),
+                                    ui_->SkinLabel20->y(), size()};
+  }
+  const GeometriaBase& base = *geometria_base_;
+  for (QWidget* pannello :
+       {static_cast<QWidget*>(ui_->Frame1), static_cast<QWidget*>(ui_->Frame2)}) {
+    pannello->resize(pannello->width(), base.altezza_pannelli + in_piu);
+  }
+  // The totals stay side by side on the last row.
+  ui_->Text16->move(ui_->Text16->x(), base.totale_azienda + in_piu);
+  ui_->SkinLabel19->move(ui_->SkinLabel19->x(), base.totale_azienda + in_piu);
+  ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
+  ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
+  setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
 }
 
 void Form2::riempi(const Risultati& risultati) {
   for (QLineEdit* box : caselle_) box->clear();
-  for (int n = 1; n <= 21; ++n) {
+  disponi(risultati.righe_attuali);
+  setWindowTitle(
+      risultati.righe_attuali
+          ? QStringLiteral("Risultato Calcolo - Normativa %1").arg(da_utf8(risultati.normativa))
+          : QStringLiteral("Risultato Calcolo"));
+  for (int n = 1; n <= numero_caselle; ++n) {
     QLineEdit* box = casella(n);
     box->setText(da_utf8(risultati.Text(n)));
     box->setCursorPosition(0);

@@ -1,13 +1,14 @@
-// The statement "PROSPETTO ZELLORA" as a value: its 34 paragraphs, with the
-// texts of the results window under fixed labels, each paragraph's alignment
-// and whether its text is bold. Every document format is written from this
+// The statement "PROSPETTO ZELLORA" as a value: its paragraphs (34 under the
+// rules of 2007, 38 under today's law), with the texts of the results window
+// under fixed labels, each paragraph's alignment and whether its text is
+// bold. Every document format is written from this
 // one value, so the formats cannot drift apart.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "form/risultati.h"
 #include "numbers/numeri.h"
@@ -28,7 +29,10 @@ struct Paragrafo {
   bool operator==(const Paragrafo&) const = default;
 };
 
+// The paragraphs of the statement under the rules of 2007; today's law adds
+// the rule set's name under the title and three rows of the worker's side.
 inline constexpr std::size_t paragrafi_prospetto = 34;
+inline constexpr std::size_t paragrafi_prospetto_attuale = paragrafi_prospetto + 4;
 
 // The whole document is set in this font and size.
 inline constexpr std::string_view carattere_prospetto = "Times New Roman";
@@ -53,7 +57,7 @@ inline constexpr std::string_view condizioni_utilizzo =
     "degli stessi.";
 
 struct Prospetto {
-  std::array<Paragrafo, paragrafi_prospetto> paragrafi;  // paragrafi[0] is the first
+  std::vector<Paragrafo> paragrafi;  // paragrafi[0] is the first
   bool operator==(const Prospetto&) const = default;
 };
 
@@ -66,7 +70,10 @@ struct EsitoProspetto {
 // Builds the statement from the results texts as displayed. `mensile` is the
 // input form's "Mensile" option: in monthly mode the cost-of-labour row adds
 // the annual figure, twelve times the "Costo del Lavoro" text read back under
-// `locale`, written in the locale's general number form. An empty box gives
+// `locale`, written in the locale's general number form. With the rows of
+// today's law it names the rule set under the title ("Normativa 2026") and
+// adds "Ulteriore detrazione" after the other family's deduction, "Somma
+// esente" and "Trattamento integrativo" before the net pay. An empty box gives
 // its label alone; in monthly mode an unreadable "Costo del Lavoro" refuses
 // the whole statement rather than leaving it without its total.
 EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale);

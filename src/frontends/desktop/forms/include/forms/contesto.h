@@ -7,8 +7,8 @@
 class QAbstractButton;
 
 #include "form/motore.h"
-#include "statement/crea.h"
 #include "platform/skin.h"
+#include "statement/crea.h"
 
 namespace zellora {
 

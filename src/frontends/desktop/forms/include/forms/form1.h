@@ -47,6 +47,7 @@ class Form1 : public QMainWindow {
  public slots:
   void Option1_Click();
   void Option2_Click();
+  void Combo4_Click();
   void Command1_Click();
   void List1_Click();
   void List2_Click();
@@ -60,6 +61,9 @@ class Form1 : public QMainWindow {
     return contesto_.motore != nullptr ? contesto_.motore->regole() : regole_predefinite();
   }
   void stato_periodo(bool annuo);
+  bool normativa_attuale() const;  // a rule set of today's law is chosen
+  void stato_normativa();
+  QString guida_attuale(const char* testo) const;
   void mostra_risultati();
 
   std::unique_ptr<Ui::Form1> ui_;

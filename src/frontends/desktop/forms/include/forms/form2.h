@@ -1,21 +1,25 @@
-// Form2 "Risultato Calcolo": the 21 figures of the last calculation, the
+// Form2 "Risultato Calcolo": the figures of the last calculation, the
 // worker's side on the left and the cost of labour on the right, and
-// "Esporta", which writes them as a statement document.
+// "Esporta", which writes them as a statement document. Under today's law
+// the worker's side has three more rows and the caption names the rule set.
 #pragma once
 
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "form/risultati.h"
-#include "statement/crea.h"
 #include "forms/contesto.h"
 #include "platform/skin.h"
+#include "statement/crea.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace Ui {
@@ -40,8 +44,11 @@ class Form2 : public QWidget {
   // operator left it.
   void mostra();
 
-  // The box TextN of this window (1 to 21).
+  // The box TextN of this window (1 to 24; 22 to 24 are shown under
+  // today's law only), and the label on its row (worker's side only).
+  static constexpr int numero_caselle = 24;
   QLineEdit* casella(int n) const;
+  QLabel* etichetta(int n) const;
 
   // Writes the statement of the figures shown and opens it; a failure is
   // reported to the operator with its number and description.
@@ -54,11 +61,25 @@ class Form2 : public QWidget {
   void hideEvent(QHideEvent* evento) override;
 
  private:
+  // Places the worker's rows, with or without those of today's law.
+  void disponi(bool attuali);
+
+  // The sizes and places as drawn, which the rows of today's law move.
+  struct GeometriaBase {
+    int altezza_pannelli;
+    int totale_azienda;
+    int esporta;
+    int nota;
+    QSize finestra;
+  };
+
   std::unique_ptr<Ui::Form2> ui_;
   Contesto contesto_;
   std::function<bool()> mensile_;
   Skin Skin1_;
-  std::array<QLineEdit*, 21> caselle_{};
+  std::array<QLineEdit*, numero_caselle> caselle_{};
+  std::map<QLineEdit*, QLabel*> etichette_;
+  std::optional<GeometriaBase> geometria_base_;
   std::optional<QPoint> lasciata_;  // where the window was when last hidden
   QString cartella_;                // where the last statement went, used again while it stands
 };

@@ -25,6 +25,16 @@ inline constexpr std::array<const char*, 4> testi_guida = {
     "Es. assegno nucleo familiare, rimborso spese, trasferta esente ecc...",
 };
 
+// The help of "Figli a carico" and "Altri a carico" under today's law (%1
+// is the rule set's name).
+inline constexpr const char* testo_guida_figli =
+    "FIGLI A CARICO (normativa %1): indicare solo i figli da 21 a 29 anni e i figli disabili "
+    "di età superiore a 21 anni. I figli più giovani ricevono l'assegno unico e universale, "
+    "fuori dall'IRPEF, e non danno diritto alla detrazione.";
+inline constexpr const char* testo_guida_altri =
+    "ALTRI FAMILIARI A CARICO (normativa %1): contano solo i genitori e i nonni (ascendenti) "
+    "conviventi con il lavoratore.";
+
 class Form6 : public QWidget {
   Q_OBJECT
 
