@@ -1,9 +1,9 @@
 // The annual and the monthly pass, gross to net.
 #include <gtest/gtest.h>
 
+#include "esempi.h"
 #include "form/esito.h"
 #include "rules/calcolo.h"
-#include "esempi.h"
 
 using namespace zellora;
 using namespace zellora::prova;

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "form/risultati.h"
 #include "esempi.h"
+#include "form/risultati.h"
 
 using zellora::prova::netto_atteso;
 

@@ -347,6 +347,7 @@ struct Intestazione {
   std::vector<Colonna> colonne;
   std::size_t larghezza = 0;  // cells of the header, with those without a name
   std::size_t ultima = 0;     // position in the header of the last named column
+  bool attuali = false;       // the output has the columns of today's law
 };
 
 // One worker waiting to be calculated, as read.
@@ -392,19 +393,23 @@ void cella_csv(std::string& out, std::string_view testo, char separatore) {
   out += '"';
 }
 
-std::string intestazione_csv(char s) {
+// Under the rules of 2007 the columns are those of the original: the 21
+// texts and the first 36 figures; a sheet that can hold today's law (a
+// "Combo4" column, or --rules with such a rule set) has all of them.
+std::string intestazione_csv(char s, bool attuali) {
   std::string h = "row";
   h += s;
   h += "status";
   h += s;
   h += "messages";
-  for (int n = 1; n <= 21; ++n) {
+  for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
     h += s;
     h += "Form2.Text" + std::to_string(n);
   }
-  for (const auto& c : campi_record()) {
+  const auto& campi = campi_record();
+  for (std::size_t i = 0; i < (attuali ? campi.size() : numero_campi_2007); ++i) {
     h += s;
-    h += c.nome;
+    h += campi[i].nome;
   }
   h += '\n';
   return h;
@@ -431,20 +436,21 @@ std::string unisci(const std::vector<std::string>& messaggi) {
 
 void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
                  const std::vector<std::string>& messaggi, const Motore* motore,
-                 FormatoLotto formato, char s) {
+                 FormatoLotto formato, char s, bool attuali) {
   if (formato == FormatoLotto::csv) {
     out += std::to_string(riga.numero);
     out += s;
     out += esito.stato;
     out += s;
     cella_csv(out, esito.messaggi, s);
-    for (int n = 1; n <= 21; ++n) {
+    for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
       out += s;
       if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
     }
-    for (const auto& c : campi_record()) {
+    const auto& campi = campi_record();
+    for (std::size_t i = 0; i < (attuali ? campi.size() : numero_campi_2007); ++i) {
       out += s;
-      if (motore != nullptr) aggiungi_numero_esatto(out, motore->record().*c.campo);
+      if (motore != nullptr) aggiungi_numero_esatto(out, motore->record().*campi[i].campo);
     }
     out += '\n';
     return;
@@ -462,7 +468,7 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += ",\"results\":";
     aggiungi_risultati_json(out, motore->risultati(), una_riga);
     out += ",\"record\":";
-    aggiungi_record_json(out, motore->record(), una_riga);
+    aggiungi_record_json(out, motore->record(), una_riga, regole_attuali(motore->regole()));
   }
   out += "}\n";
 }
@@ -537,7 +543,8 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   if (!valida) {
     esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
-    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.formato, separatore);
+    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.formato, separatore,
+                intestazione.attuali);
     return esito;
   }
 
@@ -552,7 +559,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     esito.costo = converti_numero(motore.risultati().Text(16), opzioni.locale);
   }
   scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr, opzioni.formato,
-              separatore);
+              separatore, intestazione.attuali);
   return esito;
 }
 
@@ -600,9 +607,14 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       intestazione.colonne.push_back(std::move(c));
     }
     intestazione.larghezza = posto.size();
+    intestazione.attuali =
+        opzioni.regole != nullptr
+            ? regole_attuali(*opzioni.regole)
+            : std::any_of(intestazione.colonne.begin(), intestazione.colonne.end(),
+                          [](const Colonna& c) { return c.nome == "Combo4"; });
     csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;
-    out << intestazione_csv(separatore);
+    out << intestazione_csv(separatore, intestazione.attuali);
   }
 
   // One calculating thread per core, and one more for the time this thread,

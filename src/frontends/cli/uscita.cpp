@@ -93,10 +93,14 @@ void aggiungi_risultati_json(std::string& out, const Risultati& risultati, Stile
   out += '}';
 }
 
-void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile) {
+void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile,
+                          bool attuali) {
   out += '{';
   bool primo = true;
-  for (const auto& c : campi_record()) {
+  const auto& campi = campi_record();
+  const std::size_t quanti = attuali ? campi.size() : numero_campi_2007;
+  for (std::size_t i = 0; i < quanti; ++i) {
+    const CampoRecord& c = campi[i];
     if (!primo) out += ',';
     out += stile.a_capo;
     out += '"';
@@ -123,7 +127,7 @@ std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
     aggiungi_stringa_json(j, esito.messaggi[i]);
   }
   j += "],\n  \"record\": ";
-  aggiungi_record_json(j, motore.record(), rientro);
+  aggiungi_record_json(j, motore.record(), rientro, regole_attuali(motore.regole()));
   j.insert(j.size() - 1, "\n  ");
   j += ",\n  \"results\": ";
   aggiungi_risultati_json(j, motore.risultati(), rientro);

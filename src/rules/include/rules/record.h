@@ -73,6 +73,10 @@ struct CampoRecord {
 inline constexpr std::size_t numero_campi_record = 0 ZELLORA_CAMPI_RECORD(ZELLORA_CONTA);
 #undef ZELLORA_CONTA
 
+// The figures of the original record: the three after them exist only
+// under today's law, and outputs under the rules of 2007 leave them out.
+inline constexpr std::size_t numero_campi_2007 = 36;
+
 // The figures in the order the record declares them.
 const std::array<CampoRecord, numero_campi_record>& campi_record();
 

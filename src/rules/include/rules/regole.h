@@ -212,4 +212,10 @@ struct RegoleCalcolo {
   std::vector<Fonte> fonti;
 };
 
+// True for a rule set of today's law: one with the tax-free sum or the
+// trattamento integrativo, whose results have three more figures.
+inline bool regole_attuali(const RegoleCalcolo& regole) {
+  return regole.cuneo.presente || regole.integrativo.presente;
+}
+
 }  // namespace zellora

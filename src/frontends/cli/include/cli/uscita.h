@@ -26,9 +26,11 @@ struct StileJson {
 };
 void aggiungi_stringa_json(std::string& out, std::string_view testo);
 void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile);
-void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile);
+// The record: its first 36 figures, or all of them with `attuali`.
+void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile,
+                          bool attuali);
 
-// One JSON object: status, messages, the 39 figures of the record (in the
+// One JSON object: status, messages, the 36 figures of the record (39 under today's law) (in the
 // shortest form that reads back to the same double), the 21 results texts
 // and, for net to gross, the search.
 std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore);
