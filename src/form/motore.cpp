@@ -47,6 +47,7 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
   const bool righe_attuali = regole_->cuneo.presente || regole_->integrativo.presente;
   riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_, righe_attuali);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
+  campi_calcolo_ = campi;
   return esito;
 }
 

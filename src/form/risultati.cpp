@@ -193,10 +193,11 @@ bool cifre_mostrabili(const RecordCalcolo& r, bool mensile, std::string_view men
   return true;
 }
 
-void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
-                      const Locale& locale, Risultati& finestra, bool righe_attuali) {
-  Riempimento box(locale, &finestra);
-  finestra.righe_attuali = righe_attuali;
+namespace {
+
+// Both sides into `box`: the worker's, then the employer's.
+void riempi(const RecordCalcolo& r, bool mensile, std::string_view mensilita, const Locale& locale,
+            Riempimento& box, bool righe_attuali) {
   lato_lavoratore(r, box, righe_attuali);
 
   // Employer's side; a month includes the accrual of the additional
@@ -209,6 +210,27 @@ void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view men
   } else {
     for (int i = 0; i < 7; ++i) box.F(box_azienda[i], r.*azienda[i]);
   }
+}
+
+}  // namespace
+
+void riempi_risultati(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
+                      const Locale& locale, Risultati& finestra, bool righe_attuali) {
+  Riempimento box(locale, &finestra);
+  finestra.righe_attuali = righe_attuali;
+  riempi(r, mensile, mensilita, locale, box, righe_attuali);
+}
+
+CifreMostrate cifre_mostrate(const RecordCalcolo& r, bool mensile, std::string_view mensilita,
+                             const Locale& locale, bool righe_attuali) {
+  Riempimento box(locale, nullptr);
+  riempi(r, mensile, mensilita, locale, box, righe_attuali);
+  CifreMostrate cifre;
+  for (int n = 1; n <= 24; ++n) {
+    if (const auto letto = box.N(n))
+      cifre.centesimi[static_cast<std::size_t>(n - 1)] = centesimi(*letto);
+  }
+  return cifre;
 }
 
 }  // namespace zellora

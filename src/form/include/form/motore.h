@@ -3,6 +3,7 @@
 // input form asks for (sector choice and the calculate command).
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "form/campi_form.h"
@@ -37,6 +38,10 @@ class Motore {
   // changes neither the record nor the results.
   EsitoCalcolo verifica_campi(const CampiForm1& campi);
 
+  // The input form's fields of the last calculation that filled the
+  // results; nothing before the first.
+  const std::optional<CampiForm1>& campi_calcolo() const { return campi_calcolo_; }
+
   RecordCalcolo& record() { return record_; }
   const RecordCalcolo& record() const { return record_; }
   const Risultati& risultati() const { return risultati_; }
@@ -47,6 +52,7 @@ class Motore {
   const RegoleCalcolo* regole_;
   RecordCalcolo record_;
   Risultati risultati_;
+  std::optional<CampiForm1> campi_calcolo_;
 };
 
 }  // namespace zellora

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,6 +114,20 @@ inline constexpr double cifra_massima = 1e12;
 // two derived from them, exactly to the cent.
 bool cifre_mostrabili(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
                       const Locale& locale);
+
+// The figures the results window shows for the record, in whole cents, by
+// box (`cifre[0]` is `Text1`); nothing for a box left empty. The employer's
+// side is scaled as the fill scales it, and with `righe_attuali` the three
+// boxes of today's law are there too. The same steps as the fill, without
+// making any text: the charts split these figures.
+struct CifreMostrate {
+  std::array<std::optional<std::int64_t>, 24> centesimi{};
+  const std::optional<std::int64_t>& box(int n) const {
+    return centesimi.at(static_cast<std::size_t>(n - 1));
+  }
+};
+CifreMostrate cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
+                             const Locale& locale, bool righe_attuali);
 
 // The fill procedure. `mensile` is the input form's "Mensile" option and
 // `mensilita` the text of its "Numero mensilità retribuite", as they stand

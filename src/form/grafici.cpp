@@ -1,0 +1,194 @@
+#include "form/grafici.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "form/verifica.h"
+
+namespace zellora {
+
+namespace {
+
+constexpr double non_numero = std::numeric_limits<double>::quiet_NaN();
+
+double percento(std::int64_t parte, std::int64_t totale) {
+  return totale == 0 ? 0.0 : static_cast<double>(parte) * 100.0 / static_cast<double>(totale);
+}
+
+void percentuali(Ripartizione& r) {
+  for (auto& q : r.parti) q.percentuale = percento(q.centesimi, r.totale);
+  for (auto& q : r.aggiunte) q.percentuale = percento(q.centesimi, r.totale);
+}
+
+// The balance of the worker's figures shown, in cents, before the net is
+// taken to whole euros; nothing when a figure is not shown.
+std::optional<std::int64_t> saldo(const CifreMostrate& c) {
+  constexpr int termini[] = {1, 2, 18, 17, 9, 20, 21, 22, 24};
+  constexpr int segni[] = {1, -1, -1, -1, -1, -1, 1, 1, 1};
+  std::int64_t somma = 0;
+  for (int i = 0; i < 9; ++i) {
+    // The three boxes of today's law are empty under the rules of 2007.
+    if (!c.box(termini[i])) {
+      if (termini[i] >= 22) continue;
+      return std::nullopt;
+    }
+    somma += segni[i] * *c.box(termini[i]);
+  }
+  return somma;
+}
+
+// The state a point of the curve starts from: the last calculation's record
+// (its profile figures), inputs and mode.
+struct Base {
+  const Motore& motore;
+  const CampiForm1& campi;
+  InputCalcolo input;
+  bool righe_attuali;
+};
+
+struct Valutazione {
+  double netto = non_numero;
+  double costo = non_numero;
+  std::optional<std::int64_t> saldo;
+};
+
+Valutazione valuta(const Base& b, double lordo) {
+  Valutazione v;
+  RecordCalcolo r = b.motore.record();
+  InputCalcolo input = b.input;
+  input.retribuzione = lordo;
+  const bool mensile = b.campi.Option2;
+  const CalcoloSvolto svolto = mensile ? calcola_mese(r, input, b.motore.regole(), netto_mostrato)
+                                       : calcola_annuo(r, input, b.motore.regole(), netto_mostrato);
+  if (svolto.stato == Stato::rifiutato ||
+      !cifre_mostrabili(r, mensile, b.campi.Text7, b.motore.locale())) {
+    return v;
+  }
+  const CifreMostrate c =
+      cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali);
+  if (c.box(10)) v.netto = static_cast<double>(*c.box(10)) / 100;
+  if (c.box(16)) v.costo = static_cast<double>(*c.box(16)) / 100;
+  v.saldo = saldo(c);
+  return v;
+}
+
+bool righe_attuali(const RegoleCalcolo& regole) {
+  return regole.cuneo.presente || regole.integrativo.presente;
+}
+
+}  // namespace
+
+std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& c) {
+  for (const int box : {1, 2, 18, 17, 9, 20, 21, 10}) {
+    if (!c.box(box)) return std::nullopt;
+  }
+  Ripartizione r;
+  r.totale = *c.box(1);
+  r.aggiunte.push_back({"Competenza Non Imponibile", *c.box(21)});
+  if (c.box(22)) r.aggiunte.push_back({"Somma esente", *c.box(22)});
+  if (c.box(24)) r.aggiunte.push_back({"Trattamento integrativo", *c.box(24)});
+  std::int64_t aggiunte = 0;
+  for (const auto& q : r.aggiunte) aggiunte += q.centesimi;
+  const std::int64_t netto_da_lordo = *c.box(10) - aggiunte;
+  r.parti = {{voce_netto, netto_da_lordo},   {"Irpef netta", *c.box(9)},
+             {"Ritenuta Inps", *c.box(2)},   {"Ritenuta Altri Contributi", *c.box(18)},
+             {"Ritenuta Inail", *c.box(17)}, {"Trattenuta Non deducibile", *c.box(20)}};
+  std::int64_t somma = 0;
+  for (const auto& q : r.parti) somma += q.centesimi;
+  r.parti.push_back({voce_arrotondamento, r.totale - somma});
+  percentuali(r);
+  return r;
+}
+
+std::optional<Ripartizione> ripartizione_azienda(const CifreMostrate& c) {
+  for (const int box : {11, 12, 13, 14, 15, 19, 16}) {
+    if (!c.box(box)) return std::nullopt;
+  }
+  Ripartizione r;
+  r.totale = *c.box(16);
+  r.parti = {{"Retribuzione", *c.box(11)},
+             {"Inps c/azienda", *c.box(12)},
+             {"Premio Inail", *c.box(13)},
+             {"Irap", *c.box(14)},
+             {"Trattamento Fine Rapporto", *c.box(15)},
+             {"Altri Contributi", *c.box(19)}};
+  std::int64_t somma = 0;
+  for (const auto& q : r.parti) somma += q.centesimi;
+  r.parti.push_back({voce_arrotondamento, r.totale - somma});
+  percentuali(r);
+  return r;
+}
+
+Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
+  Curva risultato;
+  const auto& campi = motore.campi_calcolo();
+  if (!campi) {
+    risultato.errore = "no calculation yet";
+    return risultato;
+  }
+  const bool mensile = campi->Option2;
+  risultato.lordo_attuale = motore.record().retribuzione_lorda;
+  risultato.da = opzioni.da.value_or(0);
+  risultato.a =
+      opzioni.a.value_or(std::max(2 * risultato.lordo_attuale, mensile ? 8000.0 : 100000.0));
+  risultato.passo =
+      opzioni.passo.value_or(std::max(1.0, std::ceil((risultato.a - risultato.da) / 1000)));
+  const double da = risultato.da, a = risultato.a, passo = risultato.passo;
+  if (!std::isfinite(da) || !std::isfinite(a) || !std::isfinite(passo)) {
+    risultato.errore = "the start, the end and the step must be numbers";
+  } else if (da < 0) {
+    risultato.errore = "the start must be 0 or more";
+  } else if (!(a > da)) {
+    risultato.errore = "the end must be above the start";
+  } else if (!(passo > 0)) {
+    risultato.errore = "the step must be above 0";
+  } else if ((a - da) / passo >= static_cast<double>(punti_massimi)) {
+    risultato.errore = "more than 1000000 points: take a larger step";
+  }
+  if (!risultato.errore.empty()) return risultato;
+
+  // The inputs as the last calculation read them, from gross to net.
+  LetturaInput lettura = leggi_input(*campi, motore.locale());
+  if (!lettura.input) {
+    risultato.errore = "the inputs of the last calculation cannot be read";
+    return risultato;
+  }
+  Base base{motore, *campi, *lettura.input, righe_attuali(motore.regole())};
+  const auto& escluse = motore.regole().cuneo.categorie_escluse;
+  base.input.cuneo = std::find(escluse.begin(), escluse.end(), campi->List1) == escluse.end();
+  base.input.lordo_netto = true;
+
+  // The points fall on the steps; a hair of tolerance keeps the end that a
+  // step reaches up to the error of the division.
+  const auto quanti = static_cast<std::int64_t>(std::floor((a - da) / passo * (1 + 1e-12))) + 1;
+  risultato.punti.reserve(static_cast<std::size_t>(quanti));
+  Valutazione questa = valuta(base, da);
+  for (std::int64_t i = 0; i < quanti; ++i) {
+    const double lordo = da + static_cast<double>(i) * passo;
+    const double lordo_dopo = da + static_cast<double>(i + 1) * passo;
+    const Valutazione dopo = valuta(base, lordo_dopo);
+    PuntoCurva p{lordo, questa.netto, questa.costo, non_numero};
+    if (questa.saldo && dopo.saldo) {
+      p.aliquota_marginale =
+          1 - static_cast<double>(*dopo.saldo - *questa.saldo) / 100 / (lordo_dopo - lordo);
+    }
+    risultato.punti.push_back(p);
+    questa = dopo;
+  }
+  return risultato;
+}
+
+std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva& opzioni) {
+  const auto& campi = motore.campi_calcolo();
+  if (!campi) return std::nullopt;
+  const CifreMostrate c = cifre_mostrate(motore.record(), campi->Option2, campi->Text7,
+                                         motore.locale(), righe_attuali(motore.regole()));
+  DatiGrafici dati;
+  dati.lavoratore = ripartizione_lavoratore(c);
+  dati.azienda = ripartizione_azienda(c);
+  dati.curva = curva(motore, opzioni);
+  return dati;
+}
+
+}  // namespace zellora

@@ -1,0 +1,187 @@
+// The figures of the charts: the two splits of the figures shown and the
+// curve of the net against the gross.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+#include <string>
+
+#include "esempi.h"
+#include "form/grafici.h"
+#include "form/motore.h"
+#include "rules/caricamento.h"
+
+using namespace zellora;
+
+namespace {
+
+const char* const commercio = "Settore previdenziale Commercio -50dip";
+
+struct Caso {
+  const char* normativa;
+  const char* categoria;
+  bool mensile;
+  bool netto_lordo;
+  const char* importo;
+  const char* competenza;  // Text21, non-taxable pay
+  const char* trattenuta;  // Text19, non-deductible withholding
+  const char* altri_dip;   // Text14, other contributions (percent)
+  const char* inail;       // Text11, per thousand
+  bool irap;
+  const char* figli;
+};
+
+CampiForm1 campi_di(const Caso& c) {
+  CampiForm1 f;
+  f.Combo4 = c.normativa;
+  f.List1 = c.categoria;
+  f.List2 = std::string(c.categoria).starts_with("Collaborazioni")
+                ? "Non Iscritto ad altre forme di previdenza"
+                : commercio;
+  f.Option1 = !c.mensile;
+  f.Option2 = c.mensile;
+  f.Option4 = !c.netto_lordo;
+  f.Option3 = c.netto_lordo;
+  f.Text1 = c.importo;
+  f.Text21 = c.competenza;
+  f.Text19 = c.trattenuta;
+  f.Text14 = c.altri_dip;
+  f.Text15 = c.altri_dip;
+  f.Text11 = c.inail;
+  f.Check1 = c.irap;
+  f.Text4 = c.figli;
+  if (std::string(c.figli) != "0") f.Combo1 = "100";
+  return f;
+}
+
+Motore calcolato(const CampiForm1& campi) {
+  Motore m(Locale::italiano(), regole_incluse(campi.Combo4));
+  EXPECT_TRUE(m.scegli_settore(campi.List1, campi.List2));
+  EXPECT_NE(m.verifica_campi(campi).stato, Stato::rifiutato);
+  return m;
+}
+
+std::int64_t cent(const Motore& m, int box) {
+  return prova::centesimi_del_testo(m.risultati().Text(box)).value_or(-999999);
+}
+
+std::int64_t somma(const std::vector<Quota>& parti) {
+  return std::accumulate(parti.begin(), parti.end(), std::int64_t{0},
+                         [](std::int64_t s, const Quota& q) { return s + q.centesimi; });
+}
+
+const Caso casi[] = {
+    {"2007", "Impiegato", false, false, "30000", "0", "0", "0", "0", false, "0"},
+    {"2007", "Operaio", false, false, "47123,45", "1.234,56", "300", "1,5", "12", true, "2"},
+    {"2007", "Impiegato", true, false, "2500", "150", "20", "0", "7", true, "0"},
+    {"2007", "Impiegato", true, true, "1500", "0", "0", "0", "0", false, "1"},
+    {"2007", "Impiegato", false, true, "20000", "500", "0", "2", "5", false, "0"},
+    {"2007", "Collaborazioni Coordinate e Continuative", false, false, "0", "0", "0", "0", "0",
+     false, "0"},
+    {"2026", "Impiegato", false, false, "18000", "0", "0", "0", "0", false, "0"},
+    {"2026", "Impiegato", false, false, "12500", "700", "100", "0", "3", true, "1"},
+    {"2026", "Operaio", true, false, "1900,33", "60", "0", "0,5", "0", false, "0"},
+    {"2026", "Impiegato", true, true, "1400", "0", "0", "0", "0", true, "0"},
+    {"2026", "Impiegato", false, true, "35000", "0", "0", "0", "0", false, "2"},
+};
+
+}  // namespace
+
+// The parts add up to the gross and to the cost of labour shown, exactly in
+// cents; the net part and the additions are the net shown.
+TEST(Grafici, SplitsAddUpExactlyInCents) {
+  for (const Caso& c : casi) {
+    SCOPED_TRACE(std::string(c.normativa) + " " + c.categoria + " " + c.importo +
+                 (c.mensile ? " mensile" : " annuo") + (c.netto_lordo ? " netto" : " lordo"));
+    const Motore m = calcolato(campi_di(c));
+    const auto dati = dati_grafici(m, {0.0, 1000.0, 500.0});
+    ASSERT_TRUE(dati && dati->lavoratore && dati->azienda);
+
+    const Ripartizione& l = *dati->lavoratore;
+    EXPECT_EQ(l.totale, cent(m, 1));
+    EXPECT_EQ(somma(l.parti), l.totale);
+    EXPECT_EQ(l.parti.front().voce, voce_netto);
+    EXPECT_EQ(l.parti.front().centesimi + somma(l.aggiunte), cent(m, 10));
+    EXPECT_EQ(l.parti[1].centesimi, cent(m, 9));  // Irpef netta
+    EXPECT_EQ(l.parti[2].centesimi, cent(m, 2));  // Inps with the additional contribution
+    EXPECT_EQ(l.aggiunte[0].centesimi, cent(m, 21));
+    EXPECT_EQ(l.aggiunte.size(), std::string(c.normativa) == "2007" ? 1u : 3u);
+    const std::int64_t resto = l.parti.back().centesimi;
+    EXPECT_TRUE(resto >= 0 && resto < 100) << resto;
+    if (l.totale != 0) {
+      double percento = 0;
+      for (const auto& q : l.parti) percento += q.percentuale;
+      EXPECT_NEAR(percento, 100, 1e-9);
+    }
+
+    const Ripartizione& a = *dati->azienda;
+    EXPECT_EQ(a.totale, cent(m, 16));
+    EXPECT_EQ(somma(a.parti), a.totale);
+    EXPECT_EQ(a.parti.front().centesimi, cent(m, 11));
+    EXPECT_LE(std::llabs(a.parti.back().centesimi), 3);
+  }
+}
+
+// Every point is what one calculation from gross to net at that gross
+// shows, with the same inputs and rule set.
+TEST(Grafici, PointsAreSingleCalculations) {
+  for (const Caso& c : casi) {
+    SCOPED_TRACE(std::string(c.normativa) + " " + c.importo);
+    const CampiForm1 campi = campi_di(c);
+    const Motore m = calcolato(campi);
+    const Curva curva = zellora::curva(m);
+    ASSERT_TRUE(curva.errore.empty()) << curva.errore;
+    const double lordo = m.record().retribuzione_lorda;
+    EXPECT_EQ(curva.a, std::max(2 * lordo, c.mensile ? 8000.0 : 100000.0));
+    ASSERT_GE(curva.punti.size(), 900u);
+    ASSERT_LE(curva.punti.size(), 1002u);
+    EXPECT_EQ(curva.punti.front().lordo, 0);
+    EXPECT_LE(curva.punti.back().lordo, curva.a);
+    const std::size_t n = curva.punti.size();
+    for (const std::size_t i : {std::size_t{0}, n / 7, n / 3, n / 2, n - 1}) {
+      const PuntoCurva& p = curva.punti[i];
+      Motore uno = m;
+      CampiForm1 g = campi;
+      g.Option4 = true;
+      g.Option3 = false;
+      g.Text1 = *formato_F(p.lordo, prova::it());
+      ASSERT_EQ(uno.verifica_campi(g).stato, Stato::ok) << p.lordo;
+      EXPECT_EQ(std::llround(p.netto * 100), cent(uno, 10)) << p.lordo;
+      EXPECT_EQ(std::llround(p.costo_lavoro * 100), cent(uno, 16)) << p.lordo;
+    }
+  }
+}
+
+// The marginal rate steps up where the taxable income crosses the 27 % to
+// 38 % bracket of 2007 (about 30,834 of gross after 9.19 % INPS), and by
+// 1 % less the tax saved on it where the additional INPS contribution
+// starts (42,111).
+TEST(Grafici, MarginalRateJumpsAtBracketAndAdditionalContribution) {
+  const Motore m = calcolato(campi_di(casi[0]));
+  const auto aliquota = [&m](double lordo) {
+    const Curva c = curva(m, {lordo, lordo + 100, 100.0});
+    EXPECT_TRUE(c.errore.empty());
+    return c.punti.at(0).aliquota_marginale;
+  };
+  EXPECT_NEAR(aliquota(0), 0.0919, 1e-9);  // below every threshold: only INPS
+  EXPECT_NEAR(aliquota(32000) - aliquota(29500), (0.38 - 0.27) * (1 - 0.0919), 0.002);
+  EXPECT_NEAR(aliquota(43000) - aliquota(41000), 0.01 * (1 - 0.38 - 1338.0 / 40000), 0.0005);
+  // Between the thresholds the rate is flat to the noise of cents.
+  EXPECT_NEAR(aliquota(35000), aliquota(38000), 0.0005);
+}
+
+// A curve the options cannot make says why and computes nothing.
+TEST(Grafici, CurveOptionsOutsideTheLimits) {
+  EXPECT_FALSE(curva(Motore{}).errore.empty());  // no calculation yet
+  const Motore m = calcolato(campi_di(casi[0]));
+  const OpzioniCurva rifiutate[] = {
+      {-1.0, 100.0, 1.0}, {100.0, 100.0, 1.0}, {0.0, 100.0, 0.0},
+      {0.0, 100.0, -5.0}, {0.0, 1e9, 1.0},     {0.0, std::nan(""), 1.0},
+  };
+  for (const auto& o : rifiutate) {
+    const Curva c = curva(m, o);
+    EXPECT_FALSE(c.errore.empty());
+    EXPECT_TRUE(c.punti.empty());
+  }
+  EXPECT_EQ(curva(m, {0.0, 1000.0, 300.0}).punti.size(), 4u);  // 0, 300, 600, 900
+}
