@@ -1,11 +1,13 @@
 // Speed of the calculation core: one gross-to-net calculation with its 21
-// results texts, the net-to-gross search, and a whole staff in one run.
+// results texts, the net-to-gross search, the curve of the charts and a
+// whole staff in one run.
 #include <benchmark/benchmark.h>
 
 #include <sstream>
 #include <string>
 
 #include "cli/lotto.h"
+#include "form/grafici.h"
 #include "form/motore.h"
 
 namespace {
@@ -41,6 +43,24 @@ BENCHMARK(BM_LordoNettoAnnuo);
 BENCHMARK(BM_LordoNettoMensile);
 BENCHMARK(BM_NettoLordoAnnuo20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NettoLordoMensile1500)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+// The curve of the charts window: 1001 points from 0 to 100000 for the
+// worker of the last calculation.
+void BM_Curva1000Punti(benchmark::State& state) {
+  zellora::Motore motore;
+  motore.scegli_settore("Impiegato", "Settore previdenziale Commercio -50dip");
+  motore.verifica_campi(richiesta("30000", false, false));
+  for (auto _ : state) {
+    auto curva = zellora::curva(motore);
+    benchmark::DoNotOptimize(curva);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Curva1000Punti)->Unit(benchmark::kMillisecond);
 
 namespace {
 

@@ -107,6 +107,31 @@ set(EXTRA_ARGS --format yaml)
 check(bad_format "{}" 2 "format")
 set(EXTRA_ARGS)
 
+# zellora-cli curve: the net, the marginal rate and the cost of labour against
+# the gross, as CSV with machine numbers; the typical worker's own row is the
+# one-worker run's net and cost.
+set(EXTRA_ARGS curve --from 29000 --to 31000 --step 1000)
+check(curve "${TIPICA}" 0 "gross,net,marginal_rate,cost_of_labour
+29000,20823,0.367470,39407.35
+30000,21455,0.424080,40766.22
+31000,22031,0.467360,42125.09")
+if(LOCALI_PRONTI)
+  set(EXTRA_ARGS curve --locale en_US --from 30000 --to 30001 --step 1)
+  check(curve_english "${TIPICA}" 0 "30000,21455,0.380000,40766.22\n30001,21455,")
+endif()
+# By default from 0 to 8000 a month (at least), in steps of 8 euros.
+set(EXTRA_ARGS curve)
+check(curve_monthly [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"2500","Option2":true}]=] 0 "\n0,0,0.092500,0\n8,7," "\n8000,")
+check(curve_refused [=[{"Text4":"2"}]=] 1 "Figli a carico")
+set(EXTRA_ARGS curve --step 0)
+check(curve_step "${TIPICA}" 2 "the step must be above 0")
+set(EXTRA_ARGS curve --from 0 --to 1e9 --step 1)
+check(curve_too_long "${TIPICA}" 2 "more than 1000000 points")
+set(EXTRA_ARGS --format text curve)
+check(curve_format "${TIPICA}" 2 "--format does not go with `curve`")
+set(EXTRA_ARGS)
+
 # zellora-cli batch: a file in, a file out, the summary on standard error.
 function(check_batch name csv expected_exit)
   set(dir "${CMAKE_CURRENT_BINARY_DIR}/batch_${name}")

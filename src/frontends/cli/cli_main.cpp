@@ -16,6 +16,8 @@
 // disk, a closed stream), 3 when the calculation ran but the statement could
 // not be written. No input ends the program without a message.
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -34,6 +36,7 @@
 #include "cli/cli_lotto.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
+#include "form/grafici.h"
 #include "form/motore.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
@@ -133,6 +136,48 @@ bool stesso_file(const std::string& ingresso, const std::string& uscita) {
          !std::filesystem::is_character_file(ingresso, ec);
 }
 
+// `curve`: the worker of the request must be calculated first; a refusal
+// prints its messages on standard error.
+int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& motore,
+                 const zellora::OpzioniCurva& opzioni) {
+  if (esito.stato == zellora::Stato::rifiutato) {
+    for (const auto& messaggio : esito.messaggi) std::cerr << "zellora-cli: " << messaggio << "\n";
+    return 1;
+  }
+  const zellora::Curva curva = zellora::curva(motore, opzioni);
+  if (!curva.errore.empty()) return errore_uso("cannot make the curve: " + curva.errore);
+  std::string csv = "gross,net,marginal_rate,cost_of_labour\n";
+  const auto numero = [&csv](double v) {
+    if (std::isfinite(v)) zellora::aggiungi_numero_esatto(csv, v);
+  };
+  for (const zellora::PuntoCurva& p : curva.punti) {
+    numero(p.lordo);
+    csv += ',';
+    numero(p.netto);
+    csv += ',';
+    // Six decimals: the rate is a ratio of cents, its last binary digits
+    // are noise.
+    if (std::isfinite(p.aliquota_marginale)) {
+      char testo[64];
+      const double r = std::round(p.aliquota_marginale * 1e6) / 1e6;
+      // to_chars: a '.' whatever the locale.
+      const auto fine =
+          std::to_chars(testo, testo + sizeof testo, r == 0 ? 0.0 : r, std::chars_format::fixed, 6);
+      csv.append(testo, fine.ptr);
+    }
+    csv += ',';
+    numero(p.costo_lavoro);
+    csv += '\n';
+  }
+  const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+  out->flusso() << csv;
+  zellora::Errore ragione;
+  if (!out->completa(ragione)) {
+    return errore_uso("cannot write the curve to standard output: " + ragione.ragione);
+  }
+  return 0;
+}
+
 int principale(int argc, char** argv) {
   CLI::App app{
       "Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
@@ -183,6 +228,26 @@ int principale(int argc, char** argv) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  zellora::OpzioniCurva opzioni_curva;
+  std::string nome_locale_curva;
+  std::string file_regole_curva;
+  CLI::App* comando_curva = app.add_subcommand(
+      "curve",
+      "print, as CSV, the net and the cost of labour of the worker of the request for grosses "
+      "from --from to --to by --step, with the same inputs, mode and rule set (gross to net): "
+      "gross,net,marginal_rate,cost_of_labour");
+  comando_curva->add_option("--from", opzioni_curva.da, "first gross (default 0)");
+  comando_curva->add_option(
+      "--to", opzioni_curva.a,
+      "last gross (default: twice the worker's gross, at least 100000 a year or 8000 a month)");
+  comando_curva->add_option("--step", opzioni_curva.passo,
+                            "step between grosses (default: the whole euros that give about "
+                            "1000 points)");
+  comando_curva->add_option("--input", file_input, "JSON request file (default: standard input)");
+  comando_curva->add_option("--locale", nome_locale_curva, aiuto_locale)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  comando_curva->add_option("--rules", file_regole_curva, aiuto_regole)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   std::string nome_regole;
   CLI::App* comando_regole = app.add_subcommand(
       "rules",
@@ -206,6 +271,8 @@ int principale(int argc, char** argv) {
   if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
   if (!file_regole_batch.empty()) file_regole = file_regole_batch;
   if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
+  if (!nome_locale_curva.empty()) nome_locale = nome_locale_curva;
+  if (!file_regole_curva.empty()) file_regole = file_regole_curva;
 
   // The rule set: a file of the user's, checked whole before anything else,
   // or the built-in one.
@@ -283,6 +350,13 @@ int principale(int argc, char** argv) {
     batch.regole = regole_utente ? &*regole_utente : nullptr;
     return zellora::esegui_batch(batch);
   }
+  if (*comando_curva) {
+    for (const char* opzione : {"--export", "--format"}) {
+      if (app.count(opzione) > 0) {
+        return errore_uso(std::string(opzione) + " does not go with `curve`");
+      }
+    }
+  }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
   std::optional<zellora::Formato> formato_export;
   if (!file_export.empty() || app.count("--export") > 0) {
@@ -329,6 +403,7 @@ int principale(int argc, char** argv) {
   zellora::Motore motore(locale, *richiesta.regole);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
+  if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);
   {
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
     out->flusso() << (formato == "json"
