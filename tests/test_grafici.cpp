@@ -184,4 +184,9 @@ TEST(Grafici, CurveOptionsOutsideTheLimits) {
     EXPECT_TRUE(c.punti.empty());
   }
   EXPECT_EQ(curva(m, {0.0, 1000.0, 300.0}).punti.size(), 4u);  // 0, 300, 600, 900
+  // Grosses in whole cents, the end included when a step reaches it.
+  const Curva fine = curva(m, {0.0, 1.0, 0.1});
+  ASSERT_EQ(fine.punti.size(), 11u);
+  EXPECT_EQ(fine.punti[3].lordo, 0.3);
+  EXPECT_EQ(fine.punti[10].lordo, 1.0);
 }

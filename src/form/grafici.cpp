@@ -143,6 +143,8 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
     risultato.errore = "the end must be above the start";
   } else if (!(passo > 0)) {
     risultato.errore = "the step must be above 0";
+  } else if (passo < 0.01) {
+    risultato.errore = "the step must be at least 0.01: the grosses are whole cents";
   } else if ((a - da) / passo >= static_cast<double>(punti_massimi)) {
     risultato.errore = "more than 1000000 points: take a larger step";
   }
@@ -163,10 +165,14 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   // step reaches up to the error of the division.
   const auto quanti = static_cast<std::int64_t>(std::floor((a - da) / passo * (1 + 1e-12))) + 1;
   risultato.punti.reserve(static_cast<std::size_t>(quanti));
-  Valutazione questa = valuta(base, da);
+  // Each gross in whole cents, as the form could hold it.
+  const auto lordo_numero = [da, passo](std::int64_t i) {
+    return std::round((da + static_cast<double>(i) * passo) * 100) / 100;
+  };
+  Valutazione questa = valuta(base, lordo_numero(0));
   for (std::int64_t i = 0; i < quanti; ++i) {
-    const double lordo = da + static_cast<double>(i) * passo;
-    const double lordo_dopo = da + static_cast<double>(i + 1) * passo;
+    const double lordo = lordo_numero(i);
+    const double lordo_dopo = lordo_numero(i + 1);
     const Valutazione dopo = valuta(base, lordo_dopo);
     PuntoCurva p{lordo, questa.netto, questa.costo, non_numero};
     if (questa.saldo && dopo.saldo) {

@@ -90,7 +90,7 @@ struct OpzioniCurva {
 inline constexpr std::int64_t punti_massimi = 1'000'000;
 
 // The points run from `da` by `passo` up to `a` (`a` itself when it falls on
-// a step).
+// a step), each gross rounded to the cent.
 struct Curva {
   std::vector<PuntoCurva> punti;
   double lordo_attuale = 0;  // the gross of the last calculation
@@ -107,7 +107,7 @@ struct DatiGrafici {
 
 // The curve for the last calculation of `motore`. No points, and the reason
 // in `errore`, before the first calculation and for options outside the
-// limits: a start below 0, an end not above the start, a step not above 0,
+// limits: a start below 0, an end not above the start, a step below 0.01,
 // more than `punti_massimi` points, a figure that is not a number.
 Curva curva(const Motore& motore, const OpzioniCurva& opzioni = {});
 
