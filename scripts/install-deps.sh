@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Zellora
 # need, and only those that are missing. Safe to run again. (locales: the
-# tests make the locales they read numbers under with its localedef.)
+# tests make the locales they read numbers under with its localedef;
+# desktop-file-utils and appstream: the install test validates the menu
+# entry and the AppStream metadata with them.)
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,7 @@ packages=(
   libtomlplusplus-dev
   libreoffice-writer-nogui fonts-liberation
   locales unzip
+  desktop-file-utils appstream
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.
