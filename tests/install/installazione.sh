@@ -20,6 +20,29 @@ uscita=$(cd / && echo "$richiesta" | "$prefix/bin/zellora-cli" --format json) ||
 echo "$uscita" | grep -q '"Text10": "21.455,00"' || fallito "installed zellora-cli: $uscita"
 test -f "$prefix/share/doc/zellora/README.md" || fallito "README not installed"
 
+# The manual page holds every option of --help and renders without warnings;
+# the completion offers the options of the installed program.
+pagine=zellora-cli
+[ "$gui" = ON ] && pagine="$pagine zellora"
+for programma in $pagine; do
+  pagina=$prefix/share/man/man1/$programma.1
+  test -f "$pagina" || fallito "$programma.1 not installed"
+  for opzione in $("$prefix/bin/$programma" --help | sed -n 's/^  *\(-[^ ]*\).*/\1/p' | tr ',' ' '); do
+    grep -q -- "$(echo "$opzione" | sed 's/-/\\\\-/g')" "$pagina" || fallito "$opzione not in $programma.1"
+  done
+  if command -v man >/dev/null; then
+    avvisi=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$pagina" 2>&1 >/dev/null) || true
+    [ -z "$avvisi" ] || fallito "$programma.1: $avvisi"
+  fi
+done
+completamento=$prefix/share/bash-completion/completions/zellora-cli
+if command -v bash >/dev/null; then
+  offerte=$(bash -c '. "$1"; COMP_WORDS=("$2" batch --); COMP_CWORD=2; _zellora_cli
+    echo "${COMPREPLY[*]}"' sh "$completamento" "$prefix/bin/zellora-cli") ||
+    fallito "bash completion"
+  case " $offerte " in *" --threads "*) ;; *) fallito "completion of batch --: $offerte" ;; esac
+fi
+
 [ "$gui" = ON ] || exit 0
 
 # From an installation the skin is in share/zellora, not beside the program.

@@ -20,7 +20,7 @@ namespace {
 // opening a window. Any other argument goes to Qt as before (-platform, ...).
 bool solo_informazioni(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    for (const char* o : {"-h", "--help", "-v", "--version", "--skin-path"}) {
+    for (const char* o : {"-h", "--help", "--help-all", "-v", "--version", "--skin-path"}) {
       if (std::strcmp(argv[i], o) == 0) return true;
     }
   }
