@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize install bench fuzz format clean
+.PHONY: all deps configure build run test test-sanitize install package bench fuzz format clean
 
 all: build
 
@@ -46,6 +46,10 @@ test-sanitize: deps
 # make install PREFIX=$$HOME/.local  (no root needed for a prefix of your own)
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package build/zellora_VERSION_ARCH.deb (apt install ./build/zellora_*.deb).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@$(BUILD)/bench/zellora-bench

@@ -25,10 +25,10 @@ test -f "$prefix/share/doc/zellora/README.md" || fallito "README not installed"
 pagine=zellora-cli
 [ "$gui" = ON ] && pagine="$pagine zellora"
 for programma in $pagine; do
-  pagina=$prefix/share/man/man1/$programma.1
-  test -f "$pagina" || fallito "$programma.1 not installed"
+  pagina=$prefix/share/man/man1/$programma.1.gz
+  test -f "$pagina" || fallito "$programma.1.gz not installed"
   for opzione in $("$prefix/bin/$programma" --help | sed -n 's/^  *\(-[^ ]*\).*/\1/p' | tr ',' ' '); do
-    grep -q -- "$(echo "$opzione" | sed 's/-/\\\\-/g')" "$pagina" || fallito "$opzione not in $programma.1"
+    gzip -dc "$pagina" | grep -q -- "$(echo "$opzione" | sed 's/-/\\\\-/g')" || fallito "$opzione not in $programma.1"
   done
   if command -v man >/dev/null; then
     avvisi=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$pagina" 2>&1 >/dev/null) || true
