@@ -9,7 +9,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 ASAN_BUILD ?= build-asan
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz format clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build run test test-sanitize install package bench fuzz format clean
 
 all: build
 
@@ -40,6 +42,14 @@ test-sanitize: deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# make install PREFIX=$$HOME/.local  (no root needed for a prefix of your own)
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package build/zellora_VERSION_ARCH.deb (apt install ./build/zellora_*.deb).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@$(BUILD)/bench/zellora-bench

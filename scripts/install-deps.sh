@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Zellora
 # need, and only those that are missing. Safe to run again. (locales: the
-# tests make the locales they read numbers under with its localedef.)
+# tests make the locales they read numbers under with its localedef;
+# desktop-file-utils, appstream, lintian: the install tests validate the
+# menu entry, the AppStream metadata and the Debian package with them;
+# dpkg-dev: dpkg-shlibdeps for the package's dependencies.)
 set -euo pipefail
 
 packages=(
@@ -12,6 +15,7 @@ packages=(
   libtomlplusplus-dev
   libreoffice-writer-nogui fonts-liberation
   locales unzip
+  desktop-file-utils appstream lintian dpkg-dev
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.

@@ -1,6 +1,7 @@
 // The platform layer: the skin file, the popup effect and the number signs
 // taken from the user's regional settings.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -88,6 +89,25 @@ class ProvaPiattaforma : public QObject {
       QVERIFY(altra.styleSheet().isEmpty());
     }
     skin.applica(nullptr);  // nothing to apply to: no effect
+  }
+
+  // The build folder keeps the skin beside the executable, an installation
+  // in <prefix>/share/zellora; the first one found wins.
+  void skin_accanto_al_programma_o_installata() {
+    QTemporaryDir radice;
+    QVERIFY(QDir(radice.path()).mkpath("bin"));
+    QVERIFY(QDir(radice.path()).mkpath("share/zellora"));
+    const QString bin = radice.filePath("bin");
+    const QString accanto = radice.filePath("bin/Paper.skn");
+    const QString installata = radice.filePath("share/zellora/Paper.skn");
+    QCOMPARE(Skin::file_predefinito(bin), accanto);  // neither: the usual place
+    for (const QString& f : {installata, accanto}) {
+      QFile file(f);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("QLabel {}\n");
+      file.close();
+      QCOMPARE(Skin::file_predefinito(bin), f);
+    }
   }
 
   void splash_mostra_subito_e_si_ferma_opaco() {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QWidget>
 
@@ -14,7 +15,19 @@ constexpr qint64 dimensione_massima = 1024 * 1024;
 }  // namespace
 
 QString Skin::file_predefinito() {
-  return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Paper.skn"));
+  return file_predefinito(QCoreApplication::applicationDirPath());
+}
+
+QString Skin::file_predefinito(const QString& cartella_programma) {
+  const QDir programma(cartella_programma);
+  const QString accanto = programma.filePath(QStringLiteral("Paper.skn"));
+  if (QFileInfo::exists(accanto)) return accanto;
+  // An installation keeps its data relative to the executable, so a copy
+  // installed under any prefix finds its skin.
+  const QString installata =
+      QDir::cleanPath(programma.filePath(QStringLiteral(ZELLORA_DATI_RELATIVI "/Paper.skn")));
+  if (QFileInfo::exists(installata)) return installata;
+  return accanto;
 }
 
 bool Skin::carica(const QString& file) {

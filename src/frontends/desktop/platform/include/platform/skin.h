@@ -11,8 +11,12 @@ namespace zellora {
 
 class Skin {
  public:
-  // The skin file of the program: "Paper.skn" in the application's folder.
+  // The skin file of the program: "Paper.skn" in the application's folder
+  // (the build folder), else in the data folder of the installation
+  // (share/zellora beside the bin folder). When neither holds it, the one
+  // in the application's folder, which then fails to load.
   static QString file_predefinito();
+  static QString file_predefinito(const QString& cartella_programma);
 
   // Reads the skin file. True when it became the current skin; false leaves
   // no current skin (a failed load never keeps an earlier one).
