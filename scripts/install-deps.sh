@@ -4,14 +4,16 @@
 # tests make the locales they read numbers under with its localedef;
 # desktop-file-utils, appstream, lintian: the install tests validate the
 # menu entry, the AppStream metadata and the Debian package with them;
-# dpkg-dev: dpkg-shlibdeps for the package's dependencies.)
+# dpkg-dev: dpkg-shlibdeps for the package's dependencies; libqt6opengl6-dev:
+# Qt Charts' CMake package needs it and Debian's qt6-charts-dev does not
+# pull it in.)
 set -euo pipefail
 
 packages=(
   build-essential cmake make pkg-config
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-svg-dev libzip-dev
+  qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libzip-dev
   libtomlplusplus-dev
   libreoffice-writer-nogui fonts-liberation
   locales unzip

@@ -2,19 +2,25 @@
 // controls from "Entra" on, with the program-wide state, the fonts and the
 // Italian number settings of the real program.
 #include <QAction>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHorizontalStackedBarSeries>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScatterSeries>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,12 +30,14 @@
 
 #include "apertore_finto.h"
 #include "comandi_finestre.h"
+#include "form/grafici.h"
 #include "form/motore.h"
 #include "form/verifica.h"
 #include "forms/casella_risultato.h"
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form6.h"
+#include "forms/form7.h"
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 #include "platform/skin.h"
@@ -90,6 +98,66 @@ CampiForm1 campi_tipici() {
   c.List2 = "Settore previdenziale Commercio -50dip";
   c.Text1 = "30000";
   return c;
+}
+
+// The bar of a split as drawn: the parts that are not nil, in order, in
+// cents, against the chart data of the same calculation.
+void confronta_barra(QChartView* vista, const Ripartizione& attesa) {
+  QCOMPARE(vista->chart()->series().size(), 1);
+  auto* serie = qobject_cast<QHorizontalStackedBarSeries*>(vista->chart()->series().front());
+  QVERIFY(serie != nullptr);
+  std::vector<std::int64_t> disegnate, attese;
+  std::int64_t somma = 0;
+  for (QBarSet* set : serie->barSets()) {
+    QCOMPARE(set->count(), 1);
+    disegnate.push_back(std::llround(set->at(0) * 100));
+    somma += disegnate.back();
+  }
+  for (const Quota& q : attesa.parti) {
+    if (q.centesimi != 0) attese.push_back(q.centesimi);
+  }
+  QCOMPARE(disegnate, attese);
+  QCOMPARE(somma, attesa.totale);
+}
+
+template <typename S>
+S* serie_curva(Form7* form7, const QString& nome) {
+  for (QAbstractSeries* s : form7->pannello()->vista_curva()->chart()->series()) {
+    if (s->name().startsWith(nome)) return qobject_cast<S*>(s);
+  }
+  return nullptr;
+}
+
+// The charts window against the chart data of the last calculation.
+void confronta_grafici(Form7* form7, const CampiForm1& campi) {
+  Motore m(Locale::italiano());
+  m.scegli_settore(campi.List1, campi.List2);
+  m.verifica_campi(campi);
+  const std::optional<DatiGrafici> dati = dati_grafici(m);
+  QVERIFY(dati && dati->lavoratore && dati->azienda);
+  confronta_barra(form7->pannello()->vista_lavoratore(), *dati->lavoratore);
+  confronta_barra(form7->pannello()->vista_azienda(), *dati->azienda);
+
+  auto* netto = serie_curva<QLineSeries>(form7, QStringLiteral("Netto in busta"));
+  auto* marginale = serie_curva<QLineSeries>(form7, QStringLiteral("Aliquota marginale"));
+  QVERIFY(netto != nullptr && marginale != nullptr);
+  const std::vector<PuntoCurva>& punti = dati->curva.punti;
+  QVERIFY(punti.size() > 500);
+  QCOMPARE(std::size_t(netto->count()), punti.size());
+  QCOMPARE(std::size_t(marginale->count()), punti.size());
+  for (std::size_t i = 0; i < punti.size(); ++i) {
+    const auto k = qsizetype(i);
+    QCOMPARE(netto->at(k), QPointF(punti[i].lordo, punti[i].netto));
+    QCOMPARE(marginale->at(k), QPointF(punti[i].lordo, punti[i].aliquota_marginale * 100));
+  }
+  auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
+  QVERIFY(attuale != nullptr);
+  QCOMPARE(attuale->count(), 1);
+  QCOMPARE(attuale->at(0),
+           QPointF(m.record().retribuzione_lorda,
+                   static_cast<double>(
+                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).box(10)) /
+                       100));
 }
 
 }  // namespace
@@ -437,7 +505,7 @@ class ProvaFinestre : public QObject {
     for (int n : {22, 23, 24}) QVERIFY(!form2->casella(n)->isVisibleTo(form2));
     QCOMPARE(form2->size(), QSize(635, 566));
     QCOMPARE(form2->casella(10)->geometry(), QRect(160, 440, 97, 19));
-    QCOMPARE(ordine_tab(form2).split(' ').size(), 22);
+    QCOMPARE(ordine_tab(form2).split(' ').size(), 23);
   }
 
   void secondo_calcolo_sostituisce_ogni_cifra() {
@@ -485,6 +553,43 @@ class ProvaFinestre : public QObject {
     QVERIFY(form2->isVisible());
     QCOMPARE(form2->pos(), lasciata);
     confronta_risultati(attesi(form1->campi()));
+  }
+
+  void grafici_seguono_il_calcolo() {
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    QVERIFY(form2 != nullptr && form2->form7() == nullptr);
+    // Beside "Esporta" in the free space of the window as drawn.
+    auto* grafici = controllo<QPushButton>(form2, "Command2");
+    auto* esporta = controllo<QPushButton>(form2, "Command1");
+    QCOMPARE(grafici->text(), QStringLiteral("Grafici"));
+    QCOMPARE(esporta->geometry(), QRect(256, 504, 121, 25));
+    QCOMPARE(grafici->y(), esporta->y());
+    QVERIFY(QRect(QPoint(0, 0), form2->size()).contains(grafici->geometry()));
+    for (QWidget* w : form2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w != grafici && w->isVisibleTo(form2)) {
+        QVERIFY2(!w->geometry().intersects(grafici->geometry()), qPrintable(w->objectName()));
+      }
+    }
+
+    premi(grafici);
+    Form7* form7 = form2->form7();
+    QVERIFY(form7 != nullptr && form7->isVisible());
+    QCOMPARE(form7->windowTitle(), QStringLiteral("Grafici"));
+    QCOMPARE(form7->font().family(), QStringLiteral("MS Sans Serif"));
+    confronta_grafici(form7, campi_tipici());
+    QVERIFY(form7->pannello()->suggerimento_curva(30000).contains(QStringLiteral("21.455,00")));
+
+    // A new calculation while the charts are open draws them anew.
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("45000"));
+    calcola();
+    QCOMPARE(form2->form7(), form7);
+    confronta_grafici(form7, form1->campi());
+    auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
+    QVERIFY(attuale != nullptr && attuale->at(0).x() == 45000);
   }
 
   void esporta_scrive_e_apre_il_prospetto() {

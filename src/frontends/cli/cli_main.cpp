@@ -3,7 +3,9 @@
 //
 // With --export FILE it also writes the statement of that calculation as a
 // document, in the format of the file's extension (.docx, .odt or .pdf; a
-// build without Qt has no PDF).
+// build without Qt has no PDF). With --chart FILE it draws the charts of that
+// calculation as one image, SVG or PNG by the extension (a build without Qt
+// Charts has none).
 //
 // `zellora-cli batch IN [-o OUT]` calculates a whole staff instead: one
 // worker per row of a CSV or JSON Lines file (see cli_lotto.h).
@@ -15,6 +17,7 @@
 // be read, or results that cannot be written to standard output (a full
 // disk, a closed stream), 3 when the calculation ran but the statement could
 // not be written. No input ends the program without a message.
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -50,6 +53,13 @@
 #include <QGuiApplication>
 
 #include "statement/documento_qt.h"
+#endif
+
+#if ZELLORA_GRAFICI
+#include <QApplication>
+#include <QByteArray>
+
+#include "statement/grafici_qt.h"
 #endif
 
 #ifdef _WIN32
@@ -108,6 +118,54 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
     return 3;
   }
   return 0;
+}
+
+// The extension of a chart image: "svg" or "png", or nothing.
+std::optional<std::string> estensione_grafico(const std::string& file) {
+  const std::filesystem::path percorso(file);
+  if (!percorso.has_stem()) return std::nullopt;
+  std::string estensione = percorso.extension().string();
+  for (char& c : estensione) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (estensione == ".svg" || estensione == ".png") return estensione.substr(1);
+  return std::nullopt;
+}
+
+// Draws the charts of the calculation just made. Returns the exit status.
+int scrivi_grafici(const std::string& file, const zellora::Motore& motore) {
+#if ZELLORA_GRAFICI
+  const std::optional<zellora::DatiGrafici> dati = zellora::dati_grafici(motore);
+  if (!dati) {
+    std::cerr << "zellora-cli: charts not written to " << zellora::citazione_file(file)
+              << ": no calculation\n";
+    return 3;
+  }
+  // Qt Charts draws on widgets; they need an application object, which
+  // works without a display on the offscreen platform.
+  qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+    if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+      std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
+    }
+  });
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  }
+  static int argc_qt = 1;
+  static char nome_qt[] = "zellora-cli";
+  static char* argv_qt[] = {nome_qt, nullptr};
+  QApplication qt(argc_qt, argv_qt);
+  QString errore;
+  if (!zellora::scrivi_immagine_grafici(*dati, motore.locale(), zellora::netto_voluto(motore),
+                                        QString::fromStdString(file), errore)) {
+    std::cerr << "zellora-cli: cannot write the charts to " << zellora::citazione_file(file) << ": "
+              << errore.toStdString() << "\n";
+    return 3;
+  }
+  return 0;
+#else
+  (void)motore;
+  return errore_uso("cannot write the charts to " + zellora::citazione_file(file) +
+                    ": charts need the build with Qt Charts");
+#endif
 }
 
 // A standard stream that was closed when the program started (`>&-`) gets
@@ -198,6 +256,11 @@ int principale(int argc, char** argv) {
                  "also write the statement to this file; the format follows the extension: "
                  ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
                  "permissions; a symbolic link is followed and kept");
+  std::string file_grafico;
+  app.add_option("--chart", file_grafico,
+                 "also draw the charts of the calculation (where the gross goes, the cost of "
+                 "labour, the net and the marginal rate against the gross) as one image; .svg "
+                 "or .png. An existing file is replaced whole");
   std::string file_regole;
   const std::string aiuto_regole =
       "calculate with the rule set of this TOML file instead of the built-in \"2007\" (see "
@@ -339,7 +402,7 @@ int principale(int argc, char** argv) {
   }
   if (*comando_batch) {
     // Options of the one-worker run would be silently ignored.
-    for (const char* opzione : {"--input", "--export", "--format"}) {
+    for (const char* opzione : {"--input", "--export", "--format", "--chart"}) {
       if (app.count(opzione) > 0) {
         return errore_uso(std::string(opzione) +
                           " before `batch` belongs to the one-worker run; give the batch's "
@@ -351,7 +414,7 @@ int principale(int argc, char** argv) {
     return zellora::esegui_batch(batch);
   }
   if (*comando_curva) {
-    for (const char* opzione : {"--export", "--format"}) {
+    for (const char* opzione : {"--export", "--format", "--chart"}) {
       if (app.count(opzione) > 0) {
         return errore_uso(std::string(opzione) + " does not go with `curve`");
       }
@@ -378,6 +441,24 @@ int principale(int argc, char** argv) {
       return errore_uso("the statement " + zellora::citazione_file(file_export) +
                         " would replace the request file " + zellora::citazione_file(file_input) +
                         "; nothing was read or written");
+    }
+  }
+
+  if (app.count("--chart") > 0) {
+    if (!estensione_grafico(file_grafico)) {
+      return errore_uso("cannot write the charts to " + zellora::citazione_file(file_grafico) +
+                        ": the file name must end in .svg or .png");
+    }
+#if !ZELLORA_GRAFICI
+    return errore_uso("cannot write the charts to " + zellora::citazione_file(file_grafico) +
+                      ": charts need the build with Qt Charts");
+#endif
+    if (stesso_file(file_input, file_grafico) ||
+        (formato_export && stesso_file(file_export, file_grafico)) ||
+        (formato_export && file_export == file_grafico)) {
+      return errore_uso("the charts " + zellora::citazione_file(file_grafico) +
+                        " would replace the request file or the statement; nothing was read or "
+                        "written");
     }
   }
 
@@ -414,7 +495,11 @@ int principale(int argc, char** argv) {
     }
   }
   if (esito.stato == zellora::Stato::rifiutato) return 1;
-  if (formato_export) return esporta(file_export, *formato_export, motore, richiesta.campi.Option2);
+  if (formato_export) {
+    const int stato = esporta(file_export, *formato_export, motore, richiesta.campi.Option2);
+    if (stato != 0) return stato;
+  }
+  if (app.count("--chart") > 0) return scrivi_grafici(file_grafico, motore);
   return 0;
 }
 

@@ -32,6 +32,7 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
   ui_->setupUi(this);
   font_finestra(this);
   font_comando(ui_->Command1);
+  font_comando(ui_->Command2);
   setFixedSize(size());
   for (int n = 1; n <= numero_caselle; ++n) {
     auto* box = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
@@ -49,6 +50,8 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
   disponi(false);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   invio_preme(ui_->Command1);
+  connect(ui_->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+  invio_preme(ui_->Command2);
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
   centra(this);
 }
@@ -87,7 +90,8 @@ void Form2::disponi(bool attuali) {
     casella(n)->setVisible(attuali);
     etichetta(n)->setVisible(attuali);
   }
-  QWidget* precedente = ui_->Command1;
+  setTabOrder(ui_->Command1, ui_->Command2);
+  QWidget* precedente = ui_->Command2;
   int riga = 0;
   const auto posa = [&](const auto& righe) {
     for (const RigaRisultati& r : righe) {
@@ -124,6 +128,7 @@ void Form2::disponi(bool attuali) {
   ui_->Text16->move(ui_->Text16->x(), base.totale_azienda + in_piu);
   ui_->SkinLabel19->move(ui_->SkinLabel19->x(), base.totale_azienda + in_piu);
   ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
+  ui_->Command2->move(ui_->Command2->x(), base.esporta + in_piu);
   ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
   setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
 }
@@ -141,6 +146,8 @@ void Form2::riempi(const Risultati& risultati) {
     box->setCursorPosition(0);
   }
   ui_->Command1->setFocus();
+  // The charts follow the calculation while they are open.
+  if (form7_ != nullptr && form7_->isVisible()) form7_->aggiorna();
 }
 
 EsitoEsportazione Form2::Crea() {
@@ -178,5 +185,11 @@ EsitoEsportazione Form2::Crea() {
 }
 
 void Form2::Command1_Click() { Crea(); }
+
+void Form2::Command2_Click() {
+  if (form7_ == nullptr) form7_ = std::make_unique<Form7>(contesto_);
+  form7_->aggiorna();
+  form7_->mostra();
+}
 
 }  // namespace zellora

@@ -1,6 +1,7 @@
 // Form2 "Risultato Calcolo": the figures of the last calculation, the
 // worker's side on the left and the cost of labour on the right, and
-// "Esporta", which writes them as a statement document. Under today's law
+// "Esporta", which writes them as a statement document, and "Grafici", which
+// opens the charts of them. Under today's law
 // the worker's side has three more rows and the caption names the rule set.
 #pragma once
 
@@ -16,6 +17,7 @@
 
 #include "form/risultati.h"
 #include "forms/contesto.h"
+#include "forms/form7.h"
 #include "platform/skin.h"
 #include "statement/crea.h"
 
@@ -54,8 +56,12 @@ class Form2 : public QWidget {
   // reported to the operator with its number and description.
   EsitoEsportazione Crea();
 
+  // The charts window, made by the first "Grafici".
+  Form7* form7() const { return form7_.get(); }
+
  public slots:
   void Command1_Click();
+  void Command2_Click();
 
  protected:
   void hideEvent(QHideEvent* evento) override;
@@ -81,7 +87,8 @@ class Form2 : public QWidget {
   std::map<QLineEdit*, QLabel*> etichette_;
   std::optional<GeometriaBase> geometria_base_;
   std::optional<QPoint> lasciata_;  // where the window was when last hidden
-  QString cartella_;                // where the last statement went, used again while it stands
+  std::unique_ptr<Form7> form7_;
+  QString cartella_;  // where the last statement went, used again while it stands
 };
 
 }  // namespace zellora

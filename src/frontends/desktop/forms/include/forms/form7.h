@@ -1,0 +1,40 @@
+// Form7 "Grafici": the charts of the last calculation, opened from the
+// results window and drawn anew at each calculation while it is open.
+#pragma once
+
+#include <QPoint>
+#include <QWidget>
+#include <optional>
+
+#include "forms/contesto.h"
+#include "platform/skin.h"
+#include "statement/grafici_qt.h"
+
+namespace zellora {
+
+class Form7 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form7(Contesto contesto, QWidget* parent = nullptr);
+
+  // Draws the charts of the last calculation of the program.
+  void aggiorna();
+
+  // Shows the window in front: centred the first time, then where the
+  // operator left it.
+  void mostra();
+
+  PannelloGrafici* pannello() const { return pannello_; }
+
+ protected:
+  void hideEvent(QHideEvent* evento) override;
+
+ private:
+  Contesto contesto_;
+  Skin Skin1_;
+  PannelloGrafici* pannello_;
+  std::optional<QPoint> lasciata_;
+};
+
+}  // namespace zellora
