@@ -60,6 +60,61 @@ if(NOT head STREQUAL "255044462d")  # %PDF-
   message(SEND_ERROR "pdf: not a PDF")
 endif()
 
+# --chart: the three charts as one image, read back. Given -DGRAFICI=ON when
+# the program is built with Qt Charts.
+if(GRAFICI)
+  function(chart name input target expected_exit)
+    file(WRITE "${WORK}/${name}.json" "${input}")
+    execute_process(
+      COMMAND "${CLI}" --input "${WORK}/${name}.json" --chart "${target}" ${ARGN}
+      RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+    set(err "${err}" PARENT_SCOPE)
+    if(NOT code STREQUAL "${expected_exit}")
+      message(SEND_ERROR "${name}: exit ${code}, expected ${expected_exit}\n${out}\n${err}")
+    endif()
+  endfunction()
+  chart(chart_svg "${TIPICA}" "${WORK}/charts.svg" 0)
+  file(READ "${WORK}/charts.svg" svg)
+  string(FIND "${svg}" "<?xml" xml)
+  string(FIND "${svg}" "<svg" radice)
+  string(FIND "${svg}" "</svg>" fine)
+  if(NOT xml EQUAL 0 OR radice EQUAL -1 OR fine EQUAL -1)
+    message(SEND_ERROR "chart_svg: not an SVG document")
+  endif()
+  # The amounts of the splits and the worker on the curve, as text.
+  foreach(part IN ITEMS "Dove va il lordo: 30.000,00" "Netto in busta: 21.455,00 (71,52%)"
+                        "Costo del lavoro: 40.766,22" "Inps c/azienda: 8.694,00 (21,33%)"
+                        "Aliquota marginale")
+    string(FIND "${svg}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "chart_svg: lacks '${part}'")
+    endif()
+  endforeach()
+  chart(chart_png [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500","Option3":true}]=]
+        "${WORK}/charts.PNG" 0)
+  # The signature, then the header chunk with the width and height.
+  file(READ "${WORK}/charts.PNG" png LIMIT 24 HEX)
+  if(NOT png STREQUAL "89504e470d0a1a0a0000000d49484452000003e80000044c")  # 1000 x 1100
+    message(SEND_ERROR "chart_png: not a PNG of 1000 x 1100: ${png}")
+  endif()
+  file(SIZE "${WORK}/charts.PNG" dimensione)
+  if(dimensione LESS 20000)
+    message(SEND_ERROR "chart_png: ${dimensione} bytes, too small for the charts")
+  endif()
+  chart(chart_extension "${TIPICA}" "${WORK}/charts.jpg" 2)
+  if(NOT err MATCHES "must end in .svg or .png" OR EXISTS "${WORK}/charts.jpg")
+    message(SEND_ERROR "chart_extension: ${err}")
+  endif()
+  chart(chart_refused [=[{"Text4":"2"}]=] "${WORK}/refused.svg" 1)
+  if(EXISTS "${WORK}/refused.svg")
+    message(SEND_ERROR "chart_refused: an image of a refused calculation")
+  endif()
+  chart(chart_no_folder "${TIPICA}" "${WORK}/missing/c.svg" 3)
+  if(NOT err MATCHES "missing/c.svg")
+    message(SEND_ERROR "chart_no_folder: ${err}")
+  endif()
+endif()
+
 # A net that no whole gross reaches exactly still has a statement.
 run(unreachable [=[{"Text1":"1500","Option3":true,"Text14":"100"}]=] "${WORK}/unreachable.docx" 0
   [=["status": "unreachable"]=])

@@ -1,7 +1,7 @@
 #!/bin/sh
 # zellora-cli built where Qt is not installed (simulated by hiding it from
 # CMake): it must build, link no Qt library, export DOCX and ODT, and refuse
-# PDF before calculating.
+# PDF and charts before calculating.
 # Usage: senza_qt.sh SOURCE BUILD CXX
 # BUILD is kept between runs, so that only what changed is built again.
 set -u
@@ -44,4 +44,10 @@ code=$?
 [ -s "$work/out" ] && fail ".pdf: calculated anyway"
 grep -q "PDF export needs the build with Qt" "$work/err" || { cat "$work/err" >&2; fail ".pdf: message"; }
 [ -e "$work/p.pdf" ] && fail ".pdf: a file was written"
-echo "zellora-cli without Qt: builds, links no Qt, exports DOCX and ODT, refuses PDF"
+"$cli" --input "$work/r.json" --chart "$work/c.svg" >"$work/out" 2>"$work/err"
+code=$?
+[ "$code" = 2 ] || fail "--chart: exit $code, expected 2"
+[ -s "$work/out" ] && fail "--chart: calculated anyway"
+grep -q "charts need the build with Qt Charts" "$work/err" || { cat "$work/err" >&2; fail "--chart: message"; }
+[ -e "$work/c.svg" ] && fail "--chart: a file was written"
+echo "zellora-cli without Qt: builds, links no Qt, exports DOCX and ODT, refuses PDF and charts"
