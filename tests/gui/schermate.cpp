@@ -1,6 +1,7 @@
 // Takes the pictures of the windows for the documentation: the entry
-// window, the input form with the typical request and its results window,
-// under the rules of 2007 and under those of 2026.
+// window, the input form with the typical request, its results window and
+// its charts, under the rules of 2007, and the form and results under those
+// of 2026.
 // Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include "forms/form1.h"
 #include "forms/form2.h"
 #include "forms/form6.h"
+#include "forms/form7.h"
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 
@@ -59,6 +61,15 @@ int main(int argc, char** argv) {
   ok = form1->form2() != nullptr && ok;
   if (form1->form2() != nullptr) {
     ok = salva(form1->form2(), cartella.filePath(QStringLiteral("results-window.png"))) && ok;
+  }
+  if (form1->form2() != nullptr) {
+    zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1->form2(), "Command2"));
+    ok = form1->form2()->form7() != nullptr && ok;
+    if (form1->form2()->form7() != nullptr) {
+      ok = salva(form1->form2()->form7(), cartella.filePath(QStringLiteral("charts-window.png"))) &&
+           ok;
+      form1->form2()->form7()->close();
+    }
   }
   zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command3"));
   if (form1->form6() != nullptr) {
