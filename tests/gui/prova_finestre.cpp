@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScatterSeries>
@@ -581,11 +582,17 @@ class ProvaFinestre : public QObject {
     QCOMPARE(form7->windowTitle(), QStringLiteral("Grafici"));
     QCOMPARE(form7->font().family(), QStringLiteral("MS Sans Serif"));
     confronta_grafici(form7, campi_tipici());
-    QVERIFY(form7->pannello()->suggerimento_curva(30000).contains(QStringLiteral("21.455,00")));
+    const QString punto = form7->pannello()->suggerimento_curva(30000.4);
+    for (const char* cifra : {"30.000,00", "21.455,00", "36,75%", "40.766,22"}) {
+      QVERIFY2(punto.contains(QString::fromUtf8(cifra)), qPrintable(punto));
+    }
 
-    // A new calculation while the charts are open draws them anew.
+    // A new calculation while the charts are open draws them anew; the
+    // charts drawn before go.
+    const QPointer<QChart> prima = form7->pannello()->vista_curva()->chart();
     scrivi(in1<QLineEdit>("Text1"), QStringLiteral("45000"));
     calcola();
+    QVERIFY(prima.isNull());
     QCOMPARE(form2->form7(), form7);
     confronta_grafici(form7, form1->campi());
     auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));

@@ -98,6 +98,13 @@ QChart* grafico_ripartizione(const QString& titolo, const std::optional<Ripartiz
   return grafico;
 }
 
+// A view hands back the chart it showed when given another: it goes.
+void sostituisci(QChartView* vista, QChart* grafico) {
+  QChart* prima = vista->chart();
+  vista->setChart(grafico);
+  delete prima;
+}
+
 }  // namespace
 
 QString etichetta_quota(const Quota& quota, const Locale& locale) {
@@ -129,7 +136,7 @@ PannelloGrafici::PannelloGrafici(QWidget* parent)
   colonna->addWidget(curva_, 2);
   for (QChartView* v : {lavoratore_, azienda_, curva_}) {
     v->setRenderHint(QPainter::Antialiasing);
-    v->setChart(nuovo_grafico(QString()));
+    sostituisci(v, nuovo_grafico(QString()));
   }
 }
 
@@ -150,17 +157,16 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
                              std::optional<double> netto_voluto) {
   locale_ = locale;
   punti_.clear();
-  // setChart hands the chart to the view, which deletes the one before.
   if (!dati) {
     for (QChartView* v : {lavoratore_, azienda_, curva_}) {
-      v->setChart(nuovo_grafico(QStringLiteral("Nessun calcolo")));
+      sostituisci(v, nuovo_grafico(QStringLiteral("Nessun calcolo")));
     }
     return;
   }
-  lavoratore_->setChart(
-      grafico_ripartizione(QStringLiteral("Dove va il lordo"), dati->lavoratore, locale, this));
-  azienda_->setChart(
-      grafico_ripartizione(QStringLiteral("Costo del lavoro"), dati->azienda, locale, this));
+  sostituisci(lavoratore_, grafico_ripartizione(QStringLiteral("Dove va il lordo"),
+                                                dati->lavoratore, locale, this));
+  sostituisci(azienda_, grafico_ripartizione(QStringLiteral("Costo del lavoro"), dati->azienda,
+                                             locale, this));
 
   const Curva& c = dati->curva;
   punti_ = c.punti;
@@ -260,7 +266,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
       }
     });
   }
-  curva_->setChart(grafico);
+  sostituisci(curva_, grafico);
   if (!attuale->chart()) delete attuale;
 }
 
