@@ -90,8 +90,17 @@ if(GRAFICI)
       message(SEND_ERROR "chart_svg: lacks '${part}'")
     endif()
   endforeach()
-  chart(chart_png [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500","Option3":true}]=]
-        "${WORK}/charts.PNG" 0)
+  # From net to gross: the gross found and the net wanted are marked.
+  chart(chart_net [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500","Option3":true}]=]
+        "${WORK}/net.svg" 0)
+  file(READ "${WORK}/net.svg" svg)
+  foreach(part IN ITEMS "Lordo trovato: 1.652,00" "Netto voluto: 1.500,00")
+    string(FIND "${svg}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "chart_net: lacks '${part}'")
+    endif()
+  endforeach()
+  chart(chart_png "${TIPICA}" "${WORK}/charts.PNG" 0)
   # The signature, then the header chunk with the width and height.
   file(READ "${WORK}/charts.PNG" png LIMIT 24 HEX)
   if(NOT png STREQUAL "89504e470d0a1a0a0000000d49484452000003e80000044c")  # 1000 x 1100

@@ -453,12 +453,10 @@ int principale(int argc, char** argv) {
     return errore_uso("cannot write the charts to " + zellora::citazione_file(file_grafico) +
                       ": charts need the build with Qt Charts");
 #endif
-    if (stesso_file(file_input, file_grafico) ||
-        (formato_export && stesso_file(file_export, file_grafico)) ||
-        (formato_export && file_export == file_grafico)) {
+    if (stesso_file(file_input, file_grafico)) {
       return errore_uso("the charts " + zellora::citazione_file(file_grafico) +
-                        " would replace the request file or the statement; nothing was read or "
-                        "written");
+                        " would replace the request file " + zellora::citazione_file(file_input) +
+                        "; nothing was read or written");
     }
   }
 
