@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "numbers/numeri.h"
 #include "form/risultati.h"
+#include "numbers/numeri.h"
 
 #define ZELLORA_VERIFICA(condizione, messaggio)                                              \
   do {                                                                                       \

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "form/risultati.h"
 #include "rules/calcolo.h"
 #include "rules/record.h"
-#include "form/risultati.h"
 
 namespace zellora::prova {
 

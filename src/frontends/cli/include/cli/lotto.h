@@ -64,8 +64,8 @@ using ErroreLotto = Eccezione;
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per
 // worker its row number, status, messages, the 21 results texts
-// (Form2.Text1 ... Form2.Text21) and the 36 figures of the record (24 and 39 for a sheet of today's law), with the
-// input's separator; for JSON Lines one object per line.
+// (Form2.Text1 ... Form2.Text21) and the 36 figures of the record (24 and 39 for a sheet of today's
+// law), with the input's separator; for JSON Lines one object per line.
 //
 // The CSV separator is ';' when the header holds one, else ','; a header of
 // one cell is a sheet of one column (written back with ';' where the locale's
