@@ -73,10 +73,6 @@ Valutazione valuta(const Base& b, double lordo) {
   return v;
 }
 
-bool righe_attuali(const RegoleCalcolo& regole) {
-  return regole.cuneo.presente || regole.integrativo.presente;
-}
-
 }  // namespace
 
 std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& c) {
@@ -156,7 +152,7 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
     risultato.errore = "the inputs of the last calculation cannot be read";
     return risultato;
   }
-  Base base{motore, *campi, *lettura.input, righe_attuali(motore.regole())};
+  Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole())};
   const auto& escluse = motore.regole().cuneo.categorie_escluse;
   base.input.cuneo = std::find(escluse.begin(), escluse.end(), campi->List1) == escluse.end();
   base.input.lordo_netto = true;
@@ -189,7 +185,7 @@ std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva
   const auto& campi = motore.campi_calcolo();
   if (!campi) return std::nullopt;
   const CifreMostrate c = cifre_mostrate(motore.record(), campi->Option2, campi->Text7,
-                                         motore.locale(), righe_attuali(motore.regole()));
+                                         motore.locale(), regole_attuali(motore.regole()));
   DatiGrafici dati;
   dati.lavoratore = ripartizione_lavoratore(c);
   dati.azienda = ripartizione_azienda(c);

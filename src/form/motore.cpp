@@ -44,7 +44,7 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
     return rifiuto;
   }
-  const bool righe_attuali = regole_->cuneo.presente || regole_->integrativo.presente;
+  const bool righe_attuali = regole_attuali(*regole_);
   riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_, righe_attuali);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
   campi_calcolo_ = campi;

@@ -1,4 +1,5 @@
 #include "numbers/numeri.h"
+#include "numbers/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -59,21 +60,7 @@ std::string utf8(wchar_t carattere) {
   const auto c = static_cast<std::uint32_t>(carattere);
   std::string s;
   if (c == 0 || c > 0x10FFFF) return s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (c >> 18));
-    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
+  aggiungi_utf8(s, c);
   return s;
 }
 

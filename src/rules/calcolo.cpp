@@ -180,7 +180,7 @@ double salto_con_aggiunte(const RecordCalcolo& w, const InputCalcolo& in,
 double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
                     bool mensile, const Crescita& crescita, double netto_prima, double obiettivo) {
   if (!crescita.continua || crescita.massima > 1 || crescita.minima >= 1) return 1;
-  if (regole.cuneo.presente || regole.integrativo.presente) {
+  if (regole_attuali(regole)) {
     return salto_con_aggiunte(w, in, regole, mensile, crescita, netto_prima, obiettivo);
   }
   const DatiFamiglia& f = in.famiglia;
@@ -302,7 +302,7 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
     const Crescita crescita = crescita_ritenute(w, in, regole, mensile);
     // (Not so where a tax-free sum or a trattamento integrativo is paid
     // beside the net: the walk then ends only past the net or at its bound.)
-    const bool aggiunte = regole.cuneo.presente || regole.integrativo.presente;
+    const bool aggiunte = regole_attuali(regole);
     const bool ferma = !aggiunte && crescita.continua && crescita.minima >= 1 &&
                        netto_prima + scarto_cifre_mostrate + margine < obiettivo;
     if (ferma || lordo + 1 == lordo || passaggio >= passaggi_massimi) {

@@ -1,12 +1,15 @@
 #include "rules/caricamento.h"
 
 #include <toml++/toml.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <set>
 #include <utility>
+
+#include "numbers/utf8.h"
 
 namespace zellora {
 
@@ -742,31 +745,6 @@ namespace {
 std::size_t riga_non_ascii_fuori_posto(std::string_view t) {
   std::size_t riga = 1;
   std::size_t i = 0;
-  const auto valido_da = [&](std::size_t k) {
-    // One UTF-8 sequence at k; its length, or 0.
-    const auto b = [&](std::size_t n) { return static_cast<unsigned char>(t[k + n]); };
-    const unsigned char c = b(0);
-    std::size_t n = 0;
-    unsigned char min2 = 0x80, max2 = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      n = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      n = 3;
-      if (c == 0xE0) min2 = 0xA0;
-      if (c == 0xED) max2 = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      n = 4;
-      if (c == 0xF0) min2 = 0x90;
-      if (c == 0xF4) max2 = 0x8F;
-    } else {
-      return std::size_t{0};
-    }
-    if (k + n > t.size() || b(1) < min2 || b(1) > max2) return std::size_t{0};
-    for (std::size_t m = 2; m < n; ++m) {
-      if (b(m) < 0x80 || b(m) > 0xBF) return std::size_t{0};
-    }
-    return n;
-  };
   // Inside a string or comment: steps over one character, false for bad UTF-8.
   const auto avanza = [&]() {
     if (static_cast<unsigned char>(t[i]) < 0x80) {
@@ -774,7 +752,7 @@ std::size_t riga_non_ascii_fuori_posto(std::string_view t) {
       ++i;
       return true;
     }
-    const std::size_t n = valido_da(i);
+    const std::size_t n = sequenza_utf8(t, i);
     if (n == 0) return false;
     i += n;
     return true;

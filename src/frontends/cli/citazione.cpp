@@ -1,33 +1,8 @@
 #include "cli/citazione.h"
 
-namespace zellora {
+#include "numbers/utf8.h"
 
-std::size_t sequenza_utf8(std::string_view s, std::size_t i) {
-  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-  const unsigned char c = b(0);
-  std::size_t n = 0;
-  unsigned char min2 = 0x80, max2 = 0xBF;
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) {
-    n = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    n = 3;
-    if (c == 0xE0) min2 = 0xA0;
-    if (c == 0xED) max2 = 0x9F;  // no surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    n = 4;
-    if (c == 0xF0) min2 = 0x90;
-    if (c == 0xF4) max2 = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  if (b(1) < min2 || b(1) > max2) return 0;
-  for (std::size_t k = 2; k < n; ++k) {
-    if (b(k) < 0x80 || b(k) > 0xBF) return 0;
-  }
-  return n;
-}
+namespace zellora {
 
 void aggiungi_utf8_valido(std::string& out, std::string_view testo) {
   std::size_t i = 0;

@@ -5,6 +5,7 @@
 #include "cli/citazione.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
+#include "numbers/utf8.h"
 
 namespace zellora {
 

@@ -56,25 +56,19 @@ inline constexpr std::array<RigaRisultati, 14> righe_lavoratore = {{
 // The worker's side under today's law: the rows above with "Ulteriore
 // detrazione" after "Detrazione altri", and "Somma esente" and
 // "Trattamento integrativo" before "Netto in busta".
-inline constexpr std::array<RigaRisultati, 17> righe_lavoratore_attuali = {{
-    {"Retribuzione", 1},
-    {"Ritenuta Inps", 2},
-    {"Ritenuta Altri Contributi", 18},
-    {"Ritenuta Inail", 17},
-    {"Imponibile Fiscale", 3},
-    {"Irpef Lorda", 4},
-    {"Detrazioni dipendente", 5},
-    {"Detrazione coniuge", 6},
-    {"Detrazione figli", 7},
-    {"Detrazione altri", 8},
-    {"Ulteriore detrazione", 23},
-    {"Irpef netta", 9},
-    {"Trattenuta Non deducibile", 20},
-    {"Competenza Non Imponibile", 21},
-    {"Somma esente", 22},
-    {"Trattamento integrativo", 24},
-    {"Netto in busta", 10},
-}};
+inline constexpr std::array<RigaRisultati, 17> righe_lavoratore_attuali = [] {
+  std::array<RigaRisultati, 17> righe{};
+  std::size_t k = 0;
+  for (const RigaRisultati& riga : righe_lavoratore) {
+    if (riga.box == 9) righe[k++] = {"Ulteriore detrazione", 23};
+    if (riga.box == 10) {
+      righe[k++] = {"Somma esente", 22};
+      righe[k++] = {"Trattamento integrativo", 24};
+    }
+    righe[k++] = riga;
+  }
+  return righe;
+}();
 
 // The employer's side ("Costo del Lavoro"), top to bottom.
 inline constexpr std::array<RigaRisultati, 7> righe_azienda = {{

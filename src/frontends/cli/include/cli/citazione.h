@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "numbers/utf8.h"
+
 namespace zellora {
 
 // The longest part of a value shown, in characters.
@@ -24,11 +26,6 @@ inline constexpr std::size_t citazione_percorso = 4096;
 inline std::string citazione_file(std::string_view percorso) {
   return citazione(percorso, citazione_percorso);
 }
-
-// Length of the UTF-8 sequence that starts at `testo[i]` (1 for ASCII), or 0
-// when the bytes there are not a valid, shortest-form encoding of a Unicode
-// scalar value (a stray continuation byte, a cut sequence, a surrogate).
-std::size_t sequenza_utf8(std::string_view testo, std::size_t i);
 
 // Appends `testo` with every byte that is not part of valid UTF-8 replaced
 // by U+FFFD, one replacement character per such byte; valid text is copied

@@ -17,11 +17,6 @@ namespace zellora {
 // replaced by U+FFFD, so that the document always parses.
 std::string testo_xml(std::string_view testo);
 
-// Length of the valid UTF-8 sequence at the start of `s` (not empty) and its
-// code point, or 0 when the bytes there are not valid UTF-8 (overlong forms
-// and surrogates included).
-std::size_t sequenza_utf8(std::string_view s, char32_t& codice);
-
 // The parts of the package, by name, as they go into the zip.
 std::string xml_documento(const Prospetto& prospetto);  // word/document.xml
 std::string xml_stili();                                // word/styles.xml
