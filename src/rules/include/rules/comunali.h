@@ -4,13 +4,13 @@
 // src/rules/data/comunali, and the year's amount.
 //
 // The amount is nothing when the base is at or below the exemption
-// threshold, and above it the rates on the WHOLE base (D.L. 138/2011 art. 1
-// c. 11: the threshold is a limit "al di sotto del quale l'addizionale ...
-// non è dovuta e, nel caso di superamento del suddetto limite, la stessa si
-// applica al reddito imponibile complessivo"). Rates by bands apply as the
-// IRPEF brackets do, each to the part of the base within its band (the same
-// article: "utilizzando esclusivamente gli stessi scaglioni di reddito
-// stabiliti, ai fini dell'imposta sul reddito delle persone fisiche").
+// threshold, and above it the rates apply to the WHOLE base: the threshold
+// is a limit, not an allowance (D.L. 138/2011 art. 1 c. 11, as the comuni's
+// own pages state it). Rates by bands apply as the IRPEF brackets do, each to
+// the part of the base within its band: the same article lets the comuni
+// differentiate the rate only by the IRPEF brackets, and a published amount
+// for Torino's bands (tests/rules/test_comunali.cpp) is the progressive sum.
+// docs/normativa.md has the sources.
 #pragma once
 
 #include <array>
@@ -58,10 +58,8 @@ RegolaComunale regola_comunale_digitata(double aliquota, double esenzione_fino_a
 // (in a month, the caller brings it to a year first). Not rounded.
 double addizionale_comunale(double base, const RegolaComunale& regola);
 
-// Whether the surcharges are due at all: only when the year's IRPEF is due
-// after its deductions (D.Lgs. 360/1998 art. 1 c. 4: "è dovuta se per lo
-// stesso anno risulta dovuta l'imposta sul reddito delle persone fisiche,
-// al netto delle detrazioni per essa riconosciute"), so `irpef_netta` is the
+// Whether the surcharge is due at all: only when the year's IRPEF is due
+// after its deductions (D.Lgs. 360/1998 art. 1 c. 4), so `irpef_netta` is the
 // net IRPEF of the year.
 bool addizionale_comunale_dovuta(double irpef_netta);
 
