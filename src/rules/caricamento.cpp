@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "numbers/utf8.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
@@ -355,7 +356,12 @@ class Lettore {
   void leggi_categorie(const toml::table& radice, RegoleCalcolo& r);
   void leggi_cuneo(const toml::table& radice, RegoleCalcolo& r);
   void leggi_integrativo(const toml::table& radice, RegoleCalcolo& r);
-  ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso);
+  ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso,
+                               std::string_view chiave = "fasce");
+  void leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r);
+  void leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g);
+  double aliquota_regionale(const toml::table& t, const std::string& percorso,
+                            std::string_view chiave);
 
   const toml::table& sezione(const toml::table& radice, std::string_view nome) const {
     return tabella(richiesto(radice, "", nome), std::string(nome));
@@ -388,10 +394,11 @@ void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& percorso) {
+ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& percorso,
+                                      std::string_view chiave) {
   ImportiFascia f;
-  const auto v = righe(t, percorso, "fasce", massimo_fasce);
-  const std::string k = sotto(percorso, "fasce");
+  const auto v = righe(t, percorso, chiave, massimo_fasce);
+  const std::string k = sotto(percorso, chiave);
   for (std::size_t i = 0; i < v.size(); ++i) {
     const toml::table& riga = *v[i];
     const std::string p = indice(k, i);
@@ -694,12 +701,199 @@ void Lettore::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
+// The highest rate of the regional surcharge: the base rate of 1,23 % raised
+// by at most 2,1 points (D.Lgs. 68/2011 art. 6 c. 1), and by the 0,30
+// points a region behind its health-care recovery plan pays on top (L.
+// 191/2009 art. 2 c. 86). Above it a figure is a typo (percent for a
+// fraction, a digit too many).
+constexpr double aliquota_regionale_massima = 0.0363;
+
+double Lettore::aliquota_regionale(const toml::table& t, const std::string& percorso,
+                                   std::string_view chiave) {
+  const double x = numero(t, percorso, chiave, Tipo::aliquota);
+  if (x > aliquota_regionale_massima) {
+    errore(sotto(percorso, chiave),
+           "rate " + scritto(*t.get(chiave)) +
+               " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
+           t.get(chiave));
+  }
+  return x;
+}
+
+// One region or province with its table. Every figure takes the reference
+// of the region's `fonte` unless it gives its own.
+void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g) {
+  const std::string f = forma(t, p, {"scaglioni", "aliquota_unica", "fascia_intero"});
+  const bool unica = f == "aliquota_unica";
+  const auto modifiche = {"esenzione",  "deduzione",     "aliquota_intera",
+                          "detrazioni", "non_applicate", "detrazione_proporzionale"};
+  for (const auto& [k, v] : t) {
+    const bool rate = unica ? k.str() == "aliquota" : k.str() == "limiti" || k.str() == "aliquote";
+    if (k.str() == "nome" || k.str() == "forma" || k.str() == "fonte" || k.str() == "fonti" ||
+        rate || std::find(modifiche.begin(), modifiche.end(), k.str()) != modifiche.end()) {
+      continue;
+    }
+    errore(sotto(p, k.str()), "unknown key for the shape \"" + f + "\"", &v);
+  }
+  if (!t.contains("fonte")) {
+    errore(sotto(p, "fonte"), "missing key: the law of the region's table", &t);
+  }
+  entra(t, p);
+  g.offerta = true;
+  g.riferimento = livelli_.back().fonte->riferimento;
+  if (unica) {
+    g.forma = FormaAddizionaleRegionale::aliquota_unica;
+    g.aliquote.n = 1;
+    g.aliquote.aliquote[0] = aliquota_regionale(t, p, "aliquota");
+  } else {
+    g.forma = f == "scaglioni" ? FormaAddizionaleRegionale::scaglioni
+                               : FormaAddizionaleRegionale::fascia_intero;
+    const auto limiti = numeri(t, p, "limiti", Tipo::importo, true);
+    const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
+    if (aliquote.empty() || aliquote.size() > massimo_fasce) {
+      errore(p + ".aliquote",
+             std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
+                 " allowed",
+             t.get("aliquote"));
+    }
+    for (std::size_t i = 0; i < aliquote.size(); ++i) {
+      if (aliquote[i] > aliquota_regionale_massima) {
+        const toml::node* n = t.get_as<toml::array>("aliquote")->get(i);
+        errore(indice(p + ".aliquote", i),
+               "rate " + scritto(*n) +
+                   " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
+               n);
+      }
+    }
+    if (!limiti.empty()) controlla_crescente(0, limiti.front(), p + ".limiti", t.get("limiti"));
+    g.aliquote = scaglioni(limiti, aliquote, p + ".limiti", t.get("limiti"));
+  }
+  // The optional parts, each a table with the figures of its shape.
+  const auto parte = [&](std::string_view nome,
+                         std::initializer_list<std::string_view> chiavi) -> const toml::table* {
+    const toml::node* n = t.get(nome);
+    if (n == nullptr) return nullptr;
+    const std::string q = sotto(p, nome);
+    const toml::table& s = tabella(*n, q);
+    controlla_chiavi(s, q, chiavi);
+    entra(s, q);
+    return &s;
+  };
+  if (const toml::table* s = parte("esenzione", {"fino_a"})) {
+    const std::string q = p + ".esenzione";
+    g.esenzione = true;
+    g.esenzione_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.esenzione_fino_a, q + ".fino_a", s->get("fino_a"));
+    esci();
+  }
+  if (const toml::table* s = parte("deduzione", {"importo", "fino_a"})) {
+    const std::string q = p + ".deduzione";
+    g.deduzione = true;
+    g.deduzione_importo = numero(*s, q, "importo", Tipo::importo);
+    g.deduzione_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.deduzione_fino_a, q + ".fino_a", s->get("fino_a"));
+    esci();
+  }
+  if (const toml::table* s = parte("aliquota_intera", {"fino_a", "aliquota"})) {
+    const std::string q = p + ".aliquota_intera";
+    g.aliquota_intera = true;
+    g.aliquota_intera_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.aliquota_intera_fino_a, q + ".fino_a", s->get("fino_a"));
+    g.aliquota_intera_aliquota = aliquota_regionale(*s, q, "aliquota");
+    esci();
+  }
+  if (t.contains("detrazioni")) g.detrazioni = importi_fascia(t, p, "detrazioni");
+  if (const toml::table* s = parte("detrazione_proporzionale", {"importo", "oltre", "divisore"})) {
+    const std::string q = p + ".detrazione_proporzionale";
+    g.detrazione_proporzionale = true;
+    g.proporzionale_importo = numero(*s, q, "importo", Tipo::importo);
+    g.proporzionale_oltre = numero(*s, q, "oltre", Tipo::importo);
+    g.proporzionale_divisore = numero(*s, q, "divisore", Tipo::importo);
+    controlla_crescente(0, g.proporzionale_divisore, q + ".divisore", s->get("divisore"));
+    esci();
+  }
+  if (t.contains("non_applicate")) {
+    const auto v = righe(t, p, "non_applicate", massimo_fasce);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const std::string q = indice(p + ".non_applicate", i);
+      const toml::table& s = *v[i];
+      const bool figli =
+          forma(s, q, {"detrazione_figli", "aliquota_agevolata"}) == "detrazione_figli";
+      if (figli) {
+        controlla_chiavi(s, q,
+                         {"forma", "condizione", "importo", "importo_disabile", "reddito_fino_a"});
+      } else {
+        controlla_chiavi(s, q, {"forma", "condizione", "aliquota", "reddito_fino_a"});
+      }
+      entra(s, q);
+      AgevolazioneRegionale a;
+      a.forma = figli ? FormaAgevolazioneRegionale::detrazione_figli
+                      : FormaAgevolazioneRegionale::aliquota_agevolata;
+      a.condizione = testo_campo(s, q, "condizione");
+      a.riferimento = livelli_.back().fonte ? livelli_.back().fonte->riferimento : g.riferimento;
+      if (figli) {
+        if (s.contains("importo")) a.importo = numero(s, q, "importo", Tipo::importo);
+        if (s.contains("importo_disabile")) {
+          a.importo_disabile = numero(s, q, "importo_disabile", Tipo::importo);
+        }
+      } else {
+        a.aliquota = aliquota_regionale(s, q, "aliquota");
+      }
+      if (s.contains("reddito_fino_a")) {
+        a.reddito_fino_a = numero(s, q, "reddito_fino_a", Tipo::importo);
+        controlla_crescente(0, a.reddito_fino_a, q + ".reddito_fino_a", s.get("reddito_fino_a"));
+      }
+      esci();
+      g.non_applicate.push_back(std::move(a));
+    }
+  }
+  esci();
+}
+
+// The regional surcharge, when the year has it: each region or province
+// once, by its name, with its table or the reason it is not offered.
+void Lettore::leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r) {
+  const std::string k = "addizionale_regionale";
+  const toml::node* n = radice.get(k);
+  if (n == nullptr) return;
+  const toml::array& a = array(*n, k);
+  std::string noti;
+  for (const std::string& x : nomi_regioni()) noti += (noti.empty() ? "" : ", ") + x;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const std::string p = indice(k, i);
+    const toml::table& t = tabella(*a.get(i), p);
+    RegolaRegionale g;
+    g.nome = testo_campo(t, p, "nome");
+    const auto& nomi = nomi_regioni();
+    if (std::find(nomi.begin(), nomi.end(), g.nome) == nomi.end()) {
+      errore(p + ".nome", "not a region or autonomous province (known: " + noti + ")",
+             t.get("nome"));
+    }
+    for (const RegolaRegionale& altra : r.addizionale_regionale) {
+      if (altra.nome == g.nome)
+        errore(p + ".nome", "\"" + g.nome + "\" given twice", t.get("nome"));
+    }
+    if (t.contains("non_offerta")) {
+      for (const auto& [c, v] : t) {
+        if (c.str() != "nome" && c.str() != "non_offerta") {
+          errore(sotto(p, c.str()),
+                 "a region not offered has no figures: give only `nome` and `non_offerta`", &v);
+        }
+      }
+      g.motivo = testo_campo(t, p, "non_offerta");
+    } else {
+      leggi_regione(t, p, g);
+    }
+    r.addizionale_regionale.push_back(std::move(g));
+  }
+}
+
 RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   controlla_chiavi(
       radice, "",
       {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
        "detrazione_figli", "detrazione_altri", "cuneo_fiscale", "trattamento_integrativo",
-       "contributi", "profilo", "categoria", "ricerca_da_zero"});
+       "contributi", "profilo", "categoria", "ricerca_da_zero", "addizionale_regionale"});
   for (const std::string_view k : {"fonte", "fonti"}) {
     if (const toml::node* n = radice.get(k)) {
       errore(std::string(k), "unknown key (give references inside the sections)", n);
@@ -726,6 +920,7 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   leggi_categorie(radice, r);
   leggi_cuneo(radice, r);
   leggi_integrativo(radice, r);
+  leggi_addizionale_regionale(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);
   });

@@ -182,6 +182,69 @@ struct RegoleTrattamentoIntegrativo {
   double secondo_limite = 0;
 };
 
+// The regional IRPEF surcharge (D.Lgs. 446/1997 art. 50) of one region or
+// autonomous province: the year's table with its reference, or the reason it
+// is not offered. rules/regionali.h computes it.
+enum class FormaAddizionaleRegionale {
+  // Each rate on the part of the base within its bracket, as IRPEF.
+  scaglioni,
+  // One rate on the whole base.
+  aliquota_unica,
+  // The rate of the bracket the base falls in, on the whole base.
+  fascia_intero,
+};
+
+// A relief of the law that depends on what the form does not ask (the
+// children the region counts, a disability): kept with its reference and
+// reported, never subtracted.
+enum class FormaAgevolazioneRegionale {
+  detrazione_figli,    // an amount per dependent child
+  aliquota_agevolata,  // a lower rate for some taxpayers
+};
+
+struct AgevolazioneRegionale {
+  FormaAgevolazioneRegionale forma = FormaAgevolazioneRegionale::detrazione_figli;
+  std::string condizione;  // who is entitled, in words
+  std::string riferimento;
+  double importo = 0;           // per child; 0 when the source gives none
+  double importo_disabile = 0;  // more per disabled child
+  double aliquota = 0;          // the lower rate
+  double reddito_fino_a = 0;    // the income limit; 0 when none is written
+};
+
+struct RegolaRegionale {
+  std::string nome;  // "Provincia autonoma di Bolzano"
+  bool offerta = false;
+  std::string motivo;       // not offered: why
+  std::string riferimento;  // offered: the law of the table
+
+  FormaAddizionaleRegionale forma = FormaAddizionaleRegionale::scaglioni;
+  TabellaScaglioni aliquote;  // one rate for aliquota_unica
+
+  // Nothing is due on a base at or below `esenzione_fino_a`; above it the
+  // whole base is taxed.
+  bool esenzione = false;
+  double esenzione_fino_a = 0;
+  // A base at or below `fino_a` is reduced by `importo` (not below 0).
+  bool deduzione = false;
+  double deduzione_importo = 0;
+  double deduzione_fino_a = 0;
+  // A base at or below `fino_a` pays this one rate on the whole base
+  // instead of the table.
+  bool aliquota_intera = false;
+  double aliquota_intera_fino_a = 0;
+  double aliquota_intera_aliquota = 0;
+  // Fixed amounts subtracted from the surcharge for a base in their band.
+  ImportiFascia detrazioni;
+  // Above `oltre`: importo x (base - oltre) / divisore, at most importo.
+  bool detrazione_proporzionale = false;
+  double proporzionale_importo = 0;
+  double proporzionale_oltre = 0;
+  double proporzionale_divisore = 0;
+
+  std::vector<AgevolazioneRegionale> non_applicate;
+};
+
 struct RegoleCalcolo {
   std::string nome;         // "2007"
   std::string descrizione;  // one line for the user
@@ -207,6 +270,10 @@ struct RegoleCalcolo {
   bool ricerca_da_zero = false;
 
   std::vector<Categoria> categorie;
+
+  // The regional surcharge, one entry per region and autonomous province
+  // in the order of the file; empty for a rule set without it.
+  std::vector<RegolaRegionale> addizionale_regionale;
 
   // Every figure with its reference, in the order of the file.
   std::vector<Fonte> fonti;
