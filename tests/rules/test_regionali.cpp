@@ -35,11 +35,11 @@ TEST(Regionali, QualiRegioniOgniAnno) {
   };
   const Caso casi[] = {
       {"2025",
-       {"Calabria", "Marche", "Valle d'Aosta"},
+       {"Calabria", "Valle d'Aosta"},
        {"Campania", "Piemonte", "Provincia autonoma di Bolzano", "Provincia autonoma di Trento",
         "Puglia", "Sardegna"}},
       {"2026",
-       {"Calabria", "Marche", "Provincia autonoma di Bolzano", "Provincia autonoma di Trento",
+       {"Calabria", "Provincia autonoma di Bolzano", "Provincia autonoma di Trento",
         "Valle d'Aosta"},
        {"Campania", "Piemonte", "Puglia", "Sardegna"}},
   };
