@@ -388,7 +388,8 @@ void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleC
   if (t.presente) {
     if (R <= t.primo_limite) {
       if (r.irpef_lorda > r.detrazione_dip - (t.riduzione * g) / 365) {
-        r.trattamento_integrativo = annua ? (t.importo * g) / 365 : t.importo / parte;
+        // Days below 0 are no period of work: nothing, not a negative amount.
+        r.trattamento_integrativo = annua ? std::fmax(t.importo * g, 0) / 365 : t.importo / parte;
       }
     } else if (R <= t.secondo_limite) {
       const double S = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +

@@ -267,7 +267,7 @@ TEST(Regole, FileRotti) {
        "expected true or false, found a string"},
       {modificato(
            "fonti.aggiuntivo_entro_massimale =", "fonti.aggiuntivo_entro_massimal =", "2026"),
-       "r.toml: contributi.fonti.aggiuntivo_entro_massimal", "no figure"},
+       "r.toml: contributi.aggiuntivo_entro_massimale", "no legal reference"},
       {modificato("[cuneo_fiscale]\n", "[[cuneo_fiscale]]\n", "2026"), "r.toml: cuneo_fiscale",
        "expected a table, found an array"},
   };
