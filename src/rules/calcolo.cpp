@@ -97,7 +97,12 @@ Crescita crescita_ritenute(const RecordCalcolo& r, const InputCalcolo& in,
     parte(B < r.massimale_inps ? inps : 0, 0);  // up to the ceiling, then flat
   }
   const double aggiuntivo = regole.contributo_aggiuntivo_percento / 100;
-  parte(B > soglia ? aggiuntivo : 0, aggiuntivo);
+  if (!mensile && regole.aggiuntivo_entro_massimale) {
+    parte(0,
+          B < r.massimale_inps ? aggiuntivo : 0);  // flat below the threshold and past the ceiling
+  } else {
+    parte(B > soglia ? aggiuntivo : 0, aggiuntivo);
+  }
   const double altri = in.percentuale ? in.altri_dip / 100 : 0;
   parte(altri, altri);
   const double t = in.tasso_inail;
@@ -211,8 +216,8 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const Regole
   // The additional amounts of the employee and spouse deductions are the
   // only parts that can grow with the income.
   const double u = importo_massimo_avanti(regole.dipendente.ulteriori, reddito);
-  const double ulteriore =
-      u != 0 ? (mensile ? (u * 31) / 365 : std::fmax(u * f.giorni / 365, 0)) : 0;
+  const double giorni = regole.dipendente.ulteriori_rapportati ? f.giorni : 365;
+  const double ulteriore = u != 0 ? (mensile ? (u * 31) / 365 : std::fmax(u * giorni / 365, 0)) : 0;
   const double g = importo_massimo_avanti(regole.coniuge.maggiorazioni, reddito);
   const double maggiorazione =
       f.coniuge_a_carico && g != 0 ? (mensile ? g / 12 : std::fmax(g * f.mesi_coniuge / 12, 0)) : 0;
@@ -341,40 +346,50 @@ namespace {
 
 // The cuneo fiscale and the trattamento integrativo of the rule sets that
 // have them, after the four deductions; R is the income that chose their
-// bands, `g` the days (31 in a month), `parte` 1 for a year and 12 for a
-// month. Without them the three figures are 0.
+// bands (in a month the annual-equivalent one), `g` the days (31 in a
+// month), `parte` 1 for a year and 12 for a month. Without them the three
+// figures are 0.
 void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole,
                          double R, double g, double parte) {
   r.somma_esente = 0;
   r.ulteriore_detrazione = 0;
   r.trattamento_integrativo = 0;
+  const bool annua = parte == 1;
   const RegoleCuneoFiscale& c = regole.cuneo;
-  if (c.presente && in.cuneo && c.n > 0) {
+  // In a year, both are for days of work only: the tax-free sum's band is
+  // chosen on the income brought to a whole year (L. 207/2024 art. 1 c. 5:
+  // income x 365 / days, the income of a whole year taken as it is), its
+  // rate applied to the actual pay; the further deduction is "rapportata
+  // al periodo di lavoro" (c. 6), x days / 365. The limit of the sum stays
+  // on the actual income.
+  if (c.presente && in.cuneo && c.n > 0 && (!annua || g > 0)) {
     const double fine_somma = c.somma[c.n - 1].fino_a;
     if (R <= fine_somma) {
-      double aliquota = 0;
+      const double R_anno = !annua || g == 365 ? R : (R * 365) / g;
+      double aliquota = c.somma[c.n - 1].aliquota;
       for (std::size_t i = 0; i < c.n; ++i) {
-        if (R <= c.somma[i].fino_a) {
+        if (R_anno <= c.somma[i].fino_a) {
           aliquota = c.somma[i].aliquota;
           break;
         }
       }
       r.somma_esente = aliquota * std::fmax(r.imponibile_fiscale, 0);
     } else {
-      double annua = 0;
+      double anno = 0;
       if (R <= c.pieno_fino_a) {
-        annua = c.importo;
+        anno = c.importo;
       } else if (R <= c.fino_a) {
-        annua = c.importo * ((c.fino_a - R) / (c.fino_a - c.pieno_fino_a));
+        anno = c.importo * ((c.fino_a - R) / (c.fino_a - c.pieno_fino_a));
       }
-      r.ulteriore_detrazione = annua / parte;
+      r.ulteriore_detrazione = annua ? (anno * g) / 365 : anno / parte;
     }
   }
   const RegoleTrattamentoIntegrativo& t = regole.integrativo;
   if (t.presente) {
     if (R <= t.primo_limite) {
       if (r.irpef_lorda > r.detrazione_dip - (t.riduzione * g) / 365) {
-        r.trattamento_integrativo = parte == 1 ? (t.importo * g) / 365 : t.importo / parte;
+        // Days below 0 are no period of work: nothing, not a negative amount.
+        r.trattamento_integrativo = annua ? std::fmax(t.importo * g, 0) / 365 : t.importo / parte;
       }
     } else if (R <= t.secondo_limite) {
       const double S = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
@@ -391,10 +406,14 @@ void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleC
 void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole) {
   const double B = r.retribuzione_lorda + r.valore_benefit;
 
+  // Beyond the INPS ceiling there is no contribution base, so, where the
+  // rule set says so, no additional contribution either.
+  const double base_aggiuntivo =
+      regole.aggiuntivo_entro_massimale && B > r.massimale_inps ? r.massimale_inps : B;
   r.contributo_aggiuntivo = 0;
-  if (B > r.soglia_contributo_aggiuntivo) {
-    r.contributo_aggiuntivo =
-        (B - r.soglia_contributo_aggiuntivo) * regole.contributo_aggiuntivo_percento / 100;
+  if (base_aggiuntivo > r.soglia_contributo_aggiuntivo) {
+    r.contributo_aggiuntivo = (base_aggiuntivo - r.soglia_contributo_aggiuntivo) *
+                              regole.contributo_aggiuntivo_percento / 100;
   }
   if (B > r.massimale_inps) {
     r.ritenuta_inps = r.aliquota_inps_dip * r.massimale_inps;

@@ -274,6 +274,21 @@ class Lettore {
     return x;
   }
 
+  // An optional rule written true or false, `predefinito` when absent; when
+  // given it is listed with its reference like a figure.
+  bool interruttore(const toml::table& t, const std::string& percorso, std::string_view chiave,
+                    bool predefinito) {
+    const toml::node* n = t.get(chiave);
+    if (n == nullptr) return predefinito;
+    const std::string k = sotto(percorso, chiave);
+    const auto* b = n->as_boolean();
+    if (b == nullptr) {
+      errore(k, "expected true or false, found " + std::string(nome_tipo(n->type())), n);
+    }
+    registra(chiave, k, *n);
+    return b->get();
+  }
+
   // An array of figures, strictly increasing when `crescenti`; one figure in
   // the references.
   std::vector<double> numeri(const toml::table& t, const std::string& percorso,
@@ -436,7 +451,8 @@ void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_dipendente";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
-                   {"forma", "primo_limite", "importo_primo", "minimo", "fasce", "ulteriori"});
+                   {"forma", "primo_limite", "importo_primo", "minimo", "fasce", "quattro_decimali",
+                    "ulteriori"});
   entra(t, p);
   RegoleDetrazioneDipendente& d = r.dipendente;
   forma(t, p, {"fasce_decrescenti"});
@@ -458,11 +474,13 @@ void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
     f.variabile = numero(*v[i], q, "variabile", Tipo::importo);
     esci();
   }
+  d.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   const std::string u = p + ".ulteriori";
   const toml::table& ult = tabella(richiesto(t, p, "ulteriori"), u);
-  controlla_chiavi(ult, u, {"fasce"});
+  controlla_chiavi(ult, u, {"fasce", "rapportati_ai_giorni"});
   entra(ult, u);
   d.ulteriori = importi_fascia(ult, u);
+  d.ulteriori_rapportati = interruttore(ult, u, "rapportati_ai_giorni", true);
   esci();
   esci();
 }
@@ -472,7 +490,7 @@ void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
                    {"forma", "primo_limite", "base", "riduzione", "secondo_limite", "fisso",
-                    "terzo_limite", "maggiorazioni"});
+                    "terzo_limite", "quattro_decimali", "maggiorazioni"});
   entra(t, p);
   RegoleDetrazioneConiuge& c = r.coniuge;
   forma(t, p, {"tre_fasce"});
@@ -487,6 +505,7 @@ void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   c.fisso = numero(t, p, "fisso", Tipo::importo);
   c.terzo_limite = numero(t, p, "terzo_limite", Tipo::importo);
   controlla_crescente(c.secondo_limite, c.terzo_limite, p + ".terzo_limite", t.get("terzo_limite"));
+  c.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   const std::string m = p + ".maggiorazioni";
   const toml::table& mag = tabella(richiesto(t, p, "maggiorazioni"), m);
   controlla_chiavi(mag, m, {"fasce"});
@@ -503,10 +522,11 @@ void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   if (quarto) {
     controlla_chiavi(t, p,
                      {"forma", "importo", "importo_dal_quarto", "maggiorazione_minori", "limite",
-                      "aumento_limite"});
+                      "aumento_limite", "quattro_decimali"});
   } else {
     controlla_chiavi(t, p,
-                     {"forma", "importo", "maggiorazione_minori", "limite", "aumento_limite"});
+                     {"forma", "importo", "maggiorazione_minori", "limite", "aumento_limite",
+                      "quattro_decimali"});
   }
   entra(t, p);
   RegoleDetrazioneFigli& f = r.figli;
@@ -517,26 +537,31 @@ void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   f.limite = numero(t, p, "limite", Tipo::importo);
   controlla_crescente(0, f.limite, p + ".limite", t.get("limite"));
   f.aumento_limite = numero(t, p, "aumento_limite", Tipo::importo);
+  f.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   esci();
 }
 
 void Lettore::leggi_altri(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_altri";
   const toml::table& t = sezione(radice, p);
-  controlla_chiavi(t, p, {"importo", "limite"});
+  controlla_chiavi(t, p, {"importo", "limite", "quattro_decimali"});
   entra(t, p);
   r.altri.importo = numero(t, p, "importo", Tipo::importo);
   r.altri.limite = numero(t, p, "limite", Tipo::importo);
   controlla_crescente(0, r.altri.limite, p + ".limite", t.get("limite"));
+  r.altri.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   esci();
 }
 
 void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "contributi";
   const toml::table& t = sezione(radice, p);
-  controlla_chiavi(t, p, {"contributo_aggiuntivo_percento", "maggiorazione_inail"});
+  controlla_chiavi(
+      t, p,
+      {"contributo_aggiuntivo_percento", "aggiuntivo_entro_massimale", "maggiorazione_inail"});
   entra(t, p);
   r.contributo_aggiuntivo_percento = numero(t, p, "contributo_aggiuntivo_percento", Tipo::percento);
+  r.aggiuntivo_entro_massimale = interruttore(t, p, "aggiuntivo_entro_massimale", false);
   r.maggiorazione_inail = numero(t, p, "maggiorazione_inail", Tipo::aliquota);
   esci();
 }

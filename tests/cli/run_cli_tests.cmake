@@ -267,7 +267,7 @@ set(BATCH_ARGS)
 set(EXTRA_ARGS)
 check(normativa_2025 [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
   "Text1":"30000","Combo4":"2025"}]=] 0 [=["rules": "2025"]=] [=["Text23": "1.000,00"]=]
-  [=["Text10": "24.021,00"]=])
+  [=["Text10": "23.905,00"]=])
 check(normativa_unknown [=[{"Combo4":"2024"}]=] 2 [=[Combo4 must be one of "2007", "2025", "2026"]=])
 check_batch(normativa_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\nImpiegato;Settore previdenziale Commercio -50dip;30000;2007\nImpiegato;Settore previdenziale Commercio -50dip;30000;2024\n" 1
-  [=[total "Netto in busta": 45.476,00]=] "row 4: invalid")
+  [=[total "Netto in busta": 45.360,00]=] "row 4: invalid")

@@ -262,6 +262,12 @@ TEST(Regole, FileRotti) {
        "r.toml: trattamento_integrativo.fonti.riduzion", "no figure \"riduzion\""},
       {modificato("ricerca_da_zero = true", "ricerca_da_zero = 1", "2026"),
        "r.toml: ricerca_da_zero", "expected true or false, found a number"},
+      {modificato("rapportati_ai_giorni = false", "rapportati_ai_giorni = \"no\"", "2026"),
+       "r.toml: detrazione_dipendente.ulteriori.rapportati_ai_giorni",
+       "expected true or false, found a string"},
+      {modificato(
+           "fonti.aggiuntivo_entro_massimale =", "fonti.aggiuntivo_entro_massimal =", "2026"),
+       "r.toml: contributi.aggiuntivo_entro_massimale", "no legal reference"},
       {modificato("[cuneo_fiscale]\n", "[[cuneo_fiscale]]\n", "2026"), "r.toml: cuneo_fiscale",
        "expected a table, found an array"},
   };

@@ -68,7 +68,12 @@ struct RegoleDetrazioneDipendente {
   double minimo = 0;
   std::size_t n = 0;
   std::array<FasciaDipendente, massimo_fasce> fasce{};
-  ImportiFascia ulteriori;  // yearly additional amounts, prorated by days
+  // The ratio of a band, when above zero, taken in its first four decimals.
+  bool quattro_decimali = false;
+  ImportiFascia ulteriori;  // yearly additional amounts
+  // The additional amounts prorated by the days; otherwise whole in a year
+  // with any days, a twelfth in a month.
+  bool ulteriori_rapportati = true;
 };
 
 // Spouse deduction (TUIR art. 12 c. 1 lett. a).
@@ -87,7 +92,8 @@ struct RegoleDetrazioneConiuge {
   double secondo_limite = 0;
   double fisso = 0;
   double terzo_limite = 0;
-  ImportiFascia maggiorazioni;  // yearly increases, prorated by months
+  bool quattro_decimali = false;  // as the employee deduction's
+  ImportiFascia maggiorazioni;    // yearly increases, prorated by months
 };
 
 // Children deduction (TUIR art. 12 c. 1 lett. c): the base of n children.
@@ -106,12 +112,14 @@ struct RegoleDetrazioneFigli {
   double maggiorazione_minori = 0;  // per child under three
   double limite = 0;                // income limit of one child
   double aumento_limite = 0;        // added for each child after the first
+  bool quattro_decimali = false;    // as the employee deduction's
 };
 
 // Other dependants deduction (TUIR art. 12 c. 1 lett. d).
 struct RegoleDetrazioneAltri {
   double importo = 0;  // per dependant
   double limite = 0;
+  bool quattro_decimali = false;  // as the employee deduction's
 };
 
 // The ten figures of the contribution profile a sector choice writes.
@@ -153,8 +161,9 @@ struct Fonte {
 
 // The "cuneo fiscale" of employees (L. 207/2024 art. 1 c. 4-9): a tax-free
 // sum paid with the net up to a first income limit, a rate of the taxable
-// pay chosen by the income; then a further deduction from the gross tax,
-// whole up to `pieno_fino_a` and falling to 0 at `fino_a`.
+// pay chosen by the income brought to a whole year (income x 365 / days);
+// then a further deduction from the gross tax, whole up to `pieno_fino_a`
+// and falling to 0 at `fino_a`, prorated by the days.
 struct FasciaSomma {
   double fino_a = 0;
   double aliquota = 0;
@@ -253,8 +262,10 @@ struct RegoleCalcolo {
   TabellaScaglioni irpef_mensile;
 
   // The additional contribution of the worker above the threshold of the
-  // profile, in percent of the excess.
+  // profile, in percent of the excess; with `aggiuntivo_entro_massimale`
+  // only on the pay up to the profile's INPS ceiling (annual calculation).
   double contributo_aggiuntivo_percento = 0;
+  bool aggiuntivo_entro_massimale = false;
   // INAIL: the rate per thousand is raised by this fraction of itself.
   double maggiorazione_inail = 0;
 
