@@ -10,7 +10,7 @@
 
 #include "lettura.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 #include "statement/formato.h"
 
 using namespace zellora;

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "lettura.h"
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 
 using namespace zellora;
 using namespace zellora::prova;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "lettura.h"
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/odt.h"
 

@@ -9,10 +9,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "base/file_atomico.h"
 #include "cli/citazione.h"
 #include "cli/lotto.h"
 #include "numbers/numeri.h"
-#include "statement/file_atomico.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -76,7 +76,7 @@ int esegui_batch(const RichiestaBatch& r) {
 
   // The results of a regular file go to a temporary file beside it, which
   // takes its name only when every row is written: a failed run leaves no
-  // half file (see statement/file_atomico.h).
+  // half file (see base/file_atomico.h).
   const std::string nome_uscita = uscita_standard ? "standard output" : citazione_file(r.uscita);
   const std::unique_ptr<ScritturaFile> uscita =
       uscita_standard ? ScritturaFile::uscita_standard()
@@ -91,11 +91,13 @@ int esegui_batch(const RichiestaBatch& r) {
     if (const auto& scrittura = uscita->errore_scrittura()) {
       return errore("cannot write " + nome_uscita + ": " + scrittura->ragione);
     }
-    if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+    if (!in->errore().empty())
+      return errore("cannot read " + nome_ingresso(*in) + ": " + in->errore());
     return errore(e.what());
   }
   if (opzioni.avanzamento) std::fputc('\n', stderr);
-  if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+  if (!in->errore().empty())
+    return errore("cannot read " + nome_ingresso(*in) + ": " + in->errore());
   if (!uscita->completa(ragione)) {
     return errore("cannot write " + nome_uscita + ": " + ragione.ragione);
   }
@@ -123,58 +125,8 @@ int esegui_batch(const RichiestaBatch& r) {
   return riepilogo.rifiutati == 0 ? 0 : 1;
 }
 
-std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, Errore& errore) {
-  errore.dove = nome;
-  int fd = 0;
-  if (!nome.empty() && nome != "-") {
-#ifdef _WIN32
-    fd = _open(nome.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-#endif
-    if (fd < 0) {
-      errore.ragione = std::generic_category().message(errno);
-      return nullptr;
-    }
-  }
-  struct stat s {};
-  if (::fstat(fd, &s) == 0 && (s.st_mode & S_IFMT) == S_IFDIR) {
-    if (fd != 0) ::close(fd);
-    errore.ragione = "it is a folder, not a file";
-    return nullptr;
-  }
-  return std::unique_ptr<FileIngresso>(new FileIngresso(fd, nome == "-" ? "" : nome));
-}
-
-FileIngresso::FileIngresso(int fd, std::string nome)
-    : fd_(fd), nome_(std::move(nome)), buffer_(1 << 16), flusso_(this) {}
-
-FileIngresso::~FileIngresso() {
-  if (fd_ != 0) ::close(fd_);
-}
-
-std::string FileIngresso::nome() const {
-  return nome_.empty() ? "standard input" : citazione_file(nome_);
-}
-
-FileIngresso::int_type FileIngresso::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  if (!errore_.empty()) return traits_type::eof();
-  for (;;) {
-#ifdef _WIN32
-    const auto n = _read(fd_, buffer_.data(), static_cast<unsigned>(buffer_.size()));
-#else
-    const auto n = ::read(fd_, buffer_.data(), buffer_.size());
-#endif
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      errore_ = std::generic_category().message(errno);
-      return traits_type::eof();
-    }
-    if (n == 0) return traits_type::eof();
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
-    return traits_type::to_int_type(*gptr());
-  }
+std::string nome_ingresso(const FileIngresso& file) {
+  return file.nome().empty() ? "standard input" : citazione_file(file.nome());
 }
 
 }  // namespace zellora

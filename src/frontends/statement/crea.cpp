@@ -12,7 +12,7 @@
 #endif
 
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 #include "statement/prospetto.h"
 
 namespace zellora {

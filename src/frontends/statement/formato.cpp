@@ -5,7 +5,7 @@
 
 #include "numbers/numeri.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 #include "statement/odt.h"
 
 namespace zellora {

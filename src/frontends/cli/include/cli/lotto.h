@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/errore.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
-#include "rules/errore.h"
 
 namespace zellora {
 

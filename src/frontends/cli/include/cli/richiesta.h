@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/errore.h"
 #include "form/campi_form.h"
 #include "form/motore.h"
 #include "rules/caricamento.h"
-#include "rules/errore.h"
 
 namespace zellora {
 

@@ -12,7 +12,7 @@
 
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "rules/errore.h"
+#include "base/errore.h"
 
 namespace zellora {
 
