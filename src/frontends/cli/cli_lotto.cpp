@@ -4,10 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include "base/file_atomico.h"
 #include "cli/citazione.h"
@@ -27,6 +25,14 @@ namespace zellora {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The format a file name's extension gives: .jsonl or .ndjson, .csv.
+std::optional<FormatoLotto> formato_da_estensione(const std::string& file) {
+  const std::string estensione = minuscolo(fs::path(file).extension().string());
+  if (estensione == ".jsonl" || estensione == ".ndjson") return FormatoLotto::jsonl;
+  if (estensione == ".csv") return FormatoLotto::csv;
+  return std::nullopt;
+}
 
 int errore(const std::string& messaggio) {
   std::cerr << "zellora-cli batch: " << messaggio << "\n";
@@ -48,14 +54,28 @@ int esegui_batch(const RichiestaBatch& r) {
   opzioni.locale = r.locale;
   opzioni.regole = r.regole;
   opzioni.thread = r.thread;
-  const std::string estensione = minuscolo(fs::path(r.ingresso).extension().string());
-  const std::string formato =
-      !r.formato.empty() ? r.formato
-                         : (estensione == ".jsonl" || estensione == ".ndjson" ? "jsonl" : "csv");
-  opzioni.formato = formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
-
   // "-" is standard output, as it is standard input for the input.
   const bool uscita_standard = r.uscita.empty() || r.uscita == "-";
+
+  // The input's format from its extension, or else from its first
+  // character; the results' from the extension of -o, or --format, or else
+  // the input's.
+  if (formato_da_estensione(r.ingresso) == FormatoLotto::jsonl) {
+    opzioni.formato = FormatoLotto::jsonl;
+  } else {
+    opzioni.riconosci_formato = true;
+  }
+  const std::optional<FormatoLotto> uscita_estensione =
+      uscita_standard ? std::nullopt : formato_da_estensione(r.uscita);
+  if (!r.formato.empty()) {
+    opzioni.formato_uscita = r.formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
+    if (uscita_estensione && uscita_estensione != opzioni.formato_uscita) {
+      return errore("--format " + r.formato + " does not go with the extension of the output " +
+                    citazione_file(r.uscita) + "; nothing was read or written");
+    }
+  } else {
+    opzioni.formato_uscita = uscita_estensione;
+  }
 
   // Writing the results over the staff file would lose it: the same file
   // under another name or through a link counts too. A terminal may be both.

@@ -207,9 +207,7 @@ int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& moto
   const zellora::Curva curva = zellora::curva(motore, opzioni);
   if (!curva.errore.empty()) return errore_uso("cannot make the curve: " + curva.errore);
   std::string csv = "gross,net,marginal_rate,cost_of_labour\n";
-  const auto numero = [&csv](double v) {
-    if (std::isfinite(v)) zellora::aggiungi_numero_esatto(csv, v);
-  };
+  const auto numero = [&csv](double v) { zellora::aggiungi_numero_decimale(csv, v); };
   for (const zellora::PuntoCurva& p : curva.punti) {
     numero(p.lordo);
     csv += ',';
