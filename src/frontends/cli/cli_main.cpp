@@ -360,9 +360,12 @@ int principale(int argc, char** argv) {
   // environment's locale or the built-in rules.
   for (const auto& [opzione, valore] : nomi) {
     if (opzione->count() > 0 && valore->empty()) {
-      return errore_uso(
-          opzione->get_name() + " was given an empty name" +
-          (opzione->get_name() == "--locale" ? "" : " (- is standard input or output)"));
+      const std::string nome = opzione->get_name();
+      const bool ingresso = nome == "--input" || nome == "IN" || nome == "--rules";
+      return errore_uso(nome + " was given an empty name" +
+                        (ingresso             ? " (- is standard input)"
+                         : nome == "--output" ? " (- is standard output)"
+                                              : ""));
     }
   }
   if (!file_regole_tabella.empty() && !nome_regole.empty()) {
