@@ -54,7 +54,7 @@ std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, Errore
                                                  const LimiteLettura& limite,
                                                  bool solo_file_regolari) {
   errore.dove = nome;
-  if (nome.empty() || nome == "-") {
+  if (!solo_file_regolari && (nome.empty() || nome == "-")) {
     return std::unique_ptr<FileIngresso>(new FileIngresso(ingresso_standard(), {}, limite));
   }
   // Looked at before it is opened: opening a FIFO waits for its writer.

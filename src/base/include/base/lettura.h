@@ -59,10 +59,10 @@ std::string oltre_il_limite(const LimiteLettura& limite);
 // file would; errore() then says which.
 class FileIngresso : private std::streambuf {
  public:
-  // Opens `nome` ("" or "-": standard input). A folder, a file that cannot
-  // be opened and, with `solo_file_regolari`, anything but a regular file
-  // are refused: nothing, and `errore` with `dove` the name as given and
-  // `ragione` the reason.
+  // Opens `nome` ("" or "-": standard input, unless `solo_file_regolari`).
+  // A folder, a file that cannot be opened and, with `solo_file_regolari`,
+  // anything but a regular file are refused: nothing, and `errore` with
+  // `dove` the name as given and `ragione` the reason.
   static std::unique_ptr<FileIngresso> apri(const std::string& nome, Errore& errore,
                                             const LimiteLettura& limite = senza_limite,
                                             bool solo_file_regolari = false);
