@@ -30,6 +30,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 #include "apertore_finto.h"
 #include "comandi_finestre.h"
 #include "form/grafici.h"
@@ -980,11 +982,20 @@ class ProvaFinestre : public QObject {
     QTest::addColumn<QString>("skin");
     QTest::newRow("mancante") << QStringLiteral("/nessuna/cartella/Paper.skn");
     QTest::newRow("cartella") << QDir::tempPath();
+    // A device without end and a FIFO nobody writes: "Entra" neither eats
+    // the memory nor waits.
+    QTest::newRow("dispositivo") << QStringLiteral("/dev/zero");
+    QTest::newRow("fifo") << QStringLiteral("fifo");
   }
 
   void senza_skin_le_finestre_restano_usabili() {
     QFETCH(QString, skin);
     Sentinella sentinella;
+    QTemporaryDir cartella;
+    if (skin == QStringLiteral("fifo")) {
+      skin = cartella.filePath(QStringLiteral("Paper.skn"));
+      QCOMPARE(::mkfifo(QFile::encodeName(skin).constData(), 0600), 0);
+    }
     avvia(skin);
     Form1* form1 = entra();
     QVERIFY(form1->styleSheet().isEmpty());
