@@ -13,8 +13,8 @@
 #include <sstream>
 #include <thread>
 
-#include "lettura.h"
 #include "base/file_atomico.h"
+#include "lettura.h"
 
 using namespace zellora;
 using namespace zellora::prova;

@@ -601,8 +601,8 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   if (!valida) {
     esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
-    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita,
-                separatore, intestazione.attuali);
+    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita, separatore,
+                intestazione.attuali);
     return esito;
   }
 
@@ -685,7 +685,8 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     numero = 1;
   }
   csv.limite_record(limite_riga, formati.ingresso == FormatoLotto::csv ? "a row" : "a line");
-  if (formati.uscita == FormatoLotto::csv) out << intestazione_csv(separatore, intestazione.attuali);
+  if (formati.uscita == FormatoLotto::csv)
+    out << intestazione_csv(separatore, intestazione.attuali);
 
   // One calculating thread per core, and one more for the time this thread,
   // reading and writing, leaves a core waiting on the disk.
@@ -743,8 +744,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
         uscita.clear();
         const std::size_t fine = std::min(b.n, (f + 1) * righe_per_fetta);
         for (std::size_t i = f * righe_per_fetta; i < fine; ++i) {
-          b.esiti[i] =
-              calcola_riga(b.righe[i], intestazione, opzioni, formati, uscita, separatore);
+          b.esiti[i] = calcola_riga(b.righe[i], intestazione, opzioni, formati, uscita, separatore);
         }
       }
     };

@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #endif
 
-#include "statement/docx.h"
 #include "base/file_atomico.h"
+#include "statement/docx.h"
 #include "statement/prospetto.h"
 
 namespace zellora {

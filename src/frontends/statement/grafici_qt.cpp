@@ -313,10 +313,9 @@ bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
     }
   }
   uscita.close();
-  if (const std::optional<Errore> e =
-          scrivi_file(std::filesystem::path(file.toStdU16String()),
-                      std::string_view(immagine_scritta.constData(),
-                                       std::size_t(immagine_scritta.size())))) {
+  if (const std::optional<Errore> e = scrivi_file(
+          std::filesystem::path(file.toStdU16String()),
+          std::string_view(immagine_scritta.constData(), std::size_t(immagine_scritta.size())))) {
     errore = QString::fromStdString(e->ragione);
     return false;
   }

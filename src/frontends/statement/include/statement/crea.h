@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "base/errore.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "base/errore.h"
 
 namespace zellora {
 
