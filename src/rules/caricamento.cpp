@@ -294,6 +294,8 @@ namespace {
 // below it and every rate a fraction, no figure of a rule set can make the
 // calculation overflow.
 constexpr double importo_massimo = 1e12;
+// The longest name of a rule set, in characters.
+constexpr std::size_t nome_massimo = 60;
 // Limits closer than this are the same cent.
 constexpr double mezzo_centesimo = 0.005;
 
@@ -1059,6 +1061,18 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   }
   RegoleCalcolo r;
   r.nome = testo_campo(radice, "", "nome");
+  // The name goes in captions, in "Normativa" and in every row of a batch:
+  // a short name.
+  const auto caratteri =
+      static_cast<std::size_t>(std::count_if(r.nome.begin(), r.nome.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      }));
+  if (caratteri > nome_massimo) {
+    errore("nome",
+           "a name of " + std::to_string(caratteri) + " characters; at most " +
+               std::to_string(nome_massimo),
+           radice.get("nome"));
+  }
   r.descrizione = testo_campo(radice, "", "descrizione");
   if (const toml::node* n = radice.get("ricerca_da_zero")) {
     const auto* b = n->as_boolean();

@@ -198,6 +198,8 @@ TEST(Regole, FileRotti) {
       // Texts and keys of the file never reach a message raw.
       {modificato("nome = \"2007\"", "nome = \"20\\u001b[5m26\\r\\nFAKE\""), "r.toml: nome",
        "a control character in the text \"20\\u001b[5m26\\r\\nFAKE\""},
+      {modificato("nome = \"2007\"", "nome = \"" + std::string(61, 'x') + "\""), "r.toml: nome",
+       "a name of 61 characters; at most 60"},
       {modificato("descrizione = \"", "descrizione = \"\\u202E"), "r.toml: descrizione",
        "a control character in the text \"\u202E"},
       {modificato("forma = \"tre_fasce\"", "forma = \"tre\\u009b2J\""),

@@ -78,10 +78,8 @@ int esegui_batch(const RichiestaBatch& r) {
   }
 
   // Writing the results over the staff file would lose it: the same file
-  // under another name or through a link counts too. A terminal may be both.
-  std::error_code ec;
-  if (!uscita_standard && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
-      !fs::is_character_file(fs::path(r.ingresso), ec)) {
+  // under another name or through a link counts too.
+  if (!uscita_standard && stesso_file(r.ingresso, r.uscita)) {
     return errore("the output " + citazione_file(r.uscita) + " is the input file " +
                   citazione_file(r.ingresso) + "; nothing was read or written");
   }
@@ -89,6 +87,7 @@ int esegui_batch(const RichiestaBatch& r) {
   Errore ragione;
   const std::unique_ptr<FileIngresso> in = FileIngresso::apri(r.ingresso, ragione);
   if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione.ragione);
+  std::error_code ec;
   const auto totale = fs::file_size(fs::path(r.ingresso), ec);
   if (ZELLORA_ISATTY(stderr) && !ec) {
     opzioni.avanzamento = [totale](std::uint64_t letti) { barra(letti, totale); };
@@ -143,6 +142,19 @@ int esegui_batch(const RichiestaBatch& r) {
   // operator is not a success.
   if (!std::cerr.flush() || std::fflush(stderr) != 0) return 2;
   return riepilogo.rifiutati == 0 ? 0 : 1;
+}
+
+bool stesso_file(const std::string& ingresso, const std::string& uscita) {
+  if (uscita.empty() || uscita == "-") return false;
+  // Standard input is the file the shell opened for it (`< staff.csv`),
+  // where the system names it.
+  fs::path letto(ingresso);
+  std::error_code ec;
+  if (ingresso.empty() || ingresso == "-") {
+    letto = "/dev/stdin";
+    if (!fs::exists(letto, ec)) return false;
+  }
+  return fs::equivalent(letto, fs::path(uscita), ec) && !fs::is_character_file(letto, ec);
 }
 
 std::string nome_ingresso(const FileIngresso& file) {

@@ -80,6 +80,25 @@ int errore_uso(const std::string& messaggio) {
   return 2;
 }
 
+#if ZELLORA_PDF || ZELLORA_GRAFICI
+// Qt's notes about the desktop session (no runtime folder and the like) are
+// not the operator's business; its errors still show. A platform that
+// cannot start (QT_QPA_PLATFORM naming one without its display) ends the run
+// with one line and the status of a file not written, rather than Qt's
+// abort: the results are already printed.
+void messaggio_qt(QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+  if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+    std::cerr << "zellora-cli: " << testo.section(QLatin1Char('\n'), 0, 0).toStdString() << "\n";
+  }
+  if (tipo == QtFatalMsg) {
+    std::cerr << "zellora-cli: nothing was drawn (without QT_QPA_PLATFORM the program draws "
+                 "offscreen)\n";
+    std::cerr.flush();
+    std::_Exit(3);
+  }
+}
+#endif
+
 // Writes the statement of the calculation just made. Returns the exit status.
 int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
             bool mensile) {
@@ -99,13 +118,7 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   static char nome_qt[] = "zellora-cli";
   static char* argv_qt[] = {nome_qt, nullptr};
   if (formato == zellora::Formato::pdf) {
-    // Qt's notes about the desktop session (no runtime folder and the like)
-    // are not the operator's business; its errors still show.
-    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
-      if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
-        std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
-      }
-    });
+    qInstallMessageHandler(messaggio_qt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
@@ -143,11 +156,7 @@ int scrivi_grafici(const std::string& file, const zellora::Motore& motore) {
   }
   // Qt Charts draws on widgets; they need an application object, which
   // works without a display on the offscreen platform.
-  qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
-    if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
-      std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
-    }
-  });
+  qInstallMessageHandler(messaggio_qt);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
   }
@@ -185,15 +194,6 @@ void occupa_flussi_chiusi() {
     }
   }
 #endif
-}
-
-// An output path that is an input file itself: the same file by identity,
-// also under another name or through a link. A terminal may be both.
-bool stesso_file(const std::string& ingresso, const std::string& uscita) {
-  if (ingresso.empty() || ingresso == "-" || uscita.empty() || uscita == "-") return false;
-  std::error_code ec;
-  return std::filesystem::equivalent(ingresso, uscita, ec) &&
-         !std::filesystem::is_character_file(ingresso, ec);
 }
 
 // `curve`: the worker of the request must be calculated first; a refusal
@@ -408,14 +408,16 @@ int principale(int argc, char** argv) {
     }
     for (const auto& [cosa_uscita, uscita] : uscite) {
       for (const auto& [cosa, ingresso] : ingressi) {
-        if (stesso_file(ingresso, uscita)) {
+        if (zellora::stesso_file(ingresso, uscita)) {
           return errore_uso("cannot write the " + cosa_uscita + " to " +
                             zellora::citazione_file(uscita) + ": it is the " + cosa + " " +
-                            zellora::citazione_file(ingresso) + "; nothing was read or written");
+                            (standard(ingresso) ? std::string("on standard input")
+                                                : zellora::citazione_file(ingresso)) +
+                            "; nothing was read or written");
         }
       }
     }
-    if (uscite.size() == 2 && stesso_file(uscite[0].second, uscite[1].second)) {
+    if (uscite.size() == 2 && zellora::stesso_file(uscite[0].second, uscite[1].second)) {
       return errore_uso("the statement " + zellora::citazione_file(file_export) +
                         " and the charts " + zellora::citazione_file(file_grafico) +
                         " are the same file; nothing was read or written");
@@ -454,7 +456,8 @@ int principale(int argc, char** argv) {
         testo_uscita = zellora::tabella_regole(
             nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
       } catch (const zellora::Eccezione& e) {
-        return errore_uso(e.what());
+        // The name as typed, quoted.
+        return errore_uso(zellora::citazione(nome_regole) + ": " + e.errore().ragione);
       }
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();

@@ -33,6 +33,11 @@ struct RichiestaBatch {
 // link is followed and stays; a FIFO or a device is written directly.
 int esegui_batch(const RichiestaBatch& richiesta);
 
+// True when writing `uscita` would replace the input `ingresso` ("" or "-":
+// standard input, by the file it was opened on): the same file by identity,
+// also under another name or through a link. A terminal may be both.
+bool stesso_file(const std::string& ingresso, const std::string& uscita);
+
 // An input file as messages name it: quoted, or "standard input".
 std::string nome_ingresso(const FileIngresso& file);
 
