@@ -182,10 +182,15 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   for (std::int64_t i = 0; i < quanti; ++i) {
     const double lordo = lordo_numero(i);
     const double lordo_dopo = lordo_numero(i + 1);
-    // A gross whose figures cannot be shown: no curve rather than a curve
-    // with holes (the calculation at every gross of the range is the same
-    // as the worker's, refused only for its size).
+    // A gross whose figures cannot be shown (the calculation at every gross
+    // of the range is the worker's, refused only for its size): the curve of
+    // the default range stops before it; a range asked for is refused
+    // whole, rather than given with holes.
     if (std::isnan(questa.netto)) {
+      if (!opzioni.a && i > 0) {
+        risultato.a = risultato.punti.back().lordo;
+        return risultato;
+      }
       risultato.punti.clear();
       risultato.errore = "the calculation cannot serve a gross of " + testo_lordo(lordo) +
                          ": its figures are too large to show to the cent; take a smaller range";

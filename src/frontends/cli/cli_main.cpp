@@ -368,10 +368,6 @@ int principale(int argc, char** argv) {
                                               : ""));
     }
   }
-  if (!file_regole_tabella.empty() && !nome_regole.empty()) {
-    return errore_uso("rules: give a built-in NAME or --rules FILE, not both");
-  }
-
   if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
   if (!file_regole_batch.empty()) file_regole = file_regole_batch;
   if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
