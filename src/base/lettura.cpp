@@ -64,8 +64,8 @@ std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, Errore
     errore.ragione = "it is a folder, not a file";
     return nullptr;
   }
-  if (solo_file_regolari && !ec && stato.type() != fs::file_type::regular) {
-    errore.ragione = "not a regular file";
+  if (solo_file_regolari && (ec || stato.type() != fs::file_type::regular)) {
+    errore.ragione = ec ? ec.message() : "not a regular file";
     return nullptr;
   }
   errno = 0;
