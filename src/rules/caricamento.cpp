@@ -277,12 +277,12 @@ std::string testo_del_lettore(std::string_view testo) {
 
 // A key of the file as messages show it: as it is when TOML lets it stand
 // bare, otherwise quoted with its escapes, so that nothing it holds can
-// drive the terminal.
+// drive the terminal; a long one cut as every value shown back is.
 std::string chiave_scritta(std::string_view k) {
   const bool nuda = !k.empty() && std::all_of(k.begin(), k.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
   });
-  return nuda ? std::string(k) : citazione(k);
+  return nuda && k.size() <= citazione_massima ? std::string(k) : citazione(k);
 }
 
 }  // namespace

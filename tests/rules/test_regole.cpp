@@ -208,6 +208,9 @@ TEST(Regole, FileRotti) {
        "r.toml: detrazione_dipendente.\"\\u001b[2J\"", "unknown key"},
       {modificato("[profilo.apprendista]", "[profilo.\"a\\tb\"]"), "r.toml: profilo.\"a\\tb\"",
        "a control character in the text \"a\\tb\""},
+      {modificato("minimo = 690", "minimo = 690\n" + std::string(100000, 'k') + " = 1"),
+       "r.toml: detrazione_dipendente.\"" + std::string(60, 'k') + "\"... (100000 bytes)",
+       "unknown key"},
       {modificato("fonti.limite =", "fonti.\"limite x\" ="),
        "r.toml: detrazione_figli.fonti.\"limite x\"", "no figure \"limite x\""},
       // No figure may make the calculation overflow: amounts up to a
