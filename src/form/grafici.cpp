@@ -73,6 +73,19 @@ Valutazione valuta(const Base& b, double lordo) {
   return v;
 }
 
+// A gross in a message: plain digits up to a thousand billion, beyond as
+// briefly as it reads back.
+std::string testo_lordo(double lordo) {
+  if (!std::isfinite(lordo)) return "beyond any number";
+  std::string t;
+  if (std::fabs(lordo) < 1e13) {
+    aggiungi_numero_decimale(t, lordo);
+  } else {
+    aggiungi_numero_esatto(t, lordo);
+  }
+  return t;
+}
+
 }  // namespace
 
 std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& c) {
@@ -169,6 +182,20 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   for (std::int64_t i = 0; i < quanti; ++i) {
     const double lordo = lordo_numero(i);
     const double lordo_dopo = lordo_numero(i + 1);
+    // A gross whose figures cannot be shown (the calculation at every gross
+    // of the range is the worker's, refused only for its size): the curve of
+    // the default range stops before it; a range asked for is refused
+    // whole, rather than given with holes.
+    if (std::isnan(questa.netto)) {
+      if (!opzioni.a && i > 0) {
+        risultato.a = risultato.punti.back().lordo;
+        return risultato;
+      }
+      risultato.punti.clear();
+      risultato.errore = "the calculation cannot serve a gross of " + testo_lordo(lordo) +
+                         ": its figures are too large to show to the cent; take a smaller range";
+      return risultato;
+    }
     const Valutazione dopo = valuta(base, lordo_dopo);
     PuntoCurva p{lordo, questa.netto, questa.costo, non_numero};
     if (questa.saldo && dopo.saldo) {

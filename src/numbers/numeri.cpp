@@ -484,6 +484,15 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
   testo.append(buf, r.ptr);
 }
 
+void aggiungi_numero_decimale(std::string& testo, double valore) {
+  if (!std::isfinite(valore)) return;
+  // The longest such text: the 309 digits of the largest double, or "0."
+  // and the 324 decimals of the smallest.
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, valore, std::chars_format::fixed);
+  testo.append(buf, r.ptr);
+}
+
 std::string minuscolo(std::string_view testo) {
   std::string r(testo);
   for (char& c : r) {

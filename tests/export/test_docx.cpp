@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/file_atomico.h"
 #include "lettura.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
 #include "statement/formato.h"
 
 using namespace zellora;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "base/file_atomico.h"
 #include "lettura.h"
-#include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/odt.h"
 

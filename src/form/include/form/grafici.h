@@ -108,7 +108,9 @@ struct DatiGrafici {
 // The curve for the last calculation of `motore`. No points, and the reason
 // in `errore`, before the first calculation and for options outside the
 // limits: a start below 0, an end not above the start, a step below 0.01,
-// more than `punti_massimi` points, a figure that is not a number.
+// more than `punti_massimi` points, a figure that is not a number, a range
+// asked for that reaches a gross whose figures cannot be shown (the net of
+// every point is a number). The default end stops before such a gross.
 Curva curva(const Motore& motore, const OpzioniCurva& opzioni = {});
 
 // The splits and the curve; nothing before the first calculation.

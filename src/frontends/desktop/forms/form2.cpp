@@ -167,6 +167,7 @@ EsitoEsportazione Form2::Crea() {
           esito.numero = errore_scrittura;
           esito.errore.ragione = errore.toStdString();
         }
+        avviso_cartella_ = cartella_.isEmpty() ? QString() : errore;
       }
       cartella = cartella_;
     }
@@ -177,9 +178,30 @@ EsitoEsportazione Form2::Crea() {
       QApplication::restoreOverrideCursor();
     }
   }
-  if (!esito.riuscita) {
+  if (esito.file.empty()) {
     messaggio_critico(
         this, QStringLiteral("Errore %1: %2").arg(esito.numero).arg(da_utf8(esito.errore.testo())));
+    return esito;
+  }
+  // Written: the operator is told where, whether or not the desktop opened
+  // it (a desktop without an application for the document may say it did
+  // and show nothing), and may open the folder.
+  QString testo = esito.riuscita ? QStringLiteral("Il prospetto \u00e8 stato salvato in \"%1\".")
+                                       .arg(QString::fromStdU16String(esito.file.u16string()))
+                                 : da_utf8(esito.errore.testo()) + QLatin1Char('.');
+  if (contesto_.cartella_esportazione.isEmpty() && !avviso_cartella_.isEmpty()) {
+    testo += QStringLiteral("\n\nNon \u00e8 nella cartella dei documenti perch\u00e9 ") +
+             avviso_cartella_ + QStringLiteral(": \u00e8 in una cartella temporanea.");
+  }
+  if (messaggio_informativo_con_scelta(this, testo, QStringLiteral("Apri cartella"))) {
+    const std::filesystem::path cartella_file = esito.file.parent_path();
+    std::string non_aperta;
+    if (!contesto_.apertore->apri(cartella_file, non_aperta)) {
+      messaggio_informativo(this, QStringLiteral("Non \u00e8 stato possibile aprire la cartella "
+                                                 "\"%1\": %2")
+                                      .arg(QString::fromStdU16String(cartella_file.u16string()),
+                                           da_utf8(non_aperta)));
+    }
   }
   return esito;
 }

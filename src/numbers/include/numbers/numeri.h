@@ -84,6 +84,12 @@ std::string numero_esatto(double valore);
 // The same, appended to `testo`.
 void aggiungi_numero_esatto(std::string& testo, double valore);
 
+// The same digits in plain decimal form, never in exponent form ("100000",
+// not "1e+05"; "0.0000001", not "1e-07"), for CSV read by people and by
+// tools that do not take exponents: the shortest decimal text that reads
+// back to the same double. Not finite: nothing is appended.
+void aggiungi_numero_decimale(std::string& testo, double valore);
+
 // The text with the ASCII letters A-Z in lower case and every other byte as
 // it is: names, keys and extensions compared whatever the locale.
 std::string minuscolo(std::string_view testo);

@@ -257,6 +257,9 @@ struct RegolaRegionale {
 struct RegoleCalcolo {
   std::string nome;         // "2007"
   std::string descrizione;  // one line for the user
+  // The file of the user's it was read from, for messages; empty for a
+  // rule set built in.
+  std::string file;
 
   TabellaScaglioni irpef_annua;
   TabellaScaglioni irpef_mensile;

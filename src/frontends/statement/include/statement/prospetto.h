@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/errore.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "rules/errore.h"
 
 namespace zellora {
 

@@ -52,8 +52,11 @@ class Form2 : public QWidget {
   QLineEdit* casella(int n) const;
   QLabel* etichetta(int n) const;
 
-  // Writes the statement of the figures shown and opens it; a failure is
-  // reported to the operator with its number and description.
+  // Writes the statement of the figures shown and opens it. A statement
+  // written is followed by a notice (information icon) saying where it is,
+  // why it is not among the documents when it is not, and why the desktop
+  // did not open it when it did not, with a button that opens its folder; a
+  // failure to write is reported with its number and description.
   EsitoEsportazione Crea();
 
   // The charts window, made by the first "Grafici".
@@ -88,7 +91,8 @@ class Form2 : public QWidget {
   std::optional<GeometriaBase> geometria_base_;
   std::optional<QPoint> lasciata_;  // where the window was when last hidden
   std::unique_ptr<Form7> form7_;
-  QString cartella_;  // where the last statement went, used again while it stands
+  QString cartella_;         // where the last statement went, used again while it stands
+  QString avviso_cartella_;  // why cartella_ is not among the documents
 };
 
 }  // namespace zellora
