@@ -73,12 +73,12 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato, netto_mostrato);
+  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato);
   ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
   if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
   auto sotto = [&](double g) {
     RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g, netto_mostrato) < obiettivo,
+    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g) < obiettivo,
                      "the search passed over a gross that reaches the net");
   };
   const double inizio = regole.ricerca_da_zero ? 0 : obiettivo;

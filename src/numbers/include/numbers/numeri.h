@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,17 +61,36 @@ std::optional<double> converti_numero(std::string_view testo, const Locale& loca
 // Int: the largest whole number not above the value (-0.5 gives -1).
 inline double Int(double valore) { return std::floor(valore); }
 
-// The amount format F, "##,##0.00": thousands grouped, two decimals, halves
-// rounded away from zero after taking the value as a decimal of at most 15
-// significant digits. A value that rounds to zero shows as 0,00, never -0,00.
-// A value that is not finite cannot be formatted. When `letto` is given it
-// receives the number that the text reads back as (the same as converting
-// the text again, without the work).
+// The amount rule of the format F: the whole cents a value shows as. The
+// value is taken as a decimal of at most 15 significant digits (the nearest
+// one; an exact tie to the even digit), then rounded to the cent, halves away
+// from zero (2.675 shows 268 cents, -0.125 shows -13). Worked out exactly in
+// integers, without writing the decimal out. Nothing for a value that is not
+// finite, or whose cents do not fit in 64 bits (`centesimi_massimi` euro or
+// more).
+inline constexpr double centesimi_massimi = 9e16;
+std::optional<std::int64_t> centesimi_F(double valore);
+
+// The number that the text of the format F of a value reads back as: its
+// cents over 100 (the shown decimal as a double), for every finite value.
+// Nothing for a value that is not finite.
+std::optional<double> valore_F(double valore);
+
+// The amount format F, "##,##0.00": thousands grouped, two decimals, the
+// cents of `centesimi_F`. A value that rounds to zero shows as 0,00, never
+// -0,00. A value that is not finite cannot be formatted. When `letto` is
+// given it receives the number that the text reads back as (`valore_F`).
 std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto = nullptr);
 
 // The same into an existing text, reusing its storage; false, and the text
 // untouched, for a value that cannot be formatted.
 bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto = nullptr);
+
+// The format F of a whole number of cents (123456 shows 1.234,56).
+std::string formato_F_centesimi(std::int64_t centesimi, const Locale& locale);
+// The same into an existing text, reusing its storage, and appended to a text.
+void formato_F_centesimi_in(std::int64_t centesimi, const Locale& locale, std::string& testo);
+void aggiungi_F_centesimi(std::string& testo, std::int64_t centesimi, const Locale& locale);
 
 // The general number form: no grouping sign, the locale's decimal sign, only
 // the decimals the value needs, at most 15 significant digits; very large or
