@@ -423,7 +423,7 @@ TEST(Ricerca, ExactMeansTheNetShownIsTheNetWanted) {
     m.scegli_settore(c.List1, c.List2);
     const EsitoCalcolo esito = m.verifica_campi(c);
     ASSERT_NE(esito.stato, Stato::rifiutato) << i;
-    const std::string& netto = m.risultati().Text(10);
+    const std::string netto(m.risultati().Text(10));
     ASSERT_EQ(netto, netto_atteso(m.risultati())) << "worker " << i;
     if (!esito.ricerca_svolta) continue;
     const bool uguale = converti_numero(netto, it()) == m.record().retribuzione_intera;

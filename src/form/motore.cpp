@@ -1,6 +1,7 @@
 #include "form/motore.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "form/verifica.h"
 #include "rules/profilo.h"
@@ -13,7 +14,11 @@ bool Motore::scegli_settore(std::string_view categoria, std::string_view settore
   return scrivi_profilo(record_, *regole_, c, s);
 }
 
-EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
+EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) { return verifica(campi, nullptr); }
+
+EsitoCalcolo Motore::verifica_campi(CampiForm1&& campi) { return verifica(campi, &campi); }
+
+EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
   EsitoCalcolo esito;
   if (campi_non_valorizzati(campi)) {
     esito.stato = Stato::rifiutato;
@@ -54,9 +59,13 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
     rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
     return rifiuto;
   }
-  riempi_risultati(cifre, locale_, risultati_);
+  risultati_.riempi(cifre, locale_);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
-  campi_calcolo_ = campi;
+  if (da_tenere != nullptr) {
+    campi_calcolo_ = std::move(*da_tenere);
+  } else {
+    campi_calcolo_ = campi;
+  }
   return esito;
 }
 

@@ -2,26 +2,60 @@
 
 namespace zellora {
 
-void testo_cifra(const Cifra& cifra, const Locale& locale, std::string& testo) {
+std::string testo_cifra(const Cifra& cifra, const Locale& locale) {
   switch (cifra.forma) {
     case Forma::importo:
-      formato_F_centesimi_in(cifra.centesimi, locale, testo);
-      return;
+      return formato_F_centesimi(cifra.centesimi, locale);
     case Forma::zero:
-      testo.assign(1, '0');
-      return;
+      return "0";
     case Forma::vuota:
-      testo.clear();
-      return;
+      break;
+  }
+  return {};
+}
+
+void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
+  cifre = nuove;
+  righe_attuali = nuove.attuali;
+  // Written from the last box back, each text ending where the next begins,
+  // into room enough for all at the end of the buffer.
+  const std::size_t spazio = caselle_risultato * spazio_F_centesimi(locale);
+  if (testi_.size() < spazio) testi_.resize(spazio);
+  char* const inizio = testi_.data();
+  char* p = inizio + testi_.size();
+  confini_[caselle_risultato] = testi_.size();
+  for (std::size_t n = caselle_risultato; n > 0; --n) {
+    const Cifra& c = nuove.caselle[n - 1];
+    if (c.forma == Forma::importo) {
+      p = scrivi_F_centesimi(p, c.centesimi, locale);
+    } else if (c.forma == Forma::zero) {
+      *--p = '0';
+    }
+    confini_[n - 1] = static_cast<std::size_t>(p - inizio);
   }
 }
 
-void riempi_risultati(const CifreRisultato& cifre, const Locale& locale, Risultati& finestra) {
-  finestra.righe_attuali = cifre.attuali;
-  for (std::size_t n = 0; n < finestra.testi.size(); ++n) {
-    testo_cifra(cifre.caselle[n], locale, finestra.testi[n]);
+bool Risultati::operator==(const Risultati& altri) const {
+  if (!(cifre == altri.cifre && normativa == altri.normativa &&
+        righe_attuali == altri.righe_attuali)) {
+    return false;
   }
-  finestra.cifre = cifre;
+  for (int n = 1; n <= caselle_risultato; ++n) {
+    if (Text(n) != altri.Text(n)) return false;
+  }
+  return true;
+}
+
+void Risultati::imposta_testo(int n, std::string_view testo) {
+  std::array<std::string, caselle_risultato> testi;
+  for (int k = 1; k <= caselle_risultato; ++k) testi[static_cast<std::size_t>(k - 1)] = Text(k);
+  testi.at(static_cast<std::size_t>(n - 1)) = testo;
+  testi_.clear();
+  for (std::size_t k = 0; k < testi.size(); ++k) {
+    confini_[k] = testi_.size();
+    testi_ += testi[k];
+  }
+  confini_[caselle_risultato] = testi_.size();
 }
 
 CifreRisultato cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
@@ -39,8 +73,7 @@ Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::strin
 
 void riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
                       const Locale& locale, Risultati& finestra, bool righe_attuali) {
-  riempi_risultati(cifre_mostrate(record, mensile, mensilita, locale, righe_attuali), locale,
-                   finestra);
+  finestra.riempi(cifre_mostrate(record, mensile, mensilita, locale, righe_attuali), locale);
 }
 
 }  // namespace zellora

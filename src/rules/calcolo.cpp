@@ -46,10 +46,11 @@ void costo_lavoro(RecordCalcolo& r) {
 }
 
 bool finito(const RecordCalcolo& r) {
-  for (const auto& c : campi_record()) {
-    if (!std::isfinite(r.*c.campo)) return false;
-  }
-  return true;
+  bool si = true;
+#define ZELLORA_FINITO(nome) si = si & std::isfinite(r.nome);
+  ZELLORA_CAMPI_RECORD(ZELLORA_FINITO)
+#undef ZELLORA_FINITO
+  return si;
 }
 
 CalcoloSvolto rifiuto_troppo_grandi() {

@@ -550,7 +550,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
 
   Motore motore(opzioni.locale, *richiesta.regole);
   applica_profilo(motore, richiesta);
-  const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
+  const EsitoCalcolo calcolo = motore.verifica_campi(std::move(richiesta.campi));
   esito.stato = nome_stato(calcolo.stato);
   esito.messaggi = unisci(calcolo.messaggi);
   const bool calcolata = calcolo.stato != Stato::rifiutato;

@@ -11,12 +11,12 @@ namespace zellora {
 
 namespace {
 
-std::size_t caratteri(const std::string& s) {
+std::size_t caratteri(std::string_view s) {
   return static_cast<std::size_t>(std::count_if(
       s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-void riga(std::string& uscita, std::string_view etichetta, const std::string& valore) {
+void riga(std::string& uscita, std::string_view etichetta, std::string_view valore) {
   uscita += "  ";
   uscita += etichetta;
   const std::size_t larghezza = 30 + 16;

@@ -8,8 +8,10 @@ namespace {
 
 Paragrafo vuoto(Allineamento a = Allineamento::sinistra) { return {"", a, false}; }
 
-Paragrafo linea(std::string_view etichetta, const std::string& box, bool grassetto = false) {
-  return {std::string(etichetta) + box, Allineamento::sinistra, grassetto};
+Paragrafo linea(std::string_view etichetta, std::string_view box, bool grassetto = false) {
+  std::string testo(etichetta);
+  testo += box;
+  return {std::move(testo), Allineamento::sinistra, grassetto};
 }
 
 }  // namespace
@@ -38,7 +40,7 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
     if (riga.genere == Genere::totale) {
       // The cost of labour of a month adds the annual figure: twelve such
       // months, the text read back.
-      const std::string& testo = r.Text(riga.casella);
+      const std::string testo(r.Text(riga.casella));
       std::string costo = std::string(riga.voce_prospetto) + testo;
       if (mensile) {
         const std::optional<double> mese = converti_numero(testo, locale);

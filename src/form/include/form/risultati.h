@@ -16,8 +16,8 @@
 
 namespace zellora {
 
-struct Risultati {
-  std::array<std::string, caselle_risultato> testi;  // testi[0] is `Text1`
+class Risultati {
+ public:
   // The figures the texts show, in cents.
   CifreRisultato cifre;
   // The rule set's name, and whether it is of today's law: its rows
@@ -28,11 +28,30 @@ struct Risultati {
   bool righe_attuali = false;
   int numero_caselle() const { return caselle_mostrate(righe_attuali); }
 
-  const std::string& Text(int n) const { return testi.at(static_cast<std::size_t>(n - 1)); }
-  std::string& Text(int n) { return testi.at(static_cast<std::size_t>(n - 1)); }
-  // The text of a row of the table.
-  const std::string& testo(std::size_t riga) const { return Text(righe_risultato[riga].casella); }
-  bool operator==(const Risultati&) const = default;
+  // The text of the box `TextN`, and of a row of the table.
+  std::string_view Text(int n) const {
+    const auto k = static_cast<std::size_t>(n - 1);
+    return std::string_view(testi_).substr(confini_.at(k), confini_.at(k + 1) - confini_[k]);
+  }
+  std::string_view testo(std::size_t riga) const { return Text(righe_risultato[riga].casella); }
+
+  // Every box's text from the figures: each box the rule set shows gets the
+  // text of its figure, the others are empty.
+  void riempi(const CifreRisultato& cifre, const Locale& locale);
+
+  // Sets the text of one box, whatever it holds (for the statement's tests:
+  // the window's texts are those of its figures).
+  void imposta_testo(int n, std::string_view testo);
+
+  // The same figures, rule set and texts.
+  bool operator==(const Risultati& altri) const;
+
+ private:
+  // The texts one after the other in one buffer, box n from confini_[n - 1]
+  // to confini_[n]: a fill writes them all, backwards from the end of the
+  // buffer, without a call per text. The buffer keeps its size.
+  std::string testi_;
+  std::array<std::size_t, caselle_risultato + 1> confini_{};
 };
 
 inline constexpr std::string_view titolo_risultati = "Risultato Calcolo";
@@ -41,11 +60,7 @@ inline constexpr std::string_view nota_retribuzione =
     "ratei di mensilit\u00e0 aggiuntive";
 
 // The text of a figure: an amount in the format F, the bare "0", or nothing.
-void testo_cifra(const Cifra& cifra, const Locale& locale, std::string& testo);
-
-// The texts of the figures: every box is cleared, then each box the rule
-// set shows is set to the text of its figure.
-void riempi_risultati(const CifreRisultato& cifre, const Locale& locale, Risultati& finestra);
+std::string testo_cifra(const Cifra& cifra, const Locale& locale);
 
 // The fill procedure from the record. `mensile` is the input form's
 // "Mensile" option and `mensilita` the text of its "Numero mensilità

@@ -16,7 +16,7 @@ namespace zellora {
 
 namespace {
 
-QString da_utf8(const std::string& testo) {
+QString da_utf8(std::string_view testo) {
   return QString::fromUtf8(testo.data(), qsizetype(testo.size()));
 }
 
@@ -64,7 +64,7 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
       etichetta->setGeometry(ui_->SkinLabel1->geometry());
       etichetta->setAlignment(ui_->SkinLabel1->alignment());
     }
-    etichetta->setText(da_utf8(std::string(riga.etichetta)));
+    etichetta->setText(da_utf8(riga.etichetta));
     caselle_[std::size_t(riga.casella - 1)] = box;
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
