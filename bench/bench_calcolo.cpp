@@ -1,6 +1,6 @@
-// Speed of the calculation core: one gross-to-net calculation with its 21
-// results texts, the net-to-gross search, the curve of the charts and a
-// whole staff in one run.
+// Speed of the calculation core: one gross-to-net calculation with its
+// results texts, the net a search pass compares, the net-to-gross search,
+// the curve of the charts and a whole staff in one run.
 #include <benchmark/benchmark.h>
 
 #include <sstream>
@@ -9,6 +9,7 @@
 #include "cli/lotto.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "rules/cifre.h"
 
 namespace {
 
@@ -37,10 +38,23 @@ void BM_LordoNettoMensile(benchmark::State& s) { misura(s, richiesta("2500", tru
 void BM_NettoLordoAnnuo20000(benchmark::State& s) { misura(s, richiesta("20000", false, true)); }
 void BM_NettoLordoMensile1500(benchmark::State& s) { misura(s, richiesta("1500", true, true)); }
 
+// The net a search pass compares with the net wanted: the worker's figures
+// of a record to the cent, "Irpef netta" and "Netto in busta" from them.
+void BM_NettoMostrato(benchmark::State& state) {
+  zellora::Motore motore;
+  motore.scegli_settore("Impiegato", "Settore previdenziale Commercio -50dip");
+  motore.verifica_campi(richiesta("30000", false, false));
+  const zellora::RecordCalcolo record = motore.record();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(zellora::netto_mostrato(record));
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_LordoNettoAnnuo);
 BENCHMARK(BM_LordoNettoMensile);
+BENCHMARK(BM_NettoMostrato);
 BENCHMARK(BM_NettoLordoAnnuo20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NettoLordoMensile1500)->Unit(benchmark::kMicrosecond);
 

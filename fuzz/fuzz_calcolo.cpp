@@ -73,12 +73,12 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato, netto_mostrato);
+  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato);
   ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
   if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
   auto sotto = [&](double g) {
     RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g, netto_mostrato) < obiettivo,
+    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g) < obiettivo,
                      "the search passed over a gross that reaches the net");
   };
   const double inizio = regole.ricerca_da_zero ? 0 : obiettivo;
@@ -92,7 +92,7 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
 
 // The cents of a shown amount, read off its digits; nothing for an empty
 // text or one too long to add exactly.
-std::optional<std::int64_t> centesimi(const std::string& testo) {
+std::optional<std::int64_t> centesimi(std::string_view testo) {
   std::int64_t c = 0;
   int cifre = 0;
   for (char ch : testo) {
@@ -135,8 +135,8 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
                      "an exact search shows another net");
   } else if (!t.Text(10).empty()) {
     ZELLORA_VERIFICA(esito.messaggi.size() == 1 &&
-                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " + t.Text(10)) !=
-                             std::string::npos,
+                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " +
+                                                std::string(t.Text(10))) != std::string::npos,
                      "an inexact search does not say the net shown");
   }
 }

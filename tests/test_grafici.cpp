@@ -119,6 +119,21 @@ TEST(Grafici, SplitsAddUpExactlyInCents) {
     EXPECT_EQ(somma(a.parti), a.totale);
     EXPECT_EQ(a.parti.front().centesimi, cent(m, 11));
     EXPECT_LE(std::llabs(a.parti.back().centesimi), 3);
+
+    // A label means the figure the window shows under it (in a month the
+    // employer's pay includes the accrual: "Retribuzione **", not the
+    // worker's "Retribuzione").
+    for (const auto* quote : {&l.parti, &l.aggiunte, &a.parti}) {
+      for (const Quota& q : *quote) {
+        if (q.voce == voce_netto || q.voce == voce_arrotondamento) continue;
+        int box = 0;
+        for (const RigaRisultato& r : righe_risultato) {
+          if (r.etichetta == q.voce) box = r.casella;
+        }
+        ASSERT_NE(box, 0) << q.voce;
+        EXPECT_EQ(q.centesimi, cent(m, box)) << q.voce;
+      }
+    }
   }
 }
 

@@ -32,7 +32,7 @@ double netto_di(RecordCalcolo r, InputCalcolo in, double gross, bool mensile) {
   r.trattenuta_non_deducibile = Int(in.trattenuta);
   r.competenza_non_imponibile = Int(in.competenza);
   r.valore_benefit = Int(in.benefit);
-  return passo_ricerca(r, in, regole_predefinite(), mensile, gross, netto_mostrato);
+  return passo_ricerca(r, in, regole_predefinite(), mensile, gross);
 }
 
 InputCalcolo famiglia_tipica(InputCalcolo in) {
@@ -128,9 +128,7 @@ double ricerca_lineare(RecordCalcolo r, const InputCalcolo& in, bool mensile,
     const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
                          r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) +
                          r.somma_esente + r.trattamento_integrativo;
-    if (saldo > obiettivo - 1 &&
-        passo_ricerca(r, in, regole, mensile, g, netto_mostrato) >= obiettivo)
-      return g;
+    if (saldo > obiettivo - 1 && passo_ricerca(r, in, regole, mensile, g) >= obiettivo) return g;
     if (g - obiettivo > 400000) return g;
   }
 }
@@ -425,7 +423,7 @@ TEST(Ricerca, ExactMeansTheNetShownIsTheNetWanted) {
     m.scegli_settore(c.List1, c.List2);
     const EsitoCalcolo esito = m.verifica_campi(c);
     ASSERT_NE(esito.stato, Stato::rifiutato) << i;
-    const std::string& netto = m.risultati().Text(10);
+    const std::string netto(m.risultati().Text(10));
     ASSERT_EQ(netto, netto_atteso(m.risultati())) << "worker " << i;
     if (!esito.ricerca_svolta) continue;
     const bool uguale = converti_numero(netto, it()) == m.record().retribuzione_intera;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "form/risultati.h"
+#include "numbers/numeri.h"
 
 namespace zellora {
 
@@ -74,12 +74,12 @@ EsitoCalcolo esito_per_operatore(const CalcoloSvolto& svolto, const Locale& loca
 
 EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,
                                  const Locale& locale, const RegoleCalcolo& regole) {
-  return esito_per_operatore(calcola_annuo(record, input, regole, netto_mostrato), locale);
+  return esito_per_operatore(calcola_annuo(record, input, regole), locale);
 }
 
 EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input, const Locale& locale,
                              const RegoleCalcolo& regole) {
-  return esito_per_operatore(calcola_mese(record, input, regole, netto_mostrato), locale);
+  return esito_per_operatore(calcola_mese(record, input, regole), locale);
 }
 
 }  // namespace zellora

@@ -4,6 +4,7 @@
 #include <limits>
 #include <optional>
 
+#include "rules/cifre.h"
 #include "rules/irpef.h"
 
 namespace zellora {
@@ -45,10 +46,11 @@ void costo_lavoro(RecordCalcolo& r) {
 }
 
 bool finito(const RecordCalcolo& r) {
-  for (const auto& c : campi_record()) {
-    if (!std::isfinite(r.*c.campo)) return false;
-  }
-  return true;
+  bool si = true;
+#define ZELLORA_FINITO(nome) si = si & std::isfinite(r.nome);
+  ZELLORA_CAMPI_RECORD(ZELLORA_FINITO)
+#undef ZELLORA_FINITO
+  return si;
 }
 
 CalcoloSvolto rifiuto_troppo_grandi() {
@@ -238,7 +240,7 @@ double salto_sicuro(const RecordCalcolo& w, const InputCalcolo& in, const Regole
 
 // The net-to-gross search with the pass of the mode, on a working record.
 CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
-                            bool mensile, NettoMostrato netto_mostrato) {
+                            bool mensile) {
   CalcoloSvolto esito;
   esito.ricerca_svolta = true;
   const double obiettivo = w.retribuzione_intera;
@@ -263,7 +265,7 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
         prima_delle_imposte - w.trattenuta_non_deducibile + w.competenza_non_imponibile;
 
     // The search decides on the net the window shows. Working it out takes
-    // the figures through the format, so a pass whose balance in the record
+    // every figure to the cent, so a pass whose balance in the record
     // is plainly below the target (the net shown cannot then reach it) is
     // taken as below without it.
     const double saldo = netto_prima - w.irpef_lorda + w.totale_detrazioni + w.somma_esente +
@@ -321,7 +323,7 @@ CalcoloSvolto ricerca_lordo(RecordCalcolo& w, const InputCalcolo& in, const Rego
 }
 
 CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
-                      bool mensile, NettoMostrato netto_mostrato) {
+                      bool mensile) {
   RecordCalcolo w = record;
   leggi_importi(w, input);
   CalcoloSvolto esito;
@@ -332,7 +334,7 @@ CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, const Re
       passo_annuo(w, input, regole);
     }
   } else {
-    esito = ricerca_lordo(w, input, regole, mensile, netto_mostrato);
+    esito = ricerca_lordo(w, input, regole, mensile);
     if (esito.stato == Stato::rifiutato) return esito;
   }
   if (!finito(w)) return rifiuto_troppo_grandi();
@@ -478,19 +480,19 @@ double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {
 }
 
 double passo_ricerca(RecordCalcolo& w, const InputCalcolo& in, const RegoleCalcolo& regole,
-                     bool mensile, double lordo, NettoMostrato netto_mostrato) {
+                     bool mensile, double lordo) {
   passo_ricerca_record(w, in, regole, mensile, lordo);
   return netto_mostrato(w);
 }
 
 CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
-                            const RegoleCalcolo& regole, NettoMostrato netto_mostrato) {
-  return calcola(record, input, regole, false, netto_mostrato);
+                            const RegoleCalcolo& regole) {
+  return calcola(record, input, regole, false);
 }
 
 CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
-                           const RegoleCalcolo& regole, NettoMostrato netto_mostrato) {
-  return calcola(record, input, regole, true, netto_mostrato);
+                           const RegoleCalcolo& regole) {
+  return calcola(record, input, regole, true);
 }
 
 }  // namespace zellora

@@ -174,7 +174,7 @@ void confronta_grafici(Form7* form7, const CampiForm1& campi) {
   QCOMPARE(attuale->at(0),
            QPointF(m.record().retribuzione_lorda,
                    static_cast<double>(
-                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).box(10)) /
+                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).centesimi(10)) /
                        100));
 }
 
@@ -502,10 +502,11 @@ class ProvaFinestre : public QObject {
     QCOMPARE(casella2(23), QStringLiteral("1.000,00"));
     // The worker's rows top to bottom, none overlapping, inside the panel.
     int sotto = 0;
-    for (const RigaRisultati& r : righe_lavoratore_attuali) {
-      QLineEdit* box = form2->casella(r.box);
+    for (const RigaRisultato& r : righe_risultato) {
+      if (r.pannello != Pannello::lavoratore) continue;
+      QLineEdit* box = form2->casella(r.casella);
       QVERIFY(box->isVisibleTo(form2));
-      QCOMPARE(form2->etichetta(r.box)->text(), u8(r.etichetta));
+      QCOMPARE(form2->etichetta(r.casella)->text(), u8(r.etichetta));
       QVERIFY(box->y() >= sotto);
       sotto = box->geometry().bottom() + 1;
     }

@@ -442,7 +442,7 @@ std::string intestazione_csv(char s, bool attuali) {
   h += "status";
   h += s;
   h += "messages";
-  for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
+  for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
     h += s;
     h += "Form2.Text" + std::to_string(n);
   }
@@ -487,7 +487,7 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += esito.stato;
     out += s;
     cella_csv(out, esito.messaggi, s);
-    for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
+    for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
       out += s;
       if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
     }
@@ -608,13 +608,20 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
 
   Motore motore(opzioni.locale, *richiesta.regole);
   applica_profilo(motore, richiesta);
-  const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
+  const EsitoCalcolo calcolo = motore.verifica_campi(std::move(richiesta.campi));
   esito.stato = nome_stato(calcolo.stato);
   esito.messaggi = unisci(calcolo.messaggi);
   const bool calcolata = calcolo.stato != Stato::rifiutato;
   if (calcolata) {
-    esito.netto = converti_numero(motore.risultati().Text(10), opzioni.locale);
-    esito.costo = converti_numero(motore.risultati().Text(16), opzioni.locale);
+    // The net and the cost of labour as shown, for the totals.
+    const CifreRisultato& cifre = motore.risultati().cifre;
+    const auto euro = [&cifre](Genere genere) -> std::optional<double> {
+      const auto c = cifre.centesimi(righe_risultato[riga_del_genere(genere)].casella);
+      if (!c) return std::nullopt;
+      return static_cast<double>(*c) / 100.0;
+    };
+    esito.netto = euro(Genere::netto);
+    esito.costo = euro(Genere::totale);
   }
   scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr,
               richiesta.regole, formati.uscita, separatore, intestazione.attuali);

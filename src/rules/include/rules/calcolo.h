@@ -69,12 +69,6 @@ struct CalcoloSvolto {
   EsitoRicerca ricerca;
 };
 
-// The net that the results window shows for a record, in whole euros; not a
-// number when a figure it needs cannot be shown. The search compares it with
-// the net wanted, so that a net found is the net shown; the form model,
-// which knows how the window shows its figures, supplies it.
-using NettoMostrato = double (*)(const RecordCalcolo& record);
-
 // Most passes a net-to-gross search makes before it gives up. Ordinary
 // searches take a few dozen passes, since they skip the grosses that cannot
 // reach the net; only inputs that rule the skipping out (negative counts,
@@ -96,10 +90,10 @@ double netto_prima_delle_imposte(const RecordCalcolo& record, bool mensile);
 
 // One pass of the net-to-gross search on the trial gross `lordo`: the pass of
 // the mode, the total of the deductions (never above the gross tax) and the
-// net it gives, as `netto_mostrato` says. The other inputs must already be
+// net it shows (`netto_mostrato`, cifre.h). The other inputs must already be
 // in the record.
 double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
-                     bool mensile, double lordo, NettoMostrato netto_mostrato);
+                     bool mensile, double lordo);
 
 // The annual and the monthly calculation: the inputs are read into the
 // record, then one pass (gross to net) or the search (net to gross), under
@@ -107,8 +101,8 @@ double passo_ricerca(RecordCalcolo& record, const InputCalcolo& input, const Reg
 // record is written only when the calculation completes; a calculation that
 // overflows the range of a double is refused and writes nothing.
 CalcoloSvolto calcola_annuo(RecordCalcolo& record, const InputCalcolo& input,
-                            const RegoleCalcolo& regole, NettoMostrato netto_mostrato);
+                            const RegoleCalcolo& regole);
 CalcoloSvolto calcola_mese(RecordCalcolo& record, const InputCalcolo& input,
-                           const RegoleCalcolo& regole, NettoMostrato netto_mostrato);
+                           const RegoleCalcolo& regole);
 
 }  // namespace zellora
