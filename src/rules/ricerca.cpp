@@ -83,7 +83,7 @@ struct Punto {
   double lordo = 0;
   double saldo = 0;   // the unrounded net of the record, before whole euros
   double scarto = 0;  // how far the net shown can be from it
-  std::array<double, massimo_limiti> margini{};  // each figure less its limit
+  std::array<double, massimo_limiti> margini;  // each figure less its limit (the first n_)
   RecordCalcolo record;
 };
 
@@ -527,39 +527,39 @@ CalcoloSvolto Ricerca::esegui() {
     return senza(FineRicerca::interrotta, r, ultimo_provato_);
   };
 
-  Punto primo;
-  valuta(inizio_, primo);
-  const Fine f = finale(primo, primo);
+  std::array<Punto, 2> estremi;
+  Punto* a = &estremi[0];
+  Punto* b = &estremi[1];
+  valuta(inizio_, *a);
+  const Fine f = finale(*a, *a);
   if (f == Fine::trovato) return esito_;
   if (f == Fine::troppo_grandi) return rifiuto_troppo_grandi();
-  if (!(inizio_ < ultimo_lordo)) return senza(FineRicerca::interrotta, primo.record, inizio_);
-  if (ferma_dall_inizio(primo)) return senza(FineRicerca::ferma, primo.record, inizio_);
+  if (!(inizio_ < ultimo_lordo)) return senza(FineRicerca::interrotta, a->record, inizio_);
+  if (ferma_dall_inizio(*a)) return senza(FineRicerca::ferma, a->record, inizio_);
 
   // The stretches between the contribution limits, from the start up; in
   // each, the taxable income and the income of the deductions are straight
   // lines in the gross, so the grosses where they cross their limits follow
   // from their values at its two ends.
   const double benefit = base_.valore_benefit;
-  Punto a = primo;
-  Punto b;
   bool crescente = true;
   while (true) {
     double fine_lordo = ultimo_lordo;
     for (std::size_t i = 0; i < n_; ++i) {
       if (limiti_[i].grandezza != Grandezza::lordo) continue;
       const double x = std::ceil(limiti_[i].valore - benefit) - 1;
-      if (x >= a.lordo && x < fine_lordo) fine_lordo = x;
+      if (x >= a->lordo && x < fine_lordo) fine_lordo = x;
     }
-    std::array<double, massimo_limiti> tagli{};
+    std::array<double, massimo_limiti + 1> tagli;
     std::size_t quanti = 0;
-    if (fine_lordo > a.lordo) {
+    if (fine_lordo > a->lordo) {
       double T0 = 0;
       double R0 = 0;
       double T1 = 0;
       double R1 = 0;
-      imponibili(a.lordo, T0, R0);
+      imponibili(a->lordo, T0, R0);
       imponibili(fine_lordo, T1, R1);
-      const double lunghezza = fine_lordo - a.lordo;
+      const double lunghezza = fine_lordo - a->lordo;
       for (std::size_t i = 0; i < n_; ++i) {
         const Limite& l = limiti_[i];
         double v0 = 0;
@@ -573,35 +573,39 @@ CalcoloSvolto Ricerca::esegui() {
         } else {
           continue;
         }
-        const double z = a.lordo + (l.valore - v0) * (lunghezza / (v1 - v0));
-        if (z > a.lordo && z <= fine_lordo) tagli[quanti++] = z;
+        const double z = a->lordo + (l.valore - v0) * (lunghezza / (v1 - v0));
+        if (z > a->lordo && z <= fine_lordo) tagli[quanti++] = z;
       }
       std::sort(tagli.begin(), tagli.begin() + quanti);
     }
     tagli[quanti++] = fine_lordo + 1;
     for (std::size_t k = 0; k < quanti; ++k) {
       const double fine_tratto = std::ceil(tagli[k]) - 1;
-      if (fine_tratto < a.lordo) continue;
-      if (fine_tratto == a.lordo) {
-        b = a;
-      } else if (!valuta(fine_tratto, b)) {
-        return fine_passaggi();
+      if (fine_tratto < a->lordo) continue;
+      const Punto* fine = a;
+      if (fine_tratto != a->lordo) {
+        if (!valuta(fine_tratto, *b)) return fine_passaggi();
+        fine = b;
       }
-      const Fine esito = tratto(a, b, 0);
+      const Fine esito = tratto(*a, *fine, 0);
       if (esito == Fine::trovato) return esito_;
       if (esito == Fine::troppo_grandi) return rifiuto_troppo_grandi();
       if (esito == Fine::passaggi) return fine_passaggi();
-      crescente = b.saldo > a.saldo;
-      if (fine_tratto >= ultimo_lordo) break;
-      if (!valuta(fine_tratto + 1, a)) return fine_passaggi();
+      crescente = fine->saldo > a->saldo;
+      if (fine_tratto >= ultimo_lordo) {
+        // No gross up to the last whole euro reaches the net wanted. Where
+        // the net still rises at the end it would, beyond the grosses a
+        // double counts in euros; otherwise the net cannot grow any more,
+        // and the figures shown are those of the start.
+        if (crescente) return senza(FineRicerca::interrotta, fine->record, fine->lordo);
+        RecordCalcolo r = base_;
+        passo_ricerca_record(r, in_, regole_, mensile_, inizio_);
+        return senza(FineRicerca::ferma, r, inizio_);
+      }
+      if (fine == b) std::swap(a, b);
+      if (!valuta(fine_tratto + 1, *a)) return fine_passaggi();
     }
-    if (fine_lordo >= ultimo_lordo) break;
   }
-  // No gross up to the last whole euro reaches the net wanted. Where the net
-  // still rises at the end it would, beyond the grosses a double counts in
-  // euros; otherwise the net cannot grow any more.
-  if (crescente) return senza(FineRicerca::interrotta, b.record, b.lordo);
-  return senza(FineRicerca::ferma, primo.record, inizio_);
 }
 
 }  // namespace
