@@ -42,9 +42,12 @@ namespace zellora {
 
 namespace {
 
-// The largest whole gross whose next euro a double still tells apart
-// (2^53 - 1): the search goes no further.
-constexpr double ultimo_lordo = 9007199254740991.0;
+// The search goes no further than a gross of a thousand billion euro: the
+// figures of a larger one cannot all be shown to the cent (their sums would
+// pass ten thousand billion euro, where a double no longer holds every cent
+// of fifteen digits), and a net shown that is not to the cent cannot be the
+// net wanted.
+constexpr double ultimo_lordo = 1e12;
 
 // How far the balance of the figures shown, before the whole euros are
 // taken, can lie from the unrounded balance of the record: each figure is
@@ -54,9 +57,10 @@ constexpr double ultimo_lordo = 9007199254740991.0;
 // the tax-free sum and the trattamento integrativo: eleven roundings,
 // 0,0605 in all.
 constexpr double scarto_cifre_mostrate = 0.0625;
-// And, in proportion to the size of the figures, what the doubles cannot
-// hold (fifteen digits beyond ten thousand billion euro, the sums).
-constexpr double scarto_relativo = 1e-13;
+// And, in proportion to the size of the figures, the errors of the doubles:
+// of the fifteen digits a figure is shown with (5e-15 of it), and of the
+// sums (a few units of the last of sixteen digits).
+constexpr double scarto_relativo = 2e-14;
 
 // The figures whose limits decide the formulas of a pass.
 enum class Grandezza : std::uint8_t {
@@ -591,12 +595,13 @@ CalcoloSvolto Ricerca::esegui() {
       if (esito == Fine::trovato) return esito_;
       if (esito == Fine::troppo_grandi) return rifiuto_troppo_grandi();
       if (esito == Fine::passaggi) return fine_passaggi();
-      crescente = fine->saldo > a->saldo;
+      // Rising by more than the doubles' errors.
+      crescente = fine->saldo - a->saldo > fine->scarto + a->scarto;
       if (fine_tratto >= ultimo_lordo) {
-        // No gross up to the last whole euro reaches the net wanted. Where
-        // the net still rises at the end it would, beyond the grosses a
-        // double counts in euros; otherwise the net cannot grow any more,
-        // and the figures shown are those of the start.
+        // No gross up to a thousand billion euro reaches the net wanted.
+        // Where the net still rises there, the search gives up; otherwise
+        // the net cannot grow any more, and the figures shown are those of
+        // the start.
         if (crescente) return senza(FineRicerca::interrotta, fine->record, fine->lordo);
         RecordCalcolo r = base_;
         passo_ricerca_record(r, in_, regole_, mensile_, inizio_);
