@@ -111,60 +111,6 @@ TEST(Ricerca, SkipsWhatCannotMatchInsteadOfTryingEveryEuro) {
 
 namespace {
 
-// A built-in rule set with texts of its file replaced, as an accountant's
-// copy would be: the rule sets whose net jumps where the search must not
-// skip. `togli` removes the sections from that text to `[contributi]`.
-RegoleCalcolo variante(std::string_view nome,
-                       std::vector<std::pair<std::string, std::string>> modifiche,
-                       std::string_view togli = {}) {
-  std::string testo(testo_regole_incluse(nome));
-  if (!togli.empty()) {
-    const auto da = testo.find(togli);
-    const auto a = testo.find("[contributi]", da);
-    testo.erase(da, a - da);
-  }
-  for (const auto& [vecchio, nuovo] : modifiche) {
-    const auto dove = testo.find(vecchio);
-    if (dove == std::string::npos) throw std::runtime_error("not in the rule set: " + vecchio);
-    testo.replace(dove, vecchio.size(), nuovo);
-  }
-  return carica_regole(testo, std::string(nome) + " changed");
-}
-
-// Today's law without the cuneo fiscale and the trattamento integrativo,
-// searched from the net: the employee deduction rises from 1.955 to about
-// 3.100 just above 15.000 of income.
-const RegoleCalcolo& senza_cuneo() {
-  static const RegoleCalcolo r =
-      variante("2026", {{"ricerca_da_zero = true", "ricerca_da_zero = false"}}, "[cuneo_fiscale]");
-  return r;
-}
-
-// The rule sets of the comparisons: those built in, and some with jumps:
-// a band's fixed part raised (the net jumps up where the band starts and
-// down where it ends), the first band of the spouse deduction falling below
-// 0, a band falling faster than the income grows (the net rises while the
-// deductions exceed the tax, then falls inside the band), today's law
-// searched from the net, a top bracket of 100 % (a net that stops growing).
-const std::vector<std::pair<std::string, RegoleCalcolo>>& insiemi_di_regole() {
-  static const std::vector<std::pair<std::string, RegoleCalcolo>> insiemi = {
-      {"2007", regole_incluse("2007")},
-      {"2025", regole_incluse("2025")},
-      {"2026", regole_incluse("2026")},
-      {"2026 without cuneo", senza_cuneo()},
-      {"2007 band raised", variante("2007", {{"fisso = 0,", "fisso = 400,"}})},
-      {"2026 band raised", variante("2026", {{"fisso = 1910,", "fisso = 2910,"}})},
-      {"2007 spouse below 0", variante("2007", {{"riduzione = 110", "riduzione = 1200"}})},
-      {"2007 steep band",
-       variante("2007", {{"fisso = 1338, variabile = 502", "fisso = 1338, variabile = 20000"}})},
-      {"2026 from the net",
-       variante("2026", {{"ricerca_da_zero = true", "ricerca_da_zero = false"}})},
-      {"2026 top bracket 100 %",
-       variante("2026", {{"aliquote = [0.23, 0.33, 0.43]", "aliquote = [0.23, 0.33, 1.0]"}})},
-  };
-  return insiemi;
-}
-
 std::uint64_t stato_caso = 0x9E3779B97F4A7C15ull;
 double caso(std::uint64_t n) {
   stato_caso ^= stato_caso << 13;

@@ -174,6 +174,8 @@ class Ricerca {
   Fine prova_da(const Punto& primo, const Punto& a, const Punto& b);
   static double alto_su_linea(const Punto& p, const Punto& a, const Punto& b);
   bool ferma_dall_inizio(const Punto& a) const;
+  double netto_massimo(const RecordCalcolo& r) const;
+  double ultimo_escluso(const Punto& a);
   void concludi(const RecordCalcolo& r, double lordo);
 
   RecordCalcolo& w_;
@@ -279,13 +281,18 @@ bool Ricerca::valuta(double lordo, Punto& p) {
             r.trattamento_integrativo;
   const double detrazioni = detrazioni_del_passo(r);
   const double tutte = detrazioni + r.ulteriore_detrazione;
-  p.scarto = scarto_cifre_mostrate +
-             scarto_relativo *
-                 (std::fabs(lordo) + std::fabs(r.valore_benefit) + std::fabs(r.ritenuta_inps) +
-                  std::fabs(r.contributo_aggiuntivo) + std::fabs(r.altri_contributi_dip) +
-                  std::fabs(r.ritenuta_inail) + std::fabs(r.irpef_lorda) + std::fabs(tutte) +
-                  std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
-                  std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
+  // The gross tax and the deductions count only through the net IRPEF: where
+  // the deductions exceed the tax by more than their rounding, it is 0 both
+  // shown and unrounded, however large they are.
+  double imposta = std::fabs(r.irpef_lorda) + std::fabs(tutte);
+  if (r.irpef_lorda - tutte < -(scarto_cifre_mostrate + scarto_relativo * imposta)) imposta = 0;
+  p.scarto =
+      scarto_cifre_mostrate +
+      scarto_relativo *
+          (std::fabs(lordo) + std::fabs(r.ritenuta_inps) + std::fabs(r.contributo_aggiuntivo) +
+           std::fabs(r.altri_contributi_dip) + std::fabs(r.ritenuta_inail) + imposta +
+           std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
+           std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
 
   const double B = r.retribuzione_lorda + r.valore_benefit;
   const double T = r.imponibile_fiscale;
@@ -466,32 +473,87 @@ Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b) {
   }
 }
 
-// Other contributions of 100 % or more: the worker's contributions grow at
-// least as fast as the gross from the start on, so the pay before tax (and
-// with it the taxable pay) cannot grow. The net is at most that, plus the
-// non-taxable pay, plus the largest tax-free sum and trattamento integrativo
-// it could still carry (the net IRPEF is never below 0). Below the net
-// wanted: no gross reaches it, known from the first pass.
-bool Ricerca::ferma_dall_inizio(const Punto& a) const {
-  const RecordCalcolo& r = a.record;
-  const Crescita c = crescita_ritenute(r, in_, regole_, mensile_);
-  if (!c.continua || !(c.minima >= 1)) return false;
+// The most the unrounded net of a gross can be, from its contributions
+// alone: the pay before tax, with the non-taxable pay less the
+// non-deductible withholding, and the largest tax-free sum and trattamento
+// integrativo its taxable pay could carry (the net IRPEF is never below 0).
+double Ricerca::netto_massimo(const RecordCalcolo& r) const {
+  const double imponibile = std::fmax(r.imponibile_fiscale, 0);
   double aggiunte = 0;
   if (cuneo_) {
-    double aliquota = 0;
+    // A year's tax-free sum is at most its band's rate times the band's end.
+    double somma = 0;
+    double tetto = 0;
     for (std::size_t i = 0; i < regole_.cuneo.n; ++i) {
-      aliquota = std::fmax(aliquota, regole_.cuneo.somma[i].aliquota);
+      const FasciaSomma& f = regole_.cuneo.somma[i];
+      somma = std::fmax(somma, f.aliquota * imponibile);
+      tetto = std::fmax(tetto, f.aliquota * f.fino_a);
     }
-    aggiunte += aliquota * std::fmax(r.imponibile_fiscale, 0);
+    aggiunte += mensile_ ? somma : std::fmin(somma, tetto);
   }
   const RegoleTrattamentoIntegrativo& t = regole_.integrativo;
   if (t.presente) {
     const double annuo = std::fmax(t.importo, (t.importo * giorni_) / 365);
     aggiunte += std::fmax(mensile_ ? t.importo / 12 : annuo, 0);
   }
-  const double netto_prima = netto_prima_delle_imposte(r, mensile_) - r.trattenuta_non_deducibile +
-                             r.competenza_non_imponibile;
-  return netto_prima + aggiunte + a.scarto < obiettivo_;
+  return netto_prima_delle_imposte(r, mensile_) - r.trattenuta_non_deducibile +
+         r.competenza_non_imponibile + aggiunte;
+}
+
+// Other contributions of 100 % or more: the worker's contributions grow at
+// least as fast as the gross from the start on, so the pay before tax (and
+// with it the taxable pay) cannot grow, nor the most the net can be. Below
+// the net wanted: no gross reaches it, known from the first pass.
+bool Ricerca::ferma_dall_inizio(const Punto& a) const {
+  const Crescita c = crescita_ritenute(a.record, in_, regole_, mensile_);
+  if (!c.continua || !(c.minima >= 1)) return false;
+  return netto_massimo(a.record) + a.scarto < obiettivo_;
+}
+
+// The last gross the search may pass over without a pass. Where the pay
+// before tax does not fall as the gross grows (the worker's contributions
+// grow by less than the gross from the start on, with no downward jump), the
+// most the net can be does not fall either: below a gross where that is
+// under the net wanted (by a euro, more than the figures shown can add) no
+// gross reaches it. Found from the contributions alone, by interpolation.
+double Ricerca::ultimo_escluso(const Punto& a) {
+  const Crescita c = crescita_ritenute(a.record, in_, regole_, mensile_);
+  if (!c.continua || !(c.massima <= 1)) return inizio_;
+  const auto distanza = [&](double lordo) {
+    RecordCalcolo r = base_;
+    r.retribuzione_lorda = lordo;
+    if (mensile_) {
+      contributi_mensili(r, in_, regole_, true);
+    } else {
+      contributi_annui(r, in_, regole_);
+    }
+    const double margine =
+        1 + 1e-13 * (std::fabs(lordo) + std::fabs(r.valore_benefit) +
+                     std::fabs(r.trattenuta_non_deducibile) +
+                     std::fabs(r.competenza_non_imponibile) + std::fabs(obiettivo_));
+    return netto_massimo(r) + margine - obiettivo_;  // below 0: cannot reach it
+  };
+  double sotto = inizio_;
+  double d_sotto = distanza(sotto);
+  double sopra = ultimo_lordo;
+  double d_sopra = distanza(sopra);
+  if (!(d_sotto < 0) || !(d_sopra >= 0)) return inizio_;
+  for (int k = 0; sopra - sotto > 1 && k < 64; ++k) {
+    double m = sotto + std::floor((sopra - sotto) / 2);
+    if (k % 3 != 2) {
+      const double x = std::floor(sotto - d_sotto * ((sopra - sotto) / (d_sopra - d_sotto)));
+      if (std::isfinite(x)) m = std::clamp(x, sotto + 1, sopra - 1);
+    }
+    const double d = distanza(m);
+    if (d < 0) {
+      sotto = m;
+      d_sotto = d;
+    } else {
+      sopra = m;
+      d_sopra = d;
+    }
+  }
+  return sotto;
 }
 
 void Ricerca::concludi(const RecordCalcolo& r, double lordo) {
@@ -540,6 +602,7 @@ CalcoloSvolto Ricerca::esegui() {
   if (f == Fine::troppo_grandi) return rifiuto_troppo_grandi();
   if (!(inizio_ < ultimo_lordo)) return senza(FineRicerca::interrotta, a->record, inizio_);
   if (ferma_dall_inizio(*a)) return senza(FineRicerca::ferma, a->record, inizio_);
+  if (!valuta(ultimo_escluso(*a) + 1, *a)) return fine_passaggi();
 
   // The stretches between the contribution limits, from the start up; in
   // each, the taxable income and the income of the deductions are straight
