@@ -78,8 +78,11 @@ struct Limite {
   double valore;
 };
 
-// Contribution limits 4, brackets and 0 up to 8, bands up to 59, crossings 4.
-constexpr std::size_t massimo_limiti = 80;
+// The contribution limits (4), the brackets and the 0 of the tax-free sum,
+// the bands of the employee deduction (1 + 8 + 2 x 8), of the spouse
+// (4 + 2 x 8), children and other dependants (2) and of the cuneo fiscale
+// and the trattamento integrativo (8 + 4), and the crossings (4).
+constexpr std::size_t massimo_limiti = 4 + massimo_fasce + (6 * massimo_fasce + 11) + 4;
 
 // A gross worked out: its record, the unrounded net and the side of every
 // limit its figures are on.
@@ -281,18 +284,18 @@ bool Ricerca::valuta(double lordo, Punto& p) {
             r.trattamento_integrativo;
   const double detrazioni = detrazioni_del_passo(r);
   const double tutte = detrazioni + r.ulteriore_detrazione;
-  // The gross tax and the deductions count only through the net IRPEF: where
-  // the deductions exceed the tax by more than their rounding, it is 0 both
-  // shown and unrounded, however large they are.
-  double imposta = std::fabs(r.irpef_lorda) + std::fabs(tutte);
-  if (r.irpef_lorda - tutte < -(scarto_cifre_mostrate + scarto_relativo * imposta)) imposta = 0;
-  p.scarto =
-      scarto_cifre_mostrate +
-      scarto_relativo *
-          (std::fabs(lordo) + std::fabs(r.ritenuta_inps) + std::fabs(r.contributo_aggiuntivo) +
-           std::fabs(r.altri_contributi_dip) + std::fabs(r.ritenuta_inail) + imposta +
-           std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
-           std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
+  // The gross tax and the deductions count through the net IRPEF alone: it
+  // is 0, shown and unrounded, unless the deductions are about the tax or
+  // less, so at most twice the tax. The sizes of the figures are straight
+  // lines between the limits, so the margin inside a stretch is at most on
+  // the line between its values at the two ends.
+  p.scarto = scarto_cifre_mostrate +
+             scarto_relativo *
+                 (std::fabs(lordo) + std::fabs(r.ritenuta_inps) +
+                  std::fabs(r.contributo_aggiuntivo) + std::fabs(r.altri_contributi_dip) +
+                  std::fabs(r.ritenuta_inail) + 2 * std::fmax(r.irpef_lorda, 0) +
+                  std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
+                  std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
 
   const double B = r.retribuzione_lorda + r.valore_benefit;
   const double T = r.imponibile_fiscale;
