@@ -76,12 +76,12 @@ struct CalcoloSvolto {
 using NettoMostrato = double (*)(const RecordCalcolo& record);
 
 // Most passes a net-to-gross search makes before it gives up. Searches take
-// a few dozen passes: the search passes over whole stretches of grosses
-// between the limits of the rule set, and tries the grosses one by one only
-// where the net shown can be either side of the net wanted. That is a few
-// grosses, but many where the net is nearly flat: a net that rises by a
-// ten-millionth of a euro per euro of gross (other contributions of 90,8 %)
-// takes half a million passes.
+// a few passes, rarely a few dozen: the search passes over whole stretches of
+// grosses between the limits of the rule set, and tries the grosses one by
+// one only where the net shown can be either side of the net wanted. That is
+// one or two grosses, but many where the net is nearly flat: a net that rises
+// by a ten-millionth of a euro per euro of gross (other contributions of
+// 90,80999 % beside an INPS rate of 9,19 %) takes half a million passes.
 inline constexpr std::int64_t passaggi_massimi = 5'000'000;
 
 // One annual pass for the gross and inputs already in the record.
