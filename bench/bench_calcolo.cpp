@@ -144,9 +144,16 @@ void BM_UnNetto(benchmark::State& state, const RegoleCalcolo* regole, bool mensi
 // search and by the walk.
 const bool registrate = [] {
   for (const auto& [nome, regole] : zellora::prova::insiemi_di_regole()) {
+    // The name as one word: "2026_without_cuneo".
+    std::string parola;
+    for (const char c : nome) {
+      if (c == ' ') parola += '_';
+      if (c != ' ' && c != '%') parola += c;
+    }
+    if (!parola.empty() && parola.back() == '_') parola.pop_back();
     for (const bool mensile : {false, true}) {
       benchmark::RegisterBenchmark(
-          ("BM_Ricerca/" + nome + (mensile ? "/mensile" : "/annuo")).c_str(), BM_Ricerca, &regole,
+          ("BM_Ricerca/" + parola + (mensile ? "/mensile" : "/annuo")).c_str(), BM_Ricerca, &regole,
           mensile)
           ->Unit(benchmark::kMicrosecond);
     }
