@@ -30,7 +30,7 @@ void percentuali(Ripartizione& r) {
 std::optional<std::int64_t> saldo(const CifreRisultato& c) {
   std::int64_t somma = 0;
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.segno == 0 || !mostrata(riga, c.attuali)) continue;
+    if (riga.segno == 0 || !mostrata(riga, c.attuali, c.addizionali)) continue;
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
     somma += riga.segno * *centesimi;
@@ -95,7 +95,9 @@ std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
   // Paid with the net on top of the gross: the rows added to the net.
   std::int64_t aggiunte = 0;
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.segno <= 0 || riga.genere == Genere::lordo || !mostrata(riga, c.attuali)) continue;
+    if (riga.segno <= 0 || riga.genere == Genere::lordo ||
+        !mostrata(riga, c.attuali, c.addizionali))
+      continue;
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
     r.aggiunte.push_back({riga.etichetta, *centesimi});
@@ -107,7 +109,8 @@ std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
   for (const bool tasse : {true, false}) {
     for (const RigaRisultato& riga : righe_risultato) {
       const bool imposta = riga.genere == Genere::imposta || riga.genere == Genere::irpef_netta;
-      if (riga.segno >= 0 || imposta != tasse || !mostrata(riga, c.attuali)) continue;
+      if (riga.segno >= 0 || imposta != tasse || !mostrata(riga, c.attuali, c.addizionali))
+        continue;
       const auto centesimi = c.centesimi(riga.casella);
       if (!centesimi) return std::nullopt;
       r.parti.push_back({riga.etichetta, *centesimi});
@@ -127,7 +130,7 @@ std::optional<Ripartizione> ripartizione_azienda(const CifreRisultato& c) {
   r.totale = *totale;
   for (const RigaRisultato& riga : righe_risultato) {
     if (riga.pannello != Pannello::azienda || riga.genere == Genere::totale ||
-        !mostrata(riga, c.attuali)) {
+        !mostrata(riga, c.attuali, c.addizionali)) {
       continue;
     }
     const auto centesimi = c.centesimi(riga.casella);

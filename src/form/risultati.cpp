@@ -17,6 +17,7 @@ std::string testo_cifra(const Cifra& cifra, const Locale& locale) {
 void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
   cifre = nuove;
   righe_attuali = nuove.attuali;
+  righe_addizionali = nuove.addizionali;
   // Written from the last box back, each text ending where the next begins,
   // into room enough for all at the end of the buffer.
   const std::size_t spazio = caselle_risultato * spazio_F_centesimi(locale);
@@ -37,7 +38,7 @@ void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
 
 bool Risultati::operator==(const Risultati& altri) const {
   if (!(cifre == altri.cifre && normativa == altri.normativa &&
-        righe_attuali == altri.righe_attuali)) {
+        righe_attuali == altri.righe_attuali && righe_addizionali == altri.righe_addizionali)) {
     return false;
   }
   for (int n = 1; n <= caselle_risultato; ++n) {

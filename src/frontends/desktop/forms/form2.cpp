@@ -68,7 +68,7 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     caselle_[std::size_t(riga.casella - 1)] = box;
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
-  disponi(false);
+  disponi(false, false);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   invio_preme(ui_->Command1);
   connect(ui_->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -101,7 +101,7 @@ QLabel* Form2::etichetta(int n) const {
   return etichette_[std::size_t(n - 1)];
 }
 
-void Form2::disponi(bool attuali) {
+void Form2::disponi(bool attuali, bool addizionali) {
   // The rows of each panel one under the other, from the first row of the
   // window as drawn; its last row (the net, the cost of labour) on the last
   // line, the two side by side. More rows than form2.ui draws make the
@@ -113,7 +113,7 @@ void Form2::disponi(bool attuali) {
   for (const Pannello pannello : {Pannello::lavoratore, Pannello::azienda}) {
     int righe = 0;
     for (const RigaRisultato& r : righe_risultato) {
-      righe += r.pannello == pannello && mostrata(r, attuali) ? 1 : 0;
+      righe += r.pannello == pannello && mostrata(r, attuali, addizionali) ? 1 : 0;
     }
     linee = std::max(linee, righe);
   }
@@ -124,9 +124,9 @@ void Form2::disponi(bool attuali) {
   for (const RigaRisultato& r : righe_risultato) {
     QLineEdit* box = casella(r.casella);
     QLabel* l = etichetta(r.casella);
-    box->setVisible(mostrata(r, attuali));
-    l->setVisible(mostrata(r, attuali));
-    if (!mostrata(r, attuali)) continue;
+    box->setVisible(mostrata(r, attuali, addizionali));
+    l->setVisible(mostrata(r, attuali, addizionali));
+    if (!mostrata(r, attuali, addizionali)) continue;
     if (r.pannello != pannello) riga = 0;
     pannello = r.pannello;
     const bool ultima = r.genere == Genere::netto || r.genere == Genere::totale;
@@ -155,7 +155,7 @@ void Form2::disponi(bool attuali) {
 
 void Form2::riempi(const Risultati& risultati) {
   for (QLineEdit* box : caselle_) box->clear();
-  disponi(risultati.righe_attuali);
+  disponi(risultati.righe_attuali, risultati.righe_addizionali);
   setWindowTitle(
       risultati.righe_attuali
           ? QStringLiteral("Risultato Calcolo - Normativa %1").arg(da_utf8(risultati.normativa))
