@@ -6,8 +6,9 @@
 # mutation must make some case fail, or be refused by the loader; one that
 # leaves the cases green is a figure no case depends on, and is reported.
 # The "no limit" marks 99999999 and 999999999 are not figures and are left
-# alone, and so, for now, are the regional surcharge tables at the end of
-# the file, which no case uses yet. MUTAZIONI_TUTTE=1 lists every mutation and its fate.
+# alone, and so are the regional reliefs kept but never applied (the
+# sections [[addizionale_regionale.non_applicate]]): no calculation reads
+# them. MUTAZIONI_TUTTE=1 lists every mutation and its fate.
 #
 #   tests/casi/mutazioni.sh build/tests/zellora_tests [src/rules/data/2026.toml]
 #
@@ -39,7 +40,8 @@ if [ "$(esegui "$regole")" != ok ]; then
 fi
 
 # Every number outside comments and strings: line, column, text.
-awk '/^\[\[addizionale_regionale/ { exit }
+awk '/^[ \t]*\[/ { fuori = ($0 ~ /^[ \t]*\[\[addizionale_regionale\.non_applicate\]\]/) }
+fuori { next }
 {
   s = $0; n = length(s); in_str = 0
   for (i = 1; i <= n; i++) {
