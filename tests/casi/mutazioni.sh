@@ -39,11 +39,20 @@ if [ "$(esegui "$regole")" != ok ]; then
   exit 2
 fi
 
-# Every number outside comments and strings: line, column, text.
-awk '/^[ \t]*\[/ { fuori = ($0 ~ /^[ \t]*\[\[addizionale_regionale\.non_applicate\]\]/) }
+# Every number outside comments and strings: line, column, text. A bracket
+# limit between two equal rates (a regional law that raises two brackets by
+# the same points) changes nothing wherever it stands: it is left alone.
+awk 'NR == FNR { riga[FNR] = $0; next }
+/^[ \t]*\[/ { fuori = ($0 ~ /^[ \t]*\[\[addizionale_regionale\.non_applicate\]\]/) }
 fuori { next }
 {
-  s = $0; n = length(s); in_str = 0
+  delete uguale
+  if ($0 ~ /^[ \t]*limiti = \[/ && riga[FNR + 1] ~ /^[ \t]*aliquote = \[/) {
+    a = riga[FNR + 1]; sub(/^[^[]*\[/, "", a); sub(/\].*$/, "", a)
+    m = split(a, r, /[ ,]+/)
+    for (k = 1; k < m; k++) if (r[k] + 0 == r[k + 1] + 0) uguale[k] = 1
+  }
+  s = $0; n = length(s); in_str = 0; quale = 0
   for (i = 1; i <= n; i++) {
     ch = substr(s, i, 1)
     if (in_str) { if (ch == "\\") i++; else if (ch == "\"") in_str = 0; continue }
@@ -52,11 +61,12 @@ fuori { next }
     if (ch ~ /[0-9]/ && (i == 1 || substr(s, i - 1, 1) !~ /[A-Za-z0-9_.]/)) {
       match(substr(s, i), /^[0-9]+(\.[0-9]+)?/)
       t = substr(s, i, RLENGTH)
-      if (t != "99999999" && t != "999999999") print NR, i, t
+      quale++
+      if (t != "99999999" && t != "999999999" && !(quale in uguale)) print FNR, i, t
       i += RLENGTH - 1
     }
   }
-}' "$regole" > "$lavoro/numeri"
+}' "$regole" "$regole" > "$lavoro/numeri"
 
 # The changed text of number $1 by $2: "+1%" or "-1%" (an integer rounded,
 # its last digit changed when rounding kept it; a decimal with two more
