@@ -45,6 +45,7 @@ struct Base {
   const CampiForm1& campi;
   InputCalcolo input;
   bool righe_attuali;
+  bool addizionali = false;  // the surcharges asked for: subtracted from the net
 };
 
 struct Valutazione {
@@ -63,7 +64,7 @@ Valutazione valuta(const Base& b, double lordo) {
                                        : calcola_annuo(r, input, b.motore.regole());
   if (svolto.stato == Stato::rifiutato) return v;
   const CifreRisultato c =
-      cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali);
+      cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali, b.addizionali);
   if (!c.mostrabili) return v;
   if (const auto netto = c.centesimi(casella_netto)) v.netto = static_cast<double>(*netto) / 100;
   if (const auto costo = c.centesimi(casella_costo)) v.costo = static_cast<double>(*costo) / 100;
@@ -176,11 +177,16 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
 
   // The inputs as the last calculation read them, from gross to net.
   LetturaInput lettura = leggi_input(*campi, motore.locale());
+  if (lettura.input &&
+      !leggi_addizionali(*campi, motore.regole(), motore.locale(), *lettura.input).empty()) {
+    lettura.input.reset();
+  }
   if (!lettura.input) {
     risultato.errore = "the inputs of the last calculation cannot be read";
     return risultato;
   }
-  Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole())};
+  Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole()),
+            addizionali_chieste(*campi)};
   const auto& escluse = motore.regole().cuneo.categorie_escluse;
   base.input.cuneo = std::find(escluse.begin(), escluse.end(), campi->List1) == escluse.end();
   base.input.lordo_netto = true;

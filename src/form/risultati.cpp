@@ -60,9 +60,9 @@ void Risultati::imposta_testo(int n, std::string_view testo) {
 }
 
 CifreRisultato cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                              const Locale& locale, bool righe_attuali) {
+                              const Locale& locale, bool righe_attuali, bool addizionali) {
   return cifre_risultato(record, righe_attuali, mensile,
-                         mensile ? converti_numero(mensilita, locale) : std::nullopt);
+                         mensile ? converti_numero(mensilita, locale) : std::nullopt, addizionali);
 }
 
 Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,

@@ -8,7 +8,9 @@
 # The "no limit" marks 99999999 and 999999999 are not figures and are left
 # alone, and so are the regional reliefs kept but never applied (the
 # sections [[addizionale_regionale.non_applicate]]): no calculation reads
-# them. MUTAZIONI_TUTTE=1 lists every mutation and its fate.
+# them. A change that cannot alter any result is listed, with the reason,
+# in mutazioni_equivalenti.txt and not reported. MUTAZIONI_TUTTE=1 lists
+# every mutation and its fate.
 #
 #   tests/casi/mutazioni.sh build/tests/zellora_tests [src/rules/data/2026.toml]
 #
@@ -98,7 +100,7 @@ cambia() {
   }'
 }
 
-provate=0 prese=0 rifiutate=0 sopravvissute=0
+provate=0 prese=0 rifiutate=0 sopravvissute=0 equivalenti=0
 while read -r riga colonna testo; do
   fatte=" "
   for modo in +1% -1% +1 -1; do
@@ -114,6 +116,11 @@ while read -r riga colonna testo; do
       failed) prese=$((prese + 1)) ;;
       refused) rifiutate=$((rifiutate + 1)) ;;
       ok)
+        chiave="$(basename "$regole")|$testo|$nuovo|$(sed -n "${riga}p" "$regole" | sed 's/^ *//')"
+        if cut -d'|' -f1-4 "$cartella/mutazioni_equivalenti.txt" | grep -Fxq -- "$chiave"; then
+          equivalenti=$((equivalenti + 1))
+          continue
+        fi
         sopravvissute=$((sopravvissute + 1))
         printf 'SURVIVED line %s column %s: %s -> %s: %s\n' "$riga" "$colonna" "$testo" "$nuovo" \
           "$(sed -n "${riga}p" "$regole" | sed 's/^ *//')" ;;
@@ -123,5 +130,6 @@ while read -r riga colonna testo; do
 done < "$lavoro/numeri"
 
 echo "numbers: $(wc -l < "$lavoro/numeri"), mutations: $provate, caught by the cases: $prese," \
-  "refused by the loader: $rifiutate, survived: $sopravvissute ($((SECONDS - inizio)) s)"
+  "refused by the loader: $rifiutate, equivalent: $equivalenti, survived: $sopravvissute" \
+  "($((SECONDS - inizio)) s)"
 [ "$sopravvissute" -eq 0 ]

@@ -82,6 +82,6 @@ void riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_vie
 // The figures of the record as the window shows them, the number of monthly
 // payments read from its text under `locale`.
 CifreRisultato cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                              const Locale& locale, bool righe_attuali);
+                              const Locale& locale, bool righe_attuali, bool addizionali = false);
 
 }  // namespace zellora
