@@ -144,7 +144,9 @@ inline const RegoleCalcolo& senza_cuneo() {
 // down where it ends), the first band of the spouse deduction falling below
 // 0, a band falling faster than the income grows (the net rises while the
 // deductions exceed the tax, then falls inside the band), today's law
-// searched from the net, a top bracket of 100 % (a net that stops growing).
+// searched from the net, a band whose ratio in four decimals is a staircase
+// of one euro steps (the net falls at each), a top bracket of 100 % (a
+// net that stops growing).
 inline const std::vector<std::pair<std::string, RegoleCalcolo>>& insiemi_di_regole() {
   static const std::vector<std::pair<std::string, RegoleCalcolo>> insiemi = {
       {"2007", regole_incluse("2007")},
@@ -156,6 +158,8 @@ inline const std::vector<std::pair<std::string, RegoleCalcolo>>& insiemi_di_rego
       {"2007 spouse below 0", variante("2007", {{"riduzione = 110", "riduzione = 1200"}})},
       {"2007 steep band",
        variante("2007", {{"fisso = 1338, variabile = 502", "fisso = 1338, variabile = 20000"}})},
+      {"2026 steep staircase",
+       variante("2026", {{"fisso = 0,    variabile = 1910", "fisso = 0,    variabile = 10000"}})},
       {"2026 from the net",
        variante("2026", {{"ricerca_da_zero = true", "ricerca_da_zero = false"}})},
       {"2026 top bracket 100 %",

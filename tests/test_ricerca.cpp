@@ -562,3 +562,27 @@ TEST(Ricerca, TheNetWantedIsTheNetShown) {
   EXPECT_EQ(m.risultati().Text(1), "159.014,00");
   EXPECT_EQ(m.risultati().Text(10), "88.472,00");
 }
+
+// A ratio in four decimals makes the deduction a staircase under its line:
+// with a band of 10.000 the net rises from one step to the next, yet falls
+// by about 40 cents at every step, so a gross below the one bisection lands
+// on can already show the net wanted. Every net across the band.
+TEST(Ricerca, ARatioInFourDecimalsIsAStaircase) {
+  const auto& insiemi = insiemi_di_regole();
+  const auto scala = std::find_if(insiemi.begin(), insiemi.end(),
+                                  [](const auto& i) { return i.first == "2026 steep staircase"; });
+  ASSERT_NE(scala, insiemi.end());
+  RecordCalcolo profilo;
+  scrivi_profilo(profilo, scala->second, 1, 1);
+  for (const bool mensile : {false, true}) {
+    InputCalcolo in = netto(0);
+    in.famiglia.coniuge_a_carico = true;
+    std::vector<double> obiettivi;
+    for (double n = mensile ? 2000 : 25000; n <= (mensile ? 3500 : 40000); n += 1) {
+      obiettivi.push_back(n);
+    }
+    std::vector<std::int64_t> passaggi;
+    confronta(scala->first, scala->second, profilo, in, mensile, obiettivi, mensile ? 6000 : 70000,
+              passaggi);
+  }
+}
