@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "numbers/conversioni.h"
 #include "numbers/utf8.h"
 
 namespace zellora {
@@ -25,7 +26,7 @@ enum class Tipo {
 
 std::string numero_testo(double x) {
   char buf[32];
-  const auto fine = std::to_chars(buf, buf + sizeof buf, x).ptr;
+  const auto fine = scrivi_double(buf, buf + sizeof buf, x).ptr;
   return std::string(buf, fine);
 }
 

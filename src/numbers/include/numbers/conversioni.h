@@ -1,0 +1,39 @@
+// Doubles to and from text with '.' as the decimal sign, whatever the locale:
+// what std::from_chars and std::to_chars do for a double. Where the standard
+// library has them they are used; where it has not (the WebAssembly build of
+// the page), the C library's strtod and snprintf give the same results: both
+// read and write correctly rounded, and the shortest form is found by trying
+// every length.
+#pragma once
+
+#include <charconv>
+
+namespace zellora {
+
+// As std::from_chars(inizio, fine, valore): a number in the general format
+// ("-12.5", "1e-7", "inf"); a value beyond the range of a double, or one so
+// small that it reads as zero, is std::errc::result_out_of_range and leaves
+// `valore` as it was.
+std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore);
+
+// As std::to_chars(inizio, fine, valore): the shortest text that reads back
+// to the same double, fixed or scientific whichever is shorter (fixed when
+// they are as long).
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore);
+
+// As std::to_chars(inizio, fine, valore, formato, cifre) with
+// std::chars_format::scientific or std::chars_format::fixed.
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato, int cifre);
+
+// The same through the C library, whatever the standard library has: the
+// build without std::to_chars for doubles uses these, and the tests check
+// them against the standard library where it has both.
+namespace libreria_c {
+std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore);
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore);
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato, int cifre);
+}  // namespace libreria_c
+
+}  // namespace zellora
