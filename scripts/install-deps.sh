@@ -14,7 +14,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libzip-dev
-  libtomlplusplus-dev
+  libtomlplusplus-dev libfmt-dev
   libreoffice-writer-nogui fonts-liberation
   locales unzip
   desktop-file-utils appstream lintian dpkg-dev

@@ -421,10 +421,10 @@ TEST(NumeroEsatto, WholeNumbersAsTheShortestForm) {
   EXPECT_EQ(numero_esatto(-0.0), "-0");
 }
 
-// The WebAssembly build reads and writes doubles through the C library
-// (its standard library has no std::to_chars for them); every text must be
-// the standard library's, byte for byte, and every reading the same double.
-TEST(Conversioni, TheCLibraryGivesTheStandardLibrarysTexts) {
+// The WebAssembly build reads and writes doubles without std::to_chars (its
+// standard library has none for them); every text must be the standard
+// library's, byte for byte, and every reading the same double.
+TEST(Conversioni, ThePortableWayGivesTheStandardLibrarysTexts) {
   std::mt19937_64 caso(20250101);
   std::vector<double> valori = {0.0,
                                 -0.0,
@@ -452,7 +452,7 @@ TEST(Conversioni, TheCLibraryGivesTheStandardLibrarysTexts) {
                                 30000.5,
                                 1.7976931348623157e308,
                                 2.2250738585072014e-308};
-  for (int i = 0; i < 100000; ++i) {
+  for (int i = 0; i < 40000; ++i) {
     // Any bit pattern, amounts in cents, and rates.
     std::uint64_t bit = caso();
     double v;
@@ -469,15 +469,14 @@ TEST(Conversioni, TheCLibraryGivesTheStandardLibrarysTexts) {
   char a[400];
   char b[400];
   for (const double v : valori) {
-    ASSERT_EQ(testo(libreria_c::scrivi_double(a, a + sizeof a, v), a),
+    ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v), a),
               testo(std::to_chars(b, b + sizeof b, v), b));
     ASSERT_EQ(
-        testo(libreria_c::scrivi_double(a, a + sizeof a, v, std::chars_format::scientific, 14), a),
+        testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::scientific, 14), a),
         testo(std::to_chars(b, b + sizeof b, v, std::chars_format::scientific, 14), b));
     if (std::fabs(v) < 1e30) {
-      ASSERT_EQ(
-          testo(libreria_c::scrivi_double(a, a + sizeof a, v, std::chars_format::fixed, 6), a),
-          testo(std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, 6), b));
+      ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::fixed, 6), a),
+                testo(std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, 6), b));
     }
   }
   // Reading: the texts written, plain decimals of many digits, and numbers
@@ -517,7 +516,7 @@ TEST(Conversioni, TheCLibraryGivesTheStandardLibrarysTexts) {
   for (const std::string& t : testi) {
     double x = -7;
     double y = -7;
-    const auto r = libreria_c::leggi_double(t.data(), t.data() + t.size(), x);
+    const auto r = portabile::leggi_double(t.data(), t.data() + t.size(), x);
     const auto s = std::from_chars(t.data(), t.data() + t.size(), y);
     ASSERT_EQ(r.ec, s.ec) << t;
     ASSERT_EQ(r.ptr - t.data(), s.ptr - t.data()) << t;
@@ -533,12 +532,11 @@ TEST(Conversioni, TheCLibraryGivesTheStandardLibrarysTexts) {
   for (const char* nome : {"it_IT.UTF-8", "de_DE.UTF-8"}) {
     if (std::setlocale(LC_NUMERIC, nome) == nullptr) continue;
     double x = 0;
-    EXPECT_EQ(libreria_c::leggi_double("2848.9", "2848.9" + 6, x).ec, std::errc());
+    EXPECT_EQ(portabile::leggi_double("2848.9", "2848.9" + 6, x).ec, std::errc());
     EXPECT_EQ(x, 2848.9);
-    EXPECT_EQ(testo(libreria_c::scrivi_double(a, a + sizeof a, 2848.9), a), "2848.9");
-    EXPECT_EQ(
-        testo(libreria_c::scrivi_double(a, a + sizeof a, 0.5, std::chars_format::fixed, 6), a),
-        "0.500000");
+    EXPECT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, 2848.9), a), "2848.9");
+    EXPECT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, 0.5, std::chars_format::fixed, 6), a),
+              "0.500000");
   }
   std::setlocale(LC_NUMERIC, prima.c_str());
 }

@@ -10,9 +10,11 @@
 #include <string_view>
 #include <system_error>
 
+#include <fmt/format.h>
+
 namespace zellora {
 
-namespace libreria_c {
+namespace portabile {
 
 namespace {
 
@@ -61,14 +63,19 @@ std::to_chars_result non_finito(char* inizio, char* fine, double valore) {
   return copia(inizio, fine, testo, std::strlen(testo));
 }
 
-// snprintf of one double with one precision into `buf` (large enough for
-// any "%.*e" up to 17 digits and any "%.*f" of a finite double).
-int stampa(std::string& buf, const char* formato, int cifre, double valore) {
-  const int n = std::snprintf(nullptr, 0, formato, cifre, valore);
-  buf.resize(static_cast<std::size_t>(n) + 1);
-  std::snprintf(buf.data(), buf.size(), formato, cifre, valore);
-  buf.resize(static_cast<std::size_t>(n));
-  return n;
+// snprintf of one double with one precision, the locale's decimal sign
+// made '.'.
+std::to_chars_result stampa(char* inizio, char* fine, const char* formato, int cifre,
+                            double valore) {
+  char piccolo[64];
+  const int n = std::snprintf(piccolo, sizeof piccolo, formato, cifre, valore);
+  if (n < 0) return {fine, std::errc::value_too_large};
+  if (static_cast<std::size_t>(n) < sizeof piccolo) {
+    return copia(inizio, fine, piccolo, static_cast<std::size_t>(n));
+  }
+  std::string grande(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(grande.data(), grande.size(), formato, cifre, valore);
+  return copia(inizio, fine, grande.data(), static_cast<std::size_t>(n));
 }
 
 }  // namespace
@@ -113,21 +120,28 @@ std::from_chars_result leggi_double(const char* inizio, const char* fine, double
       p = q;
     }
   }
-  // strtod reads the locale's decimal sign.
+  // strtod reads the locale's decimal sign, from a text that ends.
   const std::string_view segno = segno_decimale();
-  std::string testo;
-  testo.reserve(static_cast<std::size_t>(p - inizio) + segno.size());
-  if (negativo) testo += '-';
+  char piccolo[128];
+  std::string grande;
+  const std::size_t serve = static_cast<std::size_t>(p - inizio) + segno.size() + 1;
+  char* testo = piccolo;
+  if (serve > sizeof piccolo) {
+    grande.resize(serve);
+    testo = grande.data();
+  }
+  char* t = testo;
+  if (negativo) *t++ = '-';
   for (const char* q = mantissa; q < p; ++q) {
     if (*q == '.' && q < fine_mantissa) {
-      testo += segno;
+      t = std::copy(segno.begin(), segno.end(), t);
     } else {
-      testo += *q;
+      *t++ = *q;
     }
   }
+  *t = '\0';
   errno = 0;
-  char* letto = nullptr;
-  const double v = std::strtod(testo.c_str(), &letto);
+  const double v = std::strtod(testo, nullptr);
   const bool fuori_scala = errno == ERANGE;
   if (fuori_scala && (std::isinf(v) || v == 0)) return {p, std::errc::result_out_of_range};
   valore = v;
@@ -137,78 +151,72 @@ std::from_chars_result leggi_double(const char* inizio, const char* fine, double
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
                                    std::chars_format formato, int cifre) {
   if (!std::isfinite(valore)) return non_finito(inizio, fine, valore);
-  std::string buf;
-  const int n = stampa(buf, formato == std::chars_format::fixed ? "%.*f" : "%.*e", cifre, valore);
-  return copia(inizio, fine, buf.data(), static_cast<std::size_t>(n));
+  return stampa(inizio, fine, formato == std::chars_format::fixed ? "%.*f" : "%.*e", cifre, valore);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
   if (!std::isfinite(valore)) return non_finito(inizio, fine, valore);
-  if (valore == 0)
+  if (valore == 0) {
     return copia(inizio, fine, std::signbit(valore) ? "-0" : "0", std::signbit(valore) ? 2 : 1);
-  // The fewest significant digits that read back to the same double: printf
-  // rounds correctly, so the first length that reads back is the shortest,
-  // and its digits the nearest of that length.
-  std::string buf;
-  char letto[40];
-  std::size_t lunghezza = 0;
-  for (int precisione = 0; precisione <= 16; ++precisione) {
-    stampa(buf, "%.*e", precisione, valore);
-    const auto r = copia(letto, letto + sizeof letto, buf.data(), buf.size());
-    lunghezza = static_cast<std::size_t>(r.ptr - letto);
-    double indietro = 0;
-    leggi_double(letto, r.ptr, indietro);
-    if (indietro == valore) break;
   }
-  // "-d.ddde+XX": the sign, the digits and the power of ten.
-  const std::string_view sci(letto, lunghezza);
-  const bool negativo = sci[0] == '-';
-  const std::size_t e = sci.find('e');
-  std::string cifre;
-  for (std::size_t i = negativo ? 1 : 0; i < e; ++i) {
-    if (sci[i] != '.') cifre += sci[i];
+  // The fewest significant digits that read back to the same double, the
+  // nearest of that length, as {fmt} finds them for its shortest form (its
+  // Dragonbox: a whole number of digits times a power of ten).
+  const bool negativo = std::signbit(valore);
+  const auto decimale = fmt::detail::dragonbox::to_decimal(std::fabs(valore));
+  std::string cifre = std::to_string(decimale.significand);
+  int esponente = decimale.exponent;
+  while (cifre.size() > 1 && cifre.back() == '0') {
+    cifre.pop_back();
+    ++esponente;
   }
-  const int esponente = std::atoi(std::string(sci.substr(e + 1)).c_str());
-  // Fixed: the digits with the point where the power of ten puts it.
-  std::string fissa = negativo ? "-" : "";
+  // d.ddd x 10^esponente: the point after the first digit.
+  esponente += static_cast<int>(cifre.size()) - 1;
+  // Scientific: "d.ddde+XX", the exponent with at least two digits.
+  std::string testo = negativo ? "-" : "";
+  testo += cifre[0];
+  if (cifre.size() > 1) {
+    testo += '.';
+    testo += cifre.substr(1);
+  }
+  testo += esponente < 0 ? "e-" : "e+";
+  const int assoluto = esponente < 0 ? -esponente : esponente;
+  if (assoluto < 10) testo += '0';
+  testo += std::to_string(assoluto);
+  // Fixed, the digits with the point where the power of ten puts it, when
+  // it is not longer.
+  const std::size_t segno = negativo ? 1 : 0;
   if (esponente >= 0) {
     const auto intere = static_cast<std::size_t>(esponente) + 1;
     if (cifre.size() <= intere) {
-      // A whole number: every text of this length is as short, and the
-      // nearest is the double's own digits (beyond 2^53 they are not the
-      // shortest digits followed by zeros).
-      stampa(buf, "%.*f", 0, valore);
-      fissa = buf;
-    } else {
-      fissa += cifre.substr(0, intere);
-      fissa += '.';
-      fissa += cifre.substr(intere);
+      if (segno + intere <= testo.size()) {
+        // A whole number: every text of this length is as short, and the
+        // nearest is the double's own digits (beyond 2^53 they are not the
+        // shortest digits followed by zeros).
+        char intero[40];
+        const auto r = stampa(intero, intero + sizeof intero, "%.*f", 0, valore);
+        testo.assign(intero, r.ptr);
+      }
+    } else if (segno + cifre.size() + 1 <= testo.size()) {
+      testo.erase(segno);
+      testo += cifre.substr(0, intere);
+      testo += '.';
+      testo += cifre.substr(intere);
     }
-  } else {
-    fissa += "0.";
-    fissa.append(static_cast<std::size_t>(-esponente - 1), '0');
-    fissa += cifre;
+  } else if (segno + 2 + static_cast<std::size_t>(-esponente - 1) + cifre.size() <= testo.size()) {
+    testo.erase(segno);
+    testo += "0.";
+    testo.append(static_cast<std::size_t>(-esponente - 1), '0');
+    testo += cifre;
   }
-  // Scientific: "d.ddde+XX", the exponent with at least two digits.
-  std::string scientifica = negativo ? "-" : "";
-  scientifica += cifre[0];
-  if (cifre.size() > 1) {
-    scientifica += '.';
-    scientifica += cifre.substr(1);
-  }
-  scientifica += esponente < 0 ? "e-" : "e+";
-  const int assoluto = esponente < 0 ? -esponente : esponente;
-  if (assoluto < 10) scientifica += '0';
-  scientifica += std::to_string(assoluto);
-  const std::string& scelta = fissa.size() <= scientifica.size() ? fissa : scientifica;
-  if (scelta.size() > static_cast<std::size_t>(fine - inizio)) {
+  if (testo.size() > static_cast<std::size_t>(fine - inizio)) {
     return {fine, std::errc::value_too_large};
   }
-  std::memcpy(inizio, scelta.data(), scelta.size());
-  return {inizio + scelta.size(), std::errc()};
+  std::memcpy(inizio, testo.data(), testo.size());
+  return {inizio + testo.size(), std::errc()};
 }
 
-}  // namespace libreria_c
+}  // namespace portabile
 
 // The standard library's own where it has them for doubles (the feature
 // macro of <charconv>), the C library's otherwise.
@@ -230,16 +238,16 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
 #else
 
 std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore) {
-  return libreria_c::leggi_double(inizio, fine, valore);
+  return portabile::leggi_double(inizio, fine, valore);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
-  return libreria_c::scrivi_double(inizio, fine, valore);
+  return portabile::scrivi_double(inizio, fine, valore);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
                                    std::chars_format formato, int cifre) {
-  return libreria_c::scrivi_double(inizio, fine, valore, formato, cifre);
+  return portabile::scrivi_double(inizio, fine, valore, formato, cifre);
 }
 
 #endif
