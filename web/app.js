@@ -201,7 +201,7 @@
       riga.controlli.forEach((f, i) => {
         if (usati.has(f.nome)) return;
         usati.add(f.nome);
-        let x0 = f.x;
+        const x0 = f.x;
         let x1 = f.x + f.w;
         const fieldset = crea('fieldset', { classe: 'riquadro', id: 'riquadro-' + f.nome });
         const legenda = crea('legend', { testo: f.testo });
@@ -232,10 +232,14 @@
         } else {
           fieldset.append(righeDelRiquadro(f.figli || [], 'gruppo-' + f.nome));
         }
-        const inizio = Math.floor((x0 / larghezza) * 24) + 1;
-        const fine = Math.min(25, Math.round((x1 / larghezza) * 24) + 1);
+        // Its place among 24 columns, as the desktop places it, and its
+        // height: as tall as the tallest of its row where it is on the desktop.
+        const inizio = Math.round((x0 / larghezza) * 24) + 1;
+        const fine = Math.max(inizio + 1, Math.min(25, Math.round((x1 / larghezza) * 24) + 1));
         fieldset.style.setProperty('--colonne', `${inizio} / ${fine}`);
         fieldset.style.setProperty('--riga', String(numeroRiga + 1));
+        const piuAlto = Math.max(...riga.controlli.map((c) => c.h));
+        fieldset.style.alignSelf = f.h >= piuAlto - 4 ? 'stretch' : 'start';
         contenitore.append(fieldset);
       });
     });

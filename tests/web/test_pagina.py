@@ -27,11 +27,13 @@ Exit status 77 (skipped) when the page is not built, or Chromium, its
 driver or Selenium are missing.
 """
 import argparse
+import base64
 import concurrent.futures
 import functools
 import json
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -588,24 +590,38 @@ def schermate(d, server, cartella):
         time.sleep(0.3)
         d.save_screenshot(os.path.join(cartella, nome))
 
-    for larghezza, suffisso, mobile in ((1280, "desktop", False), (360, "telefono", True)):
-        d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                          {"width": larghezza, "height": 800, "deviceScaleFactor": 1, "mobile": mobile})
-        apri(d, server)
-        pagina_intera(f"web-{suffisso}.png", larghezza, mobile)
-        apri(d, server, tipica)
-        pagina_intera(f"web-{suffisso}-risultati.png", larghezza, mobile)
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1280, "height": 800, "deviceScaleFactor": 1, "mobile": False})
+    apri(d, server)
+    pagina_intera("web-desktop.png", 1280)
+    apri(d, server, tipica)
+    pagina_intera("web-desktop-risultati.png", 1280)
+    # A phone's screen: the form as it opens, and the results of a request.
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 360, "height": 740, "deviceScaleFactor": 2, "mobile": True})
+    apri(d, server)
+    d.save_screenshot(os.path.join(cartella, "web-telefono.png"))
+    apri(d, server, tipica)
+    d.execute_script("document.getElementById('Form2').scrollIntoView()")
+    time.sleep(0.3)
+    d.save_screenshot(os.path.join(cartella, "web-telefono-risultati.png"))
     d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                       {"width": 1100, "height": 800, "deviceScaleFactor": 1, "mobile": False})
     apri(d, server, tipica)
     d.find_element(By.ID, "Grafici").click()
     time.sleep(0.5)
-    d.execute_script("document.getElementById('grafici').scrollIntoView()")
-    elemento = d.find_element(By.ID, "grafici")
-    elemento.screenshot(os.path.join(cartella, "web-grafici.png"))
+    altezza = d.execute_script("return document.documentElement.scrollHeight")
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1100, "height": altezza, "deviceScaleFactor": 1, "mobile": False})
+    time.sleep(0.3)
+    d.find_element(By.ID, "grafici").screenshot(os.path.join(cartella, "web-grafici.png"))
+    # The statement as the browser prints it.
+    d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
     d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
     d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
                       {"width": 794, "height": 1123, "deviceScaleFactor": 1, "mobile": False})
+    # The page's margins, which only paper has.
+    d.execute_script("document.body.style.padding = '25mm 20mm 20mm 20mm'")
     time.sleep(0.3)
     d.save_screenshot(os.path.join(cartella, "web-prospetto.png"))
     d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": ""})
@@ -619,10 +635,12 @@ def main():
     a = argparse.ArgumentParser()
     a.add_argument("--www", required=True)
     a.add_argument("--cli", required=True)
-    a.add_argument("--richieste", type=int, default=500, help="typed requests per rule set")
+    a.add_argument("--richieste", type=int, default=500,
+                   help="typed requests in all, as many of each rule set (at least this many)")
     a.add_argument("--righe", type=int, default=10000, help="rows of the sheet compared byte for byte")
     a.add_argument("--righe-velocita", type=int, default=100000, help="rows of the sheet timed")
     a.add_argument("--schermate", help="write the documentation's screenshots here")
+    a.add_argument("--solo-schermate", action="store_true", help="only the screenshots")
     a.add_argument("--seme", type=int, default=19)
     opzioni = a.parse_args()
 
@@ -646,6 +664,9 @@ def main():
         return SALTA
     caso = random.Random(opzioni.seme)
     try:
+        if opzioni.solo_schermate:
+            schermate(d, server, opzioni.schermate)
+            return 0
         # The first result, from an address that holds the form.
         tipica = {"List1": "Impiegato", "List2": "Settore previdenziale Commercio -50dip", "Text1": "30000",
                   "Combo4": "2007"}
@@ -680,15 +701,17 @@ Zellora().then(m => {
         nomi_accessibili(d)
         inizio = time.monotonic()
 
+        per_regole = -(-opzioni.richieste // len(descrizione["normative"]))
+
         def digitate(indice_regole):
             regole = descrizione["normative"][indice_regole]
             cartella = os.path.join(lavoro, f"digitate-{indice_regole}")
             altro = browser(os.path.join(cartella, "profilo"), cartella)
             try:
                 apri(altro, server)
-                concordi = richieste_digitate(altro, opzioni.cli, descrizione, opzioni.richieste,
+                concordi = richieste_digitate(altro, opzioni.cli, descrizione, per_regole,
                                               random.Random(opzioni.seme * 100 + indice_regole), regole)
-                print(f"rule set {regole['nome']}: {concordi} of {opzioni.richieste} typed requests "
+                print(f"rule set {regole['nome']}: {concordi} of {per_regole} typed requests "
                       "as zellora-cli", flush=True)
             finally:
                 altro.quit()
@@ -740,6 +763,15 @@ Zellora().then(m => {
         pagina = prova_foglio(d, opzioni.cli, foglio, scaricati, f"sheet of {opzioni.righe_velocita} rows",
                               avviato=True)
         print(f"sheet of {opzioni.righe_velocita} rows: {pagina['ms']:.0f} ms in the page's worker", flush=True)
+
+        # The statement printed: one A4 page ("print to PDF").
+        apri(d, server, coda)
+        d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
+        pdf = base64.b64decode(d.execute_cdp_cmd("Page.printToPDF", {"preferCSSPageSize": True})["data"])
+        pagine = len(re.findall(rb"/Type\s*/Page[^s]", pdf))
+        testo = d.execute_script("return document.getElementById('prospetto').innerText")
+        controlla(pagine == 1 and "PROSPETTO ZELLORA" in testo and "Retribuzione Netta : 21.455,00" in testo,
+                  f"the printed statement: {pagine} pages, {testo[:200]!r}")
 
         richieste_di_rete(d, server)
         if opzioni.schermate:
