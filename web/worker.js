@@ -31,8 +31,18 @@ self.onmessage = async (evento) => {
       return -1;
     }
   };
+  // The results gather in a Blob, which the browser may keep on the disk:
+  // a large sheet's results need not fit in the Worker's memory.
+  let risultati = new Blob([]);
+  let inAttesa = 0;
   modulo.scriviRisultati = (dati, byte) => {
     parti.push(modulo.HEAPU8.slice(dati, dati + byte));
+    inAttesa += byte;
+    if (inAttesa >= 32 << 20) {
+      risultati = new Blob([risultati, ...parti]);
+      parti.length = 0;
+      inAttesa = 0;
+    }
   };
   modulo.avanzamento = (letti) => {
     self.postMessage({ tipo: 'avanzamento', letti, totale: file.size });
@@ -46,7 +56,7 @@ self.onmessage = async (evento) => {
   modulo._free(puntatore);
   const ms = performance.now() - inizio;
   // No results for a sheet that could not be taken, as the batch writes no file.
-  const blob = new Blob(riepilogo.error ? [] : parti, {
+  const blob = new Blob(riepilogo.error ? [] : [risultati, ...parti], {
     type: riepilogo.formato === 'jsonl' ? 'application/x-ndjson' : 'text/csv',
   });
   self.postMessage({ tipo: 'fine', riepilogo, blob, ms });
