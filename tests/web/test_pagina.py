@@ -755,7 +755,7 @@ Zellora().then(m => {
         foglio_csv(foglio, opzioni.righe_velocita, descrizione, caso, guasti=False)
         avvia_foglio(d, foglio)
         digita(d, "Text1", "41000")
-        durante = d.execute_script(LEGGI_PAGINA)
+        durante = d.execute_async_script(LEGGI_A_CALCOLO_FATTO)[1]
         ancora = d.execute_script("return document.body.dataset.lotto")
         controlla(durante["risultati"].get("Text1") == "41.000,00",
                   f"the form did not answer while the sheet was computed: {durante}")
