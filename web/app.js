@@ -40,8 +40,7 @@
       return p;
     });
     try {
-      const r = modulo['_' + nome](...puntatori);
-      return typeof r === 'number' && nome !== 'zellora_misura' ? modulo.UTF8ToString(r) : r;
+      return modulo.UTF8ToString(modulo['_' + nome](...puntatori));
     } finally {
       argomenti.forEach((a, i) => { if (typeof a === 'string') modulo._free(puntatori[i]); });
     }
@@ -53,9 +52,6 @@
   const campiTesto = new Map();   // name -> field description (label for messages, default)
   const controlli = new Map();    // control name -> element
   const normative = new Map();    // rule set name -> description
-
-  // Every text field of the form holds a number, typed the Italian way.
-  const tastiera = () => ({ inputmode: 'decimal' });
 
   // The children of a frame in rows: controls whose tops lie within a few
   // points of each other share a row; left to right within it.
@@ -83,7 +79,8 @@
         const e = crea('input', {
           type: 'text', id: nome, name: nome, autocomplete: 'off', spellcheck: 'false',
           maxlength: c.lunghezza_massima, classe: 'testo' + (c.allineamento === 'destra' ? ' destra' : ''),
-          ...tastiera(),
+          // Every text field of the form holds a number, typed the Italian way.
+          inputmode: 'decimal',
         });
         e.value = campo ? campo.predefinito : (c.testo || '');
         e.style.setProperty('--larghezza', Math.max(3.5, c.w / 13).toFixed(1) + 'em');
