@@ -1,8 +1,10 @@
 #include "numbers/conversioni.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +122,49 @@ std::from_chars_result leggi_double(const char* inizio, const char* fine, double
       p = q;
     }
   }
+  // Up to 15 significant digits and a power of ten up to 22 either way, the
+  // common case: the digits as a whole number and the power of ten are both
+  // exact doubles, so one multiplication or division rounds the value as
+  // strtod would.
+  {
+    std::uint64_t intero = 0;
+    int significative = 0;
+    int decimali = 0;
+    bool dopo_punto = false;
+    for (const char* q = mantissa; q < fine_mantissa; ++q) {
+      if (*q == '.') {
+        dopo_punto = true;
+        continue;
+      }
+      if (dopo_punto) ++decimali;
+      if (significative > 0 || *q != '0') {
+        if (++significative > 15) break;
+        intero = intero * 10 + static_cast<std::uint64_t>(*q - '0');
+      }
+    }
+    int potenza = 0;
+    bool esponente_piccolo = true;
+    if (p > fine_mantissa) {
+      const char* q = fine_mantissa + 1;
+      const bool meno = *q == '-';
+      if (*q == '-' || *q == '+') ++q;
+      for (; q < p && esponente_piccolo; ++q) {
+        potenza = potenza * 10 + (*q - '0');
+        esponente_piccolo = potenza <= 1000;
+      }
+      if (meno) potenza = -potenza;
+    }
+    potenza -= decimali;
+    if (significative <= 15 && esponente_piccolo && potenza >= -22 && potenza <= 22) {
+      static constexpr double dieci[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+      const auto m = static_cast<double>(intero);
+      const double v = potenza < 0 ? m / dieci[-potenza] : m * dieci[potenza];
+      valore = negativo ? -v : v;
+      return {p, std::errc()};
+    }
+  }
   // strtod reads the locale's decimal sign, from a text that ends.
   const std::string_view segno = segno_decimale();
   char piccolo[128];
@@ -164,56 +209,59 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
   // Dragonbox: a whole number of digits times a power of ten).
   const bool negativo = std::signbit(valore);
   const auto decimale = fmt::detail::dragonbox::to_decimal(std::fabs(valore));
-  std::string cifre = std::to_string(decimale.significand);
+  char cifre[24];
+  auto n = static_cast<std::size_t>(
+      std::to_chars(cifre, cifre + sizeof cifre, decimale.significand).ptr - cifre);
   int esponente = decimale.exponent;
-  while (cifre.size() > 1 && cifre.back() == '0') {
-    cifre.pop_back();
+  while (n > 1 && cifre[n - 1] == '0') {
+    --n;
     ++esponente;
   }
   // d.ddd x 10^esponente: the point after the first digit.
-  esponente += static_cast<int>(cifre.size()) - 1;
-  // Scientific: "d.ddde+XX", the exponent with at least two digits.
-  std::string testo = negativo ? "-" : "";
-  testo += cifre[0];
-  if (cifre.size() > 1) {
-    testo += '.';
-    testo += cifre.substr(1);
-  }
-  testo += esponente < 0 ? "e-" : "e+";
-  const int assoluto = esponente < 0 ? -esponente : esponente;
-  if (assoluto < 10) testo += '0';
-  testo += std::to_string(assoluto);
-  // Fixed, the digits with the point where the power of ten puts it, when
-  // it is not longer.
+  esponente += static_cast<int>(n) - 1;
   const std::size_t segno = negativo ? 1 : 0;
-  if (esponente >= 0) {
-    const auto intere = static_cast<std::size_t>(esponente) + 1;
-    if (cifre.size() <= intere) {
-      if (segno + intere <= testo.size()) {
-        // A whole number: every text of this length is as short, and the
-        // nearest is the double's own digits (beyond 2^53 they are not the
-        // shortest digits followed by zeros).
-        char intero[40];
-        const auto r = stampa(intero, intero + sizeof intero, "%.*f", 0, valore);
-        testo.assign(intero, r.ptr);
-      }
-    } else if (segno + cifre.size() + 1 <= testo.size()) {
-      testo.erase(segno);
-      testo += cifre.substr(0, intere);
-      testo += '.';
-      testo += cifre.substr(intere);
+  const int assoluto = esponente < 0 ? -esponente : esponente;
+  // Scientific, "d.ddde+XX" with at least two digits of exponent, or fixed,
+  // the digits with the point where the power of ten puts it: the shorter,
+  // fixed when they are as long.
+  const std::size_t scientifica = segno + n + (n > 1 ? 1 : 0) + 2 +
+                                  (assoluto < 10    ? 2
+                                   : assoluto < 100 ? 2
+                                                    : 3);
+  const auto intere = static_cast<std::size_t>(esponente + 1);
+  const std::size_t fissa = esponente >= 0
+                                ? segno + std::max(n, intere) + (n > intere ? 1 : 0)
+                                : segno + 2 + static_cast<std::size_t>(-esponente - 1) + n;
+  char testo[400];
+  char* p = testo;
+  if (negativo) *p++ = '-';
+  if (fissa > scientifica) {
+    *p++ = cifre[0];
+    if (n > 1) {
+      *p++ = '.';
+      p = std::copy(cifre + 1, cifre + n, p);
     }
-  } else if (segno + 2 + static_cast<std::size_t>(-esponente - 1) + cifre.size() <= testo.size()) {
-    testo.erase(segno);
-    testo += "0.";
-    testo.append(static_cast<std::size_t>(-esponente - 1), '0');
-    testo += cifre;
+    *p++ = 'e';
+    *p++ = esponente < 0 ? '-' : '+';
+    if (assoluto < 10) *p++ = '0';
+    p = std::to_chars(p, testo + sizeof testo, assoluto).ptr;
+  } else if (esponente < 0) {
+    *p++ = '0';
+    *p++ = '.';
+    p = std::fill_n(p, -esponente - 1, '0');
+    p = std::copy(cifre, cifre + n, p);
+  } else if (n > intere) {
+    p = std::copy(cifre, cifre + intere, p);
+    *p++ = '.';
+    p = std::copy(cifre + intere, cifre + n, p);
+  } else {
+    // A whole number: every text of this length is as short, and the
+    // nearest is the double's own digits (beyond 2^53 they are not the
+    // shortest digits followed by zeros).
+    p = stampa(p, testo + sizeof testo, "%.*f", 0, std::fabs(valore)).ptr;
   }
-  if (testo.size() > static_cast<std::size_t>(fine - inizio)) {
-    return {fine, std::errc::value_too_large};
-  }
-  std::memcpy(inizio, testo.data(), testo.size());
-  return {inizio + testo.size(), std::errc()};
+  if (p - testo > fine - inizio) return {fine, std::errc::value_too_large};
+  return {std::copy(testo, p, inizio), std::errc()};
 }
 
 }  // namespace portabile
