@@ -1,14 +1,22 @@
-// Speed of the calculation core: one gross-to-net calculation with its 21
-// results texts, the net-to-gross search, the curve of the charts and a
-// whole staff in one run.
+// Speed of the calculation core: one gross-to-net calculation with its
+// results texts, the net-to-gross search (beside a walk euro by euro), the
+// curve of the charts and a whole staff in one run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "cammino.h"
 #include "cli/lotto.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "rules/cifre.h"
+#include "rules/profilo.h"
 
 namespace {
 
@@ -37,12 +45,148 @@ void BM_LordoNettoMensile(benchmark::State& s) { misura(s, richiesta("2500", tru
 void BM_NettoLordoAnnuo20000(benchmark::State& s) { misura(s, richiesta("20000", false, true)); }
 void BM_NettoLordoMensile1500(benchmark::State& s) { misura(s, richiesta("1500", true, true)); }
 
+// The net a search pass compares with the net wanted: the worker's figures
+// of a record to the cent, "Irpef netta" and "Netto in busta" from them.
+void BM_NettoMostrato(benchmark::State& state) {
+  zellora::Motore motore;
+  motore.scegli_settore("Impiegato", "Settore previdenziale Commercio -50dip");
+  motore.verifica_campi(richiesta("30000", false, false));
+  const zellora::RecordCalcolo record = motore.record();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(zellora::netto_mostrato(record));
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_LordoNettoAnnuo);
 BENCHMARK(BM_LordoNettoMensile);
+BENCHMARK(BM_NettoMostrato);
 BENCHMARK(BM_NettoLordoAnnuo20000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NettoLordoMensile1500)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
+using zellora::CalcoloSvolto;
+using zellora::InputCalcolo;
+using zellora::RecordCalcolo;
+using zellora::RegoleCalcolo;
+
+// Nets from 1 euro to 10^11 (10^10 a month), 40 to a tenfold.
+std::vector<double> netti_di_prova(bool mensile) {
+  std::vector<double> netti;
+  const int decine = mensile ? 10 : 11;
+  for (int k = 0; k <= decine * 40; ++k) netti.push_back(std::floor(std::pow(10.0, k / 40.0)));
+  return netti;
+}
+
+CalcoloSvolto cerca(const RecordCalcolo& profilo, const RegoleCalcolo& regole, bool mensile,
+                    double netto) {
+  RecordCalcolo r = profilo;
+  InputCalcolo in;
+  in.lordo_netto = false;
+  in.retribuzione = netto;
+  return mensile ? zellora::calcola_mese(r, in, regole) : zellora::calcola_annuo(r, in, regole);
+}
+
+// The search for every net of netti_di_prova, one after another, for an
+// "Impiegato" of "Commercio -50dip" under a rule set: the time is the mean of
+// a search; the counters give the passes (median and most) and the median
+// time of one search, each timed alone.
+void BM_Ricerca(benchmark::State& state, const RegoleCalcolo* regole, bool mensile) {
+  RecordCalcolo profilo;
+  zellora::scrivi_profilo(profilo, *regole, 1, 1);
+  const std::vector<double> netti = netti_di_prova(mensile);
+  std::vector<double> passaggi;
+  std::vector<double> tempi;
+  for (const double netto : netti) {
+    double migliore = 1e300;
+    CalcoloSvolto esito;
+    for (int volta = 0; volta < 5; ++volta) {
+      const auto t0 = std::chrono::steady_clock::now();
+      esito = cerca(profilo, *regole, mensile, netto);
+      const auto t1 = std::chrono::steady_clock::now();
+      migliore = std::min(migliore, std::chrono::duration<double, std::micro>(t1 - t0).count());
+    }
+    passaggi.push_back(static_cast<double>(esito.ricerca.passaggi));
+    tempi.push_back(migliore);
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    auto esito = cerca(profilo, *regole, mensile, netti[i]);
+    benchmark::DoNotOptimize(esito);
+    if (++i == netti.size()) i = 0;
+  }
+  const auto mediana = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+  };
+  state.counters["passes_median"] = mediana(passaggi);
+  state.counters["passes_max"] = *std::max_element(passaggi.begin(), passaggi.end());
+  state.counters["us_median"] = mediana(tempi);
+}
+
+// One net, by the search and by a walk euro by euro (the net shown of every
+// gross, from where the search starts), with the passes of each.
+void BM_UnNetto(benchmark::State& state, const RegoleCalcolo* regole, bool mensile, double netto,
+                bool cammino) {
+  RecordCalcolo profilo;
+  zellora::scrivi_profilo(profilo, *regole, 1, 1);
+  InputCalcolo in;
+  in.lordo_netto = false;
+  in.retribuzione = netto;
+  const RecordCalcolo prima = zellora::prova::prima_della_ricerca(profilo, in);
+  const double inizio = regole->ricerca_da_zero ? 0 : netto;
+  std::int64_t passaggi = 0;
+  for (auto _ : state) {
+    passaggi = 0;
+    if (cammino) {
+      auto a = zellora::prova::cammina(prima, in, *regole, mensile, netto, inizio, 1e9, &passaggi);
+      benchmark::DoNotOptimize(a);
+    } else {
+      auto esito = cerca(profilo, *regole, mensile, netto);
+      passaggi = esito.ricerca.passaggi;
+      benchmark::DoNotOptimize(esito);
+    }
+  }
+  state.counters["passes"] = static_cast<double>(passaggi);
+}
+
+// Under every rule set of the tests (those built in and copies with jumps),
+// in both modes; and one net of each mode under 2007 and 2026, by the
+// search and by the walk.
+const bool registrate = [] {
+  for (const auto& [nome, regole] : zellora::prova::insiemi_di_regole()) {
+    // The name as one word: "2026_without_cuneo".
+    std::string parola;
+    for (const char c : nome) {
+      if (c == ' ') parola += '_';
+      if (c != ' ' && c != '%') parola += c;
+    }
+    if (!parola.empty() && parola.back() == '_') parola.pop_back();
+    for (const bool mensile : {false, true}) {
+      benchmark::RegisterBenchmark(
+          ("BM_Ricerca/" + parola + (mensile ? "/mensile" : "/annuo")).c_str(), BM_Ricerca, &regole,
+          mensile)
+          ->Unit(benchmark::kMicrosecond);
+    }
+  }
+  for (const char* nome : {"2007", "2026"}) {
+    const RegoleCalcolo* regole = &zellora::regole_incluse(nome);
+    for (const bool cammino : {false, true}) {
+      const std::string come = cammino ? "BM_Cammino/" : "BM_Cerca/";
+      benchmark::RegisterBenchmark((come + nome + "/annuo/20000").c_str(), BM_UnNetto, regole,
+                                   false, 20000.0, cammino)
+          ->Unit(benchmark::kMicrosecond);
+      benchmark::RegisterBenchmark((come + nome + "/mensile/1500").c_str(), BM_UnNetto, regole,
+                                   true, 1500.0, cammino)
+          ->Unit(benchmark::kMicrosecond);
+    }
+  }
+  return true;
+}();
+
+}  // namespace
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The whole calculation from arbitrary input-form contents: one line per
 // control, "Name=value" (Text1=30000, Option2=1, List1=Impiegato...), then a
 // second calculation with the period and the direction switched, as an
-// operator would make it on the same form.
+// operator would make it on the same form. Combo4 names a rule set built in,
+// or one of the changed copies below.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -9,12 +10,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "form/motore.h"
 #include "form/verifica.h"
 #include "rules/calcolo.h"
 #include "rules/caricamento.h"
+#include "rules/cifre.h"
 #include "rules/profilo.h"
 #include "verifiche.h"
 
@@ -54,11 +57,42 @@ void imposta(CampiForm1& c, std::string_view nome, std::string_view valore) {
   }
 }
 
-// The search ends on the first gross whose net reaches the target, skipping
-// only grosses that cannot: every gross it passed over must give less, and
-// the record must be exactly that of a pass on the gross found.
+// Rule sets whose net jumps, besides those built in: copies of a built-in
+// file changed as an accountant could change one, named by Combo4.
+RegoleCalcolo variante(std::string_view nome, std::string_view vecchio, std::string_view nuovo,
+                       std::string_view togli = {}) {
+  std::string testo(testo_regole_incluse(nome));
+  if (!togli.empty()) {
+    const auto da = testo.find(togli);
+    testo.erase(da, testo.find("[contributi]", da) - da);
+  }
+  testo.replace(testo.find(vecchio), vecchio.size(), nuovo);
+  return carica_regole(testo, nome);
+}
+
+const RegoleCalcolo* regole_di_prova(std::string_view nome) {
+  static const std::vector<std::pair<std::string, RegoleCalcolo>> varianti = {
+      {"2026-senza-cuneo",
+       variante("2026", "ricerca_da_zero = true", "ricerca_da_zero = false", "[cuneo_fiscale]")},
+      {"2007-fascia-alzata", variante("2007", "fisso = 0,", "fisso = 400,")},
+      {"2007-fascia-ripida", variante("2007", "variabile = 502", "variabile = 20000")},
+      {"2026-tetto",
+       variante("2026", "aliquote = [0.23, 0.33, 0.43]", "aliquote = [0.23, 0.33, 1.0]")},
+  };
+  for (const auto& [n, r] : varianti) {
+    if (n == nome) return &r;
+  }
+  return nullptr;
+}
+
+// The search ends on the first gross, from where it starts, whose net shown
+// reaches the net wanted, or says that none does: no gross it passed over may
+// reach it (a walk over the first and the last grosses before the end, and
+// grosses spread between), and the record must be exactly that of a pass on
+// the gross it shows.
 void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const RecordCalcolo& dopo,
-                      const Locale& locale, const RegoleCalcolo& regole) {
+                      const EsitoRicerca& esito, const Locale& locale,
+                      const RegoleCalcolo& regole) {
   auto lettura = leggi_input(c, locale);
   ZELLORA_VERIFICA(lettura.input.has_value(), "calculated with inputs that do not read");
   InputCalcolo& in = *lettura.input;
@@ -73,26 +107,66 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double obiettivo = dopo.retribuzione_intera;
   const double trovato = dopo.retribuzione_lorda;
   RecordCalcolo ultimo = w;
-  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato, netto_mostrato);
-  ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross found");
-  if (netto < obiettivo || trovato - obiettivo > 1e15) return;  // stopped short, said so
-  auto sotto = [&](double g) {
-    RecordCalcolo prova = w;
-    ZELLORA_VERIFICA(passo_ricerca(prova, in, regole, mensile, g, netto_mostrato) < obiettivo,
-                     "the search passed over a gross that reaches the net");
-  };
+  const double netto = passo_ricerca(ultimo, in, regole, mensile, trovato);
+  ZELLORA_VERIFICA(ultimo == dopo, "the record is not that of the gross shown");
+  ZELLORA_VERIFICA(esito.passaggi >= 1 && esito.passaggi <= passaggi_massimi,
+                   "a search without a pass or beyond the most passes");
+  ZELLORA_VERIFICA(esito.esatta == (netto == obiettivo), "exact, but another net shown");
+  const bool arrivata = esito.fine == FineRicerca::esatta || esito.fine == FineRicerca::superato ||
+                        esito.fine == FineRicerca::superato_dal_netto;
+  ZELLORA_VERIFICA(arrivata == (netto >= obiettivo), "the end of the search is not its net");
+  if (esito.fine == FineRicerca::interrotta) return;  // gave up, and said so
   const double inizio = regole.ricerca_da_zero ? 0 : obiettivo;
-  const double vicino = std::fmax(inizio, trovato - 200);
-  for (double g = vicino; g < trovato; g += 1) sotto(g);
-  const double passo = std::floor((vicino - inizio) / 32);
+  if (arrivata) {
+    ZELLORA_VERIFICA((esito.fine == FineRicerca::superato_dal_netto) ==
+                         (trovato == inizio && !regole.ricerca_da_zero && !esito.esatta),
+                     "already above the net at the start, or not");
+  } else {
+    ZELLORA_VERIFICA(trovato == inizio, "an unreachable net not shown at the start");
+  }
+  // Whether the net shown of `g` reaches the net wanted: not where the
+  // unrounded balance is more than a euro below it, as every figure shown is
+  // within a cent of the record.
+  auto raggiunge = [&](double g) {
+    RecordCalcolo r = w;
+    r.retribuzione_lorda = g;
+    if (mensile) {
+      passo_mensile(r, in, regole, true);
+    } else {
+      passo_annuo(r, in, regole);
+    }
+    const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
+                              r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
+                              r.detrazione_altri + r.ulteriore_detrazione;
+    const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
+                         r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) +
+                         r.somma_esente + r.trattamento_integrativo;
+    if (!(saldo + 1 + std::fabs(saldo) * 1e-12 > obiettivo)) return false;
+    RecordCalcolo prova = w;
+    return passo_ricerca(prova, in, regole, mensile, g) >= obiettivo;
+  };
+  // Up to the gross found, or, for a net that cannot be reached, as far as a
+  // thousand billion euro.
+  const double fine = arrivata ? trovato : 1e12;
+  const double primi = std::fmin(inizio + 1500, fine);
+  for (double g = inizio; g < primi; g += 1) {
+    ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
+  }
+  const double ultimi = std::fmax(fine - 1500, primi);
+  for (double g = ultimi; g < fine; g += 1) {
+    ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
+  }
+  const double passo = std::floor((ultimi - primi) / 64);
   if (passo >= 1) {
-    for (double g = inizio; g < vicino; g += passo) sotto(g);
+    for (double g = primi; g < ultimi; g += passo) {
+      ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
+    }
   }
 }
 
 // The cents of a shown amount, read off its digits; nothing for an empty
 // text or one too long to add exactly.
-std::optional<std::int64_t> centesimi(const std::string& testo) {
+std::optional<std::int64_t> centesimi(std::string_view testo) {
   std::int64_t c = 0;
   int cifre = 0;
   for (char ch : testo) {
@@ -135,8 +209,8 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
                      "an exact search shows another net");
   } else if (!t.Text(10).empty()) {
     ZELLORA_VERIFICA(esito.messaggi.size() == 1 &&
-                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " + t.Text(10)) !=
-                             std::string::npos,
+                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " +
+                                                std::string(t.Text(10))) != std::string::npos,
                      "an inexact search does not say the net shown");
   }
 }
@@ -164,7 +238,7 @@ void calcola_e_verifica(Motore& m, const CampiForm1& c) {
     ZELLORA_VERIFICA(std::isfinite(r.*campo.campo), "a figure that is not finite");
   }
   if (esito.ricerca_svolta) {
-    verifica_ricerca(prima, c, r, m.locale(), m.regole());
+    verifica_ricerca(prima, c, r, esito.ricerca, m.locale(), m.regole());
     ZELLORA_VERIFICA(r.totale_detrazioni <= r.irpef_lorda, "deductions above the gross tax");
     ZELLORA_VERIFICA(esito.ricerca.passaggi >= 1, "a search without a pass");
     ZELLORA_VERIFICA(esito.stato == Stato::ok ? esito.ricerca.esatta : !esito.messaggi.empty(),
@@ -195,6 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
   for (const std::string_view nome : nomi_regole_incluse()) {
     if (c.Combo4 == nome) m.usa_regole(regole_incluse(nome));
   }
+  if (const RegoleCalcolo* prova = regole_di_prova(c.Combo4)) m.usa_regole(*prova);
   m.scegli_settore(c.List1, c.List2);
   calcola_e_verifica(m, c);
   c.Option2 = !c.Option2;

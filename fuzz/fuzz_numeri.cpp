@@ -23,6 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     ZELLORA_VERIFICA(std::fabs(letto - *valore) <= 0.005 + 1e-12 * std::fabs(*valore),
                      "F is more than half a cent away");
     ZELLORA_VERIFICA(!(letto == 0 && (*f)[0] == '-'), "minus zero shown");
+    // The cents the rules take are those the text shows.
+    if (const auto c = centesimi_F(*valore)) {
+      ZELLORA_VERIFICA(formato_F_centesimi(*c, locale) == *f, "the cents are not those shown");
+    } else {
+      ZELLORA_VERIFICA(std::fabs(*valore) >= centesimi_massimi, "cents missing for a figure");
+    }
     const auto g = formato_generale(*valore, locale);
     ZELLORA_VERIFICA(g.has_value(), "a finite number has no general form");
     if (g->find('E') == std::string::npos) {

@@ -77,9 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     ZELLORA_VERIFICA(p.paragrafi[i].grassetto == (in_grassetto.count(i + 1) == 1),
                      "bold on the wrong row");
   }
-  ZELLORA_VERIFICA(p.paragrafi[4].testo == "Retribuzione Lorda:  " + risultati.Text(1),
+  ZELLORA_VERIFICA(p.paragrafi[4].testo == "Retribuzione Lorda:  " + std::string(risultati.Text(1)),
                    "row 5 is not the gross");
-  const std::string costo = "Costo del Lavoro : " + risultati.Text(16);
+  const std::string costo = "Costo del Lavoro : " + std::string(risultati.Text(16));
   const std::string& riga29 = p.paragrafi[28].testo;
   if (mensile) {
     ZELLORA_VERIFICA(riga29.rfind(costo + " (=annui euro ", 0) == 0 && riga29.back() == ')',

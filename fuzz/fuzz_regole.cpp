@@ -1,6 +1,7 @@
 // A rule set file of the user's, from arbitrary bytes: it loads, or it is
 // refused with the file, the key and the reason; nothing else may happen.
-// A rule set that loads prints its table and runs a calculation.
+// A rule set that loads prints its table and calculates a usual worker with
+// every deduction.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -29,7 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     ZELLORA_VERIFICA(scrivi_profilo(record, regole, c, 0), "a category without its first sector");
     InputCalcolo in;
     in.retribuzione = 30000;
-    (void)calcola_irpef_annua(record, in, Locale::italiano(), regole);
+    in.famiglia.figli = 3;
+    in.famiglia.quota_figli = 100;
+    in.famiglia.altri = 1;
+    in.famiglia.quota_altri = 100;
+    in.famiglia.coniuge_a_carico = true;
+    // No figure the loader takes can make the calculation overflow.
+    ZELLORA_VERIFICA(calcola_irpef_annua(record, in, Locale::italiano(), regole).stato !=
+                         Stato::rifiutato,
+                     "a rule set that loads refuses a usual worker");
   }
   return 0;
 }

@@ -76,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
                      "a figure does not read back bit for bit");
   }
   for (int box = 1; box <= motore.risultati().numero_caselle(); ++box) {
-    ZELLORA_VERIFICA(
-        uscita["results"]["Text" + std::to_string(box)] == motore.risultati().Text(box),
-        "a results text printed wrongly");
+    ZELLORA_VERIFICA(uscita["results"]["Text" + std::to_string(box)] ==
+                         std::string(motore.risultati().Text(box)),
+                     "a results text printed wrongly");
   }
   std::string testo_uscita = uscita_testo(esito, motore, richiesta.campi.Option2);
   ZELLORA_VERIFICA(!testo_uscita.empty(), "nothing printed");

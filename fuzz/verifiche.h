@@ -23,7 +23,7 @@ namespace zellora::fuzz {
 // IRPEF, or is empty when its figure could not be shown.
 inline void verifica_testi(const Risultati& r, const Locale& locale) {
   for (int box = 1; box <= 21; ++box) {
-    const std::string& t = r.Text(box);
+    const std::string_view t = r.Text(box);
     if (t.empty() || (box == 9 && t == "0")) continue;
     ZELLORA_VERIFICA(converti_numero(t, locale).has_value(), "a results text is not a number");
     ZELLORA_VERIFICA(t.rfind("-0,00", 0) != 0 && t.rfind("-0.00", 0) != 0, "minus zero shown");
@@ -43,7 +43,7 @@ inline Risultati risultati_da_righe(std::string_view testo, bool& mensile) {
     if (riga == 0) {
       mensile = valore == "1";
     } else {
-      risultati.Text(riga) = std::string(valore);
+      risultati.imposta_testo(riga, valore);
     }
     inizio = fine + 1;
   }

@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Prints an example staff as CSV (semicolon separated, as an Italian
-# spreadsheet writes it). Usage: scripts/staff-example.sh [WORKERS [NET_EVERY]]
+# spreadsheet writes it).
+# Usage: scripts/staff-example.sh [WORKERS [NET_EVERY [RULES]]]
 #   WORKERS    how many workers (default 100000)
 #   NET_EVERY  every how many workers one asks for a net (default 10; 0: none)
+#   RULES      the rule set of every worker, in a Combo4 column ("2026"; none
+#              by default: the program's default, "2007")
 # Three rows are bad on purpose, where the staff is large enough: row 18 has
 # a pay that is not a number, row 50001 an unknown category, row 77778
 # children without the "%" share.
-awk -v n="${1:-100000}" -v ogni="${2:-10}" 'BEGIN {
-  print "List1;List2;Text1;Option2;Option3;Combo3;Text4;Combo1"
+awk -v n="${1:-100000}" -v ogni="${2:-10}" -v regole="${3:-}" 'BEGIN {
+  coda = regole == "" ? "" : ";" regole
+  print "List1;List2;Text1;Option2;Option3;Combo3;Text4;Combo1" (regole == "" ? "" : ";Combo4")
   srand(7)
   for (i = 1; i <= n; i++) {
     mensile = (i % 3 == 0); netto = (ogni > 0 && i % ogni == 0)
     paga = mensile ? int(1200 + rand() * 2800) : int(15000 + rand() * 55000)
     if (i == 17) paga = "abc"
-    if (i == 50000) { print "Dirigente;;30000;;;;;"; continue }
-    if (i == 77777) { print "Impiegato;Settore previdenziale Commercio -50dip;30000;;;;2;"; continue }
+    if (i == 50000) { print "Dirigente;;30000;;;;;" coda; continue }
+    if (i == 77777) { print "Impiegato;Settore previdenziale Commercio -50dip;30000;;;;2;" coda; continue }
     print "Impiegato;Settore previdenziale Commercio -50dip;" paga ";" (mensile ? "true" : "") ";" \
-          (netto ? "true" : "") ";" (i % 4 == 0 ? "Si" : "") ";" (i % 5) ";100"
+          (netto ? "true" : "") ";" (i % 4 == 0 ? "Si" : "") ";" (i % 5) ";100" coda
   }
 }'

@@ -42,7 +42,7 @@ inline const Locale& it() {
 
 // The cents a shown amount stands for, read off its digits (every amount
 // shows two decimals; the bare "0" is 0), independently of the locale.
-inline std::optional<std::int64_t> centesimi_del_testo(const std::string& testo) {
+inline std::optional<std::int64_t> centesimi_del_testo(std::string_view testo) {
   std::int64_t c = 0;
   int cifre = 0;
   for (char ch : testo) {
@@ -66,7 +66,7 @@ inline std::string netto_atteso(const Risultati& t) {
   const std::int64_t euro = somma >= 0 ? somma / 100 : -((-somma + 99) / 100);
   RecordCalcolo r;
   r.retribuzione_lorda = static_cast<double>(euro);
-  return riempi_risultati(r, false, "14", it()).Text(1);
+  return std::string(riempi_risultati(r, false, "14", it()).Text(1));
 }
 
 }  // namespace zellora::prova

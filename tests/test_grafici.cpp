@@ -119,6 +119,21 @@ TEST(Grafici, SplitsAddUpExactlyInCents) {
     EXPECT_EQ(somma(a.parti), a.totale);
     EXPECT_EQ(a.parti.front().centesimi, cent(m, 11));
     EXPECT_LE(std::llabs(a.parti.back().centesimi), 3);
+
+    // A label means the figure the window shows under it (in a month the
+    // employer's pay includes the accrual: "Retribuzione **", not the
+    // worker's "Retribuzione").
+    for (const auto* quote : {&l.parti, &l.aggiunte, &a.parti}) {
+      for (const Quota& q : *quote) {
+        if (q.voce == voce_netto || q.voce == voce_arrotondamento) continue;
+        int box = 0;
+        for (const RigaRisultato& r : righe_risultato) {
+          if (r.etichetta == q.voce) box = r.casella;
+        }
+        ASSERT_NE(box, 0) << q.voce;
+        EXPECT_EQ(q.centesimi, cent(m, box)) << q.voce;
+      }
+    }
   }
 }
 
@@ -184,6 +199,21 @@ TEST(Grafici, CurveOptionsOutsideTheLimits) {
     EXPECT_TRUE(c.punti.empty());
   }
   EXPECT_EQ(curva(m, {0.0, 1000.0, 300.0}).punti.size(), 4u);  // 0, 300, 600, 900
+  // A range beyond the grosses whose figures can be shown is refused before
+  // a point is given; the default range of a worker near them stops short.
+  for (const OpzioniCurva& o : {OpzioniCurva{1e15, 2e15, 1e14}, OpzioniCurva{0.0, 1e308, 1e302},
+                                OpzioniCurva{0.0, 2e12, 1e10}}) {
+    const Curva c = curva(m, o);
+    EXPECT_NE(c.errore.find("the calculation cannot serve a gross of"), std::string::npos);
+    EXPECT_TRUE(c.punti.empty());
+  }
+  CampiForm1 grande = campi_di(casi[0]);
+  grande.Text1 = "500000000000";
+  const Curva vicina = curva(calcolato(grande));
+  EXPECT_EQ(vicina.errore, "");
+  ASSERT_GT(vicina.punti.size(), 500u);
+  EXPECT_LT(vicina.punti.back().lordo, 1e12);
+  for (const PuntoCurva& p : vicina.punti) ASSERT_TRUE(std::isfinite(p.netto)) << p.lordo;
   // Grosses in whole cents, the end included when a step reaches it.
   const Curva fine = curva(m, {0.0, 1.0, 0.1});
   ASSERT_EQ(fine.punti.size(), 11u);

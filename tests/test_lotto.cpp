@@ -77,13 +77,17 @@ TEST(Lotto, OneResultRowPerWorkerInInputOrder) {
   const auto r = righe(u.testo);
   ASSERT_EQ(r.size(), 3u);
   const auto intestazione = celle(r[0], ';');
-  ASSERT_EQ(intestazione.size(), 3u + 21 + numero_campi_2007);
+  ASSERT_EQ(intestazione.size(), 3u + 21 + numero_campi_2007 + 1);
   EXPECT_EQ(intestazione[0], "row");
   EXPECT_EQ(intestazione[3], "Form2.Text1");
   EXPECT_EQ(intestazione[23], "Form2.Text21");
   EXPECT_EQ(intestazione[24], "irpef_lorda");
-  EXPECT_EQ(intestazione.back(), "competenza_non_imponibile");
+  // The rule set of each row comes last, after the columns as they always
+  // were.
+  EXPECT_EQ(intestazione[intestazione.size() - 2], "competenza_non_imponibile");
+  EXPECT_EQ(intestazione.back(), "rules");
   const auto prima = celle(r[1], ';');
+  EXPECT_EQ(prima.back(), "2007");
   EXPECT_EQ(prima[0], "2");  // the header is row 1
   EXPECT_EQ(prima[1], "ok");
   EXPECT_EQ(prima[3 + 9], "21.455,00");  // Form2.Text10

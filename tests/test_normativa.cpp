@@ -12,14 +12,15 @@ using namespace zellora;
 
 namespace {
 
-// An employee of the typical sector under `normativa`; with `senza_inps`
-// the INPS rates are 0, so that the taxable income is the gross.
+// An employee of industry up to 15 employees (9,19 % INPS) under
+// `normativa`; with `senza_inps` the INPS rates are 0, so that the taxable
+// income is the gross.
 struct Lavoratore {
   Motore motore;
   CampiForm1 campi;
   Lavoratore(const char* normativa, const std::string& lordo, bool senza_inps = false)
       : motore(Locale::italiano(), regole_incluse(normativa)) {
-    motore.scegli_settore("Impiegato", "Settore previdenziale Commercio -50dip");
+    motore.scegli_settore("Impiegato", "Settore previdenziale Industria -15dip");
     if (senza_inps) motore.record().aliquota_inps_dip = 0;
     campi.Combo4 = normativa;
     campi.Text1 = lordo;
@@ -40,10 +41,11 @@ TEST(Normativa, PublishedFigures2025) {
   EXPECT_EQ(r.ritenuta_inps, 2757);
   EXPECT_EQ(r.imponibile_fiscale, 27243);
   EXPECT_EQ(centesimi(r.irpef_lorda), 6265.89);
-  EXPECT_EQ(centesimi(r.detrazione_dip), 1979.29);
+  // (28.000 - 27.243) / 13.000 in its first four decimals: 0,0582.
+  EXPECT_EQ(centesimi(r.detrazione_dip), 1979.26);
   EXPECT_EQ(r.detrazione_dip_ulteriore, 65);
   EXPECT_EQ(r.ulteriore_detrazione, 1000);
-  EXPECT_EQ(l.motore.risultati().Text(9), "3.221,60");
+  EXPECT_EQ(l.motore.risultati().Text(9), "3.221,63");
   EXPECT_EQ(l.motore.risultati().Text(10), "24.021,00");
   EXPECT_EQ(l.motore.risultati().Text(23), "1.000,00");
 

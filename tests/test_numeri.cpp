@@ -401,6 +401,21 @@ TEST(FormatoF, AgreesWithTheDecimalReferenceEverywhere) {
     }
     if (casuale() % 2 == 0) v = -v;
     ASSERT_EQ(F(v), F_riferimento(v)) << std::setprecision(17) << v;
+    // The cents alone, as the rules take them, give the same text.
+    if (const auto c = centesimi_F(v)) {
+      ASSERT_EQ(formato_F_centesimi(*c, it), F(v)) << std::setprecision(17) << v;
+    } else {
+      ASSERT_GE(std::fabs(v), centesimi_massimi) << std::setprecision(17) << v;
+    }
+  }
+  // Exact ties of the 15-digit decimal: eighths of a euro beyond 1e12 have
+  // a 16th digit of 5 and nothing after it.
+  for (double base : {1e12, 4e12 + 7, 1e13 + 3, 9e13 + 11, 2e14 + 1, 1e15 + 5, 8e15 + 9}) {
+    for (int ottavi = 0; ottavi < 16; ++ottavi) {
+      const double v = base + ottavi / 8.0;
+      ASSERT_EQ(F(v), F_riferimento(v)) << std::setprecision(17) << v;
+      ASSERT_EQ(formato_F_centesimi(centesimi_F(v).value(), it), F(v));
+    }
   }
 }
 
@@ -471,6 +486,8 @@ TEST(Conversioni, ThePortableWayGivesTheStandardLibrarysTexts) {
   for (const double v : valori) {
     ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v), a),
               testo(std::to_chars(b, b + sizeof b, v), b));
+    ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::fixed), a),
+              testo(std::to_chars(b, b + sizeof b, v, std::chars_format::fixed), b));
     ASSERT_EQ(
         testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::scientific, 14), a),
         testo(std::to_chars(b, b + sizeof b, v, std::chars_format::scientific, 14), b));

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "form/risultati.h"
+#include "numbers/numeri.h"
 
 namespace zellora {
 
@@ -34,8 +34,9 @@ std::string messaggio_ricerca(const EsitoRicerca& r, const Locale& locale) {
              ", nessuna retribuzione lorda in euro interi d\u00e0 esattamente il netto di " +
              obiettivo + " prima di superarlo: " + con;
     case FineRicerca::ferma:
+      // From where the search started: the net, or 0 under today's law.
       return "Il netto di " + obiettivo + " non \u00e8 raggiungibile dalla retribuzione lorda di " +
-             obiettivo +
+             importo(r.da_zero ? 0 : r.obiettivo, locale) +
              " in su: le ritenute crescono quanto la retribuzione lorda, il netto non "
              "pu\u00f2 pi\u00f9 aumentare; " +
              con;
@@ -74,12 +75,12 @@ EsitoCalcolo esito_per_operatore(const CalcoloSvolto& svolto, const Locale& loca
 
 EsitoCalcolo calcola_irpef_annua(RecordCalcolo& record, const InputCalcolo& input,
                                  const Locale& locale, const RegoleCalcolo& regole) {
-  return esito_per_operatore(calcola_annuo(record, input, regole, netto_mostrato), locale);
+  return esito_per_operatore(calcola_annuo(record, input, regole), locale);
 }
 
 EsitoCalcolo calcola_mensile(RecordCalcolo& record, const InputCalcolo& input, const Locale& locale,
                              const RegoleCalcolo& regole) {
-  return esito_per_operatore(calcola_mese(record, input, regole, netto_mostrato), locale);
+  return esito_per_operatore(calcola_mese(record, input, regole), locale);
 }
 
 }  // namespace zellora

@@ -12,6 +12,10 @@ namespace {
 
 constexpr double non_numero = std::numeric_limits<double>::quiet_NaN();
 
+constexpr int casella_lordo = righe_risultato[riga_del_genere(Genere::lordo)].casella;
+constexpr int casella_netto = righe_risultato[riga_del_genere(Genere::netto)].casella;
+constexpr int casella_costo = righe_risultato[riga_del_genere(Genere::totale)].casella;
+
 double percento(std::int64_t parte, std::int64_t totale) {
   return totale == 0 ? 0.0 : static_cast<double>(parte) * 100.0 / static_cast<double>(totale);
 }
@@ -23,17 +27,13 @@ void percentuali(Ripartizione& r) {
 
 // The balance of the worker's figures shown, in cents, before the net is
 // taken to whole euros; nothing when a figure is not shown.
-std::optional<std::int64_t> saldo(const CifreMostrate& c) {
-  constexpr int termini[] = {1, 2, 18, 17, 9, 20, 21, 22, 24};
-  constexpr int segni[] = {1, -1, -1, -1, -1, -1, 1, 1, 1};
+std::optional<std::int64_t> saldo(const CifreRisultato& c) {
   std::int64_t somma = 0;
-  for (int i = 0; i < 9; ++i) {
-    // The three boxes of today's law are empty under the rules of 2007.
-    if (!c.box(termini[i])) {
-      if (termini[i] >= 22) continue;
-      return std::nullopt;
-    }
-    somma += segni[i] * *c.box(termini[i]);
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (riga.segno == 0 || !mostrata(riga, c.attuali)) continue;
+    const auto centesimi = c.centesimi(riga.casella);
+    if (!centesimi) return std::nullopt;
+    somma += riga.segno * *centesimi;
   }
   return somma;
 }
@@ -59,37 +59,60 @@ Valutazione valuta(const Base& b, double lordo) {
   InputCalcolo input = b.input;
   input.retribuzione = lordo;
   const bool mensile = b.campi.Option2;
-  const CalcoloSvolto svolto = mensile ? calcola_mese(r, input, b.motore.regole(), netto_mostrato)
-                                       : calcola_annuo(r, input, b.motore.regole(), netto_mostrato);
-  if (svolto.stato == Stato::rifiutato ||
-      !cifre_mostrabili(r, mensile, b.campi.Text7, b.motore.locale())) {
-    return v;
-  }
-  const CifreMostrate c =
+  const CalcoloSvolto svolto = mensile ? calcola_mese(r, input, b.motore.regole())
+                                       : calcola_annuo(r, input, b.motore.regole());
+  if (svolto.stato == Stato::rifiutato) return v;
+  const CifreRisultato c =
       cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali);
-  if (c.box(10)) v.netto = static_cast<double>(*c.box(10)) / 100;
-  if (c.box(16)) v.costo = static_cast<double>(*c.box(16)) / 100;
+  if (!c.mostrabili) return v;
+  if (const auto netto = c.centesimi(casella_netto)) v.netto = static_cast<double>(*netto) / 100;
+  if (const auto costo = c.centesimi(casella_costo)) v.costo = static_cast<double>(*costo) / 100;
   v.saldo = saldo(c);
   return v;
 }
 
+// A gross in a message: plain digits up to a thousand billion, beyond as
+// briefly as it reads back.
+std::string testo_lordo(double lordo) {
+  if (!std::isfinite(lordo)) return "beyond any number";
+  std::string t;
+  if (std::fabs(lordo) < 1e13) {
+    aggiungi_numero_decimale(t, lordo);
+  } else {
+    aggiungi_numero_esatto(t, lordo);
+  }
+  return t;
+}
+
 }  // namespace
 
-std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& c) {
-  for (const int box : {1, 2, 18, 17, 9, 20, 21, 10}) {
-    if (!c.box(box)) return std::nullopt;
-  }
+std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
+  const auto lordo = c.centesimi(casella_lordo);
+  const auto netto = c.centesimi(casella_netto);
+  if (!lordo || !netto) return std::nullopt;
   Ripartizione r;
-  r.totale = *c.box(1);
-  r.aggiunte.push_back({"Competenza Non Imponibile", *c.box(21)});
-  if (c.box(22)) r.aggiunte.push_back({"Somma esente", *c.box(22)});
-  if (c.box(24)) r.aggiunte.push_back({"Trattamento integrativo", *c.box(24)});
+  r.totale = *lordo;
+  // Paid with the net on top of the gross: the rows added to the net.
   std::int64_t aggiunte = 0;
-  for (const auto& q : r.aggiunte) aggiunte += q.centesimi;
-  const std::int64_t netto_da_lordo = *c.box(10) - aggiunte;
-  r.parti = {{voce_netto, netto_da_lordo},   {"Irpef netta", *c.box(9)},
-             {"Ritenuta Inps", *c.box(2)},   {"Ritenuta Altri Contributi", *c.box(18)},
-             {"Ritenuta Inail", *c.box(17)}, {"Trattenuta Non deducibile", *c.box(20)}};
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (riga.segno <= 0 || riga.genere == Genere::lordo || !mostrata(riga, c.attuali)) continue;
+    const auto centesimi = c.centesimi(riga.casella);
+    if (!centesimi) return std::nullopt;
+    r.aggiunte.push_back({riga.etichetta, *centesimi});
+    aggiunte += *centesimi;
+  }
+  // The share of the net that comes out of the gross, then what is withheld:
+  // the taxes first, then the rest in the order of the window.
+  r.parti.push_back({voce_netto, *netto - aggiunte});
+  for (const bool tasse : {true, false}) {
+    for (const RigaRisultato& riga : righe_risultato) {
+      const bool imposta = riga.genere == Genere::imposta || riga.genere == Genere::irpef_netta;
+      if (riga.segno >= 0 || imposta != tasse || !mostrata(riga, c.attuali)) continue;
+      const auto centesimi = c.centesimi(riga.casella);
+      if (!centesimi) return std::nullopt;
+      r.parti.push_back({riga.etichetta, *centesimi});
+    }
+  }
   std::int64_t somma = 0;
   for (const auto& q : r.parti) somma += q.centesimi;
   r.parti.push_back({voce_arrotondamento, r.totale - somma});
@@ -97,18 +120,20 @@ std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& c) {
   return r;
 }
 
-std::optional<Ripartizione> ripartizione_azienda(const CifreMostrate& c) {
-  for (const int box : {11, 12, 13, 14, 15, 19, 16}) {
-    if (!c.box(box)) return std::nullopt;
-  }
+std::optional<Ripartizione> ripartizione_azienda(const CifreRisultato& c) {
+  const auto totale = c.centesimi(casella_costo);
+  if (!totale) return std::nullopt;
   Ripartizione r;
-  r.totale = *c.box(16);
-  r.parti = {{"Retribuzione", *c.box(11)},
-             {"Inps c/azienda", *c.box(12)},
-             {"Premio Inail", *c.box(13)},
-             {"Irap", *c.box(14)},
-             {"Trattamento Fine Rapporto", *c.box(15)},
-             {"Altri Contributi", *c.box(19)}};
+  r.totale = *totale;
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (riga.pannello != Pannello::azienda || riga.genere == Genere::totale ||
+        !mostrata(riga, c.attuali)) {
+      continue;
+    }
+    const auto centesimi = c.centesimi(riga.casella);
+    if (!centesimi) return std::nullopt;
+    r.parti.push_back({riga.etichetta, *centesimi});
+  }
   std::int64_t somma = 0;
   for (const auto& q : r.parti) somma += q.centesimi;
   r.parti.push_back({voce_arrotondamento, r.totale - somma});
@@ -169,6 +194,20 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   for (std::int64_t i = 0; i < quanti; ++i) {
     const double lordo = lordo_numero(i);
     const double lordo_dopo = lordo_numero(i + 1);
+    // A gross whose figures cannot be shown (the calculation at every gross
+    // of the range is the worker's, refused only for its size): the curve of
+    // the default range stops before it; a range asked for is refused
+    // whole, rather than given with holes.
+    if (std::isnan(questa.netto)) {
+      if (!opzioni.a && i > 0) {
+        risultato.a = risultato.punti.back().lordo;
+        return risultato;
+      }
+      risultato.punti.clear();
+      risultato.errore = "the calculation cannot serve a gross of " + testo_lordo(lordo) +
+                         ": its figures are too large to show to the cent; take a smaller range";
+      return risultato;
+    }
     const Valutazione dopo = valuta(base, lordo_dopo);
     PuntoCurva p{lordo, questa.netto, questa.costo, non_numero};
     if (questa.saldo && dopo.saldo) {
@@ -184,8 +223,8 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
 std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva& opzioni) {
   const auto& campi = motore.campi_calcolo();
   if (!campi) return std::nullopt;
-  const CifreMostrate c = cifre_mostrate(motore.record(), campi->Option2, campi->Text7,
-                                         motore.locale(), regole_attuali(motore.regole()));
+  // The figures the window shows for that calculation.
+  const CifreRisultato& c = motore.risultati().cifre;
   DatiGrafici dati;
   dati.lavoratore = ripartizione_lavoratore(c);
   dati.azienda = ripartizione_azienda(c);

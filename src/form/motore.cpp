@@ -1,6 +1,7 @@
 #include "form/motore.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "form/verifica.h"
 #include "rules/profilo.h"
@@ -13,7 +14,11 @@ bool Motore::scegli_settore(std::string_view categoria, std::string_view settore
   return scrivi_profilo(record_, *regole_, c, s);
 }
 
-EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
+EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) { return verifica(campi, nullptr); }
+
+EsitoCalcolo Motore::verifica_campi(CampiForm1&& campi) { return verifica(campi, &campi); }
+
+EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
   EsitoCalcolo esito;
   if (campi_non_valorizzati(campi)) {
     esito.stato = Stato::rifiutato;
@@ -35,19 +40,32 @@ EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) {
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_, *regole_)
                         : calcola_mensile(record_, *lettura.input, locale_, *regole_);
   if (esito.stato == Stato::rifiutato) return esito;
+  // The window's employer panel is monthly when "Mensile" is selected, by
+  // the number of monthly payments typed (already read for a monthly
+  // calculation).
+  std::optional<double> mensilita;
+  if (campi.Option2) {
+    mensilita = campi.Option1 ? converti_numero(campi.Text7, locale_)
+                              : std::optional(lettura.input->mensilita);
+  }
+  const CifreRisultato cifre =
+      cifre_risultato(record_, regole_attuali(*regole_), campi.Option2, mensilita);
   // Figures too large to show to the cent would show other numbers than
   // the calculation's, and a net that is not their balance.
-  if (!cifre_mostrabili(record_, campi.Option2, campi.Text7, locale_)) {
+  if (!cifre.mostrabili) {
     record_ = prima;
     EsitoCalcolo rifiuto;
     rifiuto.stato = Stato::rifiutato;
     rifiuto.messaggi.emplace_back(messaggio_cifre_troppo_grandi);
     return rifiuto;
   }
-  const bool righe_attuali = regole_attuali(*regole_);
-  riempi_risultati(record_, campi.Option2, campi.Text7, locale_, risultati_, righe_attuali);
+  risultati_.riempi(cifre, locale_);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
-  campi_calcolo_ = campi;
+  if (da_tenere != nullptr) {
+    campi_calcolo_ = std::move(*da_tenere);
+  } else {
+    campi_calcolo_ = campi;
+  }
   return esito;
 }
 

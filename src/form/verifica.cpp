@@ -28,11 +28,7 @@ class Lettore {
       if (letto != nullptr) *letto = true;
       return *v;
     }
-    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
-                       "\" non contiene un numero valido.");
-    valido = false;
-    if (letto != nullptr) *letto = false;
-    return 0;
+    return non_numero(nome, letto);
   }
 
   // The share chosen in a drop-down list, needed when `serve` is true.
@@ -50,6 +46,14 @@ class Lettore {
   bool valido = true;
 
  private:
+  double non_numero(std::string_view nome, bool* letto) {
+    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
+                       "\" non contiene un numero valido.");
+    valido = false;
+    if (letto != nullptr) *letto = false;
+    return 0;
+  }
+
   const CampiForm1& campi_;
   const Locale& locale_;
 };

@@ -199,7 +199,11 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
   return stampa(inizio, fine, formato == std::chars_format::fixed ? "%.*f" : "%.*e", cifre, valore);
 }
 
-std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
+namespace {
+
+// The shortest digits that read back, fixed or scientific whichever is
+// shorter, or always fixed.
+std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fissa) {
   if (!std::isfinite(valore)) return non_finito(inizio, fine, valore);
   if (valore == 0) {
     return copia(inizio, fine, std::signbit(valore) ? "-0" : "0", std::signbit(valore) ? 2 : 1);
@@ -235,7 +239,7 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
   char testo[400];
   char* p = testo;
   if (negativo) *p++ = '-';
-  if (fissa > scientifica) {
+  if (!solo_fissa && fissa > scientifica) {
     *p++ = cifre[0];
     if (n > 1) {
       *p++ = '.';
@@ -257,11 +261,22 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
   } else {
     // A whole number: every text of this length is as short, and the
     // nearest is the double's own digits (beyond 2^53 they are not the
-    // shortest digits followed by zeros).
+    // shortest digits followed by zeros); up to 309 of them in fixed form.
     p = stampa(p, testo + sizeof testo, "%.*f", 0, std::fabs(valore)).ptr;
   }
   if (p - testo > fine - inizio) return {fine, std::errc::value_too_large};
   return {std::copy(testo, p, inizio), std::errc()};
+}
+
+}  // namespace
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
+  return breve(inizio, fine, valore, false);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato) {
+  return breve(inizio, fine, valore, formato == std::chars_format::fixed);
 }
 
 }  // namespace portabile
@@ -279,6 +294,11 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato) {
+  return std::to_chars(inizio, fine, valore, formato);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
                                    std::chars_format formato, int cifre) {
   return std::to_chars(inizio, fine, valore, formato, cifre);
 }
@@ -291,6 +311,11 @@ std::from_chars_result leggi_double(const char* inizio, const char* fine, double
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
   return portabile::scrivi_double(inizio, fine, valore);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato) {
+  return portabile::scrivi_double(inizio, fine, valore, formato);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,

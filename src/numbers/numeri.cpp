@@ -123,7 +123,9 @@ LocaleAmbiente locale_di_sistema() {
   return ambiente;
 }
 
-std::optional<double> converti_numero(std::string_view testo, const Locale& locale) {
+namespace dettaglio {
+
+std::optional<double> converti_numero_completo(std::string_view testo, const Locale& locale) {
   std::size_t inizio = 0;
   std::size_t fine = testo.size();
   while (inizio < fine && e_spazio(testo[inizio])) ++inizio;
@@ -200,6 +202,8 @@ std::optional<double> converti_numero(std::string_view testo, const Locale& loca
   return negativo ? -valore : valore;
 }
 
+}  // namespace dettaglio
+
 namespace {
 
 // The value as a decimal of 15 significant digits: digits d[0..14] and the
@@ -244,12 +248,30 @@ namespace {
 
 std::optional<std::string> formato_F_decimale(double valore, const Locale& locale, double* letto);
 
-constexpr double potenze_di_dieci[] = {1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2,  1e3,  1e4,
-                                       1e5,  1e6,  1e7,  1e8, 1e9, 1e10, 1e11, 1e12};
+constexpr double potenze_di_dieci[] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                       1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+constexpr std::uint64_t potenze_intere[] = {1,
+                                            10,
+                                            100,
+                                            1000,
+                                            10000,
+                                            100000,
+                                            1000000,
+                                            10000000,
+                                            100000000,
+                                            1000000000,
+                                            10000000000,
+                                            100000000000,
+                                            1000000000000,
+                                            10000000000000,
+                                            100000000000000,
+                                            1000000000000000,
+                                            10000000000000000,
+                                            100000000000000000};
 
 // Cents of |valore| for 0.001 <= |valore| < 1e12, by exact arithmetic: the
 // same rounding as through the 15-digit decimal, without writing it out.
-// Returns false in the rare case too close to call, for the general path.
+// Returns false in the rare case too close to call, for the exact path.
 bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
   // alto + basso is the exact product (Dekker's two-product: the value is
   // split in halves of 26 bits, each times 100 is exact).
@@ -282,47 +304,215 @@ bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
   return true;
 }
 
-// Copies a sign of the locale; one byte, the usual case, without a call.
-char* copia_segno(char* p, std::string_view segno) {
-  if (segno.size() == 1) {
-    *p++ = segno[0];
-    return p;
-  }
-  return std::copy(segno.begin(), segno.end(), p);
+// A product of two 64-bit numbers, whole in 128 bits.
+struct Prodotto {
+  std::uint64_t alto, basso;
+};
+
+Prodotto moltiplica(std::uint64_t a, std::uint64_t b) {
+  const std::uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32;
+  const std::uint64_t b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const std::uint64_t medio = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  return {p11 + (p01 >> 32) + (p10 >> 32) + (medio >> 32), (medio << 32) | (p00 & 0xFFFFFFFFu)};
 }
 
-void testo_centesimi(std::int64_t centesimi, bool negativo, const Locale& locale,
-                     std::string& testo) {
-  char cifre[24];  // least significant first
-  std::size_t m = 0;
-  do {
-    cifre[m++] = static_cast<char>('0' + centesimi % 10);
-    centesimi /= 10;
-  } while (centesimi > 0 || m < 3);
-  const std::string_view gruppo = locale.migliaia;
-  const std::string_view decimale = locale.decimale;
-  // Below 1e12 euro (14 digits) with signs of a few bytes the text fits a
-  // small buffer; longer signs get a buffer of their own size.
-  char piccolo[64];
-  std::string grande;
-  char* p = piccolo;
-  if (gruppo.size() > 4 || decimale.size() > 4) {
-    grande.resize(1 + m + (m / 3) * gruppo.size() + decimale.size());
-    p = grande.data();
+// Rounds a quotient to the nearest whole number, an exact tie to the even
+// one: `quoto` with the remainder `resto` of a division by `divisore`.
+std::uint64_t pari_piu_vicino(std::uint64_t quoto, std::uint64_t resto, std::uint64_t divisore) {
+  const std::uint64_t meta = divisore - resto;  // resto > divisore / 2 when meta < resto
+  if (resto > meta || (resto == meta && (quoto & 1) != 0)) ++quoto;
+  return quoto;
+}
+
+// Cents of |valore| for 0.001 <= |valore| < centesimi_massimi, exactly, in
+// integers: the value is m * 2^q; its 15 significant digits R are m * 2^q *
+// 10^(14 - k) rounded to the nearest whole number (10^k <= value <
+// 10^(k + 1)); the cents are R * 10^(k - 12), rounded half away from zero.
+std::uint64_t centesimi_esatti(double assoluto) {
+  std::uint64_t bit = 0;
+  std::memcpy(&bit, &assoluto, sizeof bit);
+  const std::uint64_t m = (bit & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  const int q = static_cast<int>((bit >> 52) & 0x7FF) - 1075;
+  int k = -3;
+  while (k < 16 && assoluto >= potenze_di_dieci[k + 4]) ++k;
+
+  std::uint64_t R = 0;
+  const int a = 14 - k;
+  if (a >= 0) {
+    // Below 1e15 the value has a fraction: q < 0, and m * 10^a < 2^110.
+    const Prodotto N = moltiplica(m, potenze_intere[a]);
+    const int s = -q;  // 3 to 62
+    R = (N.alto << (64 - s)) | (N.basso >> s);
+    const std::uint64_t resto = N.basso & ((std::uint64_t{1} << s) - 1);
+    const std::uint64_t meta = std::uint64_t{1} << (s - 1);
+    if (resto > meta || (resto == meta && (R & 1) != 0)) ++R;
+  } else {
+    // From 1e15 up to 9e16: -3 <= q <= 4, and R = m * 2^q / 10^-a.
+    std::uint64_t numeratore = m;
+    std::uint64_t divisore = potenze_intere[-a];
+    if (q >= 0) {
+      numeratore <<= q;
+    } else {
+      divisore <<= -q;
+    }
+    R = pari_piu_vicino(numeratore / divisore, numeratore % divisore, divisore);
   }
-  char* const inizio = p;
-  if (negativo) *p++ = '-';
-  for (std::size_t k = m; k-- > 2;) {
-    *p++ = cifre[k];
-    if (k > 2 && (k - 2) % 3 == 0) p = copia_segno(p, gruppo);
+  const int b = k - 12;
+  if (b >= 0) return R * potenze_intere[b];
+  const std::uint64_t divisore = potenze_intere[-b];
+  const std::uint64_t resto = R % divisore;
+  return R / divisore + (resto >= divisore - resto ? 1 : 0);
+}
+
+// Cents of a finite value by their size, and its sign.
+bool centesimi_di(double valore, std::uint64_t& modulo) {
+  const double assoluto = std::fabs(valore);
+  std::int64_t rapidi = 0;
+  if (assoluto < 1e-3) {
+    modulo = 0;
+  } else if (assoluto < 1e12 && centesimi_rapidi(assoluto, rapidi)) {
+    modulo = static_cast<std::uint64_t>(rapidi);
+  } else if (assoluto < centesimi_massimi) {
+    modulo = centesimi_esatti(assoluto);
+  } else {
+    return false;
   }
-  p = copia_segno(p, decimale);
-  *p++ = cifre[1];
-  *p++ = cifre[0];
-  testo.assign(inizio, p);
+  return true;
+}
+
+// The number that cents read back as: the decimal over 100, rounded once.
+double valore_dei_centesimi(std::uint64_t modulo, bool negativo) {
+  double v = 0;
+  if (modulo < (std::uint64_t{1} << 53)) {
+    v = static_cast<double>(modulo) / 100.0;
+  } else {
+    // Above 2^53 cents (9e13 euro) the cents end in zeros that leave
+    // fewer than 53 bits of digits.
+    int zeri = 0;
+    while (modulo >= (std::uint64_t{1} << 53) && modulo % 10 == 0) {
+      modulo /= 10;
+      ++zeri;
+    }
+    v = zeri >= 2 ? static_cast<double>(modulo) * static_cast<double>(potenze_intere[zeri - 2])
+                  : static_cast<double>(modulo) / static_cast<double>(potenze_intere[2 - zeri]);
+  }
+  return negativo ? -v : v;
+}
+
+// Writes a sign of the locale backwards, ending at `p`; one byte, the usual
+// case, without a call.
+char* segno_prima(char* p, std::string_view segno) {
+  if (segno.size() == 1) {
+    *--p = segno[0];
+    return p;
+  }
+  p -= segno.size();
+  std::copy(segno.begin(), segno.end(), p);
+  return p;
+}
+
+constexpr char coppie_di_cifre[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Room for the text of any number of cents with signs of up to 8 bytes (a
+// locale's are one character, at most 4 bytes); longer ones in a buffer of
+// their own size.
+constexpr std::size_t spazio_testo = 19 + 6 * 8 + 8 + 1;
+
+bool segni_brevi(const Locale& locale) {
+  return locale.migliaia.size() <= 8 && locale.decimale.size() <= 8;
+}
+
+// Writes the text of `modulo` cents under the locale backwards, ending at
+// `fine`; returns where it starts. From the last digit back: the cents, the
+// decimal sign, the euros in groups of three, the minus.
+template <typename Intero>
+char* scrivi_euro(char* p, Intero euro, std::string_view gruppo) {
+  const auto due_cifre = [&p](Intero n) {  // n below 100, with its leading zero
+    p -= 2;
+    std::memcpy(p, coppie_di_cifre + 2 * n, 2);
+  };
+  while (euro >= 1000) {
+    const Intero gruppo_di_tre = euro % 1000;
+    euro /= 1000;
+    due_cifre(gruppo_di_tre % 100);
+    *--p = static_cast<char>('0' + gruppo_di_tre / 100);
+    p = segno_prima(p, gruppo);
+  }
+  // The first group: one to three digits.
+  if (euro >= 100) {
+    due_cifre(euro % 100);
+    *--p = static_cast<char>('0' + euro / 100);
+  } else if (euro >= 10) {
+    due_cifre(euro);
+  } else {
+    *--p = static_cast<char>('0' + euro);
+  }
+  return p;
+}
+
+char* scrivi_centesimi(char* fine, std::uint64_t modulo, bool negativo, const Locale& locale) {
+  if (modulo == 0) {  // the many figures of nothing: 0,00
+    char* p = fine - 2;
+    p[0] = '0';
+    p[1] = '0';
+    p = segno_prima(p, locale.decimale);
+    *--p = '0';
+    return p;
+  }
+  char* p = fine - 2;
+  std::memcpy(p, coppie_di_cifre + 2 * (modulo % 100), 2);
+  p = segno_prima(p, locale.decimale);
+  const std::uint64_t euro = modulo / 100;
+  // Below 4.3 billion euro, the usual case, in 32 bits (faster divisions).
+  p = euro <= 0xFFFFFFFFu ? scrivi_euro(p, static_cast<std::uint32_t>(euro), locale.migliaia)
+                          : scrivi_euro(p, euro, locale.migliaia);
+  if (negativo) *--p = '-';
+  return p;
+}
+
+// The text of `modulo` cents under the locale, appended to `testo`.
+void aggiungi_centesimi(std::string& testo, std::uint64_t modulo, bool negativo,
+                        const Locale& locale) {
+  if (segni_brevi(locale)) {
+    char buffer[spazio_testo];
+    char* const fine = buffer + sizeof buffer;
+    const char* inizio = scrivi_centesimi(fine, modulo, negativo, locale);
+    testo.append(inizio, static_cast<std::size_t>(fine - inizio));
+    return;
+  }
+  std::string lungo(spazio_F_centesimi(locale), '\0');
+  char* const fine = lungo.data() + lungo.size();
+  const char* inizio = scrivi_centesimi(fine, modulo, negativo, locale);
+  testo.append(inizio, static_cast<std::size_t>(fine - inizio));
+}
+
+std::uint64_t modulo_di(std::int64_t centesimi) {
+  // The size of the most negative number too, in unsigned arithmetic.
+  return centesimi < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(centesimi)
+                       : static_cast<std::uint64_t>(centesimi);
 }
 
 }  // namespace
+
+std::optional<std::int64_t> centesimi_F(double valore) {
+  std::uint64_t modulo = 0;
+  if (!std::isfinite(valore) || !centesimi_di(valore, modulo)) return std::nullopt;
+  const auto c = static_cast<std::int64_t>(modulo);
+  return valore < 0 ? -c : c;
+}
+
+std::optional<double> valore_F(double valore) {
+  if (!std::isfinite(valore)) return std::nullopt;
+  std::uint64_t modulo = 0;
+  if (centesimi_di(valore, modulo)) return valore_dei_centesimi(modulo, valore < 0 && modulo != 0);
+  double letto = 0;
+  formato_F_decimale(valore, Locale::italiano(), &letto);
+  return letto;
+}
 
 std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto) {
   std::string testo;
@@ -332,19 +522,43 @@ std::optional<std::string> formato_F(double valore, const Locale& locale, double
 
 bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto) {
   if (!std::isfinite(valore)) return false;
-  const double assoluto = std::fabs(valore);
-  std::int64_t centesimi = 0;
-  if (assoluto < 1e-3 || (assoluto < 1e12 && centesimi_rapidi(assoluto, centesimi))) {
-    const bool negativo = valore < 0 && centesimi != 0;
-    if (letto != nullptr) {
-      const double v = static_cast<double>(centesimi) / 100.0;
-      *letto = negativo ? -v : v;
-    }
-    testo_centesimi(centesimi, negativo, locale, testo);
+  std::uint64_t modulo = 0;
+  if (centesimi_di(valore, modulo)) {
+    const bool negativo = valore < 0 && modulo != 0;
+    if (letto != nullptr) *letto = valore_dei_centesimi(modulo, negativo);
+    testo.clear();
+    aggiungi_centesimi(testo, modulo, negativo, locale);
     return true;
   }
   testo = *formato_F_decimale(valore, locale, letto);
   return true;
+}
+
+void aggiungi_F_centesimi(std::string& testo, std::int64_t centesimi, const Locale& locale) {
+  aggiungi_centesimi(testo, modulo_di(centesimi), centesimi < 0, locale);
+}
+
+void formato_F_centesimi_in(std::int64_t centesimi, const Locale& locale, std::string& testo) {
+  if (segni_brevi(locale)) {
+    char buffer[spazio_testo];
+    char* const fine = buffer + sizeof buffer;
+    const char* inizio = scrivi_centesimi(fine, modulo_di(centesimi), centesimi < 0, locale);
+    testo.clear();
+    testo.append(inizio, static_cast<std::size_t>(fine - inizio));
+    return;
+  }
+  testo.clear();
+  aggiungi_F_centesimi(testo, centesimi, locale);
+}
+
+char* scrivi_F_centesimi(char* fine, std::int64_t centesimi, const Locale& locale) {
+  return scrivi_centesimi(fine, modulo_di(centesimi), centesimi < 0, locale);
+}
+
+std::string formato_F_centesimi(std::int64_t centesimi, const Locale& locale) {
+  std::string testo;
+  aggiungi_F_centesimi(testo, centesimi, locale);
+  return testo;
 }
 
 namespace {
@@ -482,6 +696,15 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
     }
   }
   const auto r = scrivi_double(buf, buf + sizeof buf, valore);
+  testo.append(buf, r.ptr);
+}
+
+void aggiungi_numero_decimale(std::string& testo, double valore) {
+  if (!std::isfinite(valore)) return;
+  // The longest such text: the 309 digits of the largest double, or "0."
+  // and the 324 decimals of the smallest.
+  char buf[400];
+  const auto r = scrivi_double(buf, buf + sizeof buf, valore, std::chars_format::fixed);
   testo.append(buf, r.ptr);
 }
 

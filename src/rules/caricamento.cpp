@@ -3,18 +3,320 @@
 #include <toml++/toml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <set>
 #include <utility>
 
+#include "base/lettura.h"
+#include "numbers/citazione.h"
 #include "numbers/conversioni.h"
 #include "numbers/utf8.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
 namespace {
+
+// What a rule set may hold, checked on the text before the TOML reader sees
+// it: a year of law has keys four deep, arrays of a few dozen figures and a
+// few dozen sectors. The TOML reader follows nested keys and tables by
+// recursion, and a deep enough nesting would overflow the stack.
+constexpr std::size_t profondita_massima = 16;
+constexpr std::size_t elementi_massimi = 4096;
+constexpr std::size_t tabelle_in_array_massime = 4096;
+
+struct Esame {
+  std::size_t riga = 0;  // 0: nothing wrong
+  std::string ragione;
+};
+
+// One pass over the text, in time proportional to its length:
+// - characters beyond ASCII only inside quoted strings and comments, and
+//   valid UTF-8 there (the TOML reader of Debian 12, toml++ 3.3, can reach
+//   undefined behaviour on some others);
+// - no key, table header or value nested more than profondita_massima deep
+//   (each part of a dotted key, each table of a header, each array and
+//   inline table counts);
+// - no array of more than elementi_massimi elements, no more than
+//   tabelle_in_array_massime tables of arrays ([[...]]) in all.
+// The pass knows only as much TOML as it needs to tell keys from values and
+// to step over strings and comments; the TOML reader checks the rest.
+class Esaminatore {
+ public:
+  explicit Esaminatore(std::string_view t) : t_(t) {}
+
+  Esame esamina() {
+    while (i_ < t_.size() && esito_.riga == 0) istruzione();
+    return esito_;
+  }
+
+ private:
+  struct Contenitore {
+    char tipo;               // '[' an array, '{' an inline table
+    std::size_t profondita;  // of what it holds
+    std::size_t elementi = 1;
+  };
+
+  void sbaglia(std::string_view ragione) {
+    if (esito_.riga == 0) esito_ = {riga_, std::string(ragione)};
+  }
+
+  bool fine() const { return i_ >= t_.size() || esito_.riga != 0; }
+
+  void profondita(std::size_t p) {
+    if (p > profondita_massima) {
+      sbaglia("keys, tables or values nested " + std::to_string(p) + " deep, more than the " +
+              std::to_string(profondita_massima) + " a rule set may have");
+    }
+  }
+
+  // Steps over one character inside a string or a comment.
+  void carattere() {
+    const auto c = static_cast<unsigned char>(t_[i_]);
+    if (c < 0x80) {
+      if (c == '\n') ++riga_;
+      ++i_;
+      return;
+    }
+    const std::size_t n = sequenza_utf8(t_, i_);
+    if (n == 0) {
+      sbaglia(fuori_ascii);
+      return;
+    }
+    i_ += n;
+  }
+
+  void spazi() {
+    while (!fine() && (t_[i_] == ' ' || t_[i_] == '\t')) ++i_;
+  }
+
+  void commento() {
+    while (!fine() && t_[i_] != '\n') carattere();
+  }
+
+  // A quoted string from its opening quote; a single-line one ends at the
+  // line's end, where the TOML reader says what is missing.
+  void stringa() {
+    const char q = t_[i_];
+    const std::string_view tre = q == '"' ? std::string_view("\"\"\"") : std::string_view("'''");
+    const bool multiriga = t_.substr(i_, 3) == tre;
+    i_ += multiriga ? 3 : 1;
+    while (!fine()) {
+      const char c = t_[i_];
+      if (multiriga && t_.substr(i_, 3) == tre) {
+        i_ += 3;
+        // Up to two more quotes belong to the string.
+        for (int k = 0; k < 2 && i_ < t_.size() && t_[i_] == q; ++k) ++i_;
+        return;
+      }
+      if (!multiriga && (c == q || c == '\n')) {
+        if (c == q) ++i_;
+        return;
+      }
+      if (q == '"' && c == '\\' && i_ + 1 < t_.size()) ++i_;  // the escaped character
+      carattere();
+    }
+  }
+
+  // A dotted key up to the character that ends it ('=', ']', ...); returns
+  // the number of its parts.
+  std::size_t chiave() {
+    std::size_t parti = 0;
+    while (!fine()) {
+      spazi();
+      if (fine()) break;
+      const char c = t_[i_];
+      if (c == '"' || c == '\'') {
+        stringa();
+      } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-') {
+        while (i_ < t_.size() && (std::isalnum(static_cast<unsigned char>(t_[i_])) ||
+                                  t_[i_] == '_' || t_[i_] == '-')) {
+          ++i_;
+        }
+      } else {
+        break;  // not a key: the TOML reader says why
+      }
+      ++parti;
+      spazi();
+      if (fine() || t_[i_] != '.') break;
+      ++i_;
+    }
+    return parti;
+  }
+
+  static constexpr std::string_view fuori_ascii =
+      "a character that is not ASCII outside a quoted string or a comment, or text that is not "
+      "UTF-8";
+  void fuori_posto() { sbaglia(fuori_ascii); }
+
+  // One line of the file: a table header, a key and its value, a comment or
+  // nothing.
+  void istruzione() {
+    spazi();
+    if (fine()) return;
+    const char c = t_[i_];
+    if (c == '\n' || c == '\r') {
+      if (c == '\n') ++riga_;
+      ++i_;
+      return;
+    }
+    if (c == '#') {
+      commento();
+      return;
+    }
+    if (c == '[') {
+      const bool array = t_.substr(i_, 2) == "[[";
+      i_ += array ? 2 : 1;
+      if (array && ++tabelle_in_array_ > tabelle_in_array_massime) {
+        sbaglia("more than " + std::to_string(tabelle_in_array_massime) +
+                " tables in arrays ([[...]]), more than a rule set may have");
+        return;
+      }
+      intestazione_ = chiave();
+      profondita(intestazione_ + (array ? 1 : 0));
+      return resto_della_riga();
+    }
+    const std::size_t p = intestazione_ + chiave();
+    profondita(p);
+    spazi();
+    if (fine() || t_[i_] != '=') return resto_della_riga();
+    ++i_;
+    valore(p);
+    resto_della_riga();
+  }
+
+  // What follows a header or a value on its line: the TOML reader refuses
+  // anything but a comment; only characters beyond ASCII are looked at.
+  void resto_della_riga() {
+    while (!fine() && t_[i_] != '\n') {
+      const char c = t_[i_];
+      if (c == '#') return commento();
+      if (c == '"' || c == '\'') {
+        stringa();
+      } else if (static_cast<unsigned char>(c) >= 0x80) {
+        return fuori_posto();
+      } else {
+        ++i_;
+      }
+    }
+  }
+
+  // A value whose first character is next, of a key at depth `p`; arrays
+  // and inline tables to their end, over as many lines as they take.
+  void valore(std::size_t p) {
+    std::vector<Contenitore> aperti;
+    std::size_t base = p;  // the depth of the key or element whose value comes next
+    bool chiave_attesa = false;
+    do {
+      spazi();
+      if (fine()) return;
+      const char c = t_[i_];
+      if (chiave_attesa) {
+        chiave_attesa = false;
+        if (c != '}') {
+          base = aperti.back().profondita + chiave();
+          profondita(base);
+          spazi();
+          if (!fine() && t_[i_] == '=') ++i_;
+          continue;
+        }
+      }
+      if (c == '"' || c == '\'') {
+        stringa();
+      } else if (c == '#') {
+        commento();
+      } else if (c == '\n') {
+        ++riga_;
+        ++i_;
+        if (aperti.empty()) return;
+      } else if (c == '[' || c == '{') {
+        ++i_;
+        profondita(base + 1);
+        aperti.push_back({c, base + 1});
+        base = base + 1;
+        chiave_attesa = c == '{';
+      } else if (c == ']' || c == '}') {
+        ++i_;
+        if (!aperti.empty()) aperti.pop_back();
+        base = aperti.empty() ? p : aperti.back().profondita;
+      } else if (c == ',') {
+        ++i_;
+        if (aperti.empty()) continue;
+        base = aperti.back().profondita;
+        if (aperti.back().tipo == '{') {
+          chiave_attesa = true;
+        } else if (++aperti.back().elementi > elementi_massimi) {
+          sbaglia("an array of more than " + std::to_string(elementi_massimi) +
+                  " elements, more than a rule set may have");
+        }
+      } else if (static_cast<unsigned char>(c) >= 0x80) {
+        fuori_posto();
+      } else {
+        ++i_;
+      }
+    } while (!aperti.empty() && !fine());
+  }
+
+  std::string_view t_;
+  std::size_t i_ = 0;
+  std::size_t riga_ = 1;
+  std::size_t intestazione_ = 0;  // parts of the last table header
+  std::size_t tabelle_in_array_ = 0;
+  Esame esito_;
+};
+
+// A message of the TOML reader, which may quote the file: as it is when it
+// holds only printable ASCII, otherwise quoted with its escapes.
+std::string testo_del_lettore(std::string_view testo) {
+  const bool semplice = testo.size() <= 300 && std::all_of(testo.begin(), testo.end(), [](char c) {
+                          return c >= 0x20 && c < 0x7F;
+                        });
+  return semplice ? std::string(testo) : citazione(testo, 300);
+}
+
+// A key of the file as messages show it: as it is when TOML lets it stand
+// bare, otherwise quoted with its escapes, so that nothing it holds can
+// drive the terminal; a long one cut as every value shown back is.
+std::string chiave_scritta(std::string_view k) {
+  const bool nuda = !k.empty() && std::all_of(k.begin(), k.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+  });
+  return nuda && k.size() <= citazione_massima ? std::string(k) : citazione(k);
+}
+
+}  // namespace
+
+namespace {
+
+// The largest amount a rule set may give: a thousand billion euro, the
+// largest figure the results window shows to the cent. With every amount
+// below it and every rate a fraction, no figure of a rule set can make the
+// calculation overflow.
+constexpr double importo_massimo = 1e12;
+// The longest name of a rule set, in characters.
+constexpr std::size_t nome_massimo = 60;
+// Limits closer than this are the same cent.
+constexpr double mezzo_centesimo = 0.005;
+
+// True when `testo` holds no control character (C0, DEL, C1), no line or
+// paragraph separator and no mark that turns the direction of the text.
+bool testo_stampabile(std::string_view testo) {
+  for (std::size_t i = 0; i < testo.size();) {
+    char32_t c = 0;
+    const std::size_t n = sequenza_utf8(testo.substr(i), c);
+    if (n == 0) return false;
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029 || c == 0x061C ||
+        c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+        (c >= 0x2066 && c <= 0x2069)) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
 
 // What a figure is, for its checks.
 enum class Tipo {
@@ -66,9 +368,16 @@ class Lettore {
  public:
   Lettore(std::string_view testo, std::string_view file) : testo_(testo), file_(file) {
     inizi_riga_.push_back(0);
+    bool ascii = true;
     for (std::size_t i = 0; i < testo_.size(); ++i) {
-      if (testo_[i] == '\n') inizi_riga_.push_back(i + 1);
+      if (static_cast<unsigned char>(testo_[i]) >= 0x80) ascii = false;
+      if (testo_[i] == '\n') {
+        inizi_riga_.push_back(i + 1);
+        righe_ascii_.push_back(ascii);
+        ascii = true;
+      }
     }
+    righe_ascii_.push_back(ascii);
   }
 
   RegoleCalcolo leggi(const toml::table& radice);
@@ -100,15 +409,23 @@ class Lettore {
   }
 
   // Byte offset of a position of toml++ (lines from 1, columns from 1 in
-  // code points).
+  // code points). A line of ASCII has a byte per column; the code points of
+  // another line are found once, so that the figures of a long line cost no
+  // more than the line.
   std::size_t posizione(const toml::source_position& p) const {
     if (p.line == 0 || p.line > inizi_riga_.size()) return testo_.size();
-    std::size_t i = inizi_riga_[p.line - 1];
-    for (toml::source_index col = 1; col < p.column && i < testo_.size(); ++col) {
-      ++i;
-      while (i < testo_.size() && (static_cast<unsigned char>(testo_[i]) & 0xC0) == 0x80) ++i;
+    const std::size_t inizio = inizi_riga_[p.line - 1];
+    const std::size_t colonna = p.column > 0 ? p.column - 1 : 0;
+    if (righe_ascii_[p.line - 1]) return std::min(inizio + colonna, testo_.size());
+    std::vector<std::size_t>& punti = punti_riga_[p.line - 1];
+    if (punti.empty()) {
+      const std::size_t fine = p.line < inizi_riga_.size() ? inizi_riga_[p.line] : testo_.size();
+      for (std::size_t i = inizio; i < fine; ++i) {
+        if ((static_cast<unsigned char>(testo_[i]) & 0xC0) != 0x80) punti.push_back(i);
+      }
+      punti.push_back(fine);
     }
-    return i;
+    return colonna < punti.size() ? punti[colonna] : punti.back();
   }
 
   // A value as written in the file; an array as its elements, one line.
@@ -132,7 +449,7 @@ class Lettore {
     for (const auto& [k, v] : t) {
       if (k.str() == "fonte" || k.str() == "fonti") continue;
       if (std::find(ammesse.begin(), ammesse.end(), k.str()) == ammesse.end()) {
-        errore(sotto(percorso, k.str()), "unknown key", &v);
+        errore(sotto(percorso, chiave_scritta(k.str())), "unknown key", &v);
       }
     }
   }
@@ -162,7 +479,18 @@ class Lettore {
     const auto* s = n.as_string();
     if (s == nullptr)
       errore(chiave, "expected a string, found " + std::string(nome_tipo(n.type())), &n);
+    controlla_testo(s->get(), chiave, &n);
     return s->get();
+  }
+
+  // A text of the rule set is printed in tables, captions and messages: a
+  // control character (a line break, an escape that drives the terminal)
+  // or a mark that turns the direction of the text has no place in it.
+  void controlla_testo(std::string_view testo, const std::string& chiave,
+                       const toml::node* nodo) const {
+    if (!testo_stampabile(testo)) {
+      errore(chiave, "a control character in the text " + citazione(testo), nodo);
+    }
   }
 
   std::string testo_campo(const toml::table& t, const std::string& percorso,
@@ -176,7 +504,7 @@ class Lettore {
     const toml::table& t = tabella(n, chiave);
     for (const auto& [k, v] : t) {
       if (k.str() != "riferimento" && k.str() != "aggiornato" && k.str() != "nota") {
-        errore(sotto(chiave, k.str()), "unknown key", &v);
+        errore(sotto(chiave, chiave_scritta(k.str())), "unknown key", &v);
       }
     }
     FonteLetta f;
@@ -202,7 +530,8 @@ class Lettore {
     if (const toml::node* fs = t.get("fonti")) {
       const std::string chiave = sotto(percorso, "fonti");
       for (const auto& [k, v] : tabella(*fs, chiave)) {
-        l.fonti.emplace(std::string(k.str()), leggi_fonte(v, sotto(chiave, k.str())));
+        l.fonti.emplace(std::string(k.str()),
+                        leggi_fonte(v, sotto(chiave, chiave_scritta(k.str()))));
       }
     }
     livelli_.push_back(std::move(l));
@@ -214,8 +543,8 @@ class Lettore {
     const Livello& l = livelli_.back();
     for (const auto& [nome, f] : l.fonti) {
       if (!l.usate.contains(nome)) {
-        const std::string chiave = sotto(sotto(l.percorso, "fonti"), nome);
-        errore(chiave, "no figure \"" + nome + "\" in this section",
+        const std::string chiave = sotto(sotto(l.percorso, "fonti"), chiave_scritta(nome));
+        errore(chiave, "no figure " + citazione(nome) + " in this section",
                l.tabella->get_as<toml::table>("fonti")->get(nome));
       }
     }
@@ -255,6 +584,13 @@ class Lettore {
     const bool tasso = tipo != Tipo::importo;
     if (x < 0)
       errore(chiave, std::string(tasso ? "negative rate " : "negative amount ") + come, &n);
+    if (tipo == Tipo::importo && x > importo_massimo) {
+      errore(chiave,
+             "amount " + come +
+                 " above 1000000000000 (a thousand billion euro): no figure of the law comes "
+                 "near, and the calculation would overflow",
+             &n);
+    }
     if (tipo == Tipo::aliquota && x > 1) {
       errore(chiave, "rate " + come + " above 1 (rates are fractions: 0.23 is 23 %)", &n);
     }
@@ -272,6 +608,21 @@ class Lettore {
     const double x = valore(n, k, tipo);
     registra(chiave, k, n);
     return x;
+  }
+
+  // An optional rule written true or false, `predefinito` when absent; when
+  // given it is listed with its reference like a figure.
+  bool interruttore(const toml::table& t, const std::string& percorso, std::string_view chiave,
+                    bool predefinito) {
+    const toml::node* n = t.get(chiave);
+    if (n == nullptr) return predefinito;
+    const std::string k = sotto(percorso, chiave);
+    const auto* b = n->as_boolean();
+    if (b == nullptr) {
+      errore(k, "expected true or false, found " + std::string(nome_tipo(n->type())), n);
+    }
+    registra(chiave, k, *n);
+    return b->get();
   }
 
   // An array of figures, strictly increasing when `crescenti`; one figure in
@@ -309,12 +660,20 @@ class Lettore {
     return v;
   }
 
+  // Limits that the calculation divides by the distance between: at
+  // least a cent apart, so that the division cannot overflow.
   void controlla_crescente(double prima, double dopo, const std::string& chiave,
                            const toml::node* nodo) const {
     if (dopo <= prima) {
       errore(
           chiave,
           "limits not strictly increasing: " + numero_testo(dopo) + " after " + numero_testo(prima),
+          nodo);
+    }
+    if (dopo - prima < mezzo_centesimo) {
+      errore(
+          chiave,
+          "limits less than a cent apart: " + numero_testo(dopo) + " after " + numero_testo(prima),
           nodo);
     }
   }
@@ -325,7 +684,7 @@ class Lettore {
     if (std::find(forme.begin(), forme.end(), f) == forme.end()) {
       std::string elenco;
       for (const auto s : forme) elenco += (elenco.empty() ? "" : ", ") + std::string(s);
-      errore(sotto(percorso, "forma"), "unknown shape \"" + f + "\" (known: " + elenco + ")",
+      errore(sotto(percorso, "forma"), "unknown shape " + citazione(f) + " (known: " + elenco + ")",
              t.get("forma"));
     }
     return f;
@@ -356,7 +715,12 @@ class Lettore {
   void leggi_categorie(const toml::table& radice, RegoleCalcolo& r);
   void leggi_cuneo(const toml::table& radice, RegoleCalcolo& r);
   void leggi_integrativo(const toml::table& radice, RegoleCalcolo& r);
-  ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso);
+  ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso,
+                               std::string_view chiave = "fasce");
+  void leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r);
+  void leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g);
+  double aliquota_regionale(const toml::table& t, const std::string& percorso,
+                            std::string_view chiave);
 
   const toml::table& sezione(const toml::table& radice, std::string_view nome) const {
     return tabella(richiesto(radice, "", nome), std::string(nome));
@@ -365,6 +729,8 @@ class Lettore {
   std::string_view testo_;
   std::string_view file_;
   std::vector<std::size_t> inizi_riga_;
+  std::vector<bool> righe_ascii_;
+  mutable std::map<std::size_t, std::vector<std::size_t>> punti_riga_;
   std::vector<Livello> livelli_;
   std::vector<std::pair<Fonte, toml::source_position>> fonti_;
   std::map<std::string, ProfiloLetto, std::less<>> profili_;
@@ -389,10 +755,11 @@ void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& percorso) {
+ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& percorso,
+                                      std::string_view chiave) {
   ImportiFascia f;
-  const auto v = righe(t, percorso, "fasce", massimo_fasce);
-  const std::string k = sotto(percorso, "fasce");
+  const auto v = righe(t, percorso, chiave, massimo_fasce);
+  const std::string k = sotto(percorso, chiave);
   for (std::size_t i = 0; i < v.size(); ++i) {
     const toml::table& riga = *v[i];
     const std::string p = indice(k, i);
@@ -430,7 +797,8 @@ void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_dipendente";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
-                   {"forma", "primo_limite", "importo_primo", "minimo", "fasce", "ulteriori"});
+                   {"forma", "primo_limite", "importo_primo", "minimo", "fasce", "quattro_decimali",
+                    "ulteriori"});
   entra(t, p);
   RegoleDetrazioneDipendente& d = r.dipendente;
   forma(t, p, {"fasce_decrescenti"});
@@ -452,11 +820,13 @@ void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
     f.variabile = numero(*v[i], q, "variabile", Tipo::importo);
     esci();
   }
+  d.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   const std::string u = p + ".ulteriori";
   const toml::table& ult = tabella(richiesto(t, p, "ulteriori"), u);
-  controlla_chiavi(ult, u, {"fasce"});
+  controlla_chiavi(ult, u, {"fasce", "rapportati_ai_giorni"});
   entra(ult, u);
   d.ulteriori = importi_fascia(ult, u);
+  d.ulteriori_rapportati = interruttore(ult, u, "rapportati_ai_giorni", true);
   esci();
   esci();
 }
@@ -466,7 +836,7 @@ void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
                    {"forma", "primo_limite", "base", "riduzione", "secondo_limite", "fisso",
-                    "terzo_limite", "maggiorazioni"});
+                    "terzo_limite", "quattro_decimali", "maggiorazioni"});
   entra(t, p);
   RegoleDetrazioneConiuge& c = r.coniuge;
   forma(t, p, {"tre_fasce"});
@@ -481,6 +851,7 @@ void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   c.fisso = numero(t, p, "fisso", Tipo::importo);
   c.terzo_limite = numero(t, p, "terzo_limite", Tipo::importo);
   controlla_crescente(c.secondo_limite, c.terzo_limite, p + ".terzo_limite", t.get("terzo_limite"));
+  c.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   const std::string m = p + ".maggiorazioni";
   const toml::table& mag = tabella(richiesto(t, p, "maggiorazioni"), m);
   controlla_chiavi(mag, m, {"fasce"});
@@ -497,10 +868,11 @@ void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   if (quarto) {
     controlla_chiavi(t, p,
                      {"forma", "importo", "importo_dal_quarto", "maggiorazione_minori", "limite",
-                      "aumento_limite"});
+                      "aumento_limite", "quattro_decimali"});
   } else {
     controlla_chiavi(t, p,
-                     {"forma", "importo", "maggiorazione_minori", "limite", "aumento_limite"});
+                     {"forma", "importo", "maggiorazione_minori", "limite", "aumento_limite",
+                      "quattro_decimali"});
   }
   entra(t, p);
   RegoleDetrazioneFigli& f = r.figli;
@@ -511,26 +883,31 @@ void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   f.limite = numero(t, p, "limite", Tipo::importo);
   controlla_crescente(0, f.limite, p + ".limite", t.get("limite"));
   f.aumento_limite = numero(t, p, "aumento_limite", Tipo::importo);
+  f.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   esci();
 }
 
 void Lettore::leggi_altri(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_altri";
   const toml::table& t = sezione(radice, p);
-  controlla_chiavi(t, p, {"importo", "limite"});
+  controlla_chiavi(t, p, {"importo", "limite", "quattro_decimali"});
   entra(t, p);
   r.altri.importo = numero(t, p, "importo", Tipo::importo);
   r.altri.limite = numero(t, p, "limite", Tipo::importo);
   controlla_crescente(0, r.altri.limite, p + ".limite", t.get("limite"));
+  r.altri.quattro_decimali = interruttore(t, p, "quattro_decimali", false);
   esci();
 }
 
 void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "contributi";
   const toml::table& t = sezione(radice, p);
-  controlla_chiavi(t, p, {"contributo_aggiuntivo_percento", "maggiorazione_inail"});
+  controlla_chiavi(
+      t, p,
+      {"contributo_aggiuntivo_percento", "aggiuntivo_entro_massimale", "maggiorazione_inail"});
   entra(t, p);
   r.contributo_aggiuntivo_percento = numero(t, p, "contributo_aggiuntivo_percento", Tipo::percento);
+  r.aggiuntivo_entro_massimale = interruttore(t, p, "aggiuntivo_entro_massimale", false);
   r.maggiorazione_inail = numero(t, p, "maggiorazione_inail", Tipo::aliquota);
   esci();
 }
@@ -538,7 +915,8 @@ void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
 void Lettore::leggi_profili(const toml::table& radice) {
   const toml::table& tutti = sezione(radice, "profilo");
   for (const auto& [nome, nodo] : tutti) {
-    const std::string p = sotto("profilo", nome.str());
+    const std::string p = sotto("profilo", chiave_scritta(nome.str()));
+    controlla_testo(nome.str(), p, &nodo);
     const toml::table& t = tabella(nodo, p);
     controlla_chiavi(
         t, p,
@@ -570,8 +948,12 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
   const toml::node& n = richiesto(radice, "", "categoria");
   const toml::array& a = array(n, "categoria");
   if (a.empty()) errore("categoria", "no category", &n);
-  std::string noti;
-  for (const auto& [k, v] : profili_) noti += (noti.empty() ? "" : ", ") + k;
+  const auto noti = [this] {
+    std::string s;
+    for (const auto& [k, v] : profili_) s += (s.empty() ? "" : ", ") + citazione(k);
+    return s;
+  };
+  std::set<std::string, std::less<>> nomi;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const std::string p = indice("categoria", i);
     const toml::table& t = tabella(*a.get(i), p);
@@ -579,13 +961,14 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
     entra(t, p);
     Categoria c;
     c.nome = testo_campo(t, p, "nome");
-    for (const Categoria& altra : r.categorie) {
-      if (altra.nome == c.nome) errore(p + ".nome", "category \"" + c.nome + "\" given twice", &t);
+    if (!nomi.insert(c.nome).second) {
+      errore(p + ".nome", "category " + citazione(c.nome) + " given twice", &t);
     }
     std::string profilo_categoria;
     if (t.contains("profilo")) profilo_categoria = testo_campo(t, p, "profilo");
     const auto v = righe(t, p, "settori", static_cast<std::size_t>(-1));
     if (v.empty()) errore(p + ".settori", "category without sectors", t.get("settori"));
+    std::set<std::string, std::less<>> voci;
     for (std::size_t j = 0; j < v.size(); ++j) {
       const std::string q = indice(p + ".settori", j);
       const toml::table& s = *v[j];
@@ -593,10 +976,9 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
       entra(s, q);
       Settore settore;
       settore.voce = testo_campo(s, q, "voce");
-      for (const Settore& altro : c.settori) {
-        if (altro.voce == settore.voce) {
-          errore(q + ".voce", "sector \"" + settore.voce + "\" given twice in this category", &s);
-        }
+      if (!voci.insert(settore.voce).second) {
+        errore(q + ".voce", "sector " + citazione(settore.voce) + " given twice in this category",
+               &s);
       }
       settore.nome_profilo =
           s.contains("profilo") ? testo_campo(s, q, "profilo") : profilo_categoria;
@@ -606,7 +988,7 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
       const auto it = profili_.find(settore.nome_profilo);
       if (it == profili_.end()) {
         errore(s.contains("profilo") ? q + ".profilo" : p + ".profilo",
-               "unknown profile \"" + settore.nome_profilo + "\" (known: " + noti + ")",
+               "unknown profile " + citazione(settore.nome_profilo) + " (known: " + noti() + ")",
                s.contains("profilo") ? s.get("profilo") : t.get("profilo"));
       }
       it->second.usato = true;
@@ -620,7 +1002,9 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
     r.categorie.push_back(std::move(c));
   }
   for (const auto& [nome, p] : profili_) {
-    if (!p.usato) errore("profilo." + nome, "profile not used by any sector", p.nodo);
+    if (!p.usato) {
+      errore("profilo." + chiave_scritta(nome), "profile not used by any sector", p.nodo);
+    }
   }
 }
 
@@ -657,17 +1041,19 @@ void Lettore::leggi_cuneo(const toml::table& radice, RegoleCalcolo& r) {
   const std::string k = p + ".categorie_escluse";
   const toml::node& e = richiesto(t, p, "categorie_escluse");
   const toml::array& a = array(e, k);
+  std::set<std::string_view> categorie;
+  for (const Categoria& x : r.categorie) categorie.insert(x.nome);
+  std::set<std::string, std::less<>> escluse;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const std::string nome = stringa(*a.get(i), indice(k, i));
-    const auto uguale = [&](const Categoria& x) { return x.nome == nome; };
-    if (std::none_of(r.categorie.begin(), r.categorie.end(), uguale)) {
+    if (!categorie.contains(nome)) {
       std::string noti;
-      for (const Categoria& x : r.categorie) noti += (noti.empty() ? "" : ", ") + x.nome;
-      errore(indice(k, i), "unknown category \"" + nome + "\" (known: " + noti + ")", a.get(i));
+      for (const Categoria& x : r.categorie) noti += (noti.empty() ? "" : ", ") + citazione(x.nome);
+      errore(indice(k, i), "unknown category " + citazione(nome) + " (known: " + noti + ")",
+             a.get(i));
     }
-    if (std::find(c.categorie_escluse.begin(), c.categorie_escluse.end(), nome) !=
-        c.categorie_escluse.end()) {
-      errore(indice(k, i), "category \"" + nome + "\" given twice", a.get(i));
+    if (!escluse.insert(nome).second) {
+      errore(indice(k, i), "category " + citazione(nome) + " given twice", a.get(i));
     }
     c.categorie_escluse.push_back(nome);
   }
@@ -695,12 +1081,199 @@ void Lettore::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
+// The highest rate of the regional surcharge: the base rate of 1,23 % raised
+// by at most 2,1 points (D.Lgs. 68/2011 art. 6 c. 1), and by the 0,30
+// points a region behind its health-care recovery plan pays on top (L.
+// 191/2009 art. 2 c. 86). Above it a figure is a typo (percent for a
+// fraction, a digit too many).
+constexpr double aliquota_regionale_massima = 0.0363;
+
+double Lettore::aliquota_regionale(const toml::table& t, const std::string& percorso,
+                                   std::string_view chiave) {
+  const double x = numero(t, percorso, chiave, Tipo::aliquota);
+  if (x > aliquota_regionale_massima) {
+    errore(sotto(percorso, chiave),
+           "rate " + scritto(*t.get(chiave)) +
+               " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
+           t.get(chiave));
+  }
+  return x;
+}
+
+// One region or province with its table. Every figure takes the reference
+// of the region's `fonte` unless it gives its own.
+void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g) {
+  const std::string f = forma(t, p, {"scaglioni", "aliquota_unica", "fascia_intero"});
+  const bool unica = f == "aliquota_unica";
+  const auto modifiche = {"esenzione",  "deduzione",     "aliquota_intera",
+                          "detrazioni", "non_applicate", "detrazione_proporzionale"};
+  for (const auto& [k, v] : t) {
+    const bool rate = unica ? k.str() == "aliquota" : k.str() == "limiti" || k.str() == "aliquote";
+    if (k.str() == "nome" || k.str() == "forma" || k.str() == "fonte" || k.str() == "fonti" ||
+        rate || std::find(modifiche.begin(), modifiche.end(), k.str()) != modifiche.end()) {
+      continue;
+    }
+    errore(sotto(p, k.str()), "unknown key for the shape \"" + f + "\"", &v);
+  }
+  if (!t.contains("fonte")) {
+    errore(sotto(p, "fonte"), "missing key: the law of the region's table", &t);
+  }
+  entra(t, p);
+  g.offerta = true;
+  g.riferimento = livelli_.back().fonte->riferimento;
+  if (unica) {
+    g.forma = FormaAddizionaleRegionale::aliquota_unica;
+    g.aliquote.n = 1;
+    g.aliquote.aliquote[0] = aliquota_regionale(t, p, "aliquota");
+  } else {
+    g.forma = f == "scaglioni" ? FormaAddizionaleRegionale::scaglioni
+                               : FormaAddizionaleRegionale::fascia_intero;
+    const auto limiti = numeri(t, p, "limiti", Tipo::importo, true);
+    const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
+    if (aliquote.empty() || aliquote.size() > massimo_fasce) {
+      errore(p + ".aliquote",
+             std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
+                 " allowed",
+             t.get("aliquote"));
+    }
+    for (std::size_t i = 0; i < aliquote.size(); ++i) {
+      if (aliquote[i] > aliquota_regionale_massima) {
+        const toml::node* n = t.get_as<toml::array>("aliquote")->get(i);
+        errore(indice(p + ".aliquote", i),
+               "rate " + scritto(*n) +
+                   " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
+               n);
+      }
+    }
+    if (!limiti.empty()) controlla_crescente(0, limiti.front(), p + ".limiti", t.get("limiti"));
+    g.aliquote = scaglioni(limiti, aliquote, p + ".limiti", t.get("limiti"));
+  }
+  // The optional parts, each a table with the figures of its shape.
+  const auto parte = [&](std::string_view nome,
+                         std::initializer_list<std::string_view> chiavi) -> const toml::table* {
+    const toml::node* n = t.get(nome);
+    if (n == nullptr) return nullptr;
+    const std::string q = sotto(p, nome);
+    const toml::table& s = tabella(*n, q);
+    controlla_chiavi(s, q, chiavi);
+    entra(s, q);
+    return &s;
+  };
+  if (const toml::table* s = parte("esenzione", {"fino_a"})) {
+    const std::string q = p + ".esenzione";
+    g.esenzione = true;
+    g.esenzione_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.esenzione_fino_a, q + ".fino_a", s->get("fino_a"));
+    esci();
+  }
+  if (const toml::table* s = parte("deduzione", {"importo", "fino_a"})) {
+    const std::string q = p + ".deduzione";
+    g.deduzione = true;
+    g.deduzione_importo = numero(*s, q, "importo", Tipo::importo);
+    g.deduzione_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.deduzione_fino_a, q + ".fino_a", s->get("fino_a"));
+    esci();
+  }
+  if (const toml::table* s = parte("aliquota_intera", {"fino_a", "aliquota"})) {
+    const std::string q = p + ".aliquota_intera";
+    g.aliquota_intera = true;
+    g.aliquota_intera_fino_a = numero(*s, q, "fino_a", Tipo::importo);
+    controlla_crescente(0, g.aliquota_intera_fino_a, q + ".fino_a", s->get("fino_a"));
+    g.aliquota_intera_aliquota = aliquota_regionale(*s, q, "aliquota");
+    esci();
+  }
+  if (t.contains("detrazioni")) g.detrazioni = importi_fascia(t, p, "detrazioni");
+  if (const toml::table* s = parte("detrazione_proporzionale", {"importo", "oltre", "divisore"})) {
+    const std::string q = p + ".detrazione_proporzionale";
+    g.detrazione_proporzionale = true;
+    g.proporzionale_importo = numero(*s, q, "importo", Tipo::importo);
+    g.proporzionale_oltre = numero(*s, q, "oltre", Tipo::importo);
+    g.proporzionale_divisore = numero(*s, q, "divisore", Tipo::importo);
+    controlla_crescente(0, g.proporzionale_divisore, q + ".divisore", s->get("divisore"));
+    esci();
+  }
+  if (t.contains("non_applicate")) {
+    const auto v = righe(t, p, "non_applicate", massimo_fasce);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const std::string q = indice(p + ".non_applicate", i);
+      const toml::table& s = *v[i];
+      const bool figli =
+          forma(s, q, {"detrazione_figli", "aliquota_agevolata"}) == "detrazione_figli";
+      if (figli) {
+        controlla_chiavi(s, q,
+                         {"forma", "condizione", "importo", "importo_disabile", "reddito_fino_a"});
+      } else {
+        controlla_chiavi(s, q, {"forma", "condizione", "aliquota", "reddito_fino_a"});
+      }
+      entra(s, q);
+      AgevolazioneRegionale a;
+      a.forma = figli ? FormaAgevolazioneRegionale::detrazione_figli
+                      : FormaAgevolazioneRegionale::aliquota_agevolata;
+      a.condizione = testo_campo(s, q, "condizione");
+      a.riferimento = livelli_.back().fonte ? livelli_.back().fonte->riferimento : g.riferimento;
+      if (figli) {
+        if (s.contains("importo")) a.importo = numero(s, q, "importo", Tipo::importo);
+        if (s.contains("importo_disabile")) {
+          a.importo_disabile = numero(s, q, "importo_disabile", Tipo::importo);
+        }
+      } else {
+        a.aliquota = aliquota_regionale(s, q, "aliquota");
+      }
+      if (s.contains("reddito_fino_a")) {
+        a.reddito_fino_a = numero(s, q, "reddito_fino_a", Tipo::importo);
+        controlla_crescente(0, a.reddito_fino_a, q + ".reddito_fino_a", s.get("reddito_fino_a"));
+      }
+      esci();
+      g.non_applicate.push_back(std::move(a));
+    }
+  }
+  esci();
+}
+
+// The regional surcharge, when the year has it: each region or province
+// once, by its name, with its table or the reason it is not offered.
+void Lettore::leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r) {
+  const std::string k = "addizionale_regionale";
+  const toml::node* n = radice.get(k);
+  if (n == nullptr) return;
+  const toml::array& a = array(*n, k);
+  std::string noti;
+  for (const std::string& x : nomi_regioni()) noti += (noti.empty() ? "" : ", ") + x;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const std::string p = indice(k, i);
+    const toml::table& t = tabella(*a.get(i), p);
+    RegolaRegionale g;
+    g.nome = testo_campo(t, p, "nome");
+    const auto& nomi = nomi_regioni();
+    if (std::find(nomi.begin(), nomi.end(), g.nome) == nomi.end()) {
+      errore(p + ".nome", "not a region or autonomous province (known: " + noti + ")",
+             t.get("nome"));
+    }
+    for (const RegolaRegionale& altra : r.addizionale_regionale) {
+      if (altra.nome == g.nome)
+        errore(p + ".nome", "\"" + g.nome + "\" given twice", t.get("nome"));
+    }
+    if (t.contains("non_offerta")) {
+      for (const auto& [c, v] : t) {
+        if (c.str() != "nome" && c.str() != "non_offerta") {
+          errore(sotto(p, c.str()),
+                 "a region not offered has no figures: give only `nome` and `non_offerta`", &v);
+        }
+      }
+      g.motivo = testo_campo(t, p, "non_offerta");
+    } else {
+      leggi_regione(t, p, g);
+    }
+    r.addizionale_regionale.push_back(std::move(g));
+  }
+}
+
 RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   controlla_chiavi(
       radice, "",
       {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
        "detrazione_figli", "detrazione_altri", "cuneo_fiscale", "trattamento_integrativo",
-       "contributi", "profilo", "categoria", "ricerca_da_zero"});
+       "contributi", "profilo", "categoria", "ricerca_da_zero", "addizionale_regionale"});
   for (const std::string_view k : {"fonte", "fonti"}) {
     if (const toml::node* n = radice.get(k)) {
       errore(std::string(k), "unknown key (give references inside the sections)", n);
@@ -708,6 +1281,18 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   }
   RegoleCalcolo r;
   r.nome = testo_campo(radice, "", "nome");
+  // The name goes in captions, in "Normativa" and in every row of a batch:
+  // a short name.
+  const auto caratteri =
+      static_cast<std::size_t>(std::count_if(r.nome.begin(), r.nome.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+      }));
+  if (caratteri > nome_massimo) {
+    errore("nome",
+           "a name of " + std::to_string(caratteri) + " characters; at most " +
+               std::to_string(nome_massimo),
+           radice.get("nome"));
+  }
   r.descrizione = testo_campo(radice, "", "descrizione");
   if (const toml::node* n = radice.get("ricerca_da_zero")) {
     const auto* b = n->as_boolean();
@@ -727,6 +1312,7 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   leggi_categorie(radice, r);
   leggi_cuneo(radice, r);
   leggi_integrativo(radice, r);
+  leggi_addizionale_regionale(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);
   });
@@ -736,64 +1322,16 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
 
 }  // namespace
 
-namespace {
-
-// The TOML reader of Debian 12 (toml++ 3.3) can reach undefined behaviour on
-// some characters beyond ASCII in places where TOML allows none. A rule set
-// written by hand is checked first: such characters only inside quoted
-// strings and comments, and valid UTF-8 there. Returns the line of the first
-// one that is not, or 0.
-std::size_t riga_non_ascii_fuori_posto(std::string_view t) {
-  std::size_t riga = 1;
-  std::size_t i = 0;
-  // Inside a string or comment: steps over one character, false for bad UTF-8.
-  const auto avanza = [&]() {
-    if (static_cast<unsigned char>(t[i]) < 0x80) {
-      if (t[i] == '\n') ++riga;
-      ++i;
-      return true;
-    }
-    const std::size_t n = sequenza_utf8(t, i);
-    if (n == 0) return false;
-    i += n;
-    return true;
-  };
-  while (i < t.size()) {
-    const char c = t[i];
-    if (static_cast<unsigned char>(c) >= 0x80) return riga;
-    if (c == '#') {
-      while (i < t.size() && t[i] != '\n') {
-        if (!avanza()) return riga;
-      }
-    } else if (c == '"' || c == '\'') {
-      const bool multiriga = t.substr(i, 3) == std::string(3, c);
-      const std::string chiusura = multiriga ? std::string(3, c) : std::string(1, c);
-      i += chiusura.size();
-      while (i < t.size() && t.substr(i, chiusura.size()) != chiusura) {
-        if (c == '"' && t[i] == '\\' && i + 1 < t.size()) {
-          ++i;  // the escaped character is stepped over below
-        }
-        if (!multiriga && t[i] == '\n') break;  // unterminated: the reader says so
-        if (!avanza()) return riga;
-      }
-      i += chiusura.size();
-    } else {
-      if (c == '\n') ++riga;
-      ++i;
-    }
-  }
-  return 0;
-}
-
-}  // namespace
-
 RegoleCalcolo carica_regole(std::string_view testo, std::string_view file) {
   try {
-    if (const std::size_t riga = riga_non_ascii_fuori_posto(testo)) {
-      throw Eccezione(Errore{std::string(file), "line " + std::to_string(riga) +
-                                                    ": a character that is not ASCII outside a "
-                                                    "quoted string or a comment, or text that is "
-                                                    "not UTF-8"});
+    if (testo.size() > limite_regole.byte) {
+      throw Eccezione(Errore{std::string(file), oltre_il_limite(limite_regole)});
+    }
+    // A byte order mark, as some editors write: not part of the text.
+    if (testo.substr(0, 3) == "\xEF\xBB\xBF") testo.remove_prefix(3);
+    if (const Esame esame = Esaminatore(testo).esamina(); esame.riga != 0) {
+      throw Eccezione(
+          Errore{std::string(file), "line " + std::to_string(esame.riga) + ": " + esame.ragione});
     }
     toml::table radice;
     try {
@@ -802,13 +1340,13 @@ RegoleCalcolo carica_regole(std::string_view testo, std::string_view file) {
       const auto& b = e.source().begin;
       throw Eccezione(Errore{std::string(file), "line " + std::to_string(b.line) + ", column " +
                                                     std::to_string(b.column) + ": " +
-                                                    std::string(e.description())});
+                                                    testo_del_lettore(e.description())});
     }
     return Lettore(testo, file).leggi(radice);
   } catch (const Eccezione&) {
     throw;
   } catch (const std::exception& e) {
-    throw Eccezione(Errore{std::string(file), e.what()});
+    throw Eccezione(Errore{std::string(file), testo_del_lettore(e.what())});
   }
 }
 

@@ -10,7 +10,7 @@ void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, const RegoleDe
   if (n != 0) {
     const double q = famiglia.quota_altri / 100;
     const double a = (n * d.importo) * q;
-    const double c = (d.limite - r) / d.limite;
+    const double c = rapporto(d.limite, r, d.limite, d.quattro_decimali);
     record.detrazione_altri = annua ? (a * c) * (famiglia.mesi_altri / 12) : (a * c) / 12;
   } else {
     record.detrazione_altri = 0;

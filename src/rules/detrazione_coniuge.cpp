@@ -16,7 +16,8 @@ void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, const RegoleDe
     switch (c.forma) {
       case FormaDetrazioneConiuge::tre_fasce:
         if (r <= c.primo_limite) {
-          const double annuo = c.base - c.riduzione * (r / c.primo_limite);
+          const double annuo =
+              c.base - c.riduzione * rapporto(r, 0, c.primo_limite, c.quattro_decimali);
           record.detrazione_coniuge = annua ? annuo * (m / 12) : annuo / 12;
         }
         if (r > c.primo_limite && r <= c.secondo_limite) {
@@ -24,7 +25,8 @@ void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, const RegoleDe
         }
         if (r > c.secondo_limite && r <= c.terzo_limite) {
           const double annuo =
-              c.fisso * ((c.terzo_limite - r) / (c.terzo_limite - c.secondo_limite));
+              c.fisso *
+              rapporto(c.terzo_limite, r, c.terzo_limite - c.secondo_limite, c.quattro_decimali);
           record.detrazione_coniuge = annua ? annuo * (m / 12) : annuo / 12;
         }
         break;

@@ -1,3 +1,6 @@
+#include <cmath>
+#include <cstdint>
+
 #include "rules/detrazioni.h"
 
 namespace zellora {
@@ -9,19 +12,19 @@ namespace {
 // of its amount; each further band goes down from its fixed part plus its
 // variable part to its fixed part across the band.
 void calcola(RecordCalcolo& record, const RegoleDetrazioneDipendente& d, double r, double g,
-             bool con_minimo) {
+             bool annua) {
   switch (d.forma) {
     case FormaDetrazioneDipendente::fasce_decrescenti: {
       if (r <= d.primo_limite) {
         record.detrazione_dip = g * (d.importo_primo / 365);
-        if (con_minimo && record.detrazione_dip < d.minimo) record.detrazione_dip = d.minimo;
+        if (annua && record.detrazione_dip < d.minimo) record.detrazione_dip = d.minimo;
       }
       double sotto = d.primo_limite;
       for (std::size_t i = 0; i < d.n; ++i) {
         const FasciaDipendente& f = d.fasce[i];
         if (r > sotto && r <= f.fino_a) {
-          record.detrazione_dip =
-              ((f.fisso + f.variabile * ((f.fino_a - r) / (f.fino_a - sotto))) * g) / 365;
+          const double q = rapporto(f.fino_a, r, f.fino_a - sotto, d.quattro_decimali);
+          record.detrazione_dip = ((f.fisso + f.variabile * q) * g) / 365;
         }
         sotto = f.fino_a;
       }
@@ -29,13 +32,55 @@ void calcola(RecordCalcolo& record, const RegoleDetrazioneDipendente& d, double 
       break;
     }
   }
+  // The additional amounts: the days' share, or (where the law pays them
+  // whole, without proration to the period of work) the whole amount in a
+  // year with days of work and a twelfth in a month.
   const double ulteriore = importo_fascia(d.ulteriori, r);
-  record.detrazione_dip_ulteriore = ulteriore != 0 ? (g * ulteriore) / 365 : 0;
+  if (ulteriore == 0) {
+    record.detrazione_dip_ulteriore = 0;
+  } else if (d.ulteriori_rapportati) {
+    record.detrazione_dip_ulteriore = (g * ulteriore) / 365;
+  } else if (annua) {
+    record.detrazione_dip_ulteriore = g > 0 ? ulteriore : 0;
+  } else {
+    record.detrazione_dip_ulteriore = ulteriore / 12;
+  }
   if (record.detrazione_dip < 0) record.detrazione_dip = 0;
   if (record.detrazione_dip_ulteriore < 0) record.detrazione_dip_ulteriore = 0;
 }
 
 }  // namespace
+
+double rapporto(double a, double b, double d, bool quattro_decimali) {
+  const double x = (a - b) / d;
+  if (!quattro_decimali || !(x > 0)) return x;
+  // The incomes are doubles, the law's amounts euros and cents: each is
+  // taken to the cent, as a payslip states it, and the quotient of the
+  // cents is worked out digit by digit in whole numbers, so that its fourth
+  // decimal is the exact one and not that of a binary approximation.
+  constexpr double limite = 1e14;  // cents: the digits below stay within 64 bits
+  const double na = std::round(a * 100);
+  const double nb = std::round(b * 100);
+  const double nd = std::round(d * 100);
+  if (!(std::fabs(na) < limite && std::fabs(nb) < limite && std::fabs(nd) < limite) || nd == 0) {
+    return std::floor(x * 10000) / 10000;  // beyond any real income
+  }
+  auto n = static_cast<std::int64_t>(na) - static_cast<std::int64_t>(nb);
+  auto den = static_cast<std::int64_t>(nd);
+  if (den < 0) {
+    n = -n;
+    den = -den;
+  }
+  if (n <= 0) return 0;
+  std::int64_t q = n / den;
+  std::int64_t resto = n % den;
+  for (int cifra = 0; cifra < 4; ++cifra) {
+    resto *= 10;
+    q = q * 10 + resto / den;
+    resto %= den;
+  }
+  return static_cast<double>(q) / 10000;
+}
 
 double importo_fascia(const ImportiFascia& fasce, double reddito) {
   for (std::size_t i = 0; i < fasce.n; ++i) {

@@ -20,7 +20,7 @@ void calcola(RecordCalcolo& record, const DatiFamiglia& famiglia, const RegoleDe
   } else if (base_figli(f, n, base, limite)) {
     const double a = base + record.maggiorazione_figli_minori;
     const double b = a * (famiglia.quota_figli / 100);
-    const double c = (limite - r) / limite;
+    const double c = rapporto(limite, r, limite, f.quattro_decimali);
     const double d = b * c;
     record.detrazione_figli = annua ? d * (famiglia.mesi_figli / 12) : d / 12;
   }

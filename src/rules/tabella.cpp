@@ -123,6 +123,7 @@ std::string titolo(std::string_view gruppo) {
       {"contributi", "Contributi"},
       {"profilo", "Profili contributivi (cifre comuni a piu' settori)"},
       {"categoria", "Categorie e settori: aliquote INPS lavoratore e datore"},
+      {"addizionale_regionale", "Addizionale regionale all'IRPEF"},
   };
   const auto it = titoli.find(gruppo);
   return std::string(it != titoli.end() ? it->second : gruppo);
@@ -221,6 +222,42 @@ std::string categorie(const RegoleCalcolo& r) {
   return out + note.testo();
 }
 
+// One block per region or province, in the order of the file: its shape
+// and figures with their references, the reliefs it does not apply, or why
+// it is not offered.
+std::string regionali(const RegoleCalcolo& r) {
+  static const std::map<FormaAddizionaleRegionale, std::string_view> forme = {
+      {FormaAddizionaleRegionale::scaglioni, "per scaglioni"},
+      {FormaAddizionaleRegionale::aliquota_unica, "aliquota unica"},
+      {FormaAddizionaleRegionale::fascia_intero, "aliquota dello scaglione su tutto il reddito"},
+  };
+  std::string out;
+  for (std::size_t i = 0; i < r.addizionale_regionale.size(); ++i) {
+    const RegolaRegionale& g = r.addizionale_regionale[i];
+    if (!g.offerta) {
+      out += a_capo("  " + g.nome + ": non offerta, ", g.motivo, 6);
+      continue;
+    }
+    out += "  " + g.nome + " (" + std::string(forme.at(g.forma)) + ")\n";
+    const std::string prefisso = "addizionale_regionale[" + std::to_string(i) + "].";
+    std::vector<const Fonte*> fonti;
+    for (const Fonte& f : r.fonti) {
+      if (f.chiave.starts_with(prefisso)) fonti.push_back(&f);
+    }
+    std::string righe = gruppo_generico(fonti, prefisso.size());
+    for (const AgevolazioneRegionale& a : g.non_applicate) {
+      righe += a_capo("  non applicata: ", a.condizione, 4);
+    }
+    // Indented under the name of the region.
+    for (std::size_t inizio = 0; inizio < righe.size();) {
+      const std::size_t fine = righe.find('\n', inizio);
+      out += "  " + righe.substr(inizio, fine - inizio + 1);
+      inizio = fine + 1;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string tabella_regole(const RegoleCalcolo& r) {
@@ -242,11 +279,23 @@ std::string tabella_regole(const RegoleCalcolo& r) {
       out += categorie(r);
       continue;
     }
+    if (g == "addizionale_regionale") {
+      out += regionali(r);
+      continue;
+    }
     std::vector<const Fonte*> fonti;
     for (const Fonte& f : r.fonti) {
       if (gruppo_di(f.chiave) == g) fonti.push_back(&f);
     }
     out += gruppo_generico(fonti, g.size() + 1);
+  }
+  // A regional section whose regions are all not offered has no figure.
+  if (!r.addizionale_regionale.empty() &&
+      std::find(gruppi.begin(), gruppi.end(), "addizionale_regionale") == gruppi.end()) {
+    out += '\n';
+    out += titolo("addizionale_regionale");
+    out += '\n';
+    out += regionali(r);
   }
   return out;
 }

@@ -12,7 +12,7 @@ cli=${1:?usage: genera.sh ZELLORA-CLI [CASE-FILE.json ...]}
 shift
 cartella=$(cd "$(dirname "$0")" && pwd)
 if [ $# -eq 0 ]; then set -- "$cartella"/*.json; fi
-riga='^\{"name": "([A-Za-z0-9_]+)", "request": (\{.*\}),$'
+riga='^\{"name": "([A-Za-z0-9_]+)", ("fonte": \{.*\}, )?"request": (\{.*\}),$'
 for file in "$@"; do
   nuovo=$(mktemp "$file.XXXXXX")
   trap 'rm -f "$nuovo"' EXIT
@@ -22,7 +22,8 @@ for file in "$@"; do
     while IFS= read -r linea; do
       [[ $linea =~ $riga ]] || continue
       nome=${BASH_REMATCH[1]}
-      richiesta=${BASH_REMATCH[2]}
+      fonte=${BASH_REMATCH[2]}
+      richiesta=${BASH_REMATCH[3]}
       # The neutral C locale reads numbers the Italian way.
       esito=0
       uscita=$(printf '%s' "$richiesta" | LC_ALL=C "$cli" --format json) || esito=$?
@@ -30,7 +31,8 @@ for file in "$@"; do
         echo "genera.sh: $file: case $nome: zellora-cli ended with status $esito" >&2
         exit 1
       fi
-      printf '%s\n{"name": "%s", "request": %s,\n"expected": %s}' "$separa" "$nome" "$richiesta" "$uscita"
+      printf '%s\n{"name": "%s", %s"request": %s,\n"expected": %s}' "$separa" "$nome" "$fonte" \
+        "$richiesta" "$uscita"
       separa=','
     done < "$file"
     printf '\n]\n'

@@ -59,32 +59,72 @@ for segnale in TERM HUP; do
   rm -f in.fifo
 done
 
-# A FIFO as the output: the reader gets the rows, the FIFO stays one.
-mkfifo out.fifo
-cat out.fifo > got.csv &
-lettore=$!
-"$CLI" batch staff.csv -o out.fifo 2> err.txt || fallito "fifo: exit $? $(cat err.txt)"
-if [ -p out.fifo ]; then
-  wait $lettore
-else
-  fallito "fifo: out.fifo is no longer a FIFO"
-  kill $lettore  # still waiting on the FIFO that the file replaced
-fi
-grep -q '^2;ok;' got.csv || fallito "fifo: the reader got $(cat got.csv)"
-
-# A device: as root a copy of /dev/null first; the real devices are written
-# only when the copy stayed a device (a faulty build would replace them with
-# files). Others cannot replace anything in /dev.
+# Every option that writes a file, on a FIFO and on a device, named directly
+# and through a symbolic link: the FIFO stays a FIFO and its reader gets the
+# whole output, the device stays a device. The devices are private copies of
+# /dev/null made with mknod (as root); the real ones are written only when
+# every copy stayed a device (a faulty build would replace them with files).
+# Usage: scrivi KIND TARGET, KIND one of batch, docx, svg, png.
+scrivi() {
+  case $1 in
+    batch) "$CLI" batch staff.csv -o "$2" ;;
+    docx) "$CLI" --input req.json --export "$2" > /dev/null ;;
+    svg | png) "$CLI" --input req.json --chart "$2" > /dev/null ;;
+  esac
+}
+# What the start of each kind of output holds.
+inizio() {
+  case $1 in
+    batch) echo 'row;status' ;;
+    docx) echo 'PK' ;;
+    svg) echo '<?xml' ;;
+    png) printf '\211PNG' ;;
+  esac
+}
+estensione() {
+  case $1 in
+    batch) echo csv ;;
+    *) echo "$1" ;;
+  esac
+}
 sistema=yes
-if mknod null c 1 3 2> /dev/null; then
-  "$CLI" batch staff.csv -o null 2> err.txt || fallito "device: exit $? $(cat err.txt)"
-  if [ ! -c null ]; then
-    fallito "device: a copy of /dev/null was replaced by a file"
+for tipo in batch docx svg png; do
+  e=$(estensione $tipo)
+  mkfifo "out.$e"
+  ln -s "out.$e" "link-out.$e"
+  for nome in "out.$e" "link-out.$e"; do
+    cat "out.$e" > got &
+    lettore=$!
+    scrivi $tipo "$nome" 2> err.txt || fallito "$tipo fifo $nome: exit $? $(cat err.txt)"
+    if [ -p "out.$e" ]; then
+      wait $lettore
+    else
+      fallito "$tipo fifo $nome: out.$e is no longer a FIFO"
+      kill $lettore  # still waiting on the FIFO that the file replaced
+      rm -f "out.$e"
+      mkfifo "out.$e"
+    fi
+    [ -L "link-out.$e" ] || fallito "$tipo fifo $nome: the link was replaced"
+    head -c 16 got | grep -q "$(inizio $tipo)" || fallito "$tipo fifo $nome: the reader got $(head -c 40 got)"
+  done
+  if mknod "null.$e" c 1 3 2> /dev/null; then
+    ln -s "null.$e" "link-null.$e"
+    for nome in "null.$e" "link-null.$e"; do
+      scrivi $tipo "$nome" 2> err.txt || fallito "$tipo device $nome: exit $? $(cat err.txt)"
+      if [ ! -c "null.$e" ]; then
+        fallito "$tipo device $nome: a copy of /dev/null was replaced by a file"
+        sistema=no
+        rm -f "null.$e"
+        mknod "null.$e" c 1 3
+      fi
+      [ -L "link-null.$e" ] || fallito "$tipo device $nome: the link was replaced"
+    done
+    rm -f "null.$e" "link-null.$e"
+  elif [ "$(id -u)" -eq 0 ]; then
     sistema=no
   fi
-elif [ "$(id -u)" -eq 0 ]; then
-  sistema=no
-fi
+  rm -f "out.$e" "link-out.$e" got
+done
 if [ $sistema = yes ]; then
   "$CLI" batch staff.csv -o /dev/null 2> err.txt || fallito "/dev/null: exit $?"
   [ -c /dev/null ] || fallito "/dev/null is no longer a device"

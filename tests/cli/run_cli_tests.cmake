@@ -227,6 +227,20 @@ foreach(uscita staff.csv link.csv hard.csv ./staff.csv)
   endif()
 endforeach()
 fails(same_file_through_link 2 "is the input file" "${CLI}" batch "${dir}/link.csv" -o "${dir}/staff.csv")
+# Standard input is the file the shell opened for it.
+fails(same_file_stdin 2 "is the input file" sh -c "\"$0\" batch - -o \"$1\" < \"$1\"" "${CLI}"
+  "${dir}/staff.csv")
+file(READ "${dir}/staff.csv" kept)
+if(NOT kept STREQUAL "${STAFF}")
+  message(SEND_ERROR "same_file_stdin: the input was changed")
+endif()
+file(COPY_FILE "${CMAKE_CURRENT_BINARY_DIR}/cli_typical.json" "${dir}/request.docx")
+fails(same_file_stdin_export 2 "it is the request file on standard input" sh -c
+  "\"$0\" --export \"$1\" < \"$1\"" "${CLI}" "${dir}/request.docx")
+file(READ "${dir}/request.docx" kept)
+if(NOT kept STREQUAL "${TIPICA}")
+  message(SEND_ERROR "same_file_stdin_export: the request was changed")
+endif()
 file(GLOB left "${dir}/.*")
 if(left)
   message(SEND_ERROR "same_file: files left: ${left}")
@@ -246,10 +260,12 @@ foreach(part "TUIR art. 11 c. 1" "L. 296/2006" "! non aggiornato" "Settore previ
   endif()
 endforeach()
 fails(rules_unknown 2 "no built-in rule set" "${CLI}" rules 1999)
+string(ASCII 27 ESC)
+fails(rules_unknown_escaped 2 [=["19\u001b[2J99": no built-in rule set]=] "${CLI}" rules "19${ESC}[2J99")
 file(READ "${DATA}/../../src/rules/data/2007.toml" REGOLE)
 string(REPLACE "aliquote = [0.23, 0.27," "aliquote = [0.23, -0.27," ROTTE "${REGOLE}")
 file(WRITE "${dir}/rotte.toml" "${ROTTE}")
-fails(rules_broken 2 "rotte.toml: irpef.aliquote[1]: negative rate" "${CLI}" --rules "${dir}/rotte.toml"
+fails(rules_broken 2 "rotte.toml\": irpef.aliquote[1]: negative rate" "${CLI}" --rules "${dir}/rotte.toml"
   --input "${CMAKE_CURRENT_BINARY_DIR}/cli_typical.json")
 fails(rules_missing 2 "cannot read the rule set" "${CLI}" --rules "${dir}/none.toml" rules)
 string(REPLACE "aliquote = [0.23, 0.27," "aliquote = [0.23, 0.28," ALTRE "${REGOLE}")
@@ -267,7 +283,118 @@ set(BATCH_ARGS)
 set(EXTRA_ARGS)
 check(normativa_2025 [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
   "Text1":"30000","Combo4":"2025"}]=] 0 [=["rules": "2025"]=] [=["Text23": "1.000,00"]=]
-  [=["Text10": "24.021,00"]=])
+  [=["Text10": "23.905,00"]=])
 check(normativa_unknown [=[{"Combo4":"2024"}]=] 2 [=[Combo4 must be one of "2007", "2025", "2026"]=])
 check_batch(normativa_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\nImpiegato;Settore previdenziale Commercio -50dip;30000;2007\nImpiegato;Settore previdenziale Commercio -50dip;30000;2024\n" 1
-  [=[total "Netto in busta": 45.476,00]=] "row 4: invalid")
+  [=[total "Netto in busta": 45.360,00]=] "row 4: invalid")
+# Each row names its rule set (the last column); with --rules, a Combo4 that
+# names another rule set is refused, naming both, in a row and in a request.
+check_batch(normativa_named "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\n" 0
+  ";2025\n")
+set(BATCH_ARGS --rules "${dir}/altre.toml")
+check_batch(normativa_other_rules "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2026\nImpiegato;Settore previdenziale Commercio -50dip;30000;2007\n" 1
+  [=[row 2: invalid: Combo4 names the rule set "2026", but the rules in force are "2007" of --rules "]=]
+  [=[altre.toml"]=] ";2007\n" "\n2;invalid;")
+set(BATCH_ARGS)
+set(EXTRA_ARGS --rules "${dir}/altre.toml")
+check(normativa_other_rules [=[{"Combo4":"2026"}]=] 2 [=[Combo4 names the rule set "2026", but the rules in force are "2007"]=])
+set(EXTRA_ARGS)
+
+# produces(<name> <expected exit> <file> <text expected in it> <command...>):
+# the file written holds the text.
+function(produces name expected_exit target part)
+  file(REMOVE "${target}")
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err
+    TIMEOUT 120)
+  if(NOT code STREQUAL "${expected_exit}")
+    message(SEND_ERROR "${name}: exit ${code}, expected ${expected_exit}\n${out}\n${err}")
+  elseif(NOT EXISTS "${target}")
+    message(SEND_ERROR "${name}: ${target} not written\n${err}")
+  else()
+    file(READ "${target}" written)
+    string(FIND "${written}" "${part}" at)
+    if(at EQUAL -1)
+      message(SEND_ERROR "${name}: ${target} lacks '${part}'\n${written}")
+    endif()
+  endif()
+endfunction()
+
+# The batch reads its input's format from the extension or the first
+# character, and writes the results' from -o or --format: a CSV sheet gives
+# JSON Lines, JSON Lines without its extension is still read as such.
+produces(batch_csv_to_jsonl 0 "${dir}/out.jsonl" [=[{"row":2,"status":"ok"]=]
+  "${CLI}" batch "${dir}/staff.csv" -o "${dir}/out.jsonl")
+produces(batch_csv_to_jsonl_format 0 "${dir}/out.jsonl" [=["rules":"2007"}]=]
+  "${CLI}" batch "${dir}/staff.csv" -o "${dir}/out.jsonl" --format jsonl)
+file(WRITE "${dir}/staff.txt" "\n{\"Text1\":\"30000\"}\n")
+produces(batch_jsonl_detected 0 "${dir}/out.csv" "\n2;ok;;30.000,00;"
+  "${CLI}" batch "${dir}/staff.txt" -o "${dir}/out.csv")
+fails(batch_format_clash 2 "--format jsonl does not go with the extension of the output"
+  "${CLI}" batch "${dir}/staff.csv" -o "${dir}/clash.csv" --format jsonl)
+
+# Plain decimals in every CSV number, never exponents.
+set(EXTRA_ARGS curve --from 0 --to 200000 --step 100000)
+check(curve_plain "${TIPICA}" 0 "\n100000,58261," "\n200000,109453,")
+check_batch(batch_plain "Text1\n100000\n" 0 ";100000;")
+# A range the calculation cannot serve is refused before a row is printed.
+set(EXTRA_ARGS curve --from 1e15 --to 2e15 --step 1e14)
+check(curve_beyond "${TIPICA}" 2 "the calculation cannot serve a gross of 1e+15")
+set(EXTRA_ARGS curve --to 1e308 --step 1e302)
+check(curve_far_beyond "${TIPICA}" 2 "the calculation cannot serve a gross of 1e+302")
+set(EXTRA_ARGS)
+
+# No input of the run may be one of its outputs, the rule set included, by
+# any name; standard input is read once.
+file(WRITE "${dir}/mine.toml" "${ALTRE}")
+file(CREATE_LINK "${dir}/mine.toml" "${dir}/mine-link.docx" SYMBOLIC)
+fails(rules_as_batch_output 2 "it is the rule set" "${CLI}" batch "${dir}/staff.csv"
+  --rules "${dir}/mine.toml" -o "${dir}/mine.toml")
+fails(rules_as_export 2 "it is the rule set" "${CLI}" --rules "${dir}/mine.toml"
+  --input "${CMAKE_CURRENT_BINARY_DIR}/cli_typical.json" --export "${dir}/mine-link.docx")
+fails(rules_and_request_from_stdin 2 "cannot both be read from standard input" "${CLI}"
+  --rules - --input -)
+file(READ "${dir}/mine.toml" kept)
+if(NOT kept STREQUAL "${ALTRE}")
+  message(SEND_ERROR "rules as output: the rule set was changed")
+endif()
+
+# Every input is bounded while it is read: a device without end, a rule set
+# padded past its limit, a sheet whose header or row never ends.
+fails(input_endless 2 [=[cannot read "/dev/zero": it holds more than 1 MiB (1048576 bytes), more than any request]=]
+  "${CLI}" --input /dev/zero)
+fails(rules_endless 2 "more than any rule set" "${CLI}" --rules /dev/zero rules)
+string(REPEAT "\n" 1048576 righe_vuote)
+file(WRITE "${dir}/padded.toml" "${REGOLE}${righe_vuote}")
+fails(rules_padded 2 "more than any rule set" "${CLI}" --rules "${dir}/padded.toml" rules)
+fails(batch_endless 2 "more than 1 MiB without the end of the header row" "${CLI}" batch /dev/zero)
+file(CREATE_LINK /dev/zero "${dir}/zero.jsonl" SYMBOLIC)
+fails(batch_endless_line 2 "row 1: more than 64 MiB without the end of a line" "${CLI}" batch
+  "${dir}/zero.jsonl" -o "${dir}/zero-out.csv")
+
+# A rule set file: a BOM is taken; what it says is never echoed raw; a
+# figure that would make the calculation overflow is refused, naming it.
+string(ASCII 239 187 191 BOM)
+file(WRITE "${dir}/bom.toml" "${BOM}${ALTRE}")
+set(EXTRA_ARGS --rules "${dir}/bom.toml")
+check(rules_bom "${TIPICA}" 0 [=["Text10": "21.333,00"]=])
+string(REPLACE [=[nome = "2007"]=] [=[nome = "20\u001b[5m26\r\nFAKE"]=] FINTE "${REGOLE}")
+file(WRITE "${dir}/finte.toml" "${FINTE}")
+set(EXTRA_ARGS --rules "${dir}/finte.toml" --format text)
+check(rules_escapes "${TIPICA}" 2 [=[nome: a control character in the text "20\u001b[5m26\r\nFAKE"]=])
+string(REPLACE "limite = 95000" "limite = 1e308" ENORMI "${REGOLE}")
+file(WRITE "${dir}/enormi.toml" "${ENORMI}")
+set(EXTRA_ARGS --rules "${dir}/enormi.toml")
+check(rules_overflow "${TIPICA}" 2 [=[enormi.toml": detrazione_figli.limite: amount 1e308 above]=])
+set(EXTRA_ARGS)
+
+# An empty name is never standard input, standard output or the built-in
+# rules; a table asks for one rule set.
+# (through the shell: CMake drops empty arguments)
+fails(rules_empty 2 "--rules was given an empty name" sh -c "\"$0\" --rules '' --input \"$1\""
+  "${CLI}" "${CMAKE_CURRENT_BINARY_DIR}/cli_typical.json")
+fails(input_empty 2 "--input was given an empty name" sh -c "\"$0\" --input ''" "${CLI}")
+fails(batch_in_empty 2 "IN was given an empty name" sh -c "\"$0\" batch ''" "${CLI}")
+fails(batch_out_empty 2 "--output was given an empty name" sh -c "\"$0\" batch \"$1\" -o ''"
+  "${CLI}" "${dir}/staff.csv")
+fails(rules_name_and_file 2 "give a built-in NAME or --rules FILE, not both" "${CLI}" rules 2007
+  --rules "${dir}/mine.toml")

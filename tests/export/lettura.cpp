@@ -15,8 +15,10 @@ namespace fs = std::filesystem;
 
 Risultati risultati_prova(const std::string& costo) {
   Risultati r;
-  for (int n = 1; n <= 21; ++n) r.Text(n) = std::to_string(n) + ".000," + std::to_string(10 + n);
-  r.Text(16) = costo;
+  for (int n = 1; n <= 21; ++n) {
+    r.imposta_testo(n, std::to_string(n) + ".000," + std::to_string(10 + n));
+  }
+  r.imposta_testo(16, costo);
   return r;
 }
 

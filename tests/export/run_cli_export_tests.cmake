@@ -118,6 +118,23 @@ if(GRAFICI)
   if(EXISTS "${WORK}/refused.svg")
     message(SEND_ERROR "chart_refused: an image of a refused calculation")
   endif()
+  # The rule set is an input too: never replaced by the image.
+  file(READ "${CMAKE_CURRENT_LIST_DIR}/../../src/rules/data/2007.toml" regole)
+  file(WRITE "${WORK}/rules.svg" "${regole}")
+  chart(chart_rules "${TIPICA}" "${WORK}/rules.svg" 2 --rules "${WORK}/rules.svg")
+  file(READ "${WORK}/rules.svg" kept)
+  if(NOT err MATCHES "it is the rule set" OR NOT kept STREQUAL regole)
+    message(SEND_ERROR "chart_rules: ${err}")
+  endif()
+  # A platform that cannot start (xcb without a display): status 3 and one
+  # line, not Qt's abort.
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
+            "${CLI}" --input "${WORK}/chart_svg.json" --chart "${WORK}/xcb.svg"
+    RESULT_VARIABLE code OUTPUT_QUIET ERROR_VARIABLE err TIMEOUT 120)
+  if(NOT code STREQUAL "3" OR NOT err MATCHES "nothing was drawn" OR EXISTS "${WORK}/xcb.svg")
+    message(SEND_ERROR "chart_platform: exit ${code}\n${err}")
+  endif()
   chart(chart_no_folder "${TIPICA}" "${WORK}/missing/c.svg" 3)
   if(NOT err MATCHES "missing/c.svg")
     message(SEND_ERROR "chart_no_folder: ${err}")

@@ -140,7 +140,9 @@ TEST(Crea, FolderOfStatementsIsTheUsersOwn) {
   // Missing, with a missing parent: both made for the user alone.
   const fs::path documenti = c.percorso / "home" / "Documenti";
   fs::create_directory(c.percorso / "home");
+  errore = "da prima";
   EXPECT_EQ(cartella_prospetti(documenti, tmp, errore), documenti / "Zellora");
+  EXPECT_EQ(errore, "");
   EXPECT_EQ(permessi(documenti), cartella_utente);
   EXPECT_EQ(permessi(documenti / "Zellora"), cartella_utente);
   // Existing: taken as the user left it.
@@ -155,6 +157,10 @@ TEST(Crea, FolderOfStatementsIsTheUsersOwn) {
   std::ofstream(c.percorso / "un file") << "x";
   for (const fs::path& senza : {c.percorso / "un file", fs::path()}) {
     const fs::path prima = cartella_prospetti(senza, tmp, errore);
+    // The user is told why the statement is not among the documents.
+    EXPECT_NE(errore.find(senza.empty() ? "non \u00e8 nota" : "non si pu\u00f2 creare"),
+              std::string::npos)
+        << errore;
     const fs::path seconda = cartella_prospetti(senza, tmp, errore);
     for (const fs::path& p : {prima, seconda}) {
       EXPECT_EQ(p.parent_path(), tmp);

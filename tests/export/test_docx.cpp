@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/file_atomico.h"
 #include "lettura.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
 #include "statement/formato.h"
 
 using namespace zellora;
@@ -113,7 +113,7 @@ TEST(Docx, TextIsEscapedAndAlwaysValidXml) {
 
   const CartellaProva c;
   Risultati r = risultati_prova();
-  r.Text(1) = "<1 & 2> n\u00b0\x02";
+  r.imposta_testo(1, "<1 & 2> n\u00b0\x02");
   const DocumentoLetto d = leggi_docx(scrivi(c, prospetto(r, false)));
   EXPECT_EQ(d.errore_xml, "");
   EXPECT_EQ(d.paragrafi[4].testo, "Retribuzione Lorda:  <1 & 2> n\u00b0\uFFFD");

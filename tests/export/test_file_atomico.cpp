@@ -13,8 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include "base/file_atomico.h"
 #include "lettura.h"
-#include "statement/file_atomico.h"
 
 using namespace zellora;
 using namespace zellora::prova;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "base/file_atomico.h"
 #include "lettura.h"
-#include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/odt.h"
 
@@ -51,7 +51,7 @@ TEST(Odt, OdtReadsBack) {
 TEST(Odt, OdtKeepsBlanks) {
   const CartellaProva c;
   Risultati r = risultati_prova();
-  r.Text(1) = "  a   b\tc ";
+  r.imposta_testo(1, "  a   b\tc ");
   const Prospetto p = componi_prospetto(r, false, Locale::italiano()).prospetto.value();
   const std::optional<Errore> errore = scrivi_prospetto(p, Formato::odt, c.percorso / "p.odt");
   ASSERT_EQ(errore, std::nullopt) << errore->testo();

@@ -54,9 +54,9 @@ TEST(Prospetto, TodaysLawNamesTheRulesAndAddsThreeRows) {
   Risultati r = risultati_prova();
   r.righe_attuali = true;
   r.normativa = "2025";
-  r.Text(22) = "636,00";
-  r.Text(23) = "1.000,00";
-  r.Text(24) = "1.200,00";
+  r.imposta_testo(22, "636,00");
+  r.imposta_testo(23, "1.000,00");
+  r.imposta_testo(24, "1.200,00");
   std::vector<Paragrafo> atteso = prospetto_atteso("Costo del Lavoro : 2.345,67");
   const auto s = Allineamento::sinistra;
   atteso.insert(atteso.begin() + 16, {{"Somma esente : 636,00", s, false},

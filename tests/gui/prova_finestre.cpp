@@ -26,8 +26,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 #include <filesystem>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "apertore_finto.h"
 #include "comandi_finestre.h"
@@ -54,10 +57,12 @@ struct Messaggio {
   QString testo;
   QMessageBox::Icon icona = QMessageBox::NoIcon;
   QMessageBox::StandardButtons pulsanti;
+  QStringList altri;  // the texts of the buttons that are not standard ones
 };
 
 // Closes every modal window that opens while it runs, so that a message box
-// never stops a test, and remembers what the message boxes said.
+// never stops a test, and remembers what the message boxes said. A box with
+// a button labelled `scelta` is closed with that button, any other with OK.
 class Sentinella {
  public:
   Sentinella() {
@@ -66,8 +71,19 @@ class Sentinella {
       QWidget* modale = QApplication::activeModalWidget();
       if (modale == nullptr) return;
       if (auto* box = qobject_cast<QMessageBox*>(modale)) {
-        visti.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-        box->done(QMessageBox::Ok);
+        Messaggio m{box->windowTitle(), box->text(), box->icon(), box->standardButtons(), {}};
+        QAbstractButton* scelto = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+          if (box->standardButton(b) != QMessageBox::NoButton) continue;
+          m.altri << b->text();
+          if (!scelta.isEmpty() && b->text() == scelta) scelto = b;
+        }
+        visti.push_back(m);
+        if (scelto != nullptr) {
+          scelto->click();
+        } else {
+          box->done(QMessageBox::Ok);
+        }
       } else {
         modale->close();
       }
@@ -75,6 +91,7 @@ class Sentinella {
     timer_.start();
   }
   std::vector<Messaggio> visti;
+  QString scelta;
 
  private:
   QTimer timer_;
@@ -157,7 +174,7 @@ void confronta_grafici(Form7* form7, const CampiForm1& campi) {
   QCOMPARE(attuale->at(0),
            QPointF(m.record().retribuzione_lorda,
                    static_cast<double>(
-                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).box(10)) /
+                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).centesimi(10)) /
                        100));
 }
 
@@ -481,14 +498,15 @@ class ProvaFinestre : public QObject {
     calcola();
     Form2* form2 = form1->form2();
     QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo - Normativa 2026"));
-    QCOMPARE(casella2(10), QStringLiteral("24.021,00"));
+    QCOMPARE(casella2(10), QStringLiteral("23.905,00"));
     QCOMPARE(casella2(23), QStringLiteral("1.000,00"));
     // The worker's rows top to bottom, none overlapping, inside the panel.
     int sotto = 0;
-    for (const RigaRisultati& r : righe_lavoratore_attuali) {
-      QLineEdit* box = form2->casella(r.box);
+    for (const RigaRisultato& r : righe_risultato) {
+      if (r.pannello != Pannello::lavoratore) continue;
+      QLineEdit* box = form2->casella(r.casella);
       QVERIFY(box->isVisibleTo(form2));
-      QCOMPARE(form2->etichetta(r.box)->text(), u8(r.etichetta));
+      QCOMPARE(form2->etichetta(r.casella)->text(), u8(r.etichetta));
       QVERIFY(box->y() >= sotto);
       sotto = box->geometry().bottom() + 1;
     }
@@ -597,6 +615,27 @@ class ProvaFinestre : public QObject {
     confronta_grafici(form7, form1->campi());
     auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
     QVERIFY(attuale != nullptr && attuale->at(0).x() == 45000);
+
+    // A withholding larger than the net makes the net negative: the net
+    // axis reaches below 0, down to the worker and the curve.
+    scrivi(in1<QLineEdit>("Text19"), QStringLiteral("100000"));
+    calcola();
+    attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
+    auto* netto = serie_curva<QLineSeries>(form7, QStringLiteral("Netto in busta"));
+    QVERIFY(attuale != nullptr && netto != nullptr && netto->count() > 0);
+    QVERIFY(attuale->at(0).y() < 0);
+    int assi = 0;
+    for (QAbstractAxis* a : attuale->attachedAxes()) {
+      auto* asse = qobject_cast<QValueAxis*>(a);
+      if (asse == nullptr || a->orientation() != Qt::Vertical) continue;
+      ++assi;
+      QVERIFY2(asse->min() <= attuale->at(0).y() && attuale->at(0).y() <= asse->max(),
+               qPrintable(QStringLiteral("%1 .. %2").arg(asse->min()).arg(asse->max())));
+      double minimo = 0;
+      for (const QPointF& p : netto->points()) minimo = std::min(minimo, p.y());
+      QVERIFY(asse->min() <= minimo);
+    }
+    QCOMPARE(assi, 1);
   }
 
   void esporta_scrive_e_apre_il_prospetto() {
@@ -608,34 +647,56 @@ class ProvaFinestre : public QObject {
     auto* esporta = controllo<QPushButton>(form1->form2(), "Command1");
     QCOMPARE(esporta->text(), QStringLiteral("Esporta"));
     premi(esporta);
-    QVERIFY(sentinella.visti.empty());
     QCOMPARE(apertore_->aperti.size(), std::size_t(1));
     const QFileInfo file(QString::fromStdU16String(apertore_->aperti[0].u16string()));
     QVERIFY(file.exists());
     QVERIFY(file.size() > 0);
     QCOMPARE(file.absolutePath(), QDir(cartella_->path()).absolutePath());
+    // Every export says where the statement is, as a notice, with a button
+    // that opens its folder (a desktop may accept to open the document and
+    // show nothing).
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QCOMPARE(sentinella.visti[0].icona, QMessageBox::Information);
+    QVERIFY2(sentinella.visti[0].testo.contains(file.absoluteFilePath()),
+             qPrintable(sentinella.visti[0].testo));
+    QCOMPARE(sentinella.visti[0].altri, QStringList{QStringLiteral("Apri cartella")});
+    sentinella.scelta = QStringLiteral("Apri cartella");
+    premi(esporta);
+    QCOMPARE(apertore_->aperti.size(), std::size_t(3));
+    QCOMPARE(apertore_->aperti[2], apertore_->aperti[1].parent_path());
+    sentinella.scelta.clear();
 
-    // A second export leaves a second document; a refused opening is
-    // reported with its number and description.
+    // Another export leaves another document; a refused opening is a
+    // notice, not an error: the statement is there, and it says where.
     apertore_->riesce = false;
     premi(esporta);
-    QCOMPARE(apertore_->aperti.size(), std::size_t(2));
-    QVERIFY(apertore_->aperti[0] != apertore_->aperti[1]);
-    QCOMPARE(sentinella.visti.size(), std::size_t(1));
-    QVERIFY(
-        sentinella.visti[0].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_apertura)));
-    QVERIFY(sentinella.visti[0].testo.contains(QStringLiteral("apertura rifiutata dalla prova")));
-    QCOMPARE(sentinella.visti[0].icona, QMessageBox::Critical);
+    QCOMPARE(apertore_->aperti.size(), std::size_t(4));
+    QVERIFY(apertore_->aperti[0] != apertore_->aperti[3]);
+    QCOMPARE(sentinella.visti.size(), std::size_t(3));
+    const Messaggio& non_aperto = sentinella.visti[2];
+    QCOMPARE(non_aperto.icona, QMessageBox::Information);
+    QVERIFY(!non_aperto.testo.startsWith(QStringLiteral("Errore")));
+    QVERIFY(non_aperto.testo.contains(QStringLiteral("apertura rifiutata dalla prova")));
+    QVERIFY(non_aperto.testo.contains(QString::fromStdU16String(apertore_->aperti[3].u16string())));
+    // A folder that cannot be opened either: another notice.
+    sentinella.scelta = QStringLiteral("Apri cartella");
+    premi(esporta);
+    sentinella.scelta.clear();
+    QCOMPARE(sentinella.visti.size(), std::size_t(5));
+    QCOMPARE(sentinella.visti[4].icona, QMessageBox::Information);
+    QVERIFY(sentinella.visti[4].testo.startsWith(
+        QStringLiteral("Non \u00e8 stato possibile aprire la cartella")));
 
     // A folder that is gone: the message says so and names it.
     cartella_->remove();
     premi(esporta);
-    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QCOMPARE(sentinella.visti.size(), std::size_t(6));
+    QCOMPARE(sentinella.visti[5].icona, QMessageBox::Critical);
     QVERIFY(
-        sentinella.visti[1].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_scrittura)));
-    QVERIFY2(sentinella.visti[1].testo.contains(
+        sentinella.visti[5].testo.startsWith(QStringLiteral("Errore %1: ").arg(errore_scrittura)));
+    QVERIFY2(sentinella.visti[5].testo.contains(
                  QStringLiteral("la cartella \"%1\" non esiste").arg(cartella_->path())),
-             qPrintable(sentinella.visti[1].testo));
+             qPrintable(sentinella.visti[5].testo));
   }
 
   void esporta_nella_cartella_propria_solo_per_l_utente() {
@@ -653,7 +714,11 @@ class ProvaFinestre : public QObject {
     premi(controllo<QPushButton>(form1->form2(), "Command1"));
     qputenv("HOME", casa);
     qputenv("XDG_CONFIG_HOME", configurazione);
-    QVERIFY(sentinella.visti.empty());
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    for (const Messaggio& m : sentinella.visti) {
+      QCOMPARE(m.icona, QMessageBox::Information);
+      QVERIFY2(!m.testo.contains(QStringLiteral("temporanea")), qPrintable(m.testo));
+    }
     QCOMPARE(apertore_->aperti.size(), std::size_t(2));
     namespace fs = std::filesystem;
     auto permessi = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; };
@@ -664,6 +729,62 @@ class ProvaFinestre : public QObject {
       QCOMPARE(permessi(aperto), fs::perms::owner_read | fs::perms::owner_write);
     }
     QCOMPARE(permessi(cartella), fs::perms::owner_all);
+  }
+
+  // No home, or a documents folder that is a file: the statement goes to a
+  // private temporary folder, never to "/Documents", and the notice says so
+  // and why.
+  void esporta_senza_cartella_dei_documenti_data() {
+    QTest::addColumn<bool>("senza_casa");
+    QTest::newRow("senza HOME") << true;
+    QTest::newRow("documenti su un file") << false;
+  }
+
+  void esporta_senza_cartella_dei_documenti() {
+    QFETCH(bool, senza_casa);
+    Sentinella sentinella;
+    const QByteArray casa = qgetenv("HOME");
+    const QByteArray configurazione = qgetenv("XDG_CONFIG_HOME");
+    QTemporaryDir nuova_casa;
+    const QString un_file = nuova_casa.filePath(QStringLiteral("un file"));
+    QFile(un_file).open(QIODevice::WriteOnly);
+    QVERIFY(QDir(nuova_casa.path()).mkpath(QStringLiteral(".config")));
+    QFile cartelle(nuova_casa.filePath(QStringLiteral(".config/user-dirs.dirs")));
+    QVERIFY(cartelle.open(QIODevice::WriteOnly));
+    cartelle.write("XDG_DOCUMENTS_DIR=\"$HOME/un file\"\n");
+    cartelle.close();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(nuova_casa.path() + "/.config"));
+    if (senza_casa) {
+      qunsetenv("HOME");
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("HOME", QFile::encodeName(nuova_casa.path()));
+    }
+    avvia(skin_vera(), true);
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    premi(controllo<QPushButton>(form1->form2(), "Command1"));
+    qputenv("HOME", casa);
+    if (configurazione.isNull()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", configurazione);
+    }
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/Documents/Zellora")));
+    QCOMPARE(apertore_->aperti.size(), std::size_t(1));
+    const std::filesystem::path cartella = apertore_->aperti[0].parent_path();
+    QCOMPARE(cartella.parent_path(),
+             std::filesystem::path(QDir::cleanPath(QDir::tempPath()).toStdU16String()));
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    const QString& testo = sentinella.visti[0].testo;
+    QCOMPARE(sentinella.visti[0].icona, QMessageBox::Information);
+    QVERIFY2(testo.contains(QString::fromStdU16String(apertore_->aperti[0].u16string())),
+             qPrintable(testo));
+    QVERIFY2(testo.contains(QStringLiteral("cartella temporanea")), qPrintable(testo));
+    QVERIFY2(testo.contains(senza_casa ? QStringLiteral("non \u00e8 nota") : un_file),
+             qPrintable(testo));
+    std::filesystem::remove_all(cartella);
   }
 
   void invio_preme_il_pulsante_e_nei_campi_calcola_data() {
@@ -712,10 +833,11 @@ class ProvaFinestre : public QObject {
     invio(controllo<QPushButton>(form1->form6(), "Command1"));
     QTRY_VERIFY(form1->form6() == nullptr);
 
-    // "Esporta".
+    // "Esporta", and the notice of where the statement is.
     invio(controllo<QPushButton>(form1->form2(), "Command1"));
     QCOMPARE(apertore_->aperti.size(), std::size_t(1));
-    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QCOMPARE(sentinella.visti[1].icona, QMessageBox::Information);
   }
 
   void cifre_lunghe_tagliate_con_suggerimento() {
@@ -861,11 +983,20 @@ class ProvaFinestre : public QObject {
     QTest::addColumn<QString>("skin");
     QTest::newRow("mancante") << QStringLiteral("/nessuna/cartella/Paper.skn");
     QTest::newRow("cartella") << QDir::tempPath();
+    // A device without end and a FIFO nobody writes: "Entra" neither eats
+    // the memory nor waits.
+    QTest::newRow("dispositivo") << QStringLiteral("/dev/zero");
+    QTest::newRow("fifo") << QStringLiteral("fifo");
   }
 
   void senza_skin_le_finestre_restano_usabili() {
     QFETCH(QString, skin);
     Sentinella sentinella;
+    QTemporaryDir cartella;
+    if (skin == QStringLiteral("fifo")) {
+      skin = cartella.filePath(QStringLiteral("Paper.skn"));
+      QCOMPARE(::mkfifo(QFile::encodeName(skin).constData(), 0600), 0);
+    }
     avvia(skin);
     Form1* form1 = entra();
     QVERIFY(form1->styleSheet().isEmpty());

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "platform/ambiente.h"
 #include "platform/skin.h"
 #include "platform/splash.h"
@@ -78,9 +80,26 @@ class ProvaPiattaforma : public QObject {
     skin.applica(&finestra);
     QVERIFY(finestra.styleSheet().contains(QStringLiteral("carta \u00e8")));
 
+    // Neither a device without end nor a FIFO with no writer may hold the
+    // window: anything but a regular file is refused before it is opened,
+    // and a file is read up to 1 MiB.
+    const QString zero = cartella.filePath("zero.skn");
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString fifo = cartella.filePath("fifo.skn");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString al_fifo = cartella.filePath("al-fifo.skn");
+    QVERIFY(QFile::link(fifo, al_fifo));
+    const QString grande = cartella.filePath("grande.skn");
+    {
+      QFile f(grande);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(QByteArray((1 << 20) + 1, ' '));
+    }
+
     // A failed load leaves no skin, not the earlier one.
-    for (const QString& cattivo :
-         {cartella.filePath("manca.skn"), binario, cartella.path(), QString()}) {
+    for (const QString& cattivo : {cartella.filePath("manca.skn"), binario, cartella.path(),
+                                   QString(), zero, fifo, al_fifo, grande}) {
+      QVERIFY(skin.carica(buono));
       QVERIFY2(!skin.carica(cattivo), qPrintable(cattivo));
       QVERIFY(!skin.caricata());
       QVERIFY(!skin.errore().isEmpty());

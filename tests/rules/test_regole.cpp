@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <sstream>
 #include <string>
 
+#include "rules/calcolo.h"
 #include "rules/caricamento.h"
+#include "rules/profilo.h"
 #include "rules/tabella.h"
 
 namespace zellora {
@@ -168,8 +172,58 @@ TEST(Regole, FileRotti) {
     std::string dove;
     std::string ragione;
   };
+  const auto ripeti = [](std::string_view s, std::size_t n) {
+    std::string r;
+    for (std::size_t i = 0; i < n; ++i) r += s;
+    return r;
+  };
   const Caso casi[] = {
       {"a = [1,\n  2 x", "r.toml", "line 2, column 5"},
+      // What no rule set needs is refused before the TOML reader, whose
+      // recursion a deep nesting would overflow, sees it.
+      {"x" + ripeti(".a", 35000) + " = 1", "r.toml", "line 1: keys, tables or values nested 35001"},
+      {"[" + ripeti("a.", 49999) + "a]", "r.toml", "line 1: keys, tables or values nested 50000"},
+      {"nome = \"x\"\n[[a.b]]\nc = 1\n[" + ripeti("a.", 16) + "a]", "r.toml",
+       "line 4: keys, tables or values nested 17"},
+      {"x = " + ripeti("[", 300) + ripeti("]", 300), "r.toml", "line 1: keys, tables or values"},
+      {"x = { a.a.a.a.a.a.a.a = { a.a.a.a.a.a.a.a = 1 } }", "r.toml",
+       "line 1: keys, tables or values nested 19"},
+      {"x = [\n" + ripeti("1,\n", 4096) + "2]", "r.toml",
+       "line 4097: an array of more than 4096 elements"},
+      {ripeti("[[categoria]]\n", 4097), "r.toml", "line 4097: more than 4096 tables in arrays"},
+      {testo_2007() + "\n#" + std::string(1 << 20, 'x'), "r.toml",
+       "it holds more than 1 MiB (1048576 bytes), more than any rule set"},
+      // A byte order mark, as some editors write, is not part of the text.
+      {"\xEF\xBB\xBF" + testo_2007(), "", ""},
+      // Texts and keys of the file never reach a message raw.
+      {modificato("nome = \"2007\"", "nome = \"20\\u001b[5m26\\r\\nFAKE\""), "r.toml: nome",
+       "a control character in the text \"20\\u001b[5m26\\r\\nFAKE\""},
+      {modificato("nome = \"2007\"", "nome = \"" + std::string(61, 'x') + "\""), "r.toml: nome",
+       "a name of 61 characters; at most 60"},
+      {modificato("descrizione = \"", "descrizione = \"\\u202E"), "r.toml: descrizione",
+       "a control character in the text \"\u202E"},
+      {modificato("forma = \"tre_fasce\"", "forma = \"tre\\u009b2J\""),
+       "r.toml: detrazione_coniuge.forma", "a control character in the text \"tre\\u009b2J\""},
+      {modificato("minimo = 690", "minimo = 690\n\"\\u001b[2J\" = 1"),
+       "r.toml: detrazione_dipendente.\"\\u001b[2J\"", "unknown key"},
+      {modificato("[profilo.apprendista]", "[profilo.\"a\\tb\"]"), "r.toml: profilo.\"a\\tb\"",
+       "a control character in the text \"a\\tb\""},
+      {modificato("minimo = 690", "minimo = 690\n" + std::string(100000, 'k') + " = 1"),
+       "r.toml: detrazione_dipendente.\"" + std::string(60, 'k') + "\"... (100000 bytes)",
+       "unknown key"},
+      {modificato("fonti.limite =", "fonti.\"limite x\" ="),
+       "r.toml: detrazione_figli.fonti.\"limite x\"", "no figure \"limite x\""},
+      // No figure may make the calculation overflow: amounts up to a
+      // thousand billion euro, limits the calculation divides by at least a
+      // cent apart.
+      {modificato("limite = 95000", "limite = 1e308"), "r.toml: detrazione_figli.limite",
+       "amount 1e308 above 1000000000000"},
+      {modificato("aumento_limite = 15000", "aumento_limite = 1000000000000.5"),
+       "r.toml: detrazione_figli.aumento_limite", "above 1000000000000"},
+      {modificato("limite = 95000", "limite = 0.001"), "r.toml: detrazione_figli.limite",
+       "less than a cent apart"},
+      {modificato("terzo_limite = 80000", "terzo_limite = 40000.001"),
+       "r.toml: detrazione_coniuge.terzo_limite", "less than a cent apart"},
       // Beyond ASCII only in strings and comments, and UTF-8 there: the
       // reader must not meet the rest.
       {"nome = \"2007\"\nx = 1\xc2\xa0", "r.toml", "line 2: a character that is not ASCII"},
@@ -262,6 +316,12 @@ TEST(Regole, FileRotti) {
        "r.toml: trattamento_integrativo.fonti.riduzion", "no figure \"riduzion\""},
       {modificato("ricerca_da_zero = true", "ricerca_da_zero = 1", "2026"),
        "r.toml: ricerca_da_zero", "expected true or false, found a number"},
+      {modificato("rapportati_ai_giorni = false", "rapportati_ai_giorni = \"no\"", "2026"),
+       "r.toml: detrazione_dipendente.ulteriori.rapportati_ai_giorni",
+       "expected true or false, found a string"},
+      {modificato(
+           "fonti.aggiuntivo_entro_massimale =", "fonti.aggiuntivo_entro_massimal =", "2026"),
+       "r.toml: contributi.aggiuntivo_entro_massimale", "no legal reference"},
       {modificato("[cuneo_fiscale]\n", "[[cuneo_fiscale]]\n", "2026"), "r.toml: cuneo_fiscale",
        "expected a table, found an array"},
   };
@@ -275,6 +335,56 @@ TEST(Regole, FileRotti) {
       EXPECT_NE(e.errore().ragione.find(c.ragione), std::string::npos) << e.what();
     }
   }
+}
+
+// A rule set the loader takes cannot make the calculation overflow: every
+// figure of a file, one at a time, at the largest value the loader accepts,
+// still gives figures for a worker with every deduction, in both modes, at
+// a usual gross and at a large one.
+TEST(Regole, NessunaCifraAccettataFaTraboccareIlCalcolo) {
+  std::istringstream righe{testo_2007()};
+  std::string riga;
+  std::size_t provate = 0;
+  while (std::getline(righe, riga)) {
+    const auto uguale = riga.find(" = ");
+    if (uguale == std::string::npos || riga.find('#') < uguale) continue;
+    const std::string valore =
+        riga.substr(uguale + 3, riga.find_first_of(" #", uguale + 3) - uguale - 3);
+    if (valore.empty() || !(std::isdigit(static_cast<unsigned char>(valore[0])))) continue;
+    for (const std::string_view grande : {"1e308", "1000000000000", "5e-324", "1"}) {
+      std::string t = testo_2007();
+      t.replace(t.find(riga), riga.size(),
+                riga.substr(0, uguale + 3) + std::string(grande) +
+                    riga.substr(uguale + 3 + valore.size()));
+      std::optional<RegoleCalcolo> regole;
+      try {
+        regole = carica_regole(t, "r.toml");
+      } catch (const Eccezione&) {
+        continue;  // out of order or a rate above 1: refused, nothing to calculate
+      }
+      ++provate;
+      for (const bool mensile : {false, true}) {
+        for (const double lordo : {30000.0, 1e9}) {
+          RecordCalcolo record;
+          ASSERT_TRUE(scrivi_profilo(record, *regole, 1, 1));
+          InputCalcolo in;
+          in.retribuzione = mensile ? lordo / 12 : lordo;
+          in.tasso_inail = 10;
+          in.irap = true;
+          in.famiglia.coniuge_a_carico = true;
+          in.famiglia.figli = 4;
+          in.famiglia.figli_minori = 1;
+          in.famiglia.quota_figli = 100;
+          in.famiglia.altri = 2;
+          in.famiglia.quota_altri = 100;
+          const CalcoloSvolto svolto =
+              mensile ? calcola_mese(record, in, *regole) : calcola_annuo(record, in, *regole);
+          EXPECT_NE(svolto.rifiuto, Rifiuto::troppo_grandi) << riga << " -> " << grande;
+        }
+      }
+    }
+  }
+  EXPECT_GT(provate, 40u);
 }
 
 }  // namespace

@@ -4,15 +4,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
+#include "base/file_atomico.h"
 #include "cli/citazione.h"
 #include "cli/lotto.h"
 #include "numbers/numeri.h"
-#include "statement/file_atomico.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -27,6 +25,14 @@ namespace zellora {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The format a file name's extension gives: .jsonl or .ndjson, .csv.
+std::optional<FormatoLotto> formato_da_estensione(const std::string& file) {
+  const std::string estensione = minuscolo(fs::path(file).extension().string());
+  if (estensione == ".jsonl" || estensione == ".ndjson") return FormatoLotto::jsonl;
+  if (estensione == ".csv") return FormatoLotto::csv;
+  return std::nullopt;
+}
 
 int errore(const std::string& messaggio) {
   std::cerr << "zellora-cli batch: " << messaggio << "\n";
@@ -48,20 +54,32 @@ int esegui_batch(const RichiestaBatch& r) {
   opzioni.locale = r.locale;
   opzioni.regole = r.regole;
   opzioni.thread = r.thread;
-  const std::string estensione = minuscolo(fs::path(r.ingresso).extension().string());
-  const std::string formato =
-      !r.formato.empty() ? r.formato
-                         : (estensione == ".jsonl" || estensione == ".ndjson" ? "jsonl" : "csv");
-  opzioni.formato = formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
-
   // "-" is standard output, as it is standard input for the input.
   const bool uscita_standard = r.uscita.empty() || r.uscita == "-";
 
+  // The input's format from its extension, or else from its first
+  // character; the results' from the extension of -o, or --format, or else
+  // the input's.
+  if (formato_da_estensione(r.ingresso) == FormatoLotto::jsonl) {
+    opzioni.formato = FormatoLotto::jsonl;
+  } else {
+    opzioni.riconosci_formato = true;
+  }
+  const std::optional<FormatoLotto> uscita_estensione =
+      uscita_standard ? std::nullopt : formato_da_estensione(r.uscita);
+  if (!r.formato.empty()) {
+    opzioni.formato_uscita = r.formato == "jsonl" ? FormatoLotto::jsonl : FormatoLotto::csv;
+    if (uscita_estensione && uscita_estensione != opzioni.formato_uscita) {
+      return errore("--format " + r.formato + " does not go with the extension of the output " +
+                    citazione_file(r.uscita) + "; nothing was read or written");
+    }
+  } else {
+    opzioni.formato_uscita = uscita_estensione;
+  }
+
   // Writing the results over the staff file would lose it: the same file
-  // under another name or through a link counts too. A terminal may be both.
-  std::error_code ec;
-  if (!uscita_standard && fs::equivalent(fs::path(r.ingresso), fs::path(r.uscita), ec) &&
-      !fs::is_character_file(fs::path(r.ingresso), ec)) {
+  // under another name or through a link counts too.
+  if (!uscita_standard && stesso_file(r.ingresso, r.uscita)) {
     return errore("the output " + citazione_file(r.uscita) + " is the input file " +
                   citazione_file(r.ingresso) + "; nothing was read or written");
   }
@@ -69,6 +87,7 @@ int esegui_batch(const RichiestaBatch& r) {
   Errore ragione;
   const std::unique_ptr<FileIngresso> in = FileIngresso::apri(r.ingresso, ragione);
   if (!in) return errore("cannot read " + citazione_file(r.ingresso) + ": " + ragione.ragione);
+  std::error_code ec;
   const auto totale = fs::file_size(fs::path(r.ingresso), ec);
   if (ZELLORA_ISATTY(stderr) && !ec) {
     opzioni.avanzamento = [totale](std::uint64_t letti) { barra(letti, totale); };
@@ -76,7 +95,7 @@ int esegui_batch(const RichiestaBatch& r) {
 
   // The results of a regular file go to a temporary file beside it, which
   // takes its name only when every row is written: a failed run leaves no
-  // half file (see statement/file_atomico.h).
+  // half file (see base/file_atomico.h).
   const std::string nome_uscita = uscita_standard ? "standard output" : citazione_file(r.uscita);
   const std::unique_ptr<ScritturaFile> uscita =
       uscita_standard ? ScritturaFile::uscita_standard()
@@ -91,11 +110,13 @@ int esegui_batch(const RichiestaBatch& r) {
     if (const auto& scrittura = uscita->errore_scrittura()) {
       return errore("cannot write " + nome_uscita + ": " + scrittura->ragione);
     }
-    if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+    if (!in->errore().empty())
+      return errore("cannot read " + nome_ingresso(*in) + ": " + in->errore());
     return errore(e.what());
   }
   if (opzioni.avanzamento) std::fputc('\n', stderr);
-  if (!in->errore().empty()) return errore("cannot read " + in->nome() + ": " + in->errore());
+  if (!in->errore().empty())
+    return errore("cannot read " + nome_ingresso(*in) + ": " + in->errore());
   if (!uscita->completa(ragione)) {
     return errore("cannot write " + nome_uscita + ": " + ragione.ragione);
   }
@@ -123,58 +144,21 @@ int esegui_batch(const RichiestaBatch& r) {
   return riepilogo.rifiutati == 0 ? 0 : 1;
 }
 
-std::unique_ptr<FileIngresso> FileIngresso::apri(const std::string& nome, Errore& errore) {
-  errore.dove = nome;
-  int fd = 0;
-  if (!nome.empty() && nome != "-") {
-#ifdef _WIN32
-    fd = _open(nome.c_str(), _O_RDONLY | _O_BINARY);
-#else
-    fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-#endif
-    if (fd < 0) {
-      errore.ragione = std::generic_category().message(errno);
-      return nullptr;
-    }
+bool stesso_file(const std::string& ingresso, const std::string& uscita) {
+  if (uscita.empty() || uscita == "-") return false;
+  // Standard input is the file the shell opened for it (`< staff.csv`),
+  // where the system names it.
+  fs::path letto(ingresso);
+  std::error_code ec;
+  if (ingresso.empty() || ingresso == "-") {
+    letto = "/dev/stdin";
+    if (!fs::exists(letto, ec)) return false;
   }
-  struct stat s {};
-  if (::fstat(fd, &s) == 0 && (s.st_mode & S_IFMT) == S_IFDIR) {
-    if (fd != 0) ::close(fd);
-    errore.ragione = "it is a folder, not a file";
-    return nullptr;
-  }
-  return std::unique_ptr<FileIngresso>(new FileIngresso(fd, nome == "-" ? "" : nome));
+  return fs::equivalent(letto, fs::path(uscita), ec) && !fs::is_character_file(letto, ec);
 }
 
-FileIngresso::FileIngresso(int fd, std::string nome)
-    : fd_(fd), nome_(std::move(nome)), buffer_(1 << 16), flusso_(this) {}
-
-FileIngresso::~FileIngresso() {
-  if (fd_ != 0) ::close(fd_);
-}
-
-std::string FileIngresso::nome() const {
-  return nome_.empty() ? "standard input" : citazione_file(nome_);
-}
-
-FileIngresso::int_type FileIngresso::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  if (!errore_.empty()) return traits_type::eof();
-  for (;;) {
-#ifdef _WIN32
-    const auto n = _read(fd_, buffer_.data(), static_cast<unsigned>(buffer_.size()));
-#else
-    const auto n = ::read(fd_, buffer_.data(), buffer_.size());
-#endif
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      errore_ = std::generic_category().message(errno);
-      return traits_type::eof();
-    }
-    if (n == 0) return traits_type::eof();
-    setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
-    return traits_type::to_int_type(*gptr());
-  }
+std::string nome_ingresso(const FileIngresso& file) {
+  return file.nome().empty() ? "standard input" : citazione_file(file.nome());
 }
 
 }  // namespace zellora

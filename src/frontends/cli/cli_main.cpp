@@ -26,15 +26,18 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "base/file_atomico.h"
+#include "base/lettura.h"
 #include "cli/citazione.h"
 #include "cli/cli_lotto.h"
 #include "cli/richiesta_json.h"
@@ -44,7 +47,6 @@
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/tabella.h"
-#include "statement/file_atomico.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
 
@@ -78,6 +80,25 @@ int errore_uso(const std::string& messaggio) {
   return 2;
 }
 
+#if ZELLORA_PDF || ZELLORA_GRAFICI
+// Qt's notes about the desktop session (no runtime folder and the like) are
+// not the operator's business; its errors still show. A platform that
+// cannot start (QT_QPA_PLATFORM naming one without its display) ends the run
+// with one line and the status of a file not written, rather than Qt's
+// abort: the results are already printed.
+void messaggio_qt(QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
+  if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
+    std::cerr << "zellora-cli: " << testo.section(QLatin1Char('\n'), 0, 0).toStdString() << "\n";
+  }
+  if (tipo == QtFatalMsg) {
+    std::cerr << "zellora-cli: nothing was drawn (without QT_QPA_PLATFORM the program draws "
+                 "offscreen)\n";
+    std::cerr.flush();
+    std::_Exit(3);
+  }
+}
+#endif
+
 // Writes the statement of the calculation just made. Returns the exit status.
 int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
             bool mensile) {
@@ -97,13 +118,7 @@ int esporta(const std::string& file, zellora::Formato formato, const zellora::Mo
   static char nome_qt[] = "zellora-cli";
   static char* argv_qt[] = {nome_qt, nullptr};
   if (formato == zellora::Formato::pdf) {
-    // Qt's notes about the desktop session (no runtime folder and the like)
-    // are not the operator's business; its errors still show.
-    qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
-      if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
-        std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
-      }
-    });
+    qInstallMessageHandler(messaggio_qt);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
@@ -141,11 +156,7 @@ int scrivi_grafici(const std::string& file, const zellora::Motore& motore) {
   }
   // Qt Charts draws on widgets; they need an application object, which
   // works without a display on the offscreen platform.
-  qInstallMessageHandler([](QtMsgType tipo, const QMessageLogContext&, const QString& testo) {
-    if (tipo == QtCriticalMsg || tipo == QtFatalMsg) {
-      std::cerr << "zellora-cli: " << testo.toStdString() << "\n";
-    }
-  });
+  qInstallMessageHandler(messaggio_qt);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
   }
@@ -185,15 +196,6 @@ void occupa_flussi_chiusi() {
 #endif
 }
 
-// An output path that is the request file itself: the same file by identity,
-// also through a link.
-bool stesso_file(const std::string& ingresso, const std::string& uscita) {
-  if (ingresso.empty() || ingresso == "-") return false;
-  std::error_code ec;
-  return std::filesystem::equivalent(ingresso, uscita, ec) &&
-         !std::filesystem::is_character_file(ingresso, ec);
-}
-
 // `curve`: the worker of the request must be calculated first; a refusal
 // prints its messages on standard error.
 int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& motore,
@@ -205,9 +207,7 @@ int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& moto
   const zellora::Curva curva = zellora::curva(motore, opzioni);
   if (!curva.errore.empty()) return errore_uso("cannot make the curve: " + curva.errore);
   std::string csv = "gross,net,marginal_rate,cost_of_labour\n";
-  const auto numero = [&csv](double v) {
-    if (std::isfinite(v)) zellora::aggiungi_numero_esatto(csv, v);
-  };
+  const auto numero = [&csv](double v) { zellora::aggiungi_numero_decimale(csv, v); };
   for (const zellora::PuntoCurva& p : curva.punti) {
     numero(p.lordo);
     csv += ',';
@@ -247,27 +247,38 @@ int principale(int argc, char** argv) {
   const std::string aiuto_locale =
       "regional settings for numbers, e.g. it_IT, en_US (default: the environment's; C means "
       "Italian); given on both sides of `batch` or more than once, the last one counts";
-  app.add_option("--input", file_input, "JSON request file (default: standard input)");
-  app.add_option("--locale", nome_locale, aiuto_locale)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  const std::string aiuto_input =
+      "JSON request file (default: standard input); at most 1 MiB. Not a file that the run "
+      "writes";
+  std::vector<std::pair<CLI::Option*, const std::string*>> nomi;  // each must not be empty
+  nomi.emplace_back(app.add_option("--input", file_input, aiuto_input), &file_input);
+  nomi.emplace_back(app.add_option("--locale", nome_locale, aiuto_locale)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &nome_locale);
   app.add_option("--format", formato, "json or text (default: json unless stdout is a terminal)")
       ->check(CLI::IsMember({"json", "text"}));
-  app.add_option("--export", file_export,
-                 "also write the statement to this file; the format follows the extension: "
-                 ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
-                 "permissions; a symbolic link is followed and kept");
+  nomi.emplace_back(
+      app.add_option("--export", file_export,
+                     "also write the statement to this file; the format follows the extension: "
+                     ".docx, .odt or .pdf. An existing file is replaced whole and keeps its "
+                     "permissions; a symbolic link is followed and kept; a FIFO or a device is "
+                     "written directly; an input of the run (request, rule set) is refused"),
+      &file_export);
   std::string file_grafico;
-  app.add_option("--chart", file_grafico,
-                 "also draw the charts of the calculation (where the gross goes, the cost of "
-                 "labour, the net and the marginal rate against the gross) as one image; .svg "
-                 "or .png. An existing file is replaced whole");
+  nomi.emplace_back(
+      app.add_option("--chart", file_grafico,
+                     "also draw the charts of the calculation (where the gross goes, the cost of "
+                     "labour, the net and the marginal rate against the gross) as one image; "
+                     ".svg or .png. Written as --export writes the statement"),
+      &file_grafico);
   std::string file_regole;
   const std::string aiuto_regole =
       "calculate with the rule set of this TOML file instead of the built-in \"2007\" (see "
-      "`zellora-cli rules 2007` for its layout); the file is checked before anything is "
-      "calculated";
-  app.add_option("--rules", file_regole, aiuto_regole)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+      "`zellora-cli rules 2007` for its layout); at most 1 MiB, checked before anything is "
+      "calculated; a request or row whose Combo4 names another rule set is refused";
+  nomi.emplace_back(app.add_option("--rules", file_regole, aiuto_regole)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &file_regole);
   zellora::RichiestaBatch batch;
   std::string nome_locale_batch;
   std::string file_regole_batch;
@@ -275,22 +286,33 @@ int principale(int argc, char** argv) {
       "batch",
       "calculate a whole staff: one worker per row of a CSV file (a header row of control "
       "names; comma or semicolon separated) or of a JSON Lines file");
-  comando_batch->add_option("IN", batch.ingresso, "the CSV or JSON Lines file")->required();
-  comando_batch->add_option(
-      "-o,--output", batch.uscita,
-      "write the results here (default, or -: standard output). A regular file appears only when "
-      "complete and keeps the permissions of the file it replaces; a symbolic link is followed "
-      "and kept; a FIFO or a device such as /dev/null is written directly; the input file "
-      "itself is refused");
+  nomi.emplace_back(comando_batch
+                        ->add_option("IN", batch.ingresso,
+                                     "the CSV or JSON Lines file (- for standard input): JSON "
+                                     "Lines when it ends in .jsonl or .ndjson or its first "
+                                     "character is '{', CSV otherwise")
+                        ->required(),
+                    &batch.ingresso);
+  nomi.emplace_back(
+      comando_batch->add_option(
+          "-o,--output", batch.uscita,
+          "write the results here (default, or -: standard output). A regular file appears only "
+          "when complete and keeps the permissions of the file it replaces; a symbolic link is "
+          "followed and kept; a FIFO or a device such as /dev/null is written directly; an input "
+          "of the run (the sheet, the rule set) is refused"),
+      &batch.uscita);
   comando_batch
       ->add_option("--format", batch.formato,
-                   "csv or jsonl (default: jsonl for .jsonl/.ndjson files, csv otherwise)")
+                   "the results as csv or jsonl (default: by the extension of -o, .jsonl or "
+                   ".ndjson for JSON Lines, .csv for CSV; otherwise the input's format)")
       ->check(CLI::IsMember({"csv", "jsonl"}));
   comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
-  comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  nomi.emplace_back(comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &nome_locale_batch);
+  nomi.emplace_back(comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &file_regole_batch);
   zellora::OpzioniCurva opzioni_curva;
   std::string nome_locale_curva;
   std::string file_regole_curva;
@@ -306,11 +328,13 @@ int principale(int argc, char** argv) {
   comando_curva->add_option("--step", opzioni_curva.passo,
                             "step between grosses (default: the whole euros that give about "
                             "1000 points)");
-  comando_curva->add_option("--input", file_input, "JSON request file (default: standard input)");
-  comando_curva->add_option("--locale", nome_locale_curva, aiuto_locale)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  comando_curva->add_option("--rules", file_regole_curva, aiuto_regole)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  nomi.emplace_back(comando_curva->add_option("--input", file_input, aiuto_input), &file_input);
+  nomi.emplace_back(comando_curva->add_option("--locale", nome_locale_curva, aiuto_locale)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &nome_locale_curva);
+  nomi.emplace_back(comando_curva->add_option("--rules", file_regole_curva, aiuto_regole)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &file_regole_curva);
   std::string nome_regole;
   CLI::App* comando_regole = app.add_subcommand(
       "rules",
@@ -319,8 +343,9 @@ int principale(int argc, char** argv) {
       "with --rules FILE, check and print that file");
   comando_regole->add_option("NAME", nome_regole, "a built-in rule set, e.g. 2007");
   std::string file_regole_tabella;
-  comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  nomi.emplace_back(comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &file_regole_tabella);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -331,32 +356,87 @@ int principale(int argc, char** argv) {
     return errore_uso(e.what());
   }
 
+  // An empty name would silently mean standard input, standard output, the
+  // environment's locale or the built-in rules.
+  for (const auto& [opzione, valore] : nomi) {
+    if (opzione->count() > 0 && valore->empty()) {
+      const std::string nome = opzione->get_name();
+      const bool ingresso = nome == "--input" || nome == "IN" || nome == "--rules";
+      return errore_uso(nome + " was given an empty name" +
+                        (ingresso             ? " (- is standard input)"
+                         : nome == "--output" ? " (- is standard output)"
+                                              : ""));
+    }
+  }
   if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
   if (!file_regole_batch.empty()) file_regole = file_regole_batch;
   if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
   if (!nome_locale_curva.empty()) nome_locale = nome_locale_curva;
   if (!file_regole_curva.empty()) file_regole = file_regole_curva;
+  if (*comando_regole && !nome_regole.empty() && !file_regole.empty()) {
+    return errore_uso("rules: give a built-in NAME or --rules FILE, not both");
+  }
+
+  // No file the run writes may be one it reads, by any name; standard input
+  // can be read only once.
+  {
+    std::vector<std::pair<std::string, std::string>> ingressi;  // what, file
+    if (*comando_batch) {
+      ingressi.emplace_back("input file", batch.ingresso);
+    } else if (!*comando_regole) {
+      ingressi.emplace_back("request file", file_input);
+    }
+    if (!file_regole.empty()) ingressi.emplace_back("rule set", file_regole);
+    std::vector<std::pair<std::string, std::string>> uscite;
+    if (app.count("--export") > 0) uscite.emplace_back("statement", file_export);
+    if (app.count("--chart") > 0) uscite.emplace_back("charts", file_grafico);
+    if (*comando_batch && batch.uscita != "-" && !batch.uscita.empty()) {
+      uscite.emplace_back("results", batch.uscita);
+    }
+    const auto standard = [](const std::string& f) { return f.empty() || f == "-"; };
+    for (std::size_t i = 0; i < ingressi.size(); ++i) {
+      for (std::size_t j = i + 1; j < ingressi.size(); ++j) {
+        if (standard(ingressi[i].second) && standard(ingressi[j].second)) {
+          return errore_uso("the " + ingressi[i].first + " and the " + ingressi[j].first +
+                            " cannot both be read from standard input");
+        }
+      }
+    }
+    for (const auto& [cosa_uscita, uscita] : uscite) {
+      for (const auto& [cosa, ingresso] : ingressi) {
+        if (zellora::stesso_file(ingresso, uscita)) {
+          return errore_uso("cannot write the " + cosa_uscita + " to " +
+                            zellora::citazione_file(uscita) + ": it is the " + cosa + " " +
+                            (standard(ingresso) ? std::string("on standard input")
+                                                : zellora::citazione_file(ingresso)) +
+                            "; nothing was read or written");
+        }
+      }
+    }
+    if (uscite.size() == 2 && zellora::stesso_file(uscite[0].second, uscite[1].second)) {
+      return errore_uso("the statement " + zellora::citazione_file(file_export) +
+                        " and the charts " + zellora::citazione_file(file_grafico) +
+                        " are the same file; nothing was read or written");
+    }
+  }
 
   // The rule set: a file of the user's, checked whole before anything else,
   // or the built-in one.
   std::optional<zellora::RegoleCalcolo> regole_utente;
   if (!file_regole.empty()) {
     zellora::Errore ragione_regole;
-    const std::unique_ptr<zellora::FileIngresso> f =
-        zellora::FileIngresso::apri(file_regole, ragione_regole);
-    if (!f) {
+    const std::optional<std::string> testo_regole =
+        zellora::leggi_file(file_regole, zellora::limite_regole, ragione_regole);
+    if (!testo_regole) {
       return errore_uso("cannot read the rule set " + zellora::citazione_file(file_regole) + ": " +
                         ragione_regole.ragione);
     }
-    const std::string testo_regole(std::istreambuf_iterator<char>(f->flusso()), {});
-    if (!f->errore().empty()) {
-      return errore_uso("cannot read the rule set " + f->nome() + ": " + f->errore());
-    }
     try {
-      regole_utente = zellora::carica_regole(testo_regole, file_regole);
+      regole_utente = zellora::carica_regole(*testo_regole, zellora::citazione_file(file_regole));
     } catch (const zellora::Eccezione& e) {
       return errore_uso("the rule set cannot be used: " + std::string(e.what()));
     }
+    regole_utente->file = file_regole;
   }
   const zellora::RegoleCalcolo& regole =
       regole_utente ? *regole_utente : zellora::regole_predefinite();
@@ -372,7 +452,8 @@ int principale(int argc, char** argv) {
         testo_uscita = zellora::tabella_regole(
             nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
       } catch (const zellora::Eccezione& e) {
-        return errore_uso(e.what());
+        // The name as typed, quoted.
+        return errore_uso(zellora::citazione(nome_regole) + ": " + e.errore().ragione);
       }
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
@@ -437,11 +518,6 @@ int principale(int argc, char** argv) {
                         ": PDF export needs the build with Qt");
     }
 #endif
-    if (stesso_file(file_input, file_export)) {
-      return errore_uso("the statement " + zellora::citazione_file(file_export) +
-                        " would replace the request file " + zellora::citazione_file(file_input) +
-                        "; nothing was read or written");
-    }
   }
 
   if (app.count("--chart") > 0) {
@@ -453,26 +529,22 @@ int principale(int argc, char** argv) {
     return errore_uso("cannot write the charts to " + zellora::citazione_file(file_grafico) +
                       ": charts need the build with Qt Charts");
 #endif
-    if (stesso_file(file_input, file_grafico)) {
-      return errore_uso("the charts " + zellora::citazione_file(file_grafico) +
-                        " would replace the request file " + zellora::citazione_file(file_input) +
-                        "; nothing was read or written");
-    }
   }
 
   zellora::Errore ragione;
-  const std::unique_ptr<zellora::FileIngresso> in =
-      zellora::FileIngresso::apri(file_input, ragione);
-  if (!in) {
-    return errore_uso("cannot read " + zellora::citazione_file(file_input) + ": " +
-                      ragione.ragione);
+  const std::optional<std::string> testo =
+      zellora::leggi_file(file_input, zellora::limite_richiesta, ragione);
+  if (!testo) {
+    const bool standard = file_input.empty() || file_input == "-";
+    return errore_uso(
+        "cannot read " +
+        (standard ? std::string("standard input") : zellora::citazione_file(file_input)) + ": " +
+        ragione.ragione);
   }
-  const std::string testo(std::istreambuf_iterator<char>(in->flusso()), {});
-  if (!in->errore().empty()) return errore_uso("cannot read " + in->nome() + ": " + in->errore());
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(testo, regole_utente ? &*regole_utente : nullptr);
+    richiesta = zellora::leggi_richiesta_json(*testo, regole_utente ? &*regole_utente : nullptr);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {

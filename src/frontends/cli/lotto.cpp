@@ -74,8 +74,32 @@ class LettoreCsv {
     posti_ = posti;
   }
 
+  // The first character of the input that is not blank, after a BOM; 0 when
+  // the first MiB holds none. Nothing is taken from the input.
+  char primo_carattere() {
+    for (std::size_t i = pos_; i - pos_ < (std::size_t{1} << 20); ++i) {
+      if (i == buffer_.size() && !riempi()) break;
+      if (i == pos_ && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) {
+        i += 2;
+        continue;
+      }
+      const char c = buffer_[i];
+      if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return c;
+    }
+    return 0;
+  }
+
+  // The most bytes a record (a CSV row, a line of JSON Lines) may take: one
+  // past it cannot be the row of a sheet, and the rest of the input cannot
+  // be split into rows.
+  void limite_record(std::uint64_t byte, std::string cosa) {
+    limite_record_ = byte;
+    cosa_record_ = std::move(cosa);
+  }
+
   // The next record, or false at the end of the input. Skips a leading BOM.
-  // Throws ErroreLotto for a quoted cell that is never closed.
+  // Throws ErroreLotto for a quoted cell that is never closed and for a
+  // record longer than its limit.
   bool record(std::vector<std::string>& celle, FormaRecord& forma) {
     if (!disponibile()) return false;
     if (inizio_ && buffer_.compare(pos_, 3, "\xEF\xBB\xBF") == 0) {
@@ -84,6 +108,7 @@ class LettoreCsv {
     }
     inizio_ = false;
     ++righe_;
+    inizio_record_ = letti_;
     forma = FormaRecord{};
     if (!posto_.empty()) {
       celle.resize(posti_);
@@ -132,6 +157,7 @@ class LettoreCsv {
     bool tra_virgolette = false;
     std::uint64_t riga_virgolette = 0;
     while (true) {
+      troppo_lungo();
       if (!disponibile()) {
         if (virgolette) {
           throw ErroreLotto("row " + std::to_string(righe_) + ", cell " + std::to_string(n),
@@ -206,7 +232,9 @@ class LettoreCsv {
     lunga = false;
     if (!disponibile()) return false;
     ++righe_;
+    inizio_record_ = letti_;
     while (disponibile()) {
+      troppo_lungo();
       const char* inizio = buffer_.data() + pos_;
       const char* fine = buffer_.data() + buffer_.size();
       const auto* q = static_cast<const char*>(std::memchr(inizio, '\n', fine - inizio));
@@ -233,6 +261,14 @@ class LettoreCsv {
 
  private:
   bool disponibile() { return pos_ < buffer_.size() || riempi(); }
+
+  void troppo_lungo() const {
+    if (letti_ - inizio_record_ <= limite_record_) return;
+    throw ErroreLotto("row " + std::to_string(righe_),
+                      "more than " + std::to_string(limite_record_ >> 20) +
+                          " MiB without the end of " + cosa_record_ +
+                          ": the input is not a sheet of workers");
+  }
 
   void avanza(std::ptrdiff_t n) {
     pos_ += static_cast<std::size_t>(n);
@@ -262,6 +298,9 @@ class LettoreCsv {
   std::size_t posti_ = 0;
   std::size_t massimo_celle_ = 0;
   bool inizio_ = true;
+  std::uint64_t inizio_record_ = 0;
+  std::uint64_t limite_record_ = UINT64_MAX;
+  std::string cosa_record_;
 };
 
 // How a column of the spreadsheet sets the request.
@@ -273,7 +312,8 @@ struct Colonna {
 };
 
 // The most cells a header may have; a spreadsheet's empty columns are taken,
-// but not without end.
+// but not without end. The header row, names and separators, takes at most
+// limite_intestazione bytes.
 constexpr std::size_t celle_intestazione = 65536;
 
 std::string_view senza_spazi(std::string_view s) {
@@ -402,7 +442,7 @@ std::string intestazione_csv(char s, bool attuali) {
   h += "status";
   h += s;
   h += "messages";
-  for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
+  for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
     h += s;
     h += "Form2.Text" + std::to_string(n);
   }
@@ -411,6 +451,8 @@ std::string intestazione_csv(char s, bool attuali) {
     h += s;
     h += campi[i].nome;
   }
+  h += s;
+  h += "rules";
   h += '\n';
   return h;
 }
@@ -434,24 +476,28 @@ std::string unisci(const std::vector<std::string>& messaggi) {
   return s;
 }
 
+// `regole`: the rule set of the row; nothing for a row whose rule set is
+// not known (an invalid row without --rules).
 void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
                  const std::vector<std::string>& messaggi, const Motore* motore,
-                 FormatoLotto formato, char s, bool attuali) {
+                 const RegoleCalcolo* regole, FormatoLotto formato, char s, bool attuali) {
   if (formato == FormatoLotto::csv) {
     out += std::to_string(riga.numero);
     out += s;
     out += esito.stato;
     out += s;
     cella_csv(out, esito.messaggi, s);
-    for (int n = 1; n <= (attuali ? 24 : 21); ++n) {
+    for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
       out += s;
       if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
     }
     const auto& campi = campi_record();
     for (std::size_t i = 0; i < (attuali ? campi.size() : numero_campi_2007); ++i) {
       out += s;
-      if (motore != nullptr) aggiungi_numero_esatto(out, motore->record().*campi[i].campo);
+      if (motore != nullptr) aggiungi_numero_decimale(out, motore->record().*campi[i].campo);
     }
+    out += s;
+    if (regole != nullptr) cella_csv(out, regole->nome, s);
     out += '\n';
     return;
   }
@@ -470,13 +516,25 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += ",\"record\":";
     aggiungi_record_json(out, motore->record(), una_riga, regole_attuali(motore->regole()));
   }
+  out += ",\"rules\":";
+  if (regole != nullptr) {
+    aggiungi_stringa_json(out, regole->nome);
+  } else {
+    out += "null";
+  }
   out += "}\n";
 }
 
 // ---------------------------------------------------------------- one row
 
+// The formats of the run: what the rows are read as and written as.
+struct Formati {
+  FormatoLotto ingresso = FormatoLotto::csv;
+  FormatoLotto uscita = FormatoLotto::csv;
+};
+
 EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const OpzioniLotto& opzioni,
-                       std::string& uscita, char separatore) {
+                       Formati formati, std::string& uscita, char separatore) {
   EsitoRiga esito;
   std::vector<std::string> messaggi;
   Richiesta richiesta;
@@ -486,7 +544,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   }
   bool valida = true;
   try {
-    if (opzioni.formato == FormatoLotto::jsonl) {
+    if (formati.ingresso == FormatoLotto::jsonl) {
       if (riga.lunga) {
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
                               " bytes, more than a row may hold");
@@ -543,23 +601,30 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   if (!valida) {
     esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
-    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.formato, separatore,
+    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita, separatore,
                 intestazione.attuali);
     return esito;
   }
 
   Motore motore(opzioni.locale, *richiesta.regole);
   applica_profilo(motore, richiesta);
-  const EsitoCalcolo calcolo = motore.verifica_campi(richiesta.campi);
+  const EsitoCalcolo calcolo = motore.verifica_campi(std::move(richiesta.campi));
   esito.stato = nome_stato(calcolo.stato);
   esito.messaggi = unisci(calcolo.messaggi);
   const bool calcolata = calcolo.stato != Stato::rifiutato;
   if (calcolata) {
-    esito.netto = converti_numero(motore.risultati().Text(10), opzioni.locale);
-    esito.costo = converti_numero(motore.risultati().Text(16), opzioni.locale);
+    // The net and the cost of labour as shown, for the totals.
+    const CifreRisultato& cifre = motore.risultati().cifre;
+    const auto euro = [&cifre](Genere genere) -> std::optional<double> {
+      const auto c = cifre.centesimi(righe_risultato[riga_del_genere(genere)].casella);
+      if (!c) return std::nullopt;
+      return static_cast<double>(*c) / 100.0;
+    };
+    esito.netto = euro(Genere::netto);
+    esito.costo = euro(Genere::totale);
   }
-  scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr, opzioni.formato,
-              separatore, intestazione.attuali);
+  scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr,
+              richiesta.regole, formati.uscita, separatore, intestazione.attuali);
   return esito;
 }
 
@@ -568,11 +633,22 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
 RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni) {
   RiepilogoLotto riepilogo;
   LettoreCsv csv(in);
-  char separatore = ',';
+  Formati formati;
+  formati.ingresso = opzioni.formato;
+  if (opzioni.riconosci_formato) {
+    formati.ingresso = csv.primo_carattere() == '{' ? FormatoLotto::jsonl : FormatoLotto::csv;
+  }
+  formati.uscita = opzioni.formato_uscita.value_or(formati.ingresso);
+  // Without a header of its own, the results are written with the
+  // separator its locale's spreadsheets use, and with the columns of every
+  // rule set a row may name.
+  char separatore = opzioni.locale.decimale == "," ? ';' : ',';
   Intestazione intestazione;
+  intestazione.attuali = opzioni.regole == nullptr || regole_attuali(*opzioni.regole);
   std::uint64_t numero = 0;
 
-  if (opzioni.formato == FormatoLotto::csv) {
+  if (formati.ingresso == FormatoLotto::csv) {
+    csv.limite_record(limite_intestazione, "the header row");
     const int trovato = csv.trova_separatore();
     csv.separatore(trovato);
     // A sheet of one column is written back with the separator its locale's
@@ -614,8 +690,10 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
                           [](const Colonna& c) { return c.nome == "Combo4"; });
     csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;
-    out << intestazione_csv(separatore, intestazione.attuali);
   }
+  csv.limite_record(limite_riga, formati.ingresso == FormatoLotto::csv ? "a row" : "a line");
+  if (formati.uscita == FormatoLotto::csv)
+    out << intestazione_csv(separatore, intestazione.attuali);
 
   // One calculating thread per core, and one more for the time this thread,
   // reading and writing, leaves a core waiting on the disk.
@@ -639,7 +717,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     const std::uint64_t inizio = csv.letti();
     while (!finito && b.n < righe_per_blocco && csv.letti() - inizio < byte_per_blocco) {
       Riga& r = b.righe[b.n];
-      if (opzioni.formato == FormatoLotto::csv) {
+      if (formati.ingresso == FormatoLotto::csv) {
         if (!csv.record(r.celle, r.forma)) {
           finito = true;
           break;
@@ -673,7 +751,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
         uscita.clear();
         const std::size_t fine = std::min(b.n, (f + 1) * righe_per_fetta);
         for (std::size_t i = f * righe_per_fetta; i < fine; ++i) {
-          b.esiti[i] = calcola_riga(b.righe[i], intestazione, opzioni, uscita, separatore);
+          b.esiti[i] = calcola_riga(b.righe[i], intestazione, opzioni, formati, uscita, separatore);
         }
       }
     };

@@ -70,13 +70,26 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
     // texts are taken whole and checked by the calculation like any other.
     c.*(t->campo) = std::move(valore);
   } else if (chiave == "Combo4") {
-    // "Normativa": one of the rule sets built in, never nothing.
-    const std::vector<std::string_view> nomi = nomi_regole_incluse();
-    if (indice_di(nomi, valore) < 0) {
-      throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(nomi) + ", not " +
-                            citazione(valore));
+    // "Normativa": with a rule set given, the name of that one (a request
+    // that asks for other rules is not calculated under these); otherwise
+    // one of the rule sets built in. Never nothing.
+    if (r.regole_fissate) {
+      if (valore != r.regole->nome) {
+        const std::string file =
+            r.regole->file.empty() ? "" : " of --rules " + citazione_file(r.regole->file);
+        throw ErroreRichiesta(std::string(chiave) + " names the rule set " + citazione(valore) +
+                              ", but the rules in force are " + citazione(r.regole->nome) + file +
+                              "; leave " + std::string(chiave) +
+                              " out or give the rule set it names");
+      }
+    } else {
+      const std::vector<std::string_view> nomi = nomi_regole_incluse();
+      if (indice_di(nomi, valore) < 0) {
+        throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(nomi) + ", not " +
+                              citazione(valore));
+      }
+      r.regole = &regole_incluse(valore);
     }
-    if (!r.regole_fissate) r.regole = &regole_incluse(valore);
     c.Combo4 = std::move(valore);
   } else if (chiave == "Combo1") {
     scelta(c.Combo1, std::move(valore), chiave, voci_percentuale);

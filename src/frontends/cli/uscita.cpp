@@ -11,12 +11,12 @@ namespace zellora {
 
 namespace {
 
-std::size_t caratteri(const std::string& s) {
+std::size_t caratteri(std::string_view s) {
   return static_cast<std::size_t>(std::count_if(
       s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-void riga(std::string& uscita, std::string_view etichetta, const std::string& valore) {
+void riga(std::string& uscita, std::string_view etichetta, std::string_view valore) {
   uscita += "  ";
   uscita += etichetta;
   const std::size_t larghezza = 30 + 16;
@@ -150,13 +150,15 @@ std::string uscita_testo(const EsitoCalcolo& esito, const Motore& motore, bool m
   t += std::string(titolo_risultati) + (mensile ? " (Mensile)" : " (Annuo)");
   if (risultati.righe_attuali) t += " - Normativa " + risultati.normativa;
   t += "\n\nZellora\n";
-  if (risultati.righe_attuali) {
-    for (const auto& r : righe_lavoratore_attuali) riga(t, r.etichetta, risultati.Text(r.box));
-  } else {
-    for (const auto& r : righe_lavoratore) riga(t, r.etichetta, risultati.Text(r.box));
+  Pannello pannello = Pannello::lavoratore;
+  for (const RigaRisultato& r : righe_risultato) {
+    if (!mostrata(r, risultati.righe_attuali)) continue;
+    if (r.pannello != pannello) {
+      t += "\nCosto del Lavoro\n";
+      pannello = r.pannello;
+    }
+    riga(t, r.etichetta, risultati.Text(r.casella));
   }
-  t += "\nCosto del Lavoro\n";
-  for (const auto& r : righe_azienda) riga(t, r.etichetta, motore.risultati().Text(r.box));
   t += "\n" + std::string(nota_retribuzione) + "\n";
   return t;
 }

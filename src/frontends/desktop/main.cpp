@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "form/motore.h"
@@ -50,11 +51,52 @@ int Informazioni(int argc, char** argv) {
   return 0;
 }
 
+// The windows need a display. Where the desktop is X11 or Wayland, without
+// either and without a platform chosen (QT_QPA_PLATFORM, -platform) there is
+// none to open: said in one line, rather than Qt's abort.
+bool senza_schermo(int argc, char** argv) {
+#if defined(__unix__) && !defined(__APPLE__)
+  if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) {
+      return false;
+    }
+  }
+  return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+  (void)argc;
+  (void)argv;
+  return false;
+#endif
+}
+
+// While the application starts: a platform that cannot be opened (a display
+// that does not answer) ends the program with one line and status 1, not
+// with Qt's abort; every other message goes where it always went.
+QtMessageHandler gestore_precedente = nullptr;
+void all_avvio(QtMsgType tipo, const QMessageLogContext& contesto, const QString& testo) {
+  if (tipo == QtFatalMsg) {
+    std::fprintf(stderr, "zellora: cannot open the windows (no display answers): %s\n",
+                 qPrintable(testo.section(QLatin1Char('\n'), 0, 0)));
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+  if (gestore_precedente != nullptr) gestore_precedente(tipo, contesto, testo);
+}
+
 }  // namespace
 
 int Main(int argc, char** argv) {
   if (solo_informazioni(argc, argv)) return Informazioni(argc, argv);
+  if (senza_schermo(argc, argv)) {
+    std::fprintf(stderr,
+                 "zellora: needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set "
+                 "(zellora-cli calculates without one)\n");
+    return 1;
+  }
+  gestore_precedente = qInstallMessageHandler(all_avvio);
   QApplication app(argc, argv);
+  qInstallMessageHandler(gestore_precedente);
   QApplication::setApplicationName(QStringLiteral("Zellora"));
   QApplication::setApplicationVersion(QStringLiteral("2"));
   zellora::imposta_font_programma();

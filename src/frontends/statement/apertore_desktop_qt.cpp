@@ -5,7 +5,7 @@
 #include <QString>
 #include <QUrl>
 
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 
 namespace zellora {
 

@@ -11,8 +11,8 @@
 #include <sys/stat.h>
 #endif
 
+#include "base/file_atomico.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
 #include "statement/prospetto.h"
 
 namespace zellora {
@@ -111,6 +111,7 @@ fs::path cartella_prospetti(const fs::path& documenti, const fs::path& temporane
                             std::string& errore) {
   std::error_code ec;
   std::string perche;
+  errore.clear();
   if (!documenti.empty()) {
     const fs::path propria = documenti / "Zellora";
     if (cartella_fatta(propria, ec)) return propria;
@@ -120,7 +121,10 @@ fs::path cartella_prospetti(const fs::path& documenti, const fs::path& temporane
   }
   if (!temporanea.empty()) {
     const fs::path privata = cartella_temporanea_privata(temporanea, ec);
-    if (!privata.empty()) return privata;
+    if (!privata.empty()) {
+      errore = perche;
+      return privata;
+    }
     perche += "; nemmeno una cartella privata in " + citato(temporanea) + ": " + ec.message();
   }
   errore = "Nessuna cartella dove scrivere il prospetto: " + perche;

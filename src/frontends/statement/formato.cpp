@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/file_atomico.h"
 #include "numbers/numeri.h"
 #include "statement/docx.h"
-#include "statement/file_atomico.h"
 #include "statement/odt.h"
 
 namespace zellora {

@@ -2,6 +2,7 @@
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QFileInfo>
@@ -10,7 +11,6 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QToolTip>
@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/file_atomico.h"
 #include "form/verifica.h"
 
 namespace zellora {
@@ -181,10 +182,13 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   QPen tratto(tavolozza[3]);
   tratto.setWidthF(1.2);
   marginale->setPen(tratto);
-  double massimo_netto = 0, minimo_aliquota = 0, massimo_aliquota = 100;
+  // The net axis takes in every net drawn, a negative one too (a large
+  // non-deductible withholding), and 0.
+  double minimo_netto = 0, massimo_netto = 0, minimo_aliquota = 0, massimo_aliquota = 100;
   for (const PuntoCurva& p : c.punti) {
     if (std::isfinite(p.netto)) {
       netto->append(p.lordo, p.netto);
+      minimo_netto = std::min(minimo_netto, p.netto);
       massimo_netto = std::max(massimo_netto, p.netto);
     }
     if (std::isfinite(p.aliquota_marginale)) {
@@ -211,6 +215,8 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
     }
   }
   if (std::isfinite(netto_attuale)) {
+    minimo_netto = std::min(minimo_netto, netto_attuale);
+    massimo_netto = std::max(massimo_netto, netto_attuale);
     attuale->append(c.lordo_attuale, netto_attuale);
     attuale->setName(
         (netto_voluto ? QStringLiteral("Lordo trovato: ") : QStringLiteral("Lavoratore: ")) +
@@ -239,7 +245,8 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   auto* asse_netto = new QValueAxis;
   asse_netto->setTitleText(da_utf8(voce_netto));
   asse_netto->setLabelFormat(QStringLiteral("%.0f"));
-  asse_netto->setRange(0, std::max(1.0, massimo_netto * 1.05));
+  if (netto_voluto) massimo_netto = std::max(massimo_netto, *netto_voluto);
+  asse_netto->setRange(minimo_netto * 1.05, std::max(1.0, massimo_netto * 1.05));
   asse_netto->applyNiceNumbers();
   auto* asse_aliquota = new QValueAxis;
   asse_aliquota->setTitleText(QStringLiteral("Aliquota marginale (%)"));
@@ -280,11 +287,11 @@ bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
   pannello.mostra(dati, locale, netto_voluto);
   pannello.show();  // lays out the charts at the size asked
   const QString estensione = QFileInfo(file).suffix().toLower();
-  QSaveFile uscita(file);
-  if (!uscita.open(QIODevice::WriteOnly)) {
-    errore = uscita.errorString();
-    return false;
-  }
+  // Drawn in memory, then written as every file of the program is: whole or
+  // not at all, a FIFO or a device written directly, a link followed.
+  QByteArray immagine_scritta;
+  QBuffer uscita(&immagine_scritta);
+  uscita.open(QIODevice::WriteOnly);
   if (estensione == QStringLiteral("svg")) {
     QSvgGenerator svg;
     svg.setOutputDevice(&uscita);
@@ -302,12 +309,14 @@ bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
     pittore.end();
     if (!immagine.save(&uscita, "PNG")) {
       errore = QStringLiteral("the image cannot be encoded");
-      uscita.cancelWriting();
       return false;
     }
   }
-  if (!uscita.commit()) {
-    errore = uscita.errorString();
+  uscita.close();
+  if (const std::optional<Errore> e = scrivi_file(
+          std::filesystem::path(file.toStdU16String()),
+          std::string_view(immagine_scritta.constData(), std::size_t(immagine_scritta.size())))) {
+    errore = QString::fromStdString(e->ragione);
     return false;
   }
   return true;

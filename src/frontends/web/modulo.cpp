@@ -38,7 +38,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/citazione.h"
 #include "cli/lotto.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
@@ -47,9 +46,11 @@
 #include "form/motore.h"
 #include "form/risultati.h"
 #include "form/verifica.h"
+#include "numbers/citazione.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/profilo.h"
+#include "rules/righe.h"
 #include "rules/tabella.h"
 #include "statement/prospetto.h"
 
@@ -127,17 +128,15 @@ Calcolo calcola(const char* testo) {
   return c;
 }
 
-json righe(std::span<const RigaRisultati> elenco) {
+// The rows of a panel of the results window that a rule set shows, top to
+// bottom, from the one table of result rows.
+json righe_di(Pannello pannello, bool attuali) {
   json r = json::array();
-  for (const RigaRisultati& riga : elenco) {
-    r.push_back({{"etichetta", riga.etichetta}, {"box", riga.box}});
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (riga.pannello != pannello || !mostrata(riga, attuali)) continue;
+    r.push_back({{"id", riga.id}, {"etichetta", riga.etichetta}, {"box", riga.casella}});
   }
   return r;
-}
-
-// The rows of the results window under a rule set, top to bottom.
-json righe_lavoratore_di(const RegoleCalcolo& regole) {
-  return regole_attuali(regole) ? righe(righe_lavoratore_attuali) : righe(righe_lavoratore);
 }
 
 std::string importo(double valore) { return formato_F(valore, italiano).value_or("-"); }
@@ -202,6 +201,10 @@ class RisultatiPagina : public std::streambuf {
  public:
   RisultatiPagina() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
 
+  // The first byte written: a JSON Lines result starts with '{', a CSV one
+  // with its header row.
+  int primo() const { return primo_; }
+
  private:
   int_type overflow(int_type c) override {
     svuota();
@@ -216,16 +219,20 @@ class RisultatiPagina : public std::streambuf {
     return 0;
   }
   void svuota() {
-    if (pptr() > pbase()) risultati_scrivi(pbase(), static_cast<int>(pptr() - pbase()));
+    if (pptr() > pbase()) {
+      if (primo_ < 0) primo_ = static_cast<unsigned char>(*pbase());
+      risultati_scrivi(pbase(), static_cast<int>(pptr() - pbase()));
+    }
     setp(buffer_.data(), buffer_.data() + buffer_.size());
   }
 
   std::vector<char> buffer_ = std::vector<char>(std::size_t{1} << 20);
+  int primo_ = -1;
 };
 
 // The summary as `zellora-cli batch` prints it on standard error.
 std::string riepilogo_testo(const RiepilogoLotto& r) {
-  constexpr std::size_t mostrate = 20;
+  constexpr std::size_t mostrate = scartate_conservate;
   std::string t;
   for (std::size_t i = 0; i < r.scartate.size() && i < mostrate; ++i) {
     const RigaScartata& s = r.scartate[i];
@@ -281,6 +288,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
     d["normative"] = json::array();
     for (std::string_view nome : nomi_regole_incluse()) {
       const RegoleCalcolo& regole = regole_incluse(nome);
+      const bool attuali = regole_attuali(regole);
       json categorie = json::array();
       const auto elenco = categorie_lavoratore(regole);
       for (std::size_t i = 0; i < elenco.size(); ++i) {
@@ -289,10 +297,10 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
       }
       d["normative"].push_back({{"nome", regole.nome},
                                 {"descrizione", regole.descrizione},
-                                {"attuale", regole_attuali(regole)},
+                                {"attuale", attuali},
                                 {"categorie", categorie},
-                                {"righe_lavoratore", righe_lavoratore_di(regole)},
-                                {"righe_azienda", righe(righe_azienda)}});
+                                {"righe_lavoratore", righe_di(Pannello::lavoratore, attuali)},
+                                {"righe_azienda", righe_di(Pannello::azienda, attuali)}});
     }
     d["normativa_predefinita"] = regole_predefinite().nome;
     d["risultati"] = {{"titolo", titolo_risultati}, {"nota", nota_retribuzione}};
@@ -438,15 +446,20 @@ EMSCRIPTEN_KEEPALIVE double zellora_misura(const char* richiesta, int volte) {
 }
 
 EMSCRIPTEN_KEEPALIVE const char* zellora_lotto(const char* nome_file) {
-  // The format by the file's extension, as the batch takes it.
+  // The format as the batch takes it: JSON Lines by the file's extension,
+  // else from the first character that is not blank; the results in the
+  // input's format.
   const std::string nome = minuscolo(nome_file != nullptr ? nome_file : "");
   const auto finisce = [&nome](std::string_view coda) {
     return nome.size() >= coda.size() &&
            nome.compare(nome.size() - coda.size(), coda.size(), coda) == 0;
   };
   OpzioniLotto opzioni;
-  opzioni.formato =
-      finisce(".jsonl") || finisce(".ndjson") ? FormatoLotto::jsonl : FormatoLotto::csv;
+  if (finisce(".jsonl") || finisce(".ndjson")) {
+    opzioni.formato = FormatoLotto::jsonl;
+  } else {
+    opzioni.riconosci_formato = true;
+  }
   opzioni.locale = italiano;
   opzioni.thread = 1;
   opzioni.avanzamento = [](std::uint64_t letti) { lotto_avanzamento(static_cast<double>(letti)); };
@@ -455,9 +468,12 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_lotto(const char* nome_file) {
   std::istream in(&foglio);
   std::ostream out(&risultati);
   json r;
-  r["formato"] = opzioni.formato == FormatoLotto::jsonl ? "jsonl" : "csv";
   try {
     const RiepilogoLotto riepilogo = esegui_lotto(in, out, opzioni);
+    out.flush();
+    r["formato"] = risultati.primo() == '{' || (risultati.primo() < 0 && !opzioni.riconosci_formato)
+                       ? "jsonl"
+                       : "csv";
     if (foglio.errore()) {
       r["error"] = "the file cannot be read";
       return rispondi(r);

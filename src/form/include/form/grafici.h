@@ -6,19 +6,21 @@
 // cents, so that a chart never disagrees with the window and its parts add up
 // exactly:
 //
-// - The worker's side splits the gross (`Text1`) into the withholdings shown
-//   (IRPEF netta, INPS with the additional contribution, other
-//   contributions, INAIL, the non-deductible withholding), "Netto in busta"
-//   and the cents that the whole-euro net leaves unpaid ("Arrotondamento",
-//   0 to 99 cents). The non-taxable pay (`Text21`) and, under today's law,
-//   the tax-free sum (`Text22`) and the trattamento integrativo (`Text24`)
-//   are paid with the net but are not part of the gross: they are the
-//   `aggiunte`, each with its share of the gross, and the "Netto in busta"
-//   part is the net shown less them (the share of the net that comes out of
-//   the gross). So the parts add up to the gross, and the part plus the
-//   additions is the net shown.
-// - The employer's side splits the cost of labour (`Text16`) into the pay,
-//   INPS, INAIL, IRAP, TFR and other contributions as shown; each is rounded
+// - The worker's side splits the gross (`Text1`) by the rows of the table
+//   (rules/righe.h) subtracted from the net: the taxes withheld first (IRPEF
+//   netta), then the others in the order of the window (INPS with the
+//   additional contribution, other contributions, INAIL, the non-deductible
+//   withholding); then "Netto in busta" and the cents that the whole-euro
+//   net leaves unpaid ("Arrotondamento", 0 to 99 cents). The rows added to
+//   the net (the non-taxable pay `Text21` and, under today's law, the
+//   tax-free sum `Text22` and the trattamento integrativo `Text24`) are paid
+//   with the net but are not part of the gross: they are the `aggiunte`,
+//   each with its share of the gross, and the "Netto in busta" part is the
+//   net shown less them (the share of the net that comes out of the gross).
+//   So the parts add up to the gross, and the part plus the additions is the
+//   net shown.
+// - The employer's side splits the cost of labour (`Text16`) into the other
+//   rows of its panel as shown, in the order of the window; each is rounded
 //   to the cent on its own, so the cent or two by which they miss the cost
 //   shown is a last part "Arrotondamento".
 //
@@ -56,11 +58,12 @@ struct Ripartizione {
 inline constexpr std::string_view voce_netto = "Netto in busta";
 inline constexpr std::string_view voce_arrotondamento = "Arrotondamento";
 
-// The splits of the figures shown (`cifre_mostrate`); nothing when a figure they
-// need cannot be shown (the employer's side, in a month, also when the
-// number of monthly payments cannot be read).
-std::optional<Ripartizione> ripartizione_lavoratore(const CifreMostrate& cifre);
-std::optional<Ripartizione> ripartizione_azienda(const CifreMostrate& cifre);
+// The splits of the figures shown, each part labelled as its row in the
+// window; nothing when a figure they need cannot be shown (the employer's
+// side, in a month, also when the number of monthly payments cannot be
+// read).
+std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& cifre);
+std::optional<Ripartizione> ripartizione_azienda(const CifreRisultato& cifre);
 
 // One point of the curve. `netto` is "Netto in busta" as shown (whole euros)
 // and `costo_lavoro` the cost of labour as shown; both not a number when the
@@ -108,7 +111,9 @@ struct DatiGrafici {
 // The curve for the last calculation of `motore`. No points, and the reason
 // in `errore`, before the first calculation and for options outside the
 // limits: a start below 0, an end not above the start, a step below 0.01,
-// more than `punti_massimi` points, a figure that is not a number.
+// more than `punti_massimi` points, a figure that is not a number, a range
+// asked for that reaches a gross whose figures cannot be shown (the net of
+// every point is a number). The default end stops before such a gross.
 Curva curva(const Motore& motore, const OpzioniCurva& opzioni = {});
 
 // The splits and the curve; nothing before the first calculation.

@@ -37,6 +37,9 @@ class Motore {
   // period mode and the fill of the results texts. A refused calculation
   // changes neither the record nor the results.
   EsitoCalcolo verifica_campi(const CampiForm1& campi);
+  // The same with fields the caller no longer needs: they are kept without
+  // a copy.
+  EsitoCalcolo verifica_campi(CampiForm1&& campi);
 
   // The input form's fields of the last calculation that filled the
   // results; nothing before the first.
@@ -48,6 +51,8 @@ class Motore {
   const Locale& locale() const { return locale_; }
 
  private:
+  EsitoCalcolo verifica(const CampiForm1& campi, CampiForm1* da_tenere);
+
   Locale locale_;
   const RegoleCalcolo* regole_;
   RecordCalcolo record_;

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
@@ -24,14 +25,19 @@ void centra(QWidget* finestra) {
 }
 
 QString cartella_prospetti_utente(QString& errore) {
-  // Clean: without a home the documents location is "//Documents".
   auto percorso = [](const QString& p) {
     return std::filesystem::path(QDir::cleanPath(p).toStdU16String());
   };
+  // Without a home (HOME unset) the documents location is "//Documents",
+  // the home "/" and "Documents": a folder at the root of the file system,
+  // not the user's.
+  QString documenti = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documenti.startsWith(QStringLiteral("//")) || !QDir::isAbsolutePath(documenti)) {
+    documenti.clear();
+  }
   std::string perche;
-  const std::filesystem::path cartella = cartella_prospetti(
-      percorso(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)),
-      percorso(QDir::tempPath()), perche);
+  const std::filesystem::path cartella =
+      cartella_prospetti(percorso(documenti), percorso(QDir::tempPath()), perche);
   errore = QString::fromStdString(perche);
   return QString::fromStdU16String(cartella.u16string());
 }
@@ -87,6 +93,18 @@ void messaggio_critico(QWidget* proprietario, const QString& testo) {
 
 void messaggio_informativo(QWidget* proprietario, const QString& testo) {
   messaggio(QMessageBox::Information, proprietario, testo);
+}
+
+bool messaggio_informativo_con_scelta(QWidget* proprietario, const QString& testo,
+                                      const QString& scelta) {
+  QMessageBox box(
+      QMessageBox::Information,
+      QString::fromUtf8(titolo_applicazione.data(), qsizetype(titolo_applicazione.size())), testo,
+      QMessageBox::Ok, proprietario);
+  QPushButton* altro = box.addButton(scelta, QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  return box.clickedButton() == altro;
 }
 
 }  // namespace zellora

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
+#include "forms/casella_risultato.h"
 #include "forms/contesto.h"
 #include "platform/splash.h"
 #include "ui_form2.h"
@@ -14,7 +16,7 @@ namespace zellora {
 
 namespace {
 
-QString da_utf8(const std::string& testo) {
+QString da_utf8(std::string_view testo) {
   return QString::fromUtf8(testo.data(), qsizetype(testo.size()));
 }
 
@@ -34,18 +36,37 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
   font_comando(ui_->Command1);
   font_comando(ui_->Command2);
   setFixedSize(size());
-  for (int n = 1; n <= numero_caselle; ++n) {
-    auto* box = findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n));
-    Q_ASSERT(box != nullptr);
-    caselle_[std::size_t(n - 1)] = box;
-  }
-  // Each box of the worker's side with the label on its row.
-  for (QLabel* etichetta : ui_->Frame1->findChildren<QLabel*>()) {
-    for (QLineEdit* box : caselle_) {
-      if (box->parentWidget() == ui_->Frame1 && box->y() == etichetta->y()) {
-        etichette_[box] = etichetta;
+  // Each row of the table with its box and the label on its row; a row
+  // that form2.ui does not draw gets a box and a label like the others.
+  for (const RigaRisultato& riga : righe_risultato) {
+    QWidget* pannello = riga.pannello == Pannello::lavoratore ? static_cast<QWidget*>(ui_->Frame1)
+                                                              : static_cast<QWidget*>(ui_->Frame2);
+    const QString nome = QStringLiteral("Text%1").arg(riga.casella);
+    auto* box = pannello->findChild<QLineEdit*>(nome);
+    QLabel* etichetta = nullptr;
+    if (box != nullptr) {
+      for (QLabel* l : pannello->findChildren<QLabel*>()) {
+        if (l->y() == box->y()) etichetta = l;
       }
+    } else {
+      box = new CasellaRisultato(pannello);
+      box->setObjectName(nome);
+      box->setGeometry(ui_->Text1->geometry());
+      box->setAlignment(ui_->Text1->alignment());
+      box->setReadOnly(true);
+      const bool totale = riga.genere == Genere::netto || riga.genere == Genere::totale;
+      box->setStyleSheet(QStringLiteral("QLineEdit#%1 { background-color: %2; }")
+                             .arg(nome, totale ? QStringLiteral("rgb(255, 255, 0)")
+                                               : QStringLiteral("rgb(255, 255, 255)")));
     }
+    if (etichetta == nullptr) {
+      etichetta = new QLabel(pannello);
+      etichetta->setGeometry(ui_->SkinLabel1->geometry());
+      etichetta->setAlignment(ui_->SkinLabel1->alignment());
+    }
+    etichetta->setText(da_utf8(riga.etichetta));
+    caselle_[std::size_t(riga.casella - 1)] = box;
+    etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
   disponi(false);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -76,57 +97,56 @@ QLineEdit* Form2::casella(int n) const {
 }
 
 QLabel* Form2::etichetta(int n) const {
-  const auto trovata = etichette_.find(casella(n));
-  return trovata != etichette_.end() ? trovata->second : nullptr;
+  if (n < 1 || n > numero_caselle) return nullptr;
+  return etichette_[std::size_t(n - 1)];
 }
 
 void Form2::disponi(bool attuali) {
-  // The rows of the worker's side one under the other, from the first row
-  // of the window as drawn; the rows of today's law make the panels, and the
-  // window, taller by theirs.
+  // The rows of each panel one under the other, from the first row of the
+  // window as drawn; its last row (the net, the cost of labour) on the last
+  // line, the two side by side. More rows than form2.ui draws make the
+  // panels, and the window, taller by theirs.
   constexpr int prima = 24;
   constexpr int passo = 32;
-  for (int n : {22, 23, 24}) {
-    casella(n)->setVisible(attuali);
-    etichetta(n)->setVisible(attuali);
+  constexpr int linee_disegnate = 14;  // the rows of the worker's panel in form2.ui
+  int linee = 0;
+  for (const Pannello pannello : {Pannello::lavoratore, Pannello::azienda}) {
+    int righe = 0;
+    for (const RigaRisultato& r : righe_risultato) {
+      righe += r.pannello == pannello && mostrata(r, attuali) ? 1 : 0;
+    }
+    linee = std::max(linee, righe);
   }
   setTabOrder(ui_->Command1, ui_->Command2);
   QWidget* precedente = ui_->Command2;
+  std::optional<Pannello> pannello;
   int riga = 0;
-  const auto posa = [&](const auto& righe) {
-    for (const RigaRisultati& r : righe) {
-      QLineEdit* box = casella(r.box);
-      box->move(box->x(), prima + riga * passo);
-      etichetta(r.box)->move(etichetta(r.box)->x(), prima + riga * passo);
-      setTabOrder(precedente, box);
-      precedente = box;
-      ++riga;
-    }
-  };
-  if (attuali) {
-    posa(righe_lavoratore_attuali);
-  } else {
-    posa(righe_lavoratore);
-  }
-  for (const RigaRisultati& r : righe_azienda) {
-    setTabOrder(precedente, casella(r.box));
-    precedente = casella(r.box);
+  for (const RigaRisultato& r : righe_risultato) {
+    QLineEdit* box = casella(r.casella);
+    QLabel* l = etichetta(r.casella);
+    box->setVisible(mostrata(r, attuali));
+    l->setVisible(mostrata(r, attuali));
+    if (!mostrata(r, attuali)) continue;
+    if (r.pannello != pannello) riga = 0;
+    pannello = r.pannello;
+    const bool ultima = r.genere == Genere::netto || r.genere == Genere::totale;
+    const int y = prima + (ultima ? linee - 1 : riga) * passo;
+    box->move(box->x(), y);
+    l->move(l->x(), y);
+    setTabOrder(precedente, box);
+    precedente = box;
+    ++riga;
   }
 
-  const int in_piu =
-      attuali ? int(righe_lavoratore_attuali.size() - righe_lavoratore.size()) * passo : 0;
+  const int in_piu = (linee - linee_disegnate) * passo;
   if (!geometria_base_) {
-    geometria_base_ = GeometriaBase{ui_->Frame1->height(), ui_->Text16->y(), ui_->Command1->y(),
-                                    ui_->SkinLabel20->y(), size()};
+    geometria_base_ =
+        GeometriaBase{ui_->Frame1->height(), ui_->Command1->y(), ui_->SkinLabel20->y(), size()};
   }
   const GeometriaBase& base = *geometria_base_;
-  for (QWidget* pannello :
-       {static_cast<QWidget*>(ui_->Frame1), static_cast<QWidget*>(ui_->Frame2)}) {
-    pannello->resize(pannello->width(), base.altezza_pannelli + in_piu);
+  for (QWidget* p : {static_cast<QWidget*>(ui_->Frame1), static_cast<QWidget*>(ui_->Frame2)}) {
+    p->resize(p->width(), base.altezza_pannelli + in_piu);
   }
-  // The totals stay side by side on the last row.
-  ui_->Text16->move(ui_->Text16->x(), base.totale_azienda + in_piu);
-  ui_->SkinLabel19->move(ui_->SkinLabel19->x(), base.totale_azienda + in_piu);
   ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
   ui_->Command2->move(ui_->Command2->x(), base.esporta + in_piu);
   ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
@@ -167,6 +187,7 @@ EsitoEsportazione Form2::Crea() {
           esito.numero = errore_scrittura;
           esito.errore.ragione = errore.toStdString();
         }
+        avviso_cartella_ = cartella_.isEmpty() ? QString() : errore;
       }
       cartella = cartella_;
     }
@@ -177,9 +198,30 @@ EsitoEsportazione Form2::Crea() {
       QApplication::restoreOverrideCursor();
     }
   }
-  if (!esito.riuscita) {
+  if (esito.file.empty()) {
     messaggio_critico(
         this, QStringLiteral("Errore %1: %2").arg(esito.numero).arg(da_utf8(esito.errore.testo())));
+    return esito;
+  }
+  // Written: the operator is told where, whether or not the desktop opened
+  // it (a desktop without an application for the document may say it did
+  // and show nothing), and may open the folder.
+  QString testo = esito.riuscita ? QStringLiteral("Il prospetto \u00e8 stato salvato in \"%1\".")
+                                       .arg(QString::fromStdU16String(esito.file.u16string()))
+                                 : da_utf8(esito.errore.testo()) + QLatin1Char('.');
+  if (contesto_.cartella_esportazione.isEmpty() && !avviso_cartella_.isEmpty()) {
+    testo += QStringLiteral("\n\nNon \u00e8 nella cartella dei documenti perch\u00e9 ") +
+             avviso_cartella_ + QStringLiteral(": \u00e8 in una cartella temporanea.");
+  }
+  if (messaggio_informativo_con_scelta(this, testo, QStringLiteral("Apri cartella"))) {
+    const std::filesystem::path cartella_file = esito.file.parent_path();
+    std::string non_aperta;
+    if (!contesto_.apertore->apri(cartella_file, non_aperta)) {
+      messaggio_informativo(this, QStringLiteral("Non \u00e8 stato possibile aprire la cartella "
+                                                 "\"%1\": %2")
+                                      .arg(QString::fromStdU16String(cartella_file.u16string()),
+                                           da_utf8(non_aperta)));
+    }
   }
   return esito;
 }

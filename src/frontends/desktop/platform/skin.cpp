@@ -6,13 +6,12 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QWidget>
+#include <optional>
+#include <string>
+
+#include "base/lettura.h"
 
 namespace zellora {
-
-namespace {
-// A skin larger than this is not a style sheet written for these windows.
-constexpr qint64 dimensione_massima = 1024 * 1024;
-}  // namespace
 
 QString Skin::file_predefinito() {
   return file_predefinito(QCoreApplication::applicationDirPath());
@@ -39,20 +38,16 @@ bool Skin::carica(const QString& file) {
     errore_ = QStringLiteral("nessun file indicato");
     return false;
   }
-  QFile f(file);
-  if (!f.open(QIODevice::ReadOnly)) {
-    errore_ = f.errorString();
+  // Only a regular file, looked at before it is opened: a FIFO would hold
+  // the window until someone writes to it, a device would never end.
+  Errore ragione;
+  const std::optional<std::string> letto =
+      leggi_file(QFile::encodeName(file).toStdString(), limite_skin, ragione, true);
+  if (!letto) {
+    errore_ = QString::fromStdString(ragione.ragione);
     return false;
   }
-  if (f.size() > dimensione_massima) {
-    errore_ = QStringLiteral("file troppo grande");
-    return false;
-  }
-  const QByteArray dati = f.readAll();
-  if (f.error() != QFileDevice::NoError) {
-    errore_ = f.errorString();
-    return false;
-  }
+  const QByteArray dati = QByteArray::fromStdString(*letto);
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString testo = utf8(dati);
   if (utf8.hasError() || testo.contains(QChar(u'\0'))) {

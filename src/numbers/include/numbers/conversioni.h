@@ -21,6 +21,13 @@ std::from_chars_result leggi_double(const char* inizio, const char* fine, double
 // they are as long).
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore);
 
+// As std::to_chars(inizio, fine, valore, formato) with
+// std::chars_format::fixed: the shortest digits that read back, in fixed
+// form ("0.000012", "1e+22" as its 23 digits); any other format as the
+// shortest form above.
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato);
+
 // As std::to_chars(inizio, fine, valore, formato, cifre) with
 // std::chars_format::scientific or std::chars_format::fixed.
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
@@ -32,6 +39,8 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
 namespace portabile {
 std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore);
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore);
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato);
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
                                    std::chars_format formato, int cifre);
 }  // namespace portabile

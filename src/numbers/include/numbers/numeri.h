@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,22 +57,93 @@ LocaleAmbiente locale_di_sistema();
 // is not a grouping sign. Anything else ("1.2", "1500.50" under Italian,
 // "+-5", "1 234"), the empty text, a lone blank and a number beyond the range
 // of a double are not a number.
-std::optional<double> converti_numero(std::string_view testo, const Locale& locale);
+namespace dettaglio {
+std::optional<double> converti_numero_completo(std::string_view testo, const Locale& locale);
+}
+inline std::optional<double> converti_numero(std::string_view testo, const Locale& locale) {
+  // Plain digits, the usual case, without a call: whole numbers of up to 16
+  // digits are exact as integers.
+  if (!testo.empty() && testo.size() <= 16) {
+    std::int64_t intero = 0;
+    std::size_t k = 0;
+    while (k < testo.size() && testo[k] >= '0' && testo[k] <= '9') {
+      intero = intero * 10 + (testo[k++] - '0');
+    }
+    if (k == testo.size()) return static_cast<double>(intero);
+  }
+  return dettaglio::converti_numero_completo(testo, locale);
+}
 
 // Int: the largest whole number not above the value (-0.5 gives -1).
 inline double Int(double valore) { return std::floor(valore); }
 
-// The amount format F, "##,##0.00": thousands grouped, two decimals, halves
-// rounded away from zero after taking the value as a decimal of at most 15
-// significant digits. A value that rounds to zero shows as 0,00, never -0,00.
-// A value that is not finite cannot be formatted. When `letto` is given it
-// receives the number that the text reads back as (the same as converting
-// the text again, without the work).
+// The amount rule of the format F: the whole cents a value shows as. The
+// value is taken as a decimal of at most 15 significant digits (the nearest
+// one; an exact tie to the even digit), then rounded to the cent, halves away
+// from zero (2.675 shows 268 cents, -0.125 shows -13). Worked out exactly in
+// integers, without writing the decimal out. Nothing for a value that is not
+// finite, or whose cents do not fit in 64 bits (`centesimi_massimi` euro or
+// more).
+inline constexpr double centesimi_massimi = 9e16;
+std::optional<std::int64_t> centesimi_F(double valore);
+
+// The same for a value from 0.001 to 1e12 not close to a half cent, the
+// common case, without a call: false where `centesimi_F` must decide.
+inline bool centesimi_F_rapidi(double valore, std::int64_t& centesimi) {
+  const double assoluto = std::fabs(valore);
+  if (assoluto < 1e-3) {
+    centesimi = 0;
+    return true;
+  }
+  if (!(assoluto < 1e12)) return false;  // also not a number
+  // alto + basso is the exact product (Dekker's two-product: the value is
+  // split in halves of 26 bits, each times 100 is exact).
+  const double alto = assoluto * 100;
+  const double t = 134217729.0 * assoluto;
+  const double testa = t - (t - assoluto);
+  const double coda = assoluto - testa;
+  const double basso = (testa * 100 - alto) + coda * 100;
+  // The whole cents below `alto` (positive, below 1e14: the conversion
+  // truncates, which is the floor).
+  const auto intero = static_cast<double>(static_cast<std::int64_t>(alto));
+  const double frazione = (alto - intero) + basso;
+  // Below the half cent by more than the 15-digit decimal can move the value
+  // (at most 0.05 cents below 1e12 euro), or at or above it: decided.
+  if (!(frazione >= 0 && frazione < 1) || (frazione >= 0.44 && frazione < 0.5)) return false;
+  const auto c = static_cast<std::int64_t>(intero) + (frazione >= 0.5 ? 1 : 0);
+  centesimi = valore < 0 ? -c : c;
+  return true;
+}
+
+// The number that the text of the format F of a value reads back as: its
+// cents over 100 (the shown decimal as a double), for every finite value.
+// Nothing for a value that is not finite.
+std::optional<double> valore_F(double valore);
+
+// The amount format F, "##,##0.00": thousands grouped, two decimals, the
+// cents of `centesimi_F`. A value that rounds to zero shows as 0,00, never
+// -0,00. A value that is not finite cannot be formatted. When `letto` is
+// given it receives the number that the text reads back as (`valore_F`).
 std::optional<std::string> formato_F(double valore, const Locale& locale, double* letto = nullptr);
 
 // The same into an existing text, reusing its storage; false, and the text
 // untouched, for a value that cannot be formatted.
 bool formato_F_in(double valore, const Locale& locale, std::string& testo, double* letto = nullptr);
+
+// The format F of a whole number of cents (123456 shows 1.234,56).
+std::string formato_F_centesimi(std::int64_t centesimi, const Locale& locale);
+// The same into an existing text, reusing its storage, and appended to a text.
+void formato_F_centesimi_in(std::int64_t centesimi, const Locale& locale, std::string& testo);
+void aggiungi_F_centesimi(std::string& testo, std::int64_t centesimi, const Locale& locale);
+
+// The most bytes the format F of any number of cents takes under `locale`.
+inline std::size_t spazio_F_centesimi(const Locale& locale) {
+  return 19 + 6 * locale.migliaia.size() + locale.decimale.size() + 1;
+}
+// The same written backwards into memory of one's own: the text ends just
+// before `fine`, which must have `spazio_F_centesimi(locale)` bytes before
+// it; returns where the text starts. For many texts in one buffer.
+char* scrivi_F_centesimi(char* fine, std::int64_t centesimi, const Locale& locale);
 
 // The general number form: no grouping sign, the locale's decimal sign, only
 // the decimals the value needs, at most 15 significant digits; very large or
@@ -83,6 +156,12 @@ std::string numero_esatto(double valore);
 
 // The same, appended to `testo`.
 void aggiungi_numero_esatto(std::string& testo, double valore);
+
+// The same digits in plain decimal form, never in exponent form ("100000",
+// not "1e+05"; "0.0000001", not "1e-07"), for CSV read by people and by
+// tools that do not take exponents: the shortest decimal text that reads
+// back to the same double. Not finite: nothing is appended.
+void aggiungi_numero_decimale(std::string& testo, double valore);
 
 // The text with the ASCII letters A-Z in lower case and every other byte as
 // it is: names, keys and extensions compared whatever the locale.

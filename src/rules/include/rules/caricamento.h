@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "rules/errore.h"
+#include "base/errore.h"
 #include "rules/regole.h"
 
 namespace zellora {

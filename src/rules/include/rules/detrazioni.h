@@ -53,6 +53,13 @@ void detrazioni_altri_annua(RecordCalcolo& record, const DatiFamiglia& famiglia,
 void detrazioni_altri_mensile(RecordCalcolo& record, const DatiFamiglia& famiglia,
                               const RegoleDetrazioneAltri& regole);
 
+// The ratio (a - b) / d of a deduction formula. With `quattro_decimali` a
+// ratio above zero is taken in its first four decimals (TUIR art. 13 c. 6),
+// the digits of the exact decimal ratio of the amounts to the cent: 5.297,50
+// / 13.000 is 0,4075, though the nearest double of that quotient lies below
+// it. Without, exactly (a - b) / d.
+double rapporto(double a, double b, double d, bool quattro_decimali);
+
 // The amount of the band of `fasce` that holds `reddito`; 0 outside every
 // band.
 double importo_fascia(const ImportiFascia& fasce, double reddito);

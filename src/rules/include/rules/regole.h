@@ -68,7 +68,12 @@ struct RegoleDetrazioneDipendente {
   double minimo = 0;
   std::size_t n = 0;
   std::array<FasciaDipendente, massimo_fasce> fasce{};
-  ImportiFascia ulteriori;  // yearly additional amounts, prorated by days
+  // The ratio of a band, when above zero, taken in its first four decimals.
+  bool quattro_decimali = false;
+  ImportiFascia ulteriori;  // yearly additional amounts
+  // The additional amounts prorated by the days; otherwise whole in a year
+  // with any days, a twelfth in a month.
+  bool ulteriori_rapportati = true;
 };
 
 // Spouse deduction (TUIR art. 12 c. 1 lett. a).
@@ -87,7 +92,8 @@ struct RegoleDetrazioneConiuge {
   double secondo_limite = 0;
   double fisso = 0;
   double terzo_limite = 0;
-  ImportiFascia maggiorazioni;  // yearly increases, prorated by months
+  bool quattro_decimali = false;  // as the employee deduction's
+  ImportiFascia maggiorazioni;    // yearly increases, prorated by months
 };
 
 // Children deduction (TUIR art. 12 c. 1 lett. c): the base of n children.
@@ -106,12 +112,14 @@ struct RegoleDetrazioneFigli {
   double maggiorazione_minori = 0;  // per child under three
   double limite = 0;                // income limit of one child
   double aumento_limite = 0;        // added for each child after the first
+  bool quattro_decimali = false;    // as the employee deduction's
 };
 
 // Other dependants deduction (TUIR art. 12 c. 1 lett. d).
 struct RegoleDetrazioneAltri {
   double importo = 0;  // per dependant
   double limite = 0;
+  bool quattro_decimali = false;  // as the employee deduction's
 };
 
 // The ten figures of the contribution profile a sector choice writes.
@@ -153,8 +161,9 @@ struct Fonte {
 
 // The "cuneo fiscale" of employees (L. 207/2024 art. 1 c. 4-9): a tax-free
 // sum paid with the net up to a first income limit, a rate of the taxable
-// pay chosen by the income; then a further deduction from the gross tax,
-// whole up to `pieno_fino_a` and falling to 0 at `fino_a`.
+// pay chosen by the income brought to a whole year (income x 365 / days);
+// then a further deduction from the gross tax, whole up to `pieno_fino_a`
+// and falling to 0 at `fino_a`, prorated by the days.
 struct FasciaSomma {
   double fino_a = 0;
   double aliquota = 0;
@@ -182,16 +191,84 @@ struct RegoleTrattamentoIntegrativo {
   double secondo_limite = 0;
 };
 
+// The regional IRPEF surcharge (D.Lgs. 446/1997 art. 50) of one region or
+// autonomous province: the year's table with its reference, or the reason it
+// is not offered. rules/regionali.h computes it.
+enum class FormaAddizionaleRegionale {
+  // Each rate on the part of the base within its bracket, as IRPEF.
+  scaglioni,
+  // One rate on the whole base.
+  aliquota_unica,
+  // The rate of the bracket the base falls in, on the whole base.
+  fascia_intero,
+};
+
+// A relief of the law that depends on what the form does not ask (the
+// children the region counts, a disability): kept with its reference and
+// reported, never subtracted.
+enum class FormaAgevolazioneRegionale {
+  detrazione_figli,    // an amount per dependent child
+  aliquota_agevolata,  // a lower rate for some taxpayers
+};
+
+struct AgevolazioneRegionale {
+  FormaAgevolazioneRegionale forma = FormaAgevolazioneRegionale::detrazione_figli;
+  std::string condizione;  // who is entitled, in words
+  std::string riferimento;
+  double importo = 0;           // per child; 0 when the source gives none
+  double importo_disabile = 0;  // more per disabled child
+  double aliquota = 0;          // the lower rate
+  double reddito_fino_a = 0;    // the income limit; 0 when none is written
+};
+
+struct RegolaRegionale {
+  std::string nome;  // "Provincia autonoma di Bolzano"
+  bool offerta = false;
+  std::string motivo;       // not offered: why
+  std::string riferimento;  // offered: the law of the table
+
+  FormaAddizionaleRegionale forma = FormaAddizionaleRegionale::scaglioni;
+  TabellaScaglioni aliquote;  // one rate for aliquota_unica
+
+  // Nothing is due on a base at or below `esenzione_fino_a`; above it the
+  // whole base is taxed.
+  bool esenzione = false;
+  double esenzione_fino_a = 0;
+  // A base at or below `fino_a` is reduced by `importo` (not below 0).
+  bool deduzione = false;
+  double deduzione_importo = 0;
+  double deduzione_fino_a = 0;
+  // A base at or below `fino_a` pays this one rate on the whole base
+  // instead of the table.
+  bool aliquota_intera = false;
+  double aliquota_intera_fino_a = 0;
+  double aliquota_intera_aliquota = 0;
+  // Fixed amounts subtracted from the surcharge for a base in their band.
+  ImportiFascia detrazioni;
+  // Above `oltre`: importo x (base - oltre) / divisore, at most importo.
+  bool detrazione_proporzionale = false;
+  double proporzionale_importo = 0;
+  double proporzionale_oltre = 0;
+  double proporzionale_divisore = 0;
+
+  std::vector<AgevolazioneRegionale> non_applicate;
+};
+
 struct RegoleCalcolo {
   std::string nome;         // "2007"
   std::string descrizione;  // one line for the user
+  // The file of the user's it was read from, for messages; empty for a
+  // rule set built in.
+  std::string file;
 
   TabellaScaglioni irpef_annua;
   TabellaScaglioni irpef_mensile;
 
   // The additional contribution of the worker above the threshold of the
-  // profile, in percent of the excess.
+  // profile, in percent of the excess; with `aggiuntivo_entro_massimale`
+  // only on the pay up to the profile's INPS ceiling (annual calculation).
   double contributo_aggiuntivo_percento = 0;
+  bool aggiuntivo_entro_massimale = false;
   // INAIL: the rate per thousand is raised by this fraction of itself.
   double maggiorazione_inail = 0;
 
@@ -207,6 +284,10 @@ struct RegoleCalcolo {
   bool ricerca_da_zero = false;
 
   std::vector<Categoria> categorie;
+
+  // The regional surcharge, one entry per region and autonomous province
+  // in the order of the file; empty for a rule set without it.
+  std::vector<RegolaRegionale> addizionale_regionale;
 
   // Every figure with its reference, in the order of the file.
   std::vector<Fonte> fonti;

@@ -1,17 +1,13 @@
 // `zellora-cli batch`: the command-line side of a whole-staff run (files,
-// progress bar, summary, exit status), and the reading of input files that
-// the one-worker run shares with it.
+// progress bar, summary, exit status).
 #pragma once
 
-#include <istream>
-#include <memory>
-#include <streambuf>
 #include <string>
-#include <vector>
 
+#include "base/errore.h"
+#include "base/lettura.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
-#include "rules/errore.h"
 
 namespace zellora {
 
@@ -32,37 +28,17 @@ struct RichiestaBatch {
 // be written (the system's reason is given, e.g. "No space left on device"),
 // or the summary cannot be written to standard error.
 //
-// The output follows export/file_atomico.h: a regular file appears only when
+// The output follows base/file_atomico.h: a regular file appears only when
 // complete and keeps the permission bits of the file it replaces; a symbolic
 // link is followed and stays; a FIFO or a device is written directly.
 int esegui_batch(const RichiestaBatch& richiesta);
 
-// A file opened for reading ("" or "-": standard input). A folder or a file
-// that cannot be opened is refused (`dove` the name as given, `ragione` the
-// system's reason); a read error
-// ends the stream as the end of the file would and is kept in errore().
-class FileIngresso : private std::streambuf {
- public:
-  static std::unique_ptr<FileIngresso> apri(const std::string& nome, Errore& errore);
-  ~FileIngresso() override;
-  FileIngresso(const FileIngresso&) = delete;
-  FileIngresso& operator=(const FileIngresso&) = delete;
+// True when writing `uscita` would replace the input `ingresso` ("" or "-":
+// standard input, by the file it was opened on): the same file by identity,
+// also under another name or through a link. A terminal may be both.
+bool stesso_file(const std::string& ingresso, const std::string& uscita);
 
-  std::istream& flusso() { return flusso_; }
-  // The system's reason of a read error; empty while reading went well.
-  const std::string& errore() const { return errore_; }
-  // The name for messages: the file's, or "standard input".
-  std::string nome() const;
-
- private:
-  FileIngresso(int fd, std::string nome);
-  int_type underflow() override;
-
-  int fd_;
-  std::string nome_;
-  std::vector<char> buffer_;
-  std::string errore_;
-  std::istream flusso_;
-};
+// An input file as messages name it: quoted, or "standard input".
+std::string nome_ingresso(const FileIngresso& file);
 
 }  // namespace zellora

@@ -8,21 +8,28 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "base/errore.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
-#include "rules/errore.h"
 
 namespace zellora {
 
 enum class FormatoLotto { csv, jsonl };
 
 struct OpzioniLotto {
+  // The format of the input, and of the results unless formato_uscita says
+  // otherwise.
   FormatoLotto formato = FormatoLotto::csv;
+  // The input's format from its first character that is not blank instead:
+  // '{' is JSON Lines, anything else CSV.
+  bool riconosci_formato = false;
+  std::optional<FormatoLotto> formato_uscita;
   Locale locale = Locale::italiano();
   // The rule set of every row (--rules); nothing: each row's "Combo4".
   const RegoleCalcolo* regole = nullptr;
@@ -55,6 +62,12 @@ struct RiepilogoLotto {
 // The most bytes one cell of a CSV row, or one line of JSON Lines, may hold
 // (1 MiB). A longer one refuses its row, naming the column, and is not kept.
 inline constexpr std::size_t limite_cella = std::size_t{1} << 20;
+// The most bytes the header row of a CSV sheet may take (1 MiB), and a row
+// or a line (64 MiB: more than the named columns can hold, each at most a
+// cell's limit). Past either the input is not a sheet: ErroreLotto, and the
+// run stops, rather than reading on for the end of a row that never comes.
+inline constexpr std::uint64_t limite_intestazione = std::uint64_t{1} << 20;
+inline constexpr std::uint64_t limite_riga = std::uint64_t{64} << 20;
 
 // The whole input cannot be taken (no header, an unknown column): nothing is
 // calculated. The program's one error type; `dove` is the row and cell where
@@ -64,8 +77,13 @@ using ErroreLotto = Eccezione;
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per
 // worker its row number, status, messages, the 21 results texts
-// (Form2.Text1 ... Form2.Text21) and the 36 figures of the record (24 and 39 for a sheet of today's
-// law), with the input's separator; for JSON Lines one object per line.
+// (Form2.Text1 ... Form2.Text21), the 36 figures of the record (24 and 39
+// for a sheet of today's law) in plain decimals, and the name of the rule
+// set of the row (`rules`; empty for an invalid row without --rules), with
+// the input's separator (from JSON Lines, ';' where the locale's decimal
+// sign is ',', else ','; and the columns of today's law unless --rules gives
+// a rule set of 2007's kind); for JSON Lines one object per line, with
+// `rules` last (null where the CSV cell is empty).
 //
 // The CSV separator is ';' when the header holds one, else ','; a header of
 // one cell is a sheet of one column (written back with ';' where the locale's

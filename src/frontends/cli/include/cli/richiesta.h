@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/errore.h"
 #include "form/campi_form.h"
 #include "form/motore.h"
 #include "rules/caricamento.h"
-#include "rules/errore.h"
 
 namespace zellora {
 
@@ -26,8 +26,8 @@ struct Richiesta {
   // The rule set whose category and sector lists the request is checked
   // against (and that the calculation will use).
   const RegoleCalcolo* regole = &regole_predefinite();
-  // True when the rule set was given (a file of the user's): "Combo4" is
-  // then checked but does not choose the rule set.
+  // True when the rule set was given (a file of the user's): "Combo4" then
+  // does not choose the rule set and must name the one given.
   bool regole_fissate = false;
   CampiForm1 campi;
   // Profile figures set by name after the sector choice, in request order.

@@ -30,9 +30,10 @@ void aggiungi_risultati_json(std::string& out, const Risultati& risultati, Stile
 void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile,
                           bool attuali);
 
-// One JSON object: status, messages, the 36 figures of the record (39 under today's law) (in the
-// shortest form that reads back to the same double), the 21 results texts
-// and, for net to gross, the search.
+// One JSON object: status, messages, the 36 figures of the record (39 under
+// today's law) (in the shortest form that reads back to the same double), the
+// results texts by box (21, 24 under today's law) and, for net to gross, the
+// search.
 std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore);
 
 // The messages, then the two panels of the results window with their labels.

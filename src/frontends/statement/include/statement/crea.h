@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "base/errore.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "rules/errore.h"
 
 namespace zellora {
 
@@ -36,8 +36,10 @@ struct EsitoEsportazione {
 // The folder where "Esporta" writes, for the user alone: "Zellora" in the
 // user's documents folder `documenti`, made (with any missing parent, each
 // 0700) when missing; an existing one is taken as it is. When it cannot be
-// made, a new private folder (0700, unpredictable name) in `temporanea`.
-// Empty, with `errore` saying why, when neither can be had.
+// made, a new private folder (0700, unpredictable name) in `temporanea`,
+// and `errore` says why the documents folder was not used, so that the user
+// can be told. Empty, with `errore` saying why, when neither can be had;
+// `errore` is empty when the documents folder is used.
 std::filesystem::path cartella_prospetti(const std::filesystem::path& documenti,
                                          const std::filesystem::path& temporanea,
                                          std::string& errore);

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "rules/errore.h"
+#include "base/errore.h"
 #include "statement/prospetto.h"
 
 namespace zellora {

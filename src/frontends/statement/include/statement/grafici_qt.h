@@ -53,7 +53,9 @@ std::optional<double> netto_voluto(const Motore& motore);
 QString etichetta_quota(const Quota& quota, const Locale& locale);
 
 // Writes the panel of `dati` as one image, SVG or PNG by the extension of
-// `file`; the file is replaced whole or not at all. Needs a QApplication.
+// `file`, through the one safe writer (base/file_atomico.h): a file is
+// replaced whole or not at all, a FIFO or a device is written directly, a
+// symbolic link is followed and kept. Needs a QApplication.
 // False, with the reason in `errore`, when it cannot be written.
 bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
                              std::optional<double> netto_voluto, const QString& file,

@@ -1,8 +1,7 @@
-// The statement "PROSPETTO ZELLORA" as a value: its paragraphs (34 under the
-// rules of 2007, 38 under today's law), with the texts of the results window
-// under fixed labels, each paragraph's alignment and whether its text is
-// bold. Every document format is written from this
-// one value, so the formats cannot drift apart.
+// The statement "PROSPETTO ZELLORA" as a value: its paragraphs, with the texts
+// of the results window under fixed labels, each paragraph's alignment and
+// whether its text is bold. Every document format is written from this one
+// value, so the formats cannot drift apart.
 #pragma once
 
 #include <optional>
@@ -10,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/errore.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "rules/errore.h"
+#include "base/errore.h"
+#include "rules/righe.h"
 
 namespace zellora {
 
@@ -29,10 +30,19 @@ struct Paragrafo {
   bool operator==(const Paragrafo&) const = default;
 };
 
-// The paragraphs of the statement under the rules of 2007; today's law adds
-// the rule set's name under the title and three rows of the worker's side.
-inline constexpr std::size_t paragrafi_prospetto = 34;
-inline constexpr std::size_t paragrafi_prospetto_attuale = paragrafi_prospetto + 4;
+// The paragraphs of the statement: fourteen of its own (the blank lines, the
+// headings and the conditions) and one for each row of the results it has
+// (rules/righe.h); today's law adds the rule set's name under the title and
+// its rows. 34 under the rules of 2007, 38 under today's law.
+constexpr std::size_t numero_paragrafi_prospetto(bool attuali) {
+  std::size_t n = attuali ? 15 : 14;
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (!riga.voce_prospetto.empty() && mostrata(riga, attuali)) ++n;
+  }
+  return n;
+}
+inline constexpr std::size_t paragrafi_prospetto = numero_paragrafi_prospetto(false);
+inline constexpr std::size_t paragrafi_prospetto_attuale = numero_paragrafi_prospetto(true);
 
 // The whole document is set in this font and size.
 inline constexpr std::string_view carattere_prospetto = "Times New Roman";
@@ -67,15 +77,18 @@ struct EsitoProspetto {
   Errore errore;  // for the operator, in Italian; empty when there is a statement
 };
 
-// Builds the statement from the results texts as displayed. `mensile` is the
-// input form's "Mensile" option: in monthly mode the cost-of-labour row adds
-// the annual figure, twelve times the "Costo del Lavoro" text read back under
-// `locale`, written in the locale's general number form. With the rows of
-// today's law it names the rule set under the title ("Normativa 2026") and
-// adds "Ulteriore detrazione" after the other family's deduction, "Somma
-// esente" and "Trattamento integrativo" before the net pay. An empty box gives
-// its label alone; in monthly mode an unreadable "Costo del Lavoro" refuses
-// the whole statement rather than leaving it without its total.
+// Builds the statement from the results texts as displayed, the rows in the
+// order of the window, each under its line of the statement (`voce_prospetto`
+// of rules/righe.h; "Irpef netta" has none). `mensile` is the input form's
+// "Mensile" option: in monthly mode the cost-of-labour row adds the annual
+// figure, twelve times the "Costo del Lavoro" text read back under `locale`,
+// written in the locale's general number form. With the rows of today's law
+// it names the rule set under the title ("Normativa 2026") and has their
+// rows too ("Ulteriore detrazione" after the other family's deduction,
+// "Somma esente" and "Trattamento integrativo" before the net pay). An empty
+// box gives its label alone; in monthly mode an unreadable "Costo del
+// Lavoro" refuses the whole statement rather than leaving it without its
+// total.
 EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale);
 
 }  // namespace zellora

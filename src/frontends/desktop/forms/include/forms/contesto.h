@@ -22,8 +22,9 @@ struct Contesto {
 };
 
 // The user's own folder of statements, made when missing: "Zellora" in the
-// documents folder, or else a private temporary folder. Empty, with
-// `errore`, when there is none.
+// documents folder, or else a private temporary folder, and then `errore`
+// says why the documents folder was not used (none is known without a home,
+// or it cannot be made). Empty, with `errore`, when there is none.
 QString cartella_prospetti_utente(QString& errore);
 
 // Places a window centred on the screen it is on (the primary screen for a
@@ -45,5 +46,9 @@ void invio_preme(QAbstractButton* pulsante);
 // are valid and shown.
 void messaggio_critico(QWidget* proprietario, const QString& testo);
 void messaggio_informativo(QWidget* proprietario, const QString& testo);
+// The informative one with a second button beside OK, labelled `scelta`:
+// true when the operator pressed it.
+bool messaggio_informativo_con_scelta(QWidget* proprietario, const QString& testo,
+                                      const QString& scelta);
 
 }  // namespace zellora

@@ -11,7 +11,6 @@
 #include <QWidget>
 #include <array>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -46,14 +45,18 @@ class Form2 : public QWidget {
   // operator left it.
   void mostra();
 
-  // The box TextN of this window (1 to 24; 22 to 24 are shown under
-  // today's law only), and the label on its row (worker's side only).
-  static constexpr int numero_caselle = 24;
+  // The box TextN of this window, one per row of the results
+  // (rules/righe.h; the rows of today's law are shown under it only), and
+  // the label on its row.
+  static constexpr int numero_caselle = caselle_risultato;
   QLineEdit* casella(int n) const;
   QLabel* etichetta(int n) const;
 
-  // Writes the statement of the figures shown and opens it; a failure is
-  // reported to the operator with its number and description.
+  // Writes the statement of the figures shown and opens it. A statement
+  // written is followed by a notice (information icon) saying where it is,
+  // why it is not among the documents when it is not, and why the desktop
+  // did not open it when it did not, with a button that opens its folder; a
+  // failure to write is reported with its number and description.
   EsitoEsportazione Crea();
 
   // The charts window, made by the first "Grafici".
@@ -70,10 +73,9 @@ class Form2 : public QWidget {
   // Places the worker's rows, with or without those of today's law.
   void disponi(bool attuali);
 
-  // The sizes and places as drawn, which the rows of today's law move.
+  // The sizes and places as drawn, which more rows move.
   struct GeometriaBase {
     int altezza_pannelli;
-    int totale_azienda;
     int esporta;
     int nota;
     QSize finestra;
@@ -84,11 +86,12 @@ class Form2 : public QWidget {
   std::function<bool()> mensile_;
   Skin Skin1_;
   std::array<QLineEdit*, numero_caselle> caselle_{};
-  std::map<QLineEdit*, QLabel*> etichette_;
+  std::array<QLabel*, numero_caselle> etichette_{};
   std::optional<GeometriaBase> geometria_base_;
   std::optional<QPoint> lasciata_;  // where the window was when last hidden
   std::unique_ptr<Form7> form7_;
-  QString cartella_;  // where the last statement went, used again while it stands
+  QString cartella_;         // where the last statement went, used again while it stands
+  QString avviso_cartella_;  // why cartella_ is not among the documents
 };
 
 }  // namespace zellora

@@ -1,6 +1,8 @@
 // The window skin: a Qt style sheet read from a skin file and laid over the
-// windows that ask for it. Without a skin (file missing, unreadable or not
-// text) the windows keep their plain look and work the same.
+// windows that ask for it. Without a skin (file missing, unreadable, not
+// text, larger than 1 MiB, or not a regular file: a FIFO or a device is
+// refused before it is opened) the windows keep their plain look and work
+// the same.
 #pragma once
 
 #include <QString>

@@ -39,7 +39,7 @@
 #include <string>
 #include <string_view>
 
-#include "rules/errore.h"
+#include "base/errore.h"
 
 namespace zellora {
 

@@ -1,4 +1,4 @@
-#include "cli/citazione.h"
+#include "numbers/citazione.h"
 
 #include "numbers/utf8.h"
 

@@ -1,4 +1,4 @@
-#include "statement/file_atomico.h"
+#include "base/file_atomico.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,0 +1,114 @@
+// The municipal IRPEF surcharge ("addizionale comunale all'IRPEF", D.Lgs.
+// 360/1998 art. 1): the comuni of the Ministry of Finance's list of each year
+// with their rates and exemption threshold, compiled into the library from
+// src/rules/data/comunali, and the year's amount.
+//
+// The amount is nothing when the base is at or below the exemption
+// threshold, and above it the rates apply to the WHOLE base: the threshold
+// is a limit, not an allowance (D.L. 138/2011 art. 1 c. 11, as the comuni's
+// own pages state it). Rates by bands apply as the IRPEF brackets do, each to
+// the part of the base within its band: the same article lets the comuni
+// differentiate the rate only by the IRPEF brackets, and a published amount
+// for Torino's bands (tests/rules/test_comunali.cpp) is the progressive sum.
+// docs/normativa.md has the sources.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zellora {
+
+// How a comune's rules of a year are known.
+enum class StatoComunale {
+  deliberata,     // a deliberation for the year, as published
+  prorogata,      // no deliberation for the year: those of the year before
+                  // continue (L. 296/2006 art. 1 c. 169)
+  non_istituita,  // the comune levies no surcharge: nothing is due
+  sconosciuta,    // the rules in force are not in the data: not offered
+  scartata,       // the published row does not make sense: not offered
+};
+
+inline constexpr std::size_t massimo_scaglioni_comunali = 12;
+
+// A band: the rate (percent: 0.8 is 0,8 %) on the part of the base up to
+// `fino_a` (inclusive) above the band before; the last band's `fino_a` is
+// infinity.
+struct ScaglioneComunale {
+  double fino_a = 0;
+  double aliquota = 0;
+};
+
+// What the year's surcharge is computed by: one band for a single rate.
+struct RegolaComunale {
+  std::size_t n = 0;
+  std::array<ScaglioneComunale, massimo_scaglioni_comunali> scaglioni{};
+  double esenzione_fino_a = 0;  // 0: no exemption
+};
+
+// A rule the user types for a deliberation newer than the data: one rate
+// in percent on the whole base, nothing up to the threshold ("Esenzione fino
+// a", 0 for none).
+RegolaComunale regola_comunale_digitata(double aliquota, double esenzione_fino_a);
+
+// The year's municipal surcharge on `base`, the year's IRPEF taxable income
+// (in a month, the caller brings it to a year first). Not rounded.
+double addizionale_comunale(double base, const RegolaComunale& regola);
+
+// Whether the surcharge is due at all: only when the year's IRPEF is due
+// after its deductions (D.Lgs. 360/1998 art. 1 c. 4), so `irpef_netta` is the
+// net IRPEF of the year.
+bool addizionale_comunale_dovuta(double irpef_netta);
+
+struct DeliberaComunale {
+  std::string_view numero;    // "46"
+  std::string data;           // "28/09/2020"
+  std::string pubblicazione;  // "20/12/2025"
+  std::string_view nota;      // "CONFERMA", "MODIFICA", ...
+  int anno_elenco = 0;        // the year of the list it is published in
+};
+
+// One comune in one year's list.
+struct ComuneAddizionale {
+  int anno = 0;
+  std::string_view codice;     // cadastral code, "F205"
+  std::string_view nome;       // "MILANO"
+  std::string_view provincia;  // "MI"
+  StatoComunale stato = StatoComunale::sconosciuta;
+  std::optional<DeliberaComunale> delibera;  // deliberata, prorogata
+  RegolaComunale regola;                     // deliberata, prorogata; rate 0 if non_istituita
+  std::string_view motivo;                   // sconosciuta, scartata: why, in words
+
+  // Whether the comune is offered: its rules are known.
+  bool offerto() const;
+  // "MILANO (MI)", as the list of comuni shows it.
+  std::string voce() const;
+  // The legal reference of the rules: "Delibera n. 46 del 28/09/2020,
+  // pubblicata il 20/12/2025 (elenco MEF 2025)", with the carry-over for a
+  // prorogata; empty for a comune not offered.
+  std::string riferimento() const;
+};
+
+// The years that have a list, increasing: 2025, 2026.
+std::vector<int> anni_addizionale_comunale();
+// The date of the state of a year's list ("22/08/2026"); empty for a year
+// without one.
+std::string_view stato_elenco_comunale(int anno);
+
+// The comuni offered in a year ("MILANO (MI)"), sorted; empty for a year
+// without a list.
+const std::vector<std::string>& voci_comuni(int anno);
+
+// A comune of a year's list by its item ("MILANO (MI)", spaces around and
+// the case of the letters aside) or by its cadastral code, offered or not;
+// none when the year or the comune is not in the data.
+std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce);
+std::optional<ComuneAddizionale> comune_per_codice(int anno, std::string_view codice);
+
+// The comuni of a year that are not offered, in the list's order.
+std::vector<ComuneAddizionale> comuni_non_offerti(int anno);
+
+}  // namespace zellora
