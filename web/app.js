@@ -256,6 +256,23 @@
       contenitore.append(fieldset);
     }
 
+    // A drop-down list the module offers that the desktop's layout does not
+    // place: beside the other such fields, under its label.
+    const listeAltre = new Set(Object.keys(descrizione.scelte || {}));
+    for (const n of descrizione.normative) for (const nome of Object.keys(n.scelte || {})) listeAltre.add(nome);
+    const nuove = [...listeAltre].filter((nome) => !controlli.has(nome));
+    if (nuove.length) {
+      const fieldset = contenitore.querySelector('fieldset.altri') || contenitore.appendChild(crea('fieldset', { classe: 'riquadro altri' }));
+      const r = crea('div', { classe: 'riga' });
+      for (const nome of nuove) {
+        const e = crea('select', { id: nome, name: nome });
+        controlli.set(nome, e);
+        const etichetta = (descrizione.etichette_scelte || {})[nome] || nome;
+        r.append(crea('span', { classe: 'coppia' }, crea('label', { for: nome, testo: etichetta, classe: 'etichetta' }), crea('span', { classe: 'campo' }, e)));
+      }
+      fieldset.append(r);
+    }
+
     // The category and sector lists have no caption of their own on the
     // desktop: their frame names them.
     for (const [nome, testo] of [['List1', 'Categoria del lavoratore'], ['List2', 'Settore previdenziale']]) {
@@ -294,6 +311,20 @@
     riempiCategorie();
   }
 
+  // The lists whose items depend on the rule set: its own items, what was
+  // chosen kept where the new rule set has it too.
+  function riempiScelteNormativa() {
+    for (const [nome, voci] of Object.entries(normativaScelta().scelte || {})) {
+      const e = controlli.get(nome);
+      if (!e) continue;
+      const prima = e.value;
+      e.textContent = '';
+      e.append(crea('option', { value: '', testo: '' }));
+      for (const v of voci) e.append(crea('option', { value: v, testo: v }));
+      e.value = voci.includes(prima) ? prima : '';
+    }
+  }
+
   function trovaControllo(c, nome) {
     if (c.nome === nome) return c;
     for (const f of c.figli || []) {
@@ -306,6 +337,7 @@
   const normativaScelta = () => normative.get(controlli.get('Combo4').value);
 
   function riempiCategorie() {
+    riempiScelteNormativa();
     const list1 = controlli.get('List1');
     const prima = list1.value;
     list1.textContent = '';

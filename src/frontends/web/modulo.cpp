@@ -280,9 +280,14 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
       for (std::string_view voce : elenco) v.push_back(voce);
       return v;
     };
+    // The drop-down lists whose items are the same under every rule set;
+    // those of a rule set are among its own (`scelte` of each one). The
+    // page places a list the desktop's window does not, under its label
+    // (`etichette_scelte`).
     d["scelte"] = {{"Combo1", voci(voci_percentuale)},
                    {"Combo2", voci(voci_percentuale)},
                    {"Combo3", voci(voci_coniuge)}};
+    d["etichette_scelte"] = json::object();
 
     // The rule sets: names, lists and the rows of the results they show.
     d["normative"] = json::array();
@@ -299,6 +304,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
                                 {"descrizione", regole.descrizione},
                                 {"attuale", attuali},
                                 {"categorie", categorie},
+                                {"scelte", json::object()},
                                 {"righe_lavoratore", righe_di(Pannello::lavoratore, attuali)},
                                 {"righe_azienda", righe_di(Pannello::azienda, attuali)}});
     }
