@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "numbers/conversioni.h"
 #include "numbers/numeri.h"
 
 using namespace zellora;
@@ -432,4 +434,126 @@ TEST(NumeroEsatto, WholeNumbersAsTheShortestForm) {
     EXPECT_EQ(numero_esatto(v), std::string(buf.data(), r.ptr)) << v;
   }
   EXPECT_EQ(numero_esatto(-0.0), "-0");
+}
+
+// The WebAssembly build reads and writes doubles without std::to_chars (its
+// standard library has none for them); every text must be the standard
+// library's, byte for byte, and every reading the same double.
+TEST(Conversioni, ThePortableWayGivesTheStandardLibrarysTexts) {
+  std::mt19937_64 caso(20250101);
+  std::vector<double> valori = {0.0,
+                                -0.0,
+                                1.0,
+                                -1.0,
+                                0.1,
+                                0.2,
+                                0.3,
+                                2.675,
+                                -0.125,
+                                1e15,
+                                1e16,
+                                1e21,
+                                1e22,
+                                1e23,
+                                5e-324,
+                                1e-310,
+                                1e-7,
+                                1e-5,
+                                1e-4,
+                                123456.0,
+                                9007199254740993.0,
+                                2848.8999999999996,
+                                0.0919,
+                                30000.5,
+                                1.7976931348623157e308,
+                                2.2250738585072014e-308};
+  for (int i = 0; i < 40000; ++i) {
+    // Any bit pattern, amounts in cents, and rates.
+    std::uint64_t bit = caso();
+    double v;
+    std::memcpy(&v, &bit, sizeof v);
+    if (std::isfinite(v)) valori.push_back(v);
+    valori.push_back(static_cast<double>(caso() % 10000000000ull) / 100.0);
+    valori.push_back(static_cast<double>(caso() % 100000) / 1e5 *
+                     std::pow(10.0, int(caso() % 40) - 20));
+  }
+  const auto testo = [](std::to_chars_result r, char* inizio) {
+    EXPECT_EQ(r.ec, std::errc());
+    return std::string(static_cast<const char*>(inizio), static_cast<const char*>(r.ptr));
+  };
+  char a[400];
+  char b[400];
+  for (const double v : valori) {
+    ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v), a),
+              testo(std::to_chars(b, b + sizeof b, v), b));
+    ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::fixed), a),
+              testo(std::to_chars(b, b + sizeof b, v, std::chars_format::fixed), b));
+    ASSERT_EQ(
+        testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::scientific, 14), a),
+        testo(std::to_chars(b, b + sizeof b, v, std::chars_format::scientific, 14), b));
+    if (std::fabs(v) < 1e30) {
+      ASSERT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, v, std::chars_format::fixed, 6), a),
+                testo(std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, 6), b));
+    }
+  }
+  // Reading: the texts written, plain decimals of many digits, and numbers
+  // beyond the range of a double either way.
+  std::vector<std::string> testi = {
+      "1e400",
+      "-1e400",
+      "1e-400",
+      "2.4703282292062327e-324",
+      "2.4703282292062328e-324",
+      "1e-310",
+      "0.000",
+      ".5",
+      "5.",
+      "1e",
+      "1e+",
+      "-",
+      ".",
+      "",
+      "abc",
+      "12abc",
+      "inf",
+      "-nan",
+      "17976931348623158079372897140530341507993413271003782693617377898044496829276475094664901797"
+      "75872070963302864166928879109465555478519404026306574886715058206819089020007083836762738548"
+      "45817711531764475730270069855571366959622842914819860834936475292719074168444365510704342711"
+      "559699508093042880177904174497791.9999999"};
+  for (int i = 0; i < 20000; ++i) {
+    const double v = valori[caso() % valori.size()];
+    testi.push_back(testo(std::to_chars(b, b + sizeof b, v), b));
+    testi.push_back(testo(std::to_chars(b, b + sizeof b, v, std::chars_format::scientific, 14), b));
+    std::string cifre = std::to_string(caso() % 1000000000000ull);
+    cifre += '.';
+    for (int k = int(caso() % 40); k > 0; --k) cifre += static_cast<char>('0' + caso() % 10);
+    testi.push_back(cifre);
+  }
+  for (const std::string& t : testi) {
+    double x = -7;
+    double y = -7;
+    const auto r = portabile::leggi_double(t.data(), t.data() + t.size(), x);
+    const auto s = std::from_chars(t.data(), t.data() + t.size(), y);
+    ASSERT_EQ(r.ec, s.ec) << t;
+    ASSERT_EQ(r.ptr - t.data(), s.ptr - t.data()) << t;
+    if (std::isnan(y)) {
+      ASSERT_TRUE(std::isnan(x)) << t;
+    } else {
+      ASSERT_EQ(std::memcmp(&x, &y, sizeof x), 0) << t;
+    }
+  }
+  // A program that set a locale with a decimal comma (the desktop's Qt does)
+  // still reads and writes '.'.
+  const std::string prima = std::setlocale(LC_NUMERIC, nullptr);
+  for (const char* nome : {"it_IT.UTF-8", "de_DE.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, nome) == nullptr) continue;
+    double x = 0;
+    EXPECT_EQ(portabile::leggi_double("2848.9", "2848.9" + 6, x).ec, std::errc());
+    EXPECT_EQ(x, 2848.9);
+    EXPECT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, 2848.9), a), "2848.9");
+    EXPECT_EQ(testo(portabile::scrivi_double(a, a + sizeof a, 0.5, std::chars_format::fixed, 6), a),
+              "0.500000");
+  }
+  std::setlocale(LC_NUMERIC, prima.c_str());
 }

@@ -12,6 +12,7 @@
 
 #include "base/lettura.h"
 #include "numbers/citazione.h"
+#include "numbers/conversioni.h"
 #include "numbers/utf8.h"
 #include "rules/regionali.h"
 
@@ -327,7 +328,7 @@ enum class Tipo {
 
 std::string numero_testo(double x) {
   char buf[32];
-  const auto fine = std::to_chars(buf, buf + sizeof buf, x).ptr;
+  const auto fine = scrivi_double(buf, buf + sizeof buf, x).ptr;
   return std::string(buf, fine);
 }
 
