@@ -6,7 +6,9 @@
 # menu entry, the AppStream metadata and the Debian package with them;
 # dpkg-dev: dpkg-shlibdeps for the package's dependencies; libqt6opengl6-dev:
 # Qt Charts' CMake package needs it and Debian's qt6-charts-dev does not
-# pull it in.)
+# pull it in; xvfb, dbus, at-spi2-core, python3-pyatspi: the test of the
+# windows' accessibility tree runs the desktop program on a display and a
+# session bus of its own and reads what a screen reader reads.)
 set -euo pipefail
 
 packages=(
@@ -18,6 +20,7 @@ packages=(
   libreoffice-writer-nogui fonts-liberation
   locales unzip
   desktop-file-utils appstream lintian dpkg-dev
+  xvfb dbus at-spi2-core python3-pyatspi
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.
