@@ -80,7 +80,7 @@ def tutti(nodo, profondita=0):
 def applicazione():
     desktop = pyatspi.Registry.getDesktop(0)
     for app in figli(desktop):
-        if app.name == "zellora":
+        if app.name.lower() == "zellora":
             return app
     return None
 
@@ -110,9 +110,21 @@ def scrivi(campo, testo):
 
 def scegli(lista, testo):
     for i, voce in enumerate(figli(lista)):
-        if voce.name == testo:
+        if voce.name != testo:
+            continue
+        try:
             lista.querySelection().selectChild(i)
             return True
+        except NotImplementedError:
+            pass
+        azioni = voce.queryAction()
+        nomi = [azioni.getName(k) for k in range(azioni.nActions)]
+        for preferita in ("Toggle", "Press", "SetFocus"):
+            if preferita in nomi:
+                azioni.doAction(nomi.index(preferita))
+                return True
+        print("item %r: actions %s" % (testo, nomi))
+        return False
     return False
 
 
@@ -129,6 +141,17 @@ DISTINTI = {pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_PUSH_BUTTON,
             pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_TABLE, pyatspi.ROLE_SPIN_BUTTON}
 
 
+def detto(n):
+    """The name a screen reader says: a drop-down is named by its choice on
+    this platform and read with the label that names it (the label's own
+    accessible name, or its text)."""
+    if n.getRole() == pyatspi.ROLE_COMBO_BOX:
+        for r in n.getRelationSet():
+            if r.getRelationType() == pyatspi.RELATION_LABELLED_BY and r.getNTargets() > 0:
+                return (r.getTarget(0).name or "").strip()
+    return (n.name or "").strip()
+
+
 def controlla_finestra(f):
     nomi = {}
     controllati = 0
@@ -143,9 +166,9 @@ def controlla_finestra(f):
         if ruolo in PARTI:
             continue
         controllati += 1
-        nome = (n.name or "").strip()
+        nome = detto(n)
         if not nome:
-            errori.append("%s: a %s without a name" % (f.name, n.getRoleName()))
+            errori.append("%s: a %s without a name, in %s %r" % (f.name, n.getRoleName(), n.parent.getRoleName(), n.parent.name))
             continue
         if ruolo in DISTINTI:
             if nome in nomi:
@@ -166,7 +189,8 @@ def main():
     try:
         app = attendi(applicazione)
         if app is None:
-            print("zellora did not appear on the accessibility bus")
+            print("zellora did not appear on the accessibility bus: %s" % [
+                a.name for a in figli(pyatspi.Registry.getDesktop(0))])
             return 1
         ingresso = attendi(lambda: finestra(app, "Zellora") or next(
             (f for f in figli(app) if f.getState().contains(pyatspi.STATE_SHOWING)), None))
@@ -188,6 +212,8 @@ def main():
             print("no input form")
             return 1
         nomi = controlla_finestra(form1)
+        if os.environ.get("ZELLORA_NOMI"):
+            print(sorted((n.getRoleName(), k) for k, n in nomi.items()))
         for atteso in ["Retribuzione / Compenso", "Valore Convenzionale benefit",
                        "Trattenuta non deducibile", "Competenza non imponibile", "Normativa",
                        "Figli a carico", "Altri a carico", "Coniuge a carico",

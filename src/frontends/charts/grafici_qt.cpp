@@ -220,8 +220,8 @@ QChart* grafico_ripartizione(const QString& titolo, const std::optional<Ripartiz
   serie->attachAxis(categorie);
   const double minimo = *std::min_element(negativi.begin(), negativi.end());
   const double massimo = *std::max_element(positivi.begin(), positivi.end());
-  QCategoryAxis* valori = asse(std::min(0.0, minimo), std::max(massimo, minimo < 0 ? 0.0 : 1.0),
-                               locale);
+  QCategoryAxis* valori =
+      asse(std::min(0.0, minimo), std::max(massimo, minimo < 0 ? 0.0 : 1.0), locale);
   grafico->addAxis(valori, Qt::AlignBottom);
   serie->attachAxis(valori);
   return grafico;
@@ -317,11 +317,20 @@ void VistaCurva::leaveEvent(QEvent* evento) {
 void VistaCurva::keyPressEvent(QKeyEvent* evento) {
   const int molti = (evento->modifiers() & Qt::ShiftModifier) ? 10 : 1;
   switch (evento->key()) {
-    case Qt::Key_Left: emit tasto(-molti); return;
-    case Qt::Key_Right: emit tasto(molti); return;
-    case Qt::Key_Home: emit tasto(-1000000000); return;
-    case Qt::Key_End: emit tasto(1000000000); return;
-    default: QChartView::keyPressEvent(evento);
+    case Qt::Key_Left:
+      emit tasto(-molti);
+      return;
+    case Qt::Key_Right:
+      emit tasto(molti);
+      return;
+    case Qt::Key_Home:
+      emit tasto(-1000000000);
+      return;
+    case Qt::Key_End:
+      emit tasto(1000000000);
+      return;
+    default:
+      QChartView::keyPressEvent(evento);
   }
 }
 
@@ -369,6 +378,10 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
   for (QChartView* v : {lavoratore_, azienda_, static_cast<QChartView*>(curva_)}) {
     v->setRenderHint(QPainter::Antialiasing);
     v->setMinimumHeight(150);
+    // The bars are pictures of the legend's and the table's figures: the
+    // keyboard goes to the table; the curve takes the focus for its
+    // crosshair.
+    if (v != curva_) v->setFocusPolicy(Qt::NoFocus);
     sostituisci(v, nuovo_grafico(QString()));
   }
   auto* colonna = new QVBoxLayout(this);
@@ -395,12 +408,17 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
     tabella_->verticalHeader()->setVisible(false);
     tabella_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     tabella_->setTabKeyNavigation(false);
-    for (QWidget* w : std::initializer_list<QWidget*>{lavoratore_, nota_lavoratore_, azienda_,
-                                                     nota_azienda_}) w->setParent(split);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lavoratore_, nota_lavoratore_, azienda_, nota_azienda_})
+      w->setParent(split);
     legenda_lavoratore_->setParent(split);
     legenda_azienda_->setParent(split);
-    pagina(split, {{lavoratore_, 3}, {legenda_lavoratore_, 0}, {nota_lavoratore_, 0},
-                   {azienda_, 3}, {legenda_azienda_, 0}, {nota_azienda_, 0}});
+    pagina(split, {{lavoratore_, 3},
+                   {legenda_lavoratore_, 0},
+                   {nota_lavoratore_, 0},
+                   {azienda_, 3},
+                   {legenda_azienda_, 0},
+                   {nota_azienda_, 0}});
     curva_->setParent(netto);
     legenda_curva_->setParent(netto);
     salti_->setParent(netto);
@@ -410,16 +428,16 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
     schede_->addTab(tabella_, QStringLiteral("Tabella"));
     colonna->addWidget(schede_);
   } else {
-    for (const auto& [widget, peso] : std::initializer_list<std::pair<QWidget*, int>>{
-             {lavoratore_, 3},
-             {legenda_lavoratore_, 0},
-             {nota_lavoratore_, 0},
-             {azienda_, 2},
-             {legenda_azienda_, 0},
-             {nota_azienda_, 0},
-             {curva_, 4},
-             {legenda_curva_, 0},
-             {salti_, 0}}) {
+    for (const auto& [widget, peso] :
+         std::initializer_list<std::pair<QWidget*, int>>{{lavoratore_, 3},
+                                                         {legenda_lavoratore_, 0},
+                                                         {nota_lavoratore_, 0},
+                                                         {azienda_, 2},
+                                                         {legenda_azienda_, 0},
+                                                         {nota_azienda_, 0},
+                                                         {curva_, 4},
+                                                         {legenda_curva_, 0},
+                                                         {salti_, 0}}) {
       colonna->addWidget(widget, peso);
     }
   }
@@ -469,8 +487,8 @@ QString PannelloGrafici::segui(double lordo) {
   ly = std::max(ly, area.top());
   testo_mirino_->setPos(lx + 4, ly + 3);
   fondo_mirino_->setRect(QRectF(lx, ly, dimensione.width(), dimensione.height()));
-  for (QGraphicsItem* i : std::initializer_list<QGraphicsItem*>{mirino_v_, mirino_o_,
-                                                                fondo_mirino_, testo_mirino_}) {
+  for (QGraphicsItem* i :
+       std::initializer_list<QGraphicsItem*>{mirino_v_, mirino_o_, fondo_mirino_, testo_mirino_}) {
     i->setVisible(true);
   }
   curva_->setAccessibleDescription(QString(testo).replace(QLatin1Char('\n'), QStringLiteral("; ")));
@@ -486,8 +504,8 @@ bool PannelloGrafici::mirino_visibile() const {
 }
 
 void PannelloGrafici::nascondi_mirino() {
-  for (QGraphicsItem* i : std::initializer_list<QGraphicsItem*>{mirino_v_, mirino_o_,
-                                                                fondo_mirino_, testo_mirino_}) {
+  for (QGraphicsItem* i :
+       std::initializer_list<QGraphicsItem*>{mirino_v_, mirino_o_, fondo_mirino_, testo_mirino_}) {
     if (i != nullptr) i->setVisible(false);
   }
 }
@@ -521,8 +539,8 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   const QString titolo_azienda = QStringLiteral("Costo del lavoro - ") + quando;
   sostituisci(lavoratore_, grafico_ripartizione(titolo_lavoratore, dati->lavoratore, true, locale,
                                                 lavoratore_, legenda_lavoratore_));
-  sostituisci(azienda_, grafico_ripartizione(titolo_azienda, dati->azienda, false, locale,
-                                             azienda_, legenda_azienda_));
+  sostituisci(azienda_, grafico_ripartizione(titolo_azienda, dati->azienda, false, locale, azienda_,
+                                             legenda_azienda_));
   nota_lavoratore_->setText(nota_arrotondamento(dati->lavoratore, true, locale));
   QString nota_costo = nota_arrotondamento(dati->azienda, false, locale);
   if (dati->mensile) {
@@ -539,6 +557,8 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   nota_lavoratore_->setVisible(!nota_lavoratore_->text().isEmpty());
   nota_azienda_->setVisible(!nota_azienda_->text().isEmpty());
   lavoratore_->setAccessibleName(titolo_lavoratore);
+  lavoratore_->viewport()->setAccessibleName(titolo_lavoratore);
+  azienda_->viewport()->setAccessibleName(titolo_azienda);
   lavoratore_->setAccessibleDescription(legenda_lavoratore_->testi().join(QStringLiteral("; ")));
   azienda_->setAccessibleName(titolo_azienda);
   azienda_->setAccessibleDescription(legenda_azienda_->testi().join(QStringLiteral("; ")));
@@ -551,6 +571,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
           : QStringLiteral("Curva non disponibile: ") + da_utf8(c.errore);
   QChart* grafico = nuovo_grafico(titolo_curva);
   curva_->setAccessibleName(titolo_curva);
+  curva_->viewport()->setAccessibleName(titolo_curva);
   curva_->setAccessibleDescription(
       QStringLiteral("Le frecce spostano il mirino lungo la curva, Maiuscolo con le frecce di "
                      "dieci punti."));
@@ -650,9 +671,9 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   salti_->setVisible(!righe_salti.isEmpty());
   salti_->setAccessibleName(QStringLiteral("Salti del netto"));
 
-  QCategoryAxis* asse_lordo =
-      c.punti.empty() ? asse(0, 1, locale)
-                      : asse(c.punti.front().lordo, c.punti.back().lordo, locale);
+  QCategoryAxis* asse_lordo = c.punti.empty()
+                                  ? asse(0, 1, locale)
+                                  : asse(c.punti.front().lordo, c.punti.back().lordo, locale);
   if (!c.punti.empty()) asse_lordo->setRange(c.punti.front().lordo, c.punti.back().lordo);
   asse_lordo->setTitleText(QStringLiteral("Lordo"));
   if (netto_voluto) massimo_netto = std::max(massimo_netto, *netto_voluto);
@@ -721,8 +742,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
         return;
       }
       for (const Parte& p : parti_in_ordine(*r, lavoratore)) {
-        riga((lavoratore ? (p.barra == 1 ? QStringLiteral("Pagato: ")
-                                         : QStringLiteral("Dove va: "))
+        riga((lavoratore ? (p.barra == 1 ? QStringLiteral("Pagato: ") : QStringLiteral("Dove va: "))
                          : QString()) +
                  da_utf8(p.quota.voce),
              importo_cent(p.quota.centesimi, locale),
@@ -741,7 +761,8 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
            importo(c.lordo_attuale, locale), QString());
       riga(da_utf8(voce_netto), importo(netto_attuale, locale), QString());
     }
-    if (netto_voluto) riga(QStringLiteral("Netto voluto"), importo(*netto_voluto, locale), QString());
+    if (netto_voluto)
+      riga(QStringLiteral("Netto voluto"), importo(*netto_voluto, locale), QString());
     for (const Salto& s : c.salti) {
       riga(QStringLiteral("Salto del netto: ") + testo_salto(s, locale),
            importo_cent(s.variazione, locale), QString());

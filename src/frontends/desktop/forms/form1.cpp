@@ -168,6 +168,12 @@ void Form1::nomi_accessibili() {
     if (qobject_cast<QPushButton*>(n.campo) != nullptr)
       n.campo->setToolTip(n.campo->accessibleName());
   }
+  // A drop-down is read by its choice and its label: the "%" beside the
+  // two percentages is read as what it is the percentage of.
+  ui_->SkinLabel1->setBuddy(ui_->Combo1);
+  ui_->SkinLabel1->setAccessibleName(ui_->Combo1->accessibleName());
+  ui_->SkinLabel2->setBuddy(ui_->Combo2);
+  ui_->SkinLabel2->setAccessibleName(ui_->Combo2->accessibleName());
   // And any field a label names in the form as drawn.
   nomi_dalle_etichette(this);
 }
