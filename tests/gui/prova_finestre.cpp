@@ -203,7 +203,13 @@ void confronta_grafici(Form7* form7, Form2* form2, const CampiForm1& campi) {
   for (std::size_t i = 0; i < punti.size(); ++i) {
     QCOMPARE(netto->at(qsizetype(i)), QPointF(punti[i].lordo, punti[i].netto));
     // The rate is drawn where it is a rate; a cliff is marked apart.
-    if (std::abs(punti[i].aliquota_marginale - 0.5) > 1) continue;
+    const auto salto = [&](const Salto& x) {
+      return x.lordo >= punti[i].lordo && x.lordo < punti[i].lordo + dati->curva.passo;
+    };
+    if (std::abs(punti[i].aliquota_marginale - 0.5) > 1 ||
+        std::any_of(dati->curva.salti.begin(), dati->curva.salti.end(), salto)) {
+      continue;
+    }
     QCOMPARE(marginale->at(k++), QPointF(punti[i].lordo, punti[i].aliquota_marginale * 100));
   }
   QCOMPARE(marginale->count(), k);

@@ -107,7 +107,9 @@ QCategoryAxis* asse(double minimo, double massimo, const Locale& locale,
   const double a = std::ceil(massimo / passo) * passo;
   auto* asse = new QCategoryAxis;
   asse->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-  asse->setStartValue(da);
+  // The first label stands at the start: a category of no width is not
+  // drawn, so the start is a hair before it.
+  asse->setStartValue(da - passo * 1e-6);
   for (int i = 0; i <= 20; ++i) {
     const double v = da + i * passo;
     if (v > a + passo / 2) break;
@@ -213,8 +215,7 @@ QChart* grafico_ripartizione(const QString& titolo, const std::optional<Ripartiz
   if (lavoratore) {
     categorie->append({QStringLiteral("Dove va"), QStringLiteral("Pagato")});
   } else {
-    categorie->append(QStringLiteral(" "));
-    categorie->setVisible(false);
+    categorie->append(QStringLiteral("Costo"));
   }
   grafico->addAxis(categorie, Qt::AlignLeft);
   serie->attachAxis(categorie);
@@ -230,8 +231,8 @@ QChart* grafico_ripartizione(const QString& titolo, const std::optional<Ripartiz
 QString nota_arrotondamento(const std::optional<Ripartizione>& r, bool lavoratore,
                             const Locale& locale) {
   if (!r || r->arrotondamento == 0) return {};
-  return (lavoratore ? QStringLiteral("Il netto in busta \u00e8 in euro interi: %1 di centesimi "
-                                      "non compaiono nel netto.")
+  return (lavoratore ? QStringLiteral("Il netto in busta \u00e8 in euro interi: i %1 del saldo "
+                                      "oltre l'euro non vi compaiono.")
                      : QStringLiteral("Le voci, arrotondate al centesimo una per una, differiscono "
                                       "dal costo del lavoro di %1."))
       .arg(importo_cent(r->arrotondamento, locale));
@@ -535,8 +536,14 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
     return;
   }
   const QString quando = periodo(*dati);
+  // The cost of labour under its label in the window, with its figure.
+  const RigaRisultato& costo = righe_risultato[riga_del_genere(Genere::totale)];
   const QString titolo_lavoratore = QStringLiteral("Dove va il lordo - ") + quando;
-  const QString titolo_azienda = QStringLiteral("Costo del lavoro - ") + quando;
+  const QString titolo_azienda =
+      da_utf8(costo.etichetta) +
+      (dati->azienda ? QStringLiteral(": ") + importo_cent(dati->azienda->totale, locale)
+                     : QString()) +
+      QStringLiteral(" - ") + quando;
   sostituisci(lavoratore_, grafico_ripartizione(titolo_lavoratore, dati->lavoratore, true, locale,
                                                 lavoratore_, legenda_lavoratore_));
   sostituisci(azienda_, grafico_ripartizione(titolo_azienda, dati->azienda, false, locale, azienda_,
@@ -589,13 +596,19 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   // non-deductible withholding), and 0. The rate's axis takes in the
   // ordinary rates: a cliff is a jump, not a rate, and is marked apart.
   double minimo_netto = 0, massimo_netto = 0, minimo_aliquota = 0, massimo_aliquota = 60;
+  const auto salto_nel_passo = [&c](const PuntoCurva& p) {
+    return std::any_of(c.salti.begin(), c.salti.end(), [&p, &c](const Salto& s) {
+      return s.lordo >= p.lordo && s.lordo < p.lordo + c.passo;
+    });
+  };
   for (const PuntoCurva& p : c.punti) {
     if (std::isfinite(p.netto)) {
       netto->append(p.lordo, p.netto);
       minimo_netto = std::min(minimo_netto, p.netto);
       massimo_netto = std::max(massimo_netto, p.netto);
     }
-    if (std::isfinite(p.aliquota_marginale) && ordinaria(p.aliquota_marginale)) {
+    if (std::isfinite(p.aliquota_marginale) && ordinaria(p.aliquota_marginale) &&
+        !salto_nel_passo(p)) {
       marginale->append(p.lordo, p.aliquota_marginale * 100);
       minimo_aliquota = std::min(minimo_aliquota, p.aliquota_marginale * 100);
       massimo_aliquota = std::max(massimo_aliquota, p.aliquota_marginale * 100);

@@ -80,6 +80,17 @@ void colloca(QWidget* finestra, const QWidget* origine) {
   finestra->move(posto.topLeft());
 }
 
+void tieni_sullo_schermo(QWidget* finestra) {
+  QScreen* schermo = finestra->screen();
+  if (schermo == nullptr) return;
+  const QRect area = schermo->availableGeometry();
+  const QRect f = finestra->frameGeometry();
+  QPoint p = f.topLeft();
+  p.setX(std::max(area.left(), std::min(p.x(), area.right() + 1 - f.width())));
+  p.setY(std::max(area.top(), std::min(p.y(), area.bottom() + 1 - f.height())));
+  if (p != f.topLeft()) finestra->move(p);
+}
+
 void nomi_dalle_etichette(QWidget* finestra) {
   for (QLabel* etichetta : finestra->findChildren<QLabel*>()) {
     QWidget* campo = etichetta->buddy();

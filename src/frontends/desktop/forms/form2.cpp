@@ -100,6 +100,9 @@ void Form2::mostra(const QWidget* origine) {
     }
   }
   porta_davanti(this);
+  // Grown by the rows of today's law, or left where a screen no longer
+  // reaches: whole on its screen again.
+  tieni_sullo_schermo(this);
 }
 
 void Form2::segna_non_aggiornato() {

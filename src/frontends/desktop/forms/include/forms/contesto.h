@@ -49,6 +49,10 @@ QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<
 // the frame the window manager gives it.
 void colloca(QWidget* finestra, const QWidget* origine);
 
+// Moves `finestra` back inside the part of its screen that windows may use,
+// as far as it fits (its title bar first).
+void tieni_sullo_schermo(QWidget* finestra);
+
 // Gives every control named by a label (its buddy) that label's text as
 // its accessible name, unless it has one: the name a screen reader says.
 void nomi_dalle_etichette(QWidget* finestra);
