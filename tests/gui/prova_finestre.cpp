@@ -789,13 +789,17 @@ class ProvaFinestre : public QObject {
     QTest::addColumn<QString>("dove");
     // The input form centred, the results window from it.
     QTest::newRow("1024x768 risultati") << QRect(0, 0, 1024, 740) << QRect(78, 126, 866, 489)
-                                        << QSize(637, 690) << QStringLiteral("cascata");
+                                        << QSize(637, 690) << QStringLiteral("destra");
+    QTest::newRow("1600x1000 centrata") << QRect(0, 0, 1600, 970) << QRect(367, 240, 866, 489)
+                                        << QSize(637, 690) << QStringLiteral("destra");
     QTest::newRow("1600x1000 risultati") << QRect(0, 0, 1600, 970) << QRect(0, 0, 866, 489)
                                          << QSize(637, 690) << QStringLiteral("destra");
     QTest::newRow("1600x1000 grafici") << QRect(0, 0, 1600, 970) << QRect(900, 100, 637, 690)
                                        << QSize(822, 790) << QStringLiteral("sinistra");
     QTest::newRow("1024x768 grafici") << QRect(0, 0, 1024, 740) << QRect(120, 40, 637, 690)
-                                      << QSize(822, 790) << QStringLiteral("cascata");
+                                      << QSize(822, 790) << QStringLiteral("destra");
+    QTest::newRow("1024x768 a destra") << QRect(0, 0, 1024, 740) << QRect(380, 40, 637, 690)
+                                       << QSize(822, 790) << QStringLiteral("sinistra");
     QTest::newRow("scala 1,5 grafici") << QRect(0, 0, 683, 492) << QRect(20, 0, 637, 690)
                                        << QSize(822, 790) << QStringLiteral("cascata");
     QTest::newRow("scala 2 risultati") << QRect(0, 0, 800, 480) << QRect(0, 0, 800, 480)
@@ -820,8 +824,12 @@ class ProvaFinestre : public QObject {
                                                   .arg(posto.height())));
     QCOMPARE(posto.size(), frame.boundedTo(area.size()));
     if (da) QVERIFY(!posto.contains(origine));
-    if (dove == QStringLiteral("destra")) QVERIFY(posto.left() > origine.right());
-    if (dove == QStringLiteral("sinistra")) QVERIFY(posto.right() < origine.left());
+    // Beside it: out on that side, and whole beside it where there is room.
+    if (dove == QStringLiteral("destra")) {
+      QVERIFY(posto.right() > origine.right());
+      if (area.right() - origine.right() > frame.width()) QVERIFY(posto.left() > origine.right());
+    }
+    if (dove == QStringLiteral("sinistra")) QVERIFY(posto.left() < origine.left());
     if (dove == QStringLiteral("sotto")) QVERIFY(posto.top() > origine.bottom());
     if (dove == QStringLiteral("cascata")) QVERIFY(posto.topLeft() != origine.topLeft());
     if (dove == QStringLiteral("centro")) QCOMPARE(posto.center(), area.center());

@@ -50,8 +50,14 @@ QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<
   if (o.bottom() + distacco + d.height() <= area.bottom() + 1) {
     return dentro(QPoint(o.left(), o.bottom() + 1 + distacco));
   }
-  // Cascaded: the title bar and the left edge of the other stay in sight.
+  // Not whole beside it: against the edge of the side with more room, over
+  // part of it only.
+  const int destra = area.right() - o.right(), sinistra = o.left() - area.left();
   constexpr int cascata = 40;
+  if (std::max(destra, sinistra) >= cascata) {
+    return dentro(QPoint(destra >= sinistra ? area.right() + 1 - d.width() : area.left(), o.top()));
+  }
+  // Cascaded: the title bar and the left edge of the other stay in sight.
   QRect r = dentro(o.topLeft() + QPoint(cascata, cascata));
   if (r.contains(o)) r = dentro(o.topLeft() - QPoint(cascata, cascata));
   return r;

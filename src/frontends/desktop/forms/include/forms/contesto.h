@@ -38,8 +38,9 @@ void centra(QWidget* finestra);
 
 // Where a window whose frame (title bar and borders included) is `frame`
 // goes on the part of a screen that windows may use, `area`: beside
-// `origine`, the frame of the window it came from (to its right, else to its
-// left, else below, else cascaded from its corner), never over the whole of
+// `origine`, the frame of the window it came from (whole to its right, else
+// to its left, else below; else against the edge of the side with more room,
+// over part of it; else cascaded from its corner), never over the whole of
 // it; centred without one. The frame it gets, always inside `area`: one
 // larger than the area is made as large as the area.
 QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine);
