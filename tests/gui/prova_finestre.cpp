@@ -702,6 +702,19 @@ class ProvaFinestre : public QObject {
       QVERIFY(asse->min() <= minimo);
     }
     QCOMPARE(assi, 1);
+    // The bar of where the pay goes draws the negative net left of 0, on
+    // its axis, under its label.
+    auto* barre = qobject_cast<QHorizontalStackedBarSeries*>(
+        form7->pannello()->vista_lavoratore()->chart()->series().front());
+    QBarSet* netto_barra = nullptr;
+    for (QBarSet* set : barre->barSets()) {
+      if (set->label().startsWith(QStringLiteral("Netto in busta: -"))) netto_barra = set;
+    }
+    QVERIFY(netto_barra != nullptr && netto_barra->at(0) < 0);
+    for (QAbstractAxis* a : barre->attachedAxes()) {
+      if (auto* asse = qobject_cast<QValueAxis*>(a)) QVERIFY(asse->min() <= netto_barra->at(0));
+    }
+    confronta_grafici(form7, form2, form1->campi());
   }
 
   // Every control the keyboard reaches, in every window, has a name for a

@@ -23,8 +23,10 @@ void centra(QWidget* finestra) {
   if (schermo == nullptr) return;
   const QRect area = schermo->availableGeometry();
   const QSize dimensione = finestra->frameGeometry().size().expandedTo(finestra->size());
-  finestra->move(area.x() + (area.width() - dimensione.width()) / 2,
-                 area.y() + (area.height() - dimensione.height()) / 2);
+  // A window larger than the screen keeps its title bar and its left edge
+  // on it.
+  finestra->move(std::max(area.x(), area.x() + (area.width() - dimensione.width()) / 2),
+                 std::max(area.y(), area.y() + (area.height() - dimensione.height()) / 2));
 }
 
 QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine) {
