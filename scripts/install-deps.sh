@@ -7,7 +7,10 @@
 # dpkg-dev: dpkg-shlibdeps for the package's dependencies; libqt6opengl6-dev:
 # Qt Charts' CMake package needs it and Debian's qt6-charts-dev does not
 # pull it in; libfmt-dev: the shortest form of a double where the standard
-# library has no std::to_chars for it, the page's WebAssembly build.)
+# library has no std::to_chars for it, the page's WebAssembly build;
+# xvfb, dbus, at-spi2-core, python3-pyatspi: the test of the
+# windows' accessibility tree runs the desktop program on a display and a
+# session bus of its own and reads what a screen reader reads.)
 set -euo pipefail
 
 packages=(
@@ -19,6 +22,7 @@ packages=(
   libreoffice-writer-nogui fonts-liberation
   locales unzip
   desktop-file-utils appstream lintian dpkg-dev
+  xvfb dbus at-spi2-core python3-pyatspi
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.

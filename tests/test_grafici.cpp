@@ -87,53 +87,94 @@ const Caso casi[] = {
 
 }  // namespace
 
-// The parts add up to the gross and to the cost of labour shown, exactly in
-// cents; the net part and the additions are the net shown.
-TEST(Grafici, SplitsAddUpExactlyInCents) {
+// The gross and the additions are exactly where they go and the rounding,
+// in cents; every part is the figure the window shows under its label, the
+// net part the window's net; the cost of labour is its parts and a cent or
+// two of rounding.
+TEST(Grafici, SplitsAreTheWindowsFigures) {
   for (const Caso& c : casi) {
     SCOPED_TRACE(std::string(c.normativa) + " " + c.categoria + " " + c.importo +
                  (c.mensile ? " mensile" : " annuo") + (c.netto_lordo ? " netto" : " lordo"));
     const Motore m = calcolato(campi_di(c));
     const auto dati = dati_grafici(m, {0.0, 1000.0, 500.0});
     ASSERT_TRUE(dati && dati->lavoratore && dati->azienda);
+    EXPECT_EQ(dati->normativa, c.normativa);
+    EXPECT_EQ(dati->mensile, c.mensile);
 
     const Ripartizione& l = *dati->lavoratore;
     EXPECT_EQ(l.totale, cent(m, 1));
-    EXPECT_EQ(somma(l.parti), l.totale);
-    EXPECT_EQ(l.parti.front().voce, voce_netto);
-    EXPECT_EQ(l.parti.front().centesimi + somma(l.aggiunte), cent(m, 10));
-    EXPECT_EQ(l.parti[1].centesimi, cent(m, 9));  // Irpef netta
-    EXPECT_EQ(l.parti[2].centesimi, cent(m, 2));  // Inps with the additional contribution
+    EXPECT_EQ(l.totale + somma(l.aggiunte), somma(l.parti) + l.arrotondamento);
+    EXPECT_EQ(l.parti.back().voce, voce_netto);
+    EXPECT_EQ(l.parti.back().centesimi, cent(m, 10));
     EXPECT_EQ(l.aggiunte[0].centesimi, cent(m, 21));
     EXPECT_EQ(l.aggiunte.size(), std::string(c.normativa) == "2007" ? 1u : 3u);
-    const std::int64_t resto = l.parti.back().centesimi;
-    EXPECT_TRUE(resto >= 0 && resto < 100) << resto;
-    if (l.totale != 0) {
+    EXPECT_TRUE(l.arrotondamento >= 0 && l.arrotondamento < 100) << l.arrotondamento;
+    if (l.totale + somma(l.aggiunte) != 0) {
       double percento = 0;
       for (const auto& q : l.parti) percento += q.percentuale;
-      EXPECT_NEAR(percento, 100, 1e-9);
+      EXPECT_NEAR(percento, 100, 1.0);
     }
 
     const Ripartizione& a = *dati->azienda;
     EXPECT_EQ(a.totale, cent(m, 16));
-    EXPECT_EQ(somma(a.parti), a.totale);
+    EXPECT_EQ(somma(a.parti) + a.arrotondamento, a.totale);
     EXPECT_EQ(a.parti.front().centesimi, cent(m, 11));
-    EXPECT_LE(std::llabs(a.parti.back().centesimi), 3);
+    EXPECT_LE(std::llabs(a.arrotondamento), 3);
 
     // A label means the figure the window shows under it (in a month the
     // employer's pay includes the accrual: "Retribuzione **", not the
-    // worker's "Retribuzione").
+    // worker's "Retribuzione"), and the parts come in the window's order.
     for (const auto* quote : {&l.parti, &l.aggiunte, &a.parti}) {
+      std::size_t prima = 0;
       for (const Quota& q : *quote) {
-        if (q.voce == voce_netto || q.voce == voce_arrotondamento) continue;
-        int box = 0;
-        for (const RigaRisultato& r : righe_risultato) {
-          if (r.etichetta == q.voce) box = r.casella;
-        }
-        ASSERT_NE(box, 0) << q.voce;
-        EXPECT_EQ(q.centesimi, cent(m, box)) << q.voce;
+        const std::size_t n = riga(q.id);
+        ASSERT_LT(n, std::size(righe_risultato)) << q.voce;
+        EXPECT_EQ(righe_risultato[n].etichetta, q.voce);
+        EXPECT_EQ(q.centesimi, cent(m, righe_risultato[n].casella)) << q.voce;
+        EXPECT_GE(n, prima) << q.voce;
+        prima = n;
       }
     }
+  }
+}
+
+// The cliffs of the curve are where one euro more of gross moves the net by
+// a jump, each told by two calculations a euro apart and the row that
+// moves: the trattamento integrativo of 2026 stops above 15,000 of income,
+// and 2007 has none.
+TEST(Grafici, CliffsAreOneEuroApart) {
+  for (const Caso& c : {casi[0], casi[7]}) {
+    SCOPED_TRACE(c.normativa);
+    const CampiForm1 campi = campi_di(c);
+    const Motore m = calcolato(campi);
+    const Curva curva = zellora::curva(m);
+    ASSERT_TRUE(curva.errore.empty()) << curva.errore;
+    if (std::string(c.normativa) == "2007") {
+      EXPECT_TRUE(curva.salti.empty());
+      continue;
+    }
+    ASSERT_FALSE(curva.salti.empty());
+    bool integrativo = false;
+    for (const Salto& s : curva.salti) {
+      SCOPED_TRACE(s.lordo);
+      EXPECT_EQ(s.passo, 1);
+      const auto netto = [&](double lordo) {
+        Motore uno = m;
+        CampiForm1 g = campi;
+        g.Text1 = *formato_F(lordo, prova::it());
+        EXPECT_EQ(uno.verifica_campi(g).stato, Stato::ok);
+        return cent(uno, 10);
+      };
+      // The net shown moves with the balance, to the euro.
+      EXPECT_NEAR(static_cast<double>(netto(s.lordo + 1) - netto(s.lordo)),
+                  static_cast<double>(s.variazione), 100);
+      EXPECT_TRUE(s.variazione < -100 || s.variazione > 200) << s.variazione;
+      if (s.voce == "Trattamento integrativo" && s.variazione < 0) {
+        integrativo = true;
+        EXPECT_LT(s.variazione_voce, -10000);
+      }
+    }
+    EXPECT_TRUE(integrativo);
   }
 }
 

@@ -175,6 +175,10 @@ TEST(Verifica, ARefusalKeepsTheEarlierFiguresAndTexts) {
   };
   const Caso casi[] = {
       {"Text13", "mille", false, false, "non contiene un numero valido"},
+      // A point where the comma is meant: the message shows the number as
+      // it should be typed.
+      {"Text14", "30.5", false, false, "Per i decimali si usa la virgola: \"30,5\"."},
+      {"Text1", "1.234.5", false, false, "Per i decimali si usa la virgola: \"1.234,5\"."},
       // Results too large to show to the cent: every figure, the net too,
       // would show another number than the calculation's.
       {"Text1", "999999999999", false, false, "troppo grandi per essere mostrati al centesimo"},

@@ -61,7 +61,7 @@
 #include <QApplication>
 #include <QByteArray>
 
-#include "statement/grafici_qt.h"
+#include "charts/grafici_qt.h"
 #endif
 
 #ifdef _WIN32

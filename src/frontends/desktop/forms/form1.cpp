@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
 
@@ -93,6 +94,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   connect(ui_->Command7, &QPushButton::clicked, this,
           [this] { mostra_guida(guida_attuale(testo_guida_altri)); });
   for (QPushButton* pulsante : findChildren<QPushButton*>()) invio_preme(pulsante);
+  nomi_accessibili();
   // Enter in a text field calculates, as "C A L C O L A" does.
   for (QLineEdit* campo : findChildren<QLineEdit*>()) {
     connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
@@ -111,6 +113,69 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   adjustSize();
   setFixedSize(sizeHint());
   centra(this);
+}
+
+void Form1::nomi_accessibili() {
+  // The fields whose label stands beside them: the label names them (and
+  // gives them its shortcut). A field whose label is in another frame, or
+  // that has none, gets its name here; the help buttons say what they help
+  // with.
+  struct Nome {
+    QWidget* campo;
+    QLabel* etichetta;
+    const char* nome;
+  };
+  const Nome nomi[] = {
+      {ui_->Text5, ui_->Label9, nullptr},
+      {ui_->Text7, ui_->Label11, nullptr},
+      {ui_->Combo4, ui_->Label15, nullptr},
+      {ui_->Text2, ui_->Label3, nullptr},
+      {ui_->Text9, ui_->Label13, nullptr},
+      {ui_->Text10, ui_->Label14, nullptr},
+      {ui_->Combo3, ui_->Label8, nullptr},
+      {ui_->Text4, ui_->Label5, nullptr},
+      {ui_->Combo1, nullptr, "Percentuale detrazione figli"},
+      {ui_->Text6, ui_->Label10, nullptr},
+      {ui_->Text3, ui_->Label4, nullptr},
+      {ui_->Combo2, nullptr, "Percentuale detrazione altri a carico"},
+      {ui_->List1, nullptr, "Categoria del lavoratore"},
+      {ui_->List2, nullptr, "Settore previdenziale"},
+      {ui_->Text14, nullptr, "Altri contributi a carico dipendente"},
+      {ui_->Text15, nullptr, "Altri contributi a carico azienda"},
+      {ui_->Text1, ui_->SkinLabel3, nullptr},
+      {ui_->Text8, nullptr, "Retribuzione / Compenso, centesimi"},
+      {ui_->Text13, ui_->SkinLabel4, nullptr},
+      {ui_->Text12, nullptr, "Valore Convenzionale benefit, centesimi"},
+      {ui_->Text19, ui_->SkinLabel5, nullptr},
+      {ui_->Text18, nullptr, "Trattenuta non deducibile, centesimi"},
+      {ui_->Text21, ui_->SkinLabel6, nullptr},
+      {ui_->Text20, nullptr, "Competenza non imponibile, centesimi"},
+      {ui_->Text11, ui_->SkinLabel7, nullptr},
+      {ui_->Command2, nullptr, "Aiuto: Retribuzione / Compenso"},
+      {ui_->Command3, nullptr, "Aiuto: Valore Convenzionale benefit"},
+      {ui_->Command4, nullptr, "Aiuto: Trattenuta non deducibile"},
+      {ui_->Command5, nullptr, "Aiuto: Competenza non imponibile"},
+      {ui_->Command6, nullptr, "Aiuto: figli a carico"},
+      {ui_->Command7, nullptr, "Aiuto: altri a carico"},
+  };
+  for (const Nome& n : nomi) {
+    if (n.etichetta != nullptr) {
+      n.etichetta->setBuddy(n.campo);
+      n.campo->setAccessibleName(n.etichetta->text());
+    } else {
+      n.campo->setAccessibleName(QString::fromUtf8(n.nome));
+    }
+    if (qobject_cast<QPushButton*>(n.campo) != nullptr)
+      n.campo->setToolTip(n.campo->accessibleName());
+  }
+  // A drop-down is read by its choice and its label: the "%" beside the
+  // two percentages is read as what it is the percentage of.
+  ui_->SkinLabel1->setBuddy(ui_->Combo1);
+  ui_->SkinLabel1->setAccessibleName(ui_->Combo1->accessibleName());
+  ui_->SkinLabel2->setBuddy(ui_->Combo2);
+  ui_->SkinLabel2->setAccessibleName(ui_->Combo2->accessibleName());
+  // And any field a label names in the form as drawn.
+  nomi_dalle_etichette(this);
 }
 
 Form6* Form1::form6() const { return form6_.data(); }
@@ -203,7 +268,12 @@ void Form1::Command1_Click() {
   QStringList messaggi;
   for (const std::string& m : esito.messaggi) messaggi << da_utf8(m);
 
-  if (esito.stato != Stato::rifiutato) mostra_risultati();
+  if (esito.stato != Stato::rifiutato) {
+    mostra_risultati();
+  } else if (form2_ != nullptr) {
+    // The figures on screen are those of an earlier calculation.
+    form2_->segna_non_aggiornato();
+  }
   if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
     const QString testo = messaggi.join(QLatin1Char('\n'));
     if (esito.stato == Stato::rifiutato || form2_ == nullptr) {
@@ -221,7 +291,7 @@ void Form1::mostra_risultati() {
     form2_ = std::make_unique<Form2>(contesto_, [this] { return ui_->Option2->isChecked(); });
   }
   form2_->riempi(contesto_.motore->risultati());
-  form2_->mostra();
+  form2_->mostra(this);
 }
 
 void Form1::mostra_guida(const QString& testo) {
