@@ -1293,13 +1293,10 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
            radice.get("nome"));
   }
   r.descrizione = testo_campo(radice, "", "descrizione");
-  if (const toml::node* n = radice.get("ricerca_da_zero")) {
-    const auto* b = n->as_boolean();
-    if (b == nullptr) {
-      errore("ricerca_da_zero",
-             "expected true or false, found " + std::string(nome_tipo(n->type())), n);
-    }
-    r.ricerca_da_zero = b->get();
+  const toml::node* da_zero = radice.get("ricerca_da_zero");
+  if (da_zero != nullptr && da_zero->as_boolean() == nullptr) {
+    errore("ricerca_da_zero",
+           "expected true or false, found " + std::string(nome_tipo(da_zero->type())), da_zero);
   }
   leggi_irpef(radice, r);
   leggi_dipendente(radice, r);
@@ -1311,6 +1308,21 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   leggi_categorie(radice, r);
   leggi_cuneo(radice, r);
   leggi_integrativo(radice, r);
+  // The net can exceed the gross only through the tax-free sum of the cuneo
+  // fiscale and the trattamento integrativo: then a net may come from a
+  // gross below it, and the net-to-gross search starts at 0. Derived, never
+  // chosen: a search from the net would pass over such grosses. The key of
+  // older files is taken when it says the same.
+  r.ricerca_da_zero = r.cuneo.presente || r.integrativo.presente;
+  if (da_zero != nullptr && da_zero->as_boolean()->get() != r.ricerca_da_zero) {
+    errore("ricerca_da_zero",
+           r.ricerca_da_zero
+               ? "false, but with the cuneo fiscale or the trattamento integrativo the net can "
+                 "exceed the gross and the search must start at 0; remove the key"
+               : "true, but without the cuneo fiscale and the trattamento integrativo the net "
+                 "never exceeds the gross and the search starts at the net; remove the key",
+           da_zero);
+  }
   leggi_addizionale_regionale(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);

@@ -53,6 +53,7 @@ int esegui_batch(const RichiestaBatch& r) {
   OpzioniLotto opzioni;
   opzioni.locale = r.locale;
   opzioni.regole = r.regole;
+  opzioni.normative = r.normative;
   opzioni.thread = r.thread;
   // "-" is standard output, as it is standard input for the input.
   const bool uscita_standard = r.uscita.empty() || r.uscita == "-";

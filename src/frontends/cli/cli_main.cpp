@@ -44,6 +44,7 @@
 #include "cli/uscita.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/tabella.h"
@@ -338,10 +339,13 @@ int principale(int argc, char** argv) {
   std::string nome_regole;
   CLI::App* comando_regole = app.add_subcommand(
       "rules",
-      "without NAME, list the rule sets built in; with NAME, print that rule set as a table "
+      "without NAME, list the rule sets: those built in, then the files NAME.toml of "
+      "~/.local/share/zellora/regole and the other data folders; with NAME, print that rule "
+      "set as a table "
       "with the legal reference of every figure (figures marked \"!\" are not updated); "
       "with --rules FILE, check and print that file");
-  comando_regole->add_option("NAME", nome_regole, "a built-in rule set, e.g. 2007");
+  comando_regole->add_option("NAME", nome_regole,
+                             "a rule set, built in (e.g. 2007) or a file of the data folders");
   std::string file_regole_tabella;
   nomi.emplace_back(comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
@@ -440,20 +444,34 @@ int principale(int argc, char** argv) {
   }
   const zellora::RegoleCalcolo& regole =
       regole_utente ? *regole_utente : zellora::regole_predefinite();
+  // The rule sets that "Combo4" and `rules NAME` may name: the built-in
+  // ones, then the user's files of the data folders. A file that cannot be
+  // used stops nothing: it is an error only when asked for.
+  zellora::ElencoNormative normative;
+  normative.aggiungi_cartelle(zellora::cartelle_regole_utente());
 
   if (*comando_regole) {
     std::string testo_uscita;
     if (nome_regole.empty() && !regole_utente) {
-      for (const std::string_view nome : zellora::nomi_regole_incluse()) {
-        testo_uscita += std::string(nome) + "  " + zellora::regole_incluse(nome).descrizione + "\n";
+      for (const std::string& nome : normative.nomi()) {
+        const zellora::VoceNormativa& voce = *normative.trova(nome);
+        testo_uscita += nome + "  " + normative.regole(nome).descrizione;
+        if (!voce.file.empty()) testo_uscita += "  (" + zellora::citazione_file(voce.file) + ")";
+        testo_uscita += "\n";
+      }
+      for (const zellora::Errore& avviso : normative.avvisi()) {
+        std::cerr << "zellora-cli: warning: " << avviso.testo() << "\n";
       }
     } else {
       try {
-        testo_uscita = zellora::tabella_regole(
-            nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
+        testo_uscita =
+            zellora::tabella_regole(nome_regole.empty() ? regole : normative.regole(nome_regole));
       } catch (const zellora::Eccezione& e) {
-        // The name as typed, quoted.
-        return errore_uso(zellora::citazione(nome_regole) + ": " + e.errore().ragione);
+        // The name as typed, quoted; a file of the user's named with its reason.
+        const zellora::VoceNormativa* voce = normative.trova(nome_regole);
+        return errore_uso(voce != nullptr
+                              ? e.errore().testo()
+                              : zellora::citazione(nome_regole) + ": " + e.errore().ragione);
       }
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
@@ -492,6 +510,7 @@ int principale(int argc, char** argv) {
     }
     batch.locale = locale;
     batch.regole = regole_utente ? &*regole_utente : nullptr;
+    batch.normative = &normative;
     return zellora::esegui_batch(batch);
   }
   if (*comando_curva) {
@@ -544,7 +563,8 @@ int principale(int argc, char** argv) {
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(*testo, regole_utente ? &*regole_utente : nullptr);
+    richiesta = zellora::leggi_richiesta_json(*testo, regole_utente ? &*regole_utente : nullptr,
+                                              &normative);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
@@ -552,6 +572,7 @@ int principale(int argc, char** argv) {
   }
 
   zellora::Motore motore(locale, *richiesta.regole);
+  motore.offri_normative(normative);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);

@@ -6,6 +6,7 @@
 
 #include "base/errore.h"
 #include "base/lettura.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 
@@ -18,6 +19,7 @@ struct RichiestaBatch {
   unsigned thread = 0;
   Locale locale;
   const RegoleCalcolo* regole = nullptr;  // --rules FILE; nothing: each row's Combo4
+  const ElencoNormative* normative = &ElencoNormative::incluse();  // what a row's Combo4 may name
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0

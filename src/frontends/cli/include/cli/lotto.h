@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/errore.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 
@@ -33,6 +34,8 @@ struct OpzioniLotto {
   Locale locale = Locale::italiano();
   // The rule set of every row (--rules); nothing: each row's "Combo4".
   const RegoleCalcolo* regole = nullptr;
+  // The rule sets a row's "Combo4" may name.
+  const ElencoNormative* normative = &ElencoNormative::incluse();
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
