@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "base/citazione.h"
 #include "base/lettura.h"
-#include "numbers/citazione.h"
 #include "rules/caricamento.h"
 
 namespace zellora {

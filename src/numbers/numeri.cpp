@@ -1,5 +1,5 @@
 #include "numbers/numeri.h"
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 // The cases of tests/casi: every request runs as zellora-cli runs it, and
-// status, messages, the 36 figures of the record (to the last bit) and the
-// 21 results texts must be the ones kept. ZELLORA_REGOLE_PROVA may name a
+// status, messages, the figures of the record (to the last bit) and the
+// results texts must be the ones kept. ZELLORA_REGOLE_PROVA may name a
 // rule set file to run the cases of the rule set of its name with
 // (tests/casi/mutazioni.sh). The cases of the files normativa_*.json, figures
 // of today's law, each carry their source.

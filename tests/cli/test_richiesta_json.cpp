@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
 

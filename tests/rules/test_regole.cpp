@@ -322,6 +322,11 @@ TEST(Regole, FileRotti) {
        "r.toml: ricerca_da_zero", "the search must start at 0"},
       {modificato("\n[irpef]", "\nricerca_da_zero = true\n[irpef]", "2007"),
        "r.toml: ricerca_da_zero", "the search starts at the net"},
+      // The monthly limits are the annual ones / 12: an older file that
+      // writes them otherwise would tax a month on other brackets than the year.
+      {modificato("aliquote = [0.23, 0.27",
+                  "limiti_mensili = [1250, 2333.33, 4583.33, 6251]\naliquote = [0.23, 0.27"),
+       "r.toml: irpef.limiti_mensili", "remove the key"},
       {modificato("rapportati_ai_giorni = false", "rapportati_ai_giorni = \"no\"", "2026"),
        "r.toml: detrazione_dipendente.ulteriori.rapportati_ai_giorni",
        "expected true or false, found a string"},

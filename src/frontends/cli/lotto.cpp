@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 #include "cli/richiesta.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 
 #include "rules/profilo.h"
 

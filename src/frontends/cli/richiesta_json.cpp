@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 
 namespace zellora {
 

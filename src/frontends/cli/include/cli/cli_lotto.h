@@ -12,7 +12,7 @@
 
 namespace zellora {
 
-struct RichiestaBatch {
+struct ComandoLotto {
   std::string ingresso;  // CSV or JSON Lines file
   std::string uscita;    // empty or "-": standard output
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
@@ -33,7 +33,7 @@ struct RichiestaBatch {
 // The output follows base/file_atomico.h: a regular file appears only when
 // complete and keeps the permission bits of the file it replaces; a symbolic
 // link is followed and stays; a FIFO or a device is written directly.
-int esegui_batch(const RichiestaBatch& richiesta);
+int esegui_comando_lotto(const ComandoLotto& richiesta);
 
 // True when writing `uscita` would replace the input `ingresso` ("" or "-":
 // standard input, by the file it was opened on): the same file by identity,

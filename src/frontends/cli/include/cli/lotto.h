@@ -79,9 +79,10 @@ using ErroreLotto = Eccezione;
 
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per
-// worker its row number, status, messages, the 21 results texts
-// (Form2.Text1 ... Form2.Text21), the 36 figures of the record (24 and 39
-// for a sheet of today's law) in plain decimals, and the name of the rule
+// worker its row number, status, messages, the results texts of the rows
+// of rules/righe.h (Form2.Text1 ... Form2.Text21, to Text24 for a sheet of
+// today's law), the figures of the record (36, or 39 for a sheet of today's
+// law) in plain decimals, and the name of the rule
 // set of the row (`rules`; empty for an invalid row without --rules), with
 // the input's separator (from JSON Lines, ';' where the locale's decimal
 // sign is ',', else ','; and the columns of today's law unless --rules gives

@@ -1,6 +1,6 @@
-#include "numbers/citazione.h"
+#include "base/citazione.h"
 
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 
 namespace zellora {
 

@@ -1,4 +1,4 @@
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 
 namespace zellora {
 

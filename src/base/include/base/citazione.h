@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 
 namespace zellora {
 
