@@ -148,7 +148,7 @@ std::string uscita_testo(const EsitoCalcolo& esito, const Motore& motore, bool m
   if (!t.empty()) t += "\n";
   const Risultati& risultati = motore.risultati();
   t += std::string(titolo_risultati) + (mensile ? " (Mensile)" : " (Annuo)");
-  if (risultati.righe_attuali) t += " - VoceNormativa " + risultati.normativa;
+  if (risultati.righe_attuali) t += " - Normativa " + risultati.normativa;
   t += "\n\nZellora\n";
   Pannello pannello = Pannello::lavoratore;
   for (const RigaRisultato& r : righe_risultato) {
