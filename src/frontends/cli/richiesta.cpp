@@ -40,12 +40,18 @@ const Coppia* coppia_di(std::string_view chiave) {
 
 int numero_opzione(std::string_view chiave) { return chiave.back() - '1'; }
 
-void scelta(std::string& campo, std::string valore, std::string_view chiave,
-            std::span<const std::string_view> voci) {
+// An item of a drop-down list or a list: one of its items, or nothing.
+void controlla_voce(std::string_view valore, std::string_view chiave,
+                    std::span<const std::string_view> voci) {
   if (!valore.empty() && indice_di(voci, valore) < 0) {
     throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(voci) +
                           " or \"\" (nothing chosen), not " + citazione(valore));
   }
+}
+
+void scelta(std::string& campo, std::string valore, std::string_view chiave,
+            std::span<const std::string_view> voci) {
+  controlla_voce(valore, chiave, voci);
   campo = std::move(valore);
 }
 
@@ -108,6 +114,7 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
   } else if (chiave == "List1") {
     if (r.normativa_in_arrivo) {
       c.List1 = std::move(valore);  // checked when the request is complete
+      r.categoria_rinviata = true;
     } else {
       scelta(c.List1, std::move(valore), chiave, categorie_lavoratore(*r.regole));
     }
@@ -155,10 +162,7 @@ void imposta_profilo(Richiesta& r, std::string_view nome, double valore) {
 
 void completa_richiesta(const Richiesta& r) {
   const CampiForm1& c = r.campi;
-  if (!c.List1.empty() && indice_di(categorie_lavoratore(*r.regole), c.List1) < 0) {
-    std::string categoria = c.List1;
-    scelta(categoria, c.List1, "List1", categorie_lavoratore(*r.regole));
-  }
+  if (r.categoria_rinviata) controlla_voce(c.List1, "List1", categorie_lavoratore(*r.regole));
   if (c.List2.empty()) return;
   if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
   const auto voci = voci_settore(*r.regole, indice_di(categorie_lavoratore(*r.regole), c.List1));

@@ -36,6 +36,7 @@ struct Richiesta {
   // the category is then checked against the rule set when the request is
   // complete, not against the one in force when it is read.
   bool normativa_in_arrivo = false;
+  bool categoria_rinviata = false;  // "List1" came before it, and waits
   CampiForm1 campi;
   // Profile figures set by name after the sector choice, in request order.
   std::vector<std::pair<std::string, double>> profilo;
