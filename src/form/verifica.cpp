@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "numbers/citazione.h"
+#include "base/citazione.h"
 
 namespace zellora {
 

@@ -1,6 +1,6 @@
 #include "numbers/numeri.h"
+#include "base/utf8.h"
 #include "numbers/conversioni.h"
-#include "numbers/utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include <sys/stat.h>
@@ -39,6 +40,7 @@
 #include "comandi_finestre.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "form/normative.h"
 #include "form/verifica.h"
 #include "forms/casella_risultato.h"
 #include "forms/form1.h"
@@ -48,6 +50,7 @@
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 #include "platform/skin.h"
+#include "rules/caricamento.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -228,6 +231,7 @@ class ProvaFinestre : public QObject {
 
  private:
   std::unique_ptr<Motore> motore_;
+  std::unique_ptr<ElencoNormative> normative_;
   std::unique_ptr<ApertoreFinto> apertore_;
   std::unique_ptr<QTemporaryDir> cartella_;
   std::unique_ptr<frmMain> ingresso_;
@@ -292,6 +296,33 @@ class ProvaFinestre : public QObject {
     cartella_.reset();
     apertore_.reset();
     motore_.reset();
+    normative_.reset();
+  }
+
+  void normativa_dell_utente_tra_le_scelte() {
+    // An accountant's 2027.toml in a data folder, and a copy named like a
+    // built-in rule set, which is left out.
+    const QTemporaryDir dati;
+    const std::filesystem::path cartella(dati.path().toStdString());
+    std::string testo(testo_regole_incluse("2026"));
+    std::ofstream(cartella / "2026.toml", std::ios::binary) << testo;
+    testo.replace(testo.find("nome = \"2026\""), 13, "nome = \"2027\"");
+    std::ofstream(cartella / "2027.toml", std::ios::binary) << testo;
+    normative_ = std::make_unique<ElencoNormative>();
+    normative_->aggiungi_cartelle({cartella});
+    QCOMPARE(normative_->avvisi().size(), std::size_t{1});
+    avvia();
+    motore_->offri_normative(*normative_);
+    Form1* form1 = entra();
+    auto* combo4 = in1<QComboBox>("Combo4");
+    QStringList voci;
+    for (int i = 0; i < combo4->count(); ++i) voci << combo4->itemText(i);
+    QCOMPARE(voci, QStringList({"2007", "2025", "2026", "2027"}));
+    combo4->setCurrentText(QStringLiteral("2027"));
+    QCOMPARE(motore_->regole().nome, std::string("2027"));
+    QCOMPARE(form1->campi().Combo4, std::string("2027"));
+    // Today's law, as the file has the cuneo fiscale.
+    QVERIFY(!in1<QLineEdit>("Text6")->isEnabled());
   }
 
   void richiesta_tipica_da_entra_ai_risultati() {

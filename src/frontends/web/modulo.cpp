@@ -46,7 +46,7 @@
 #include "form/motore.h"
 #include "form/risultati.h"
 #include "form/verifica.h"
-#include "numbers/citazione.h"
+#include "base/citazione.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/profilo.h"

@@ -101,8 +101,17 @@ Form1::Form1(Contesto contesto, QWidget* parent)
     connect(campo, &QLineEdit::textChanged, campo, [campo] { testo_come_mostrato(campo); });
   }
 
-  // Load: the skin, then the worker categories, none chosen.
+  // Load: the skin, the rule sets the run offers (the built-in ones, then
+  // the user's files), then the worker categories, none chosen.
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
+  {
+    QSignalBlocker blocco(ui_->Combo4);
+    ui_->Combo4->clear();
+    const ElencoNormative& normative =
+        contesto_.motore != nullptr ? contesto_.motore->normative() : ElencoNormative::incluse();
+    for (const std::string& nome : normative.nomi()) ui_->Combo4->addItem(da_utf8(nome));
+    ui_->Combo4->setCurrentText(da_utf8(regole().nome));
+  }
   for (std::string_view categoria : categorie_lavoratore(regole())) {
     ui_->List1->addItem(da_utf8(categoria));
   }
@@ -211,9 +220,7 @@ void Form1::stato_periodo(bool annuo) {
   for (QLineEdit* box : {ui_->Text5, ui_->Text2, ui_->Text9, ui_->Text10}) box->setEnabled(annuo);
 }
 
-bool Form1::normativa_attuale() const {
-  return ui_->Combo4->currentText() != QLatin1String("2007");
-}
+bool Form1::normativa_attuale() const { return regole_attuali(regole()); }
 
 void Form1::stato_normativa() {
   // Today's law has no increase for children under three, and its help
@@ -229,9 +236,17 @@ QString Form1::guida_attuale(const char* testo) const {
 }
 
 void Form1::Combo4_Click() {
+  if (contesto_.motore == nullptr) {
+    stato_normativa();
+    return;
+  }
+  try {
+    contesto_.motore->usa_normativa(ui_->Combo4->currentText().toStdString());
+  } catch (const Eccezione& e) {
+    messaggio_critico(this, da_utf8(e.errore().testo()));
+    return;
+  }
   stato_normativa();
-  if (contesto_.motore == nullptr) return;
-  contesto_.motore->usa_regole(regole_incluse(ui_->Combo4->currentText().toStdString()));
   // The contribution figures of the chosen sector are those of the rule set
   // in use: a sector already chosen is taken again under the new one.
   List2_Click();
