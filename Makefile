@@ -1,8 +1,8 @@
 # The two commands of the README:
 #   make run    installs what is missing, builds and runs the program
-#   make test   installs what is missing, builds and runs every test, then
-#               the same tests built with AddressSanitizer and
-#               UndefinedBehaviorSanitizer
+#   make test   installs what is missing, builds and runs every test (the
+#               page's too, in headless Chromium), then the same tests built
+#               with AddressSanitizer and UndefinedBehaviorSanitizer
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -11,12 +11,20 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize install package bench fuzz format clean
+.PHONY: all deps deps-web configure build run test test-sanitize web serve-web install package \
+	bench fuzz format clean
+
+# The page (docs/web.md): built into $(WEB_BUILD)/www, served on 127.0.0.1.
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8019
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
+
+deps-web: deps
+	@scripts/install-deps.sh web
 
 configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -27,9 +35,21 @@ build: configure
 run: build
 	@$(BUILD)/zellora
 
-test: build
+# The native tests include the page's test in a browser, on the page that
+# `make web` has just built.
+test: build web
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) test-sanitize
+
+# The calculation core compiled to WebAssembly with Emscripten, and the page.
+web: deps-web
+	@emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# Serves the page to this machine only; Ctrl-C stops it.
+serve-web: web
+	@echo "Zellora: http://127.0.0.1:$(WEB_PORT)/index.html (Ctrl-C to stop)"
+	@cd $(WEB_BUILD)/www && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
 # The tests again, built with the address and undefined-behaviour checkers;
 # any report fails the run.
@@ -67,4 +87,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	@rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(WEB_BUILD)

@@ -73,7 +73,7 @@ RegoleCalcolo variante(std::string_view nome, std::string_view vecchio, std::str
 const RegoleCalcolo* regole_di_prova(std::string_view nome) {
   static const std::vector<std::pair<std::string, RegoleCalcolo>> varianti = {
       {"2026-senza-cuneo",
-       variante("2026", "ricerca_da_zero = true", "ricerca_da_zero = false", "[cuneo_fiscale]")},
+       variante("2026", "nome = \"2026\"", "nome = \"2026\"", "[cuneo_fiscale]")},
       {"2007-fascia-alzata", variante("2007", "fisso = 0,", "fisso = 400,")},
       {"2007-fascia-ripida", variante("2007", "variabile = 502", "variabile = 20000")},
       {"2026-tetto",
@@ -266,9 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     inizio = fine + 1;
   }
   Motore m;
-  for (const std::string_view nome : nomi_regole_incluse()) {
-    if (c.Combo4 == nome) m.usa_regole(regole_incluse(nome));
-  }
+  if (ElencoNormative::incluse().trova(c.Combo4) != nullptr) m.usa_normativa(c.Combo4);
   if (const RegoleCalcolo* prova = regole_di_prova(c.Combo4)) m.usa_regole(*prova);
   m.scegli_settore(c.List1, c.List2);
   calcola_e_verifica(m, c);

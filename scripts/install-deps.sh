@@ -6,7 +6,11 @@
 # menu entry, the AppStream metadata and the Debian package with them;
 # dpkg-dev: dpkg-shlibdeps for the package's dependencies; libqt6opengl6-dev:
 # Qt Charts' CMake package needs it and Debian's qt6-charts-dev does not
-# pull it in.)
+# pull it in; libfmt-dev: the shortest form of a double where the standard
+# library has no std::to_chars for it, the page's WebAssembly build;
+# xvfb, dbus, at-spi2-core, python3-pyatspi: the test of the
+# windows' accessibility tree runs the desktop program on a display and a
+# session bus of its own and reads what a screen reader reads.)
 set -euo pipefail
 
 packages=(
@@ -14,15 +18,21 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libzip-dev
-  libtomlplusplus-dev
+  libtomlplusplus-dev libfmt-dev
   libreoffice-writer-nogui fonts-liberation
   locales unzip
   desktop-file-utils appstream lintian dpkg-dev
+  xvfb dbus at-spi2-core python3-pyatspi
 )
 
 # `install-deps.sh fuzz`: the clang toolchain of the fuzz targets as well.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev)
+fi
+# `install-deps.sh web`: the page (make web, make test): Emscripten builds the
+# WebAssembly module, and its test drives headless Chromium with Selenium.
+if [ "${1:-}" = "web" ]; then
+  packages+=(emscripten python3 chromium chromium-driver python3-selenium)
 fi
 
 missing=()

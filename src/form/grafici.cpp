@@ -20,9 +20,9 @@ double percento(std::int64_t parte, std::int64_t totale) {
   return totale == 0 ? 0.0 : static_cast<double>(parte) * 100.0 / static_cast<double>(totale);
 }
 
-void percentuali(Ripartizione& r) {
-  for (auto& q : r.parti) q.percentuale = percento(q.centesimi, r.totale);
-  for (auto& q : r.aggiunte) q.percentuale = percento(q.centesimi, r.totale);
+void percentuali(Ripartizione& r, std::int64_t intero) {
+  for (auto& q : r.parti) q.percentuale = percento(q.centesimi, intero);
+  for (auto& q : r.aggiunte) q.percentuale = percento(q.centesimi, intero);
 }
 
 // The balance of the worker's figures shown, in cents, before the net is
@@ -52,6 +52,7 @@ struct Valutazione {
   double netto = non_numero;
   double costo = non_numero;
   std::optional<std::int64_t> saldo;
+  CifreRisultato cifre;
 };
 
 Valutazione valuta(const Base& b, double lordo) {
@@ -69,7 +70,64 @@ Valutazione valuta(const Base& b, double lordo) {
   if (const auto netto = c.centesimi(casella_netto)) v.netto = static_cast<double>(*netto) / 100;
   if (const auto costo = c.centesimi(casella_costo)) v.costo = static_cast<double>(*costo) / 100;
   v.saldo = saldo(c);
+  v.cifre = c;
   return v;
+}
+
+// The change of the net's balance from `da` to `a`, in cents.
+std::int64_t variazione(const Valutazione& da, const Valutazione& a) {
+  return *a.saldo - *da.saldo;
+}
+
+// A step from `da` to `da + passo` whose net falls by more than a euro, or
+// rises by a euro more than the gross: the change is not a rate but a jump.
+bool e_un_salto(std::int64_t variazione_saldo, double passo) {
+  const auto lordo = static_cast<std::int64_t>(std::llround(passo * 100));
+  return variazione_saldo < -100 || variazione_saldo > lordo + 100;
+}
+
+// The cliff inside a step of the curve, found by halving the step down to
+// one euro (one cent for a step below a euro) and keeping the half whose
+// net moves the same way more.
+std::optional<Salto> trova_salto(const Base& b, double da, double a, const Valutazione& inizio,
+                                 const Valutazione& fine) {
+  const double minimo = (a - da) >= 1 ? 1.0 : 0.01;
+  const bool cala = variazione(inizio, fine) < 0;
+  double sotto = da, sopra = a;
+  Valutazione v_sotto = inizio, v_sopra = fine;
+  while (sopra - sotto > minimo * 1.5) {
+    const double meta = std::round((sotto + (sopra - sotto) / 2) / minimo) * minimo;
+    if (!(meta > sotto && meta < sopra)) break;
+    const Valutazione v_meta = valuta(b, meta);
+    if (!v_meta.saldo) return std::nullopt;
+    const std::int64_t sinistra = variazione(v_sotto, v_meta);
+    const std::int64_t destra = variazione(v_meta, v_sopra);
+    if (cala ? sinistra <= destra : sinistra >= destra) {
+      sopra = meta;
+      v_sopra = v_meta;
+    } else {
+      sotto = meta;
+      v_sotto = v_meta;
+    }
+  }
+  Salto s;
+  s.lordo = sotto;
+  s.passo = std::round((sopra - sotto) * 100) / 100;
+  s.variazione = variazione(v_sotto, v_sopra);
+  if (!e_un_salto(s.variazione, s.passo)) return std::nullopt;
+  // The row of the net that moves most, the gross itself aside.
+  for (const RigaRisultato& riga : righe_risultato) {
+    if (riga.segno == 0 || riga.genere == Genere::lordo) continue;
+    const auto prima = v_sotto.cifre.centesimi(riga.casella);
+    const auto dopo = v_sopra.cifre.centesimi(riga.casella);
+    if (!prima || !dopo) continue;
+    const std::int64_t effetto = riga.segno * (*dopo - *prima);
+    if (std::llabs(effetto) > std::llabs(s.variazione_voce)) {
+      s.voce = riga.etichetta;
+      s.variazione_voce = effetto;
+    }
+  }
+  return s;
 }
 
 // A gross in a message: plain digits up to a thousand billion, beyond as
@@ -93,34 +151,25 @@ std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
   if (!lordo || !netto) return std::nullopt;
   Ripartizione r;
   r.totale = *lordo;
-  // Paid with the net on top of the gross: the rows added to the net.
-  std::int64_t aggiunte = 0;
+  // Paid with the net on top of the gross: the rows added to the net; where
+  // it goes: the rows subtracted from it, then the net; each in the order
+  // of the window.
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.segno <= 0 || riga.genere == Genere::lordo ||
+    if (riga.segno == 0 || riga.genere == Genere::lordo ||
         !mostrata(riga, c.attuali, c.addizionali))
       continue;
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
-    r.aggiunte.push_back({riga.etichetta, *centesimi});
-    aggiunte += *centesimi;
+    (riga.segno > 0 ? r.aggiunte : r.parti).push_back({riga.id, riga.etichetta, *centesimi});
   }
-  // The share of the net that comes out of the gross, then what is withheld:
-  // the taxes first, then the rest in the order of the window.
-  r.parti.push_back({voce_netto, *netto - aggiunte});
-  for (const bool tasse : {true, false}) {
-    for (const RigaRisultato& riga : righe_risultato) {
-      const bool imposta = riga.genere == Genere::imposta || riga.genere == Genere::irpef_netta;
-      if (riga.segno >= 0 || imposta != tasse || !mostrata(riga, c.attuali, c.addizionali))
-        continue;
-      const auto centesimi = c.centesimi(riga.casella);
-      if (!centesimi) return std::nullopt;
-      r.parti.push_back({riga.etichetta, *centesimi});
-    }
-  }
+  const RigaRisultato& riga_netto = righe_risultato[riga_del_genere(Genere::netto)];
+  r.parti.push_back({riga_netto.id, riga_netto.etichetta, *netto});
+  std::int64_t pagato = r.totale;
+  for (const auto& q : r.aggiunte) pagato += q.centesimi;
   std::int64_t somma = 0;
   for (const auto& q : r.parti) somma += q.centesimi;
-  r.parti.push_back({voce_arrotondamento, r.totale - somma});
-  percentuali(r);
+  r.arrotondamento = pagato - somma;
+  percentuali(r, pagato);
   return r;
 }
 
@@ -136,12 +185,12 @@ std::optional<Ripartizione> ripartizione_azienda(const CifreRisultato& c) {
     }
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
-    r.parti.push_back({riga.etichetta, *centesimi});
+    r.parti.push_back({riga.id, riga.etichetta, *centesimi});
   }
   std::int64_t somma = 0;
   for (const auto& q : r.parti) somma += q.centesimi;
-  r.parti.push_back({voce_arrotondamento, r.totale - somma});
-  percentuali(r);
+  r.arrotondamento = r.totale - somma;
+  percentuali(r, r.totale);
   return r;
 }
 
@@ -222,6 +271,11 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
     if (questa.saldo && dopo.saldo) {
       p.aliquota_marginale =
           1 - static_cast<double>(*dopo.saldo - *questa.saldo) / 100 / (lordo_dopo - lordo);
+      if (i + 1 < quanti && e_un_salto(variazione(questa, dopo), lordo_dopo - lordo)) {
+        if (auto s = trova_salto(base, lordo, lordo_dopo, questa, dopo)) {
+          risultato.salti.push_back(*s);
+        }
+      }
     }
     risultato.punti.push_back(p);
     questa = dopo;
@@ -235,6 +289,9 @@ std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva
   // The figures the window shows for that calculation.
   const CifreRisultato& c = motore.risultati().cifre;
   DatiGrafici dati;
+  dati.normativa = motore.risultati().normativa;
+  dati.mensile = campi->Option2;
+  dati.mensilita = campi->Text7;
   dati.lavoratore = ripartizione_lavoratore(c);
   dati.azienda = ripartizione_azienda(c);
   dati.curva = curva(motore, opzioni);

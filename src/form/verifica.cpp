@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "numbers/citazione.h"
+#include "base/citazione.h"
 #include "rules/comunali.h"
 #include "rules/regionali.h"
 
@@ -34,7 +34,7 @@ class Lettore {
       if (letto != nullptr) *letto = true;
       return *v;
     }
-    return non_numero(nome, letto);
+    return non_numero(nome, campi_.*campo, letto);
   }
 
   // The share chosen in a drop-down list, needed when `serve` is true.
@@ -52,9 +52,20 @@ class Lettore {
   bool valido = true;
 
  private:
-  double non_numero(std::string_view nome, bool* letto) {
-    messaggi.push_back("Il campo \"" + std::string(etichetta(nome)) +
-                       "\" non contiene un numero valido.");
+  double non_numero(std::string_view nome, const std::string& testo, bool* letto) {
+    std::string messaggio =
+        "Il campo \"" + std::string(etichetta(nome)) + "\" non contiene un numero valido.";
+    // "30.5" under a locale that writes "30,5": the sign that would make it
+    // a number is named, with the text as it should be typed.
+    if (locale_.decimale == "," && testo.find('.') != std::string::npos) {
+      std::string corretto = testo;
+      const auto punto = corretto.rfind('.');
+      corretto.replace(punto, 1, locale_.decimale);
+      if (converti_numero(corretto, locale_)) {
+        messaggio += " Per i decimali si usa la virgola: " + citazione(corretto) + ".";
+      }
+    }
+    messaggi.push_back(messaggio);
     valido = false;
     if (letto != nullptr) *letto = false;
     return 0;

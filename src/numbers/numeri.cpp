@@ -1,5 +1,6 @@
 #include "numbers/numeri.h"
-#include "numbers/utf8.h"
+#include "base/utf8.h"
+#include "numbers/conversioni.h"
 
 #include <algorithm>
 #include <array>
@@ -190,7 +191,7 @@ std::optional<double> converti_numero_completo(std::string_view testo, const Loc
   if (i != t.size() || cifre_intere + cifre_decimali == 0) return std::nullopt;
 
   double valore = 0;
-  const auto [fine_lettura, errore] = std::from_chars(cifre.inizio(), cifre.fine(), valore);
+  const auto [fine_lettura, errore] = leggi_double(cifre.inizio(), cifre.fine(), valore);
   if (errore == std::errc::result_out_of_range) {
     // Too large for a double is not a number; too small is zero.
     if (cifre_significative > 0) return std::nullopt;
@@ -216,7 +217,7 @@ struct Decimale15 {
 Decimale15 decimale15(double valore) {
   std::array<char, 40> buf{};
   const auto r =
-      std::to_chars(buf.data(), buf.data() + buf.size(), valore, std::chars_format::scientific, 14);
+      scrivi_double(buf.data(), buf.data() + buf.size(), valore, std::chars_format::scientific, 14);
   const char* p = buf.data();
   Decimale15 x;
   if (*p == '-') {
@@ -622,7 +623,7 @@ std::optional<std::string> formato_F_decimale(double valore, const Locale& local
       punto += '.';
       punto.append(cifre.data() + m - 2, 2);
       double v = 0;
-      std::from_chars(punto.data(), punto.data() + punto.size(), v);
+      leggi_double(punto.data(), punto.data() + punto.size(), v);
       *letto = negativo ? -v : v;
     }
   }
@@ -694,7 +695,7 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
       return;
     }
   }
-  const auto r = std::to_chars(buf, buf + sizeof buf, valore);
+  const auto r = scrivi_double(buf, buf + sizeof buf, valore);
   testo.append(buf, r.ptr);
 }
 
@@ -703,7 +704,7 @@ void aggiungi_numero_decimale(std::string& testo, double valore) {
   // The longest such text: the 309 digits of the largest double, or "0."
   // and the 324 decimals of the smallest.
   char buf[400];
-  const auto r = std::to_chars(buf, buf + sizeof buf, valore, std::chars_format::fixed);
+  const auto r = scrivi_double(buf, buf + sizeof buf, valore, std::chars_format::fixed);
   testo.append(buf, r.ptr);
 }
 

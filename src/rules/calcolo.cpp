@@ -25,7 +25,8 @@ void altri_contributi(RecordCalcolo& r, const InputCalcolo& in, double B) {
 }
 
 // The INAIL premium on B between a floor and a ceiling: the rate per
-// thousand is raised by 1 % of itself and the premium split in thirds.
+// thousand is raised by the rule set's `maggiorazione_inail` (a share of
+// itself) and the premium split in thirds.
 void inail(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole, double B,
            double minimale, double massimale) {
   const double t = in.tasso_inail;

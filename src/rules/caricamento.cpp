@@ -10,9 +10,10 @@
 #include <set>
 #include <utility>
 
+#include "base/citazione.h"
 #include "base/lettura.h"
-#include "numbers/citazione.h"
-#include "numbers/utf8.h"
+#include "base/utf8.h"
+#include "numbers/conversioni.h"
 #include "rules/regionali.h"
 
 namespace zellora {
@@ -327,7 +328,7 @@ enum class Tipo {
 
 std::string numero_testo(double x) {
   char buf[32];
-  const auto fine = std::to_chars(buf, buf + sizeof buf, x).ptr;
+  const auto fine = scrivi_double(buf, buf + sizeof buf, x).ptr;
   return std::string(buf, fine);
 }
 
@@ -553,6 +554,13 @@ class Lettore {
   // Records the figure `nome` written at `nodo` with the reference of the
   // nearest table that gives one.
   void registra(std::string_view nome, const std::string& chiave, const toml::node& nodo) {
+    registra(nome, chiave, scritto(nodo), nodo);
+  }
+
+  // The same for a figure worked out from others (`valore`), listed where
+  // `nodo`, the figure it comes from, is written.
+  void registra(std::string_view nome, const std::string& chiave, std::string valore,
+                const toml::node& nodo) {
     for (auto l = livelli_.rbegin(); l != livelli_.rend(); ++l) {
       const FonteLetta* f = nullptr;
       if (const auto it = l->fonti.find(nome); it != l->fonti.end()) {
@@ -562,7 +570,7 @@ class Lettore {
         f = &*l->fonte;
       }
       if (f != nullptr) {
-        fonti_.push_back({Fonte{chiave, scritto(nodo), f->riferimento, f->aggiornato, f->nota},
+        fonti_.push_back({Fonte{chiave, std::move(valore), f->riferimento, f->aggiornato, f->nota},
                           nodo.source().begin});
         return;
       }
@@ -741,7 +749,27 @@ void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   controlla_chiavi(t, p, {"limiti_annui", "limiti_mensili", "aliquote"});
   entra(t, p);
   const auto annui = numeri(t, p, "limiti_annui", Tipo::importo, true);
-  const auto mensili = numeri(t, p, "limiti_mensili", Tipo::importo, true);
+  // The monthly limits are the annual ones brought to the pay period of a
+  // month (DPR 600/1973 art. 23 c. 2 lett. a): / 12, to the cent, halves
+  // away from zero. Worked out here and listed after the annual ones; an
+  // older file that writes them must write these.
+  std::vector<double> mensili;
+  std::string mensili_testo = "[";
+  for (const double a : annui) {
+    mensili.push_back(std::round(a * 100 / 12) / 100);
+    mensili_testo += (mensili.size() > 1 ? ", " : "") + numero_testo(mensili.back());
+  }
+  mensili_testo += "]";
+  if (const toml::node* scritti = t.get("limiti_mensili")) {
+    if (numeri(t, p, "limiti_mensili", Tipo::importo, true) != mensili) {
+      errore(p + ".limiti_mensili",
+             scritto(*scritti) + ", but the annual limits / 12 to the cent are " + mensili_testo +
+                 "; remove the key: the monthly limits are worked out",
+             scritti);
+    }
+  } else {
+    registra("limiti_mensili", p + ".limiti_mensili", mensili_testo, *t.get("limiti_annui"));
+  }
   const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
   if (aliquote.empty() || aliquote.size() > massimo_fasce) {
     errore(p + ".aliquote",
@@ -750,7 +778,7 @@ void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
            t.get("aliquote"));
   }
   r.irpef_annua = scaglioni(annui, aliquote, p + ".limiti_annui", t.get("limiti_annui"));
-  r.irpef_mensile = scaglioni(mensili, aliquote, p + ".limiti_mensili", t.get("limiti_mensili"));
+  r.irpef_mensile = scaglioni(mensili, aliquote, p + ".limiti_annui", t.get("limiti_annui"));
   esci();
 }
 
@@ -1293,13 +1321,10 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
            radice.get("nome"));
   }
   r.descrizione = testo_campo(radice, "", "descrizione");
-  if (const toml::node* n = radice.get("ricerca_da_zero")) {
-    const auto* b = n->as_boolean();
-    if (b == nullptr) {
-      errore("ricerca_da_zero",
-             "expected true or false, found " + std::string(nome_tipo(n->type())), n);
-    }
-    r.ricerca_da_zero = b->get();
+  const toml::node* da_zero = radice.get("ricerca_da_zero");
+  if (da_zero != nullptr && da_zero->as_boolean() == nullptr) {
+    errore("ricerca_da_zero",
+           "expected true or false, found " + std::string(nome_tipo(da_zero->type())), da_zero);
   }
   leggi_irpef(radice, r);
   leggi_dipendente(radice, r);
@@ -1311,6 +1336,21 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   leggi_categorie(radice, r);
   leggi_cuneo(radice, r);
   leggi_integrativo(radice, r);
+  // The net can exceed the gross only through the tax-free sum of the cuneo
+  // fiscale and the trattamento integrativo: then a net may come from a
+  // gross below it, and the net-to-gross search starts at 0. Derived, never
+  // chosen: a search from the net would pass over such grosses. The key of
+  // older files is taken when it says the same.
+  r.ricerca_da_zero = r.cuneo.presente || r.integrativo.presente;
+  if (da_zero != nullptr && da_zero->as_boolean()->get() != r.ricerca_da_zero) {
+    errore("ricerca_da_zero",
+           r.ricerca_da_zero
+               ? "false, but with the cuneo fiscale or the trattamento integrativo the net can "
+                 "exceed the gross and the search must start at 0; remove the key"
+               : "true, but without the cuneo fiscale and the trattamento integrativo the net "
+                 "never exceeds the gross and the search starts at the net; remove the key",
+           da_zero);
+  }
   leggi_addizionale_regionale(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);

@@ -12,7 +12,7 @@
 # in mutazioni_equivalenti.txt and not reported. MUTAZIONI_TUTTE=1 lists
 # every mutation and its fate.
 #
-#   tests/casi/mutazioni.sh build/tests/zellora_tests [src/rules/data/2026.toml]
+#   tests/casi/mutazioni.sh build/tests/zellora_cli_tests [src/rules/data/2026.toml]
 #
 # Exit status 0 when no mutation survives, 1 otherwise, 2 when the check
 # cannot run (the cases fail on the file as it is).

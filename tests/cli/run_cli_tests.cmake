@@ -8,6 +8,11 @@
 unset(ENV{LC_ALL})
 unset(ENV{LC_NUMERIC})
 unset(ENV{LANG})
+# No rule set files of the user's but those the runs below make.
+set(DATI_UTENTE "${CMAKE_CURRENT_BINARY_DIR}/cli_dati_utente")
+file(REMOVE_RECURSE "${DATI_UTENTE}")
+set(ENV{XDG_DATA_HOME} "${DATI_UTENTE}")
+set(ENV{XDG_DATA_DIRS} "${DATI_UTENTE}/sistema")
 set(LOCALI "${CMAKE_CURRENT_BINARY_DIR}/locali-di-prova")
 set(ENV{LOCPATH} "${LOCALI}")
 find_program(LOCALEDEF localedef)
@@ -259,9 +264,9 @@ foreach(part "TUIR art. 11 c. 1" "L. 296/2006" "! non aggiornato" "Settore previ
     message(SEND_ERROR "rules 2007: exit ${code}, lacks '${part}'\n${out}")
   endif()
 endforeach()
-fails(rules_unknown 2 "no built-in rule set" "${CLI}" rules 1999)
+fails(rules_unknown 2 "no rule set of this name" "${CLI}" rules 1999)
 string(ASCII 27 ESC)
-fails(rules_unknown_escaped 2 [=["19\u001b[2J99": no built-in rule set]=] "${CLI}" rules "19${ESC}[2J99")
+fails(rules_unknown_escaped 2 [=["19\u001b[2J99": no rule set of this name]=] "${CLI}" rules "19${ESC}[2J99")
 file(READ "${DATA}/../../src/rules/data/2007.toml" REGOLE)
 string(REPLACE "aliquote = [0.23, 0.27," "aliquote = [0.23, -0.27," ROTTE "${REGOLE}")
 file(WRITE "${dir}/rotte.toml" "${ROTTE}")
@@ -298,6 +303,33 @@ check_batch(normativa_other_rules "List1;List2;Text1;Combo4\nImpiegato;Settore p
 set(BATCH_ARGS)
 set(EXTRA_ARGS --rules "${dir}/altre.toml")
 check(normativa_other_rules [=[{"Combo4":"2026"}]=] 2 [=[Combo4 names the rule set "2026", but the rules in force are "2007"]=])
+set(EXTRA_ARGS --format text)
+check(normativa_text [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"30000","Combo4":"2025"}]=] 0 "Risultato Calcolo (Annuo) - Normativa 2025")
+
+# Rule set files of the user's in the data folders: offered by name after the
+# built-in ones, to a request, a row and `rules`; one named like a built-in
+# rule set, or one that cannot be used, is reported and stops nothing.
+file(MAKE_DIRECTORY "${DATI_UTENTE}/zellora/regole" "${DATI_UTENTE}/sistema/zellora/regole")
+file(READ "${DATA}/../../src/rules/data/2026.toml" testo_2026)
+string(REPLACE "nome = \"2026\"" "nome = \"2027\"" testo_2027 "${testo_2026}")
+file(WRITE "${DATI_UTENTE}/zellora/regole/2027.toml" "${testo_2027}")
+file(WRITE "${DATI_UTENTE}/zellora/regole/2026.toml" "${testo_2026}")
+file(WRITE "${DATI_UTENTE}/sistema/zellora/regole/rotta.toml" "nome = \"rotta\"\n")
+set(EXTRA_ARGS)
+check(normativa_user [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
+  "Text1":"30000","Combo4":"2027"}]=] 0 [=["rules": "2027"]=] [=["Text10": "]=])
+check(normativa_user_broken [=[{"Combo4":"rotta"}]=] 2
+  [=[Combo4 names the rule set "rotta", which cannot be used: "]=] "rotta.toml")
+check(normativa_user_builtin [=[{"Combo4":"2026","Text1":"30000"}]=] 0 [=["rules": "2026"]=])
+check(normativa_user_unknown [=[{"Combo4":"2028"}]=] 2
+  [=[Combo4 must be one of "2007", "2025", "2026", "2027"]=])
+fails(rules_user_warns 0 [=[2026.toml": named like the built-in rule set "2026"]=] "${CLI}" rules)
+fails(rules_user_broken 0 [=[rotta.toml": descrizione: missing key]=] "${CLI}" rules)
+fails(rules_user_named 2 "rotta.toml" "${CLI}" rules rotta)
+check_batch(normativa_user_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2027\n" 0
+  ";2027\n")
+file(REMOVE_RECURSE "${DATI_UTENTE}")
 set(EXTRA_ARGS)
 
 # produces(<name> <expected exit> <file> <text expected in it> <command...>):

@@ -258,28 +258,4 @@ DocumentoLetto leggi_odt(const fs::path& file) {
   return d;
 }
 
-CartellaProva::CartellaProva() {
-  std::random_device r;
-  percorso = fs::temp_directory_path() /
-             ("zellora-prova-" + std::to_string(r()) + "-" + std::to_string(r()));
-  fs::create_directories(percorso);
-}
-
-CartellaProva::~CartellaProva() {
-  std::error_code ec;
-  fs::permissions(percorso, fs::perms::owner_all, fs::perm_options::add, ec);
-  for (auto i = fs::recursive_directory_iterator(percorso, ec); !ec && i != fs::end(i);
-       i.increment(ec)) {
-    if (i->is_directory(ec))
-      fs::permissions(i->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  }
-  fs::remove_all(percorso, ec);
-}
-
-std::vector<std::string> CartellaProva::nomi() const {
-  std::set<std::string> n;
-  for (const auto& e : fs::directory_iterator(percorso)) n.insert(e.path().filename().string());
-  return {n.begin(), n.end()};
-}
-
 }  // namespace zellora::prova

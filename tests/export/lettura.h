@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../cartella_prova.h"
 #include "form/risultati.h"
 #include "statement/prospetto.h"
 
@@ -40,14 +41,5 @@ std::string voce_zip(const std::filesystem::path& archivio, const std::string& n
 
 DocumentoLetto leggi_docx(const std::filesystem::path& file);
 DocumentoLetto leggi_odt(const std::filesystem::path& file);
-
-// A new empty folder for one test, removed with the object.
-struct CartellaProva {
-  std::filesystem::path percorso;
-  CartellaProva();
-  ~CartellaProva();
-  // The names of the files it holds, sorted.
-  std::vector<std::string> nomi() const;
-};
 
 }  // namespace zellora::prova

@@ -82,9 +82,9 @@ if(GRAFICI)
     message(SEND_ERROR "chart_svg: not an SVG document")
   endif()
   # The amounts of the splits and the worker on the curve, as text.
-  foreach(part IN ITEMS "Dove va il lordo: 30.000,00" "Netto in busta: 21.455,00 (71,52%)"
-                        "Costo del lavoro: 40.766,22" "Inps c/azienda: 8.694,00 (21,33%)"
-                        "Aliquota marginale")
+  foreach(part IN ITEMS "Dove va il lordo - Normativa 2007, Annuo" "Retribuzione: 30.000,00"
+                        "Netto in busta: 21.455,00 (71,52%)" "Costo del Lavoro: 40.766,22"
+                        "Inps c/azienda: 8.694,00 (21,33%)" "Aliquota marginale")
     string(FIND "${svg}" "${part}" at)
     if(at EQUAL -1)
       message(SEND_ERROR "chart_svg: lacks '${part}'")
@@ -103,8 +103,8 @@ if(GRAFICI)
   chart(chart_png "${TIPICA}" "${WORK}/charts.PNG" 0)
   # The signature, then the header chunk with the width and height.
   file(READ "${WORK}/charts.PNG" png LIMIT 24 HEX)
-  if(NOT png STREQUAL "89504e470d0a1a0a0000000d49484452000003e80000044c")  # 1000 x 1100
-    message(SEND_ERROR "chart_png: not a PNG of 1000 x 1100: ${png}")
+  if(NOT png STREQUAL "89504e470d0a1a0a0000000d49484452000003e800000578")  # 1000 x 1400
+    message(SEND_ERROR "chart_png: not a PNG of 1000 x 1400: ${png}")
   endif()
   file(SIZE "${WORK}/charts.PNG" dimensione)
   if(dimensione LESS 20000)

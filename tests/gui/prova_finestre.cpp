@@ -1,6 +1,7 @@
 // The windows of the desktop program, driven by the object names of their
 // controls from "Entra" on, with the program-wide state, the fonts and the
 // Italian number settings of the real program.
+#include <QAccessible>
 #include <QAction>
 #include <QBarSet>
 #include <QChart>
@@ -22,12 +23,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScatterSeries>
+#include <QSet>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QValueAxis>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include <sys/stat.h>
@@ -36,6 +40,7 @@
 #include "comandi_finestre.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "form/normative.h"
 #include "form/verifica.h"
 #include "forms/casella_risultato.h"
 #include "forms/form1.h"
@@ -45,6 +50,7 @@
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 #include "platform/skin.h"
+#include "rules/caricamento.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -118,24 +124,56 @@ CampiForm1 campi_tipici() {
   return c;
 }
 
-// The bar of a split as drawn: the parts that are not nil, in order, in
-// cents, against the chart data of the same calculation.
-void confronta_barra(QChartView* vista, const Ripartizione& attesa) {
+// The cents of a text of the window ("1.234,56", "0").
+std::int64_t cent_testo(QString t) {
+  t.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+  return std::llround(t.toDouble() * 100);
+}
+
+// The bars of a split as drawn against the results window: each set is
+// one row of the window, its amount the cents of that row's box, its label
+// the row's label; the sets come in the order of the window and the legend
+// lists each of them, in that order; the bars add up to the figures of the
+// split.
+void confronta_barra(QChartView* vista, Legenda* legenda, Form2* form2,
+                     const Ripartizione& attesa) {
   QCOMPARE(vista->chart()->series().size(), 1);
   auto* serie = qobject_cast<QHorizontalStackedBarSeries*>(vista->chart()->series().front());
   QVERIFY(serie != nullptr);
-  std::vector<std::int64_t> disegnate, attese;
+  QStringList etichette;
+  std::size_t prima = 0;
   std::int64_t somma = 0;
   for (QBarSet* set : serie->barSets()) {
-    QCOMPARE(set->count(), 1);
-    disegnate.push_back(std::llround(set->at(0) * 100));
-    somma += disegnate.back();
+    etichette << set->label();
+    const QString voce = set->label().section(QStringLiteral(": "), 0, 0);
+    const Pannello pannello = vista->objectName().contains(QStringLiteral("Azienda"))
+                                  ? Pannello::azienda
+                                  : Pannello::lavoratore;
+    std::size_t n = std::size(righe_risultato);
+    for (std::size_t k = 0; k < std::size(righe_risultato); ++k) {
+      const RigaRisultato& r = righe_risultato[k];
+      if (u8(r.etichetta) == voce && r.pannello == pannello) n = k;
+    }
+    QVERIFY2(n < std::size(righe_risultato), qPrintable(voce));
+    QVERIFY2(n >= prima, qPrintable(voce));
+    prima = n;
+    double valore = 0;
+    for (int i = 0; i < set->count(); ++i) valore += set->at(i);
+    const std::int64_t centesimi = std::llround(valore * 100);
+    // The parts where the pay goes: every row but the gross and the
+    // additions (the employer's rows are all parts).
+    const bool pagato =
+        pannello == Pannello::lavoratore &&
+        (righe_risultato[n].genere == Genere::lordo || righe_risultato[n].segno > 0);
+    somma += pagato ? 0 : centesimi;
+    QCOMPARE(centesimi, cent_testo(form2->casella(righe_risultato[n].casella)->text()));
+    QVERIFY2(set->label().contains(form2->casella(righe_risultato[n].casella)->text()),
+             qPrintable(set->label()));
   }
-  for (const Quota& q : attesa.parti) {
-    if (q.centesimi != 0) attese.push_back(q.centesimi);
-  }
-  QCOMPARE(disegnate, attese);
-  QCOMPARE(somma, attesa.totale);
+  QCOMPARE(legenda->testi(), etichette);
+  std::int64_t parti = 0;
+  for (const Quota& q : attesa.parti) parti += q.centesimi;
+  QCOMPARE(somma, parti);
 }
 
 template <typename S>
@@ -146,15 +184,17 @@ S* serie_curva(Form7* form7, const QString& nome) {
   return nullptr;
 }
 
-// The charts window against the chart data of the last calculation.
-void confronta_grafici(Form7* form7, const CampiForm1& campi) {
+// The charts window against the results window and the chart data of the
+// last calculation.
+void confronta_grafici(Form7* form7, Form2* form2, const CampiForm1& campi) {
   Motore m(Locale::italiano());
   m.scegli_settore(campi.List1, campi.List2);
   m.verifica_campi(campi);
   const std::optional<DatiGrafici> dati = dati_grafici(m);
   QVERIFY(dati && dati->lavoratore && dati->azienda);
-  confronta_barra(form7->pannello()->vista_lavoratore(), *dati->lavoratore);
-  confronta_barra(form7->pannello()->vista_azienda(), *dati->azienda);
+  PannelloGrafici* p = form7->pannello();
+  confronta_barra(p->vista_lavoratore(), p->legenda_lavoratore(), form2, *dati->lavoratore);
+  confronta_barra(p->vista_azienda(), p->legenda_azienda(), form2, *dati->azienda);
 
   auto* netto = serie_curva<QLineSeries>(form7, QStringLiteral("Netto in busta"));
   auto* marginale = serie_curva<QLineSeries>(form7, QStringLiteral("Aliquota marginale"));
@@ -162,20 +202,26 @@ void confronta_grafici(Form7* form7, const CampiForm1& campi) {
   const std::vector<PuntoCurva>& punti = dati->curva.punti;
   QVERIFY(punti.size() > 500);
   QCOMPARE(std::size_t(netto->count()), punti.size());
-  QCOMPARE(std::size_t(marginale->count()), punti.size());
+  qsizetype k = 0;
   for (std::size_t i = 0; i < punti.size(); ++i) {
-    const auto k = qsizetype(i);
-    QCOMPARE(netto->at(k), QPointF(punti[i].lordo, punti[i].netto));
-    QCOMPARE(marginale->at(k), QPointF(punti[i].lordo, punti[i].aliquota_marginale * 100));
+    QCOMPARE(netto->at(qsizetype(i)), QPointF(punti[i].lordo, punti[i].netto));
+    // The rate is drawn where it is a rate; a cliff is marked apart.
+    const auto salto = [&](const Salto& x) {
+      return x.lordo >= punti[i].lordo && x.lordo < punti[i].lordo + dati->curva.passo;
+    };
+    if (std::abs(punti[i].aliquota_marginale - 0.5) > 1 ||
+        std::any_of(dati->curva.salti.begin(), dati->curva.salti.end(), salto)) {
+      continue;
+    }
+    QCOMPARE(marginale->at(k++), QPointF(punti[i].lordo, punti[i].aliquota_marginale * 100));
   }
+  QCOMPARE(marginale->count(), k);
   auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
   QVERIFY(attuale != nullptr);
   QCOMPARE(attuale->count(), 1);
   QCOMPARE(attuale->at(0),
            QPointF(m.record().retribuzione_lorda,
-                   static_cast<double>(
-                       *cifre_mostrate(m.record(), false, "14", m.locale(), false).centesimi(10)) /
-                       100));
+                   static_cast<double>(cent_testo(form2->casella(10)->text())) / 100));
 }
 
 }  // namespace
@@ -185,6 +231,7 @@ class ProvaFinestre : public QObject {
 
  private:
   std::unique_ptr<Motore> motore_;
+  std::unique_ptr<ElencoNormative> normative_;
   std::unique_ptr<ApertoreFinto> apertore_;
   std::unique_ptr<QTemporaryDir> cartella_;
   std::unique_ptr<frmMain> ingresso_;
@@ -249,6 +296,33 @@ class ProvaFinestre : public QObject {
     cartella_.reset();
     apertore_.reset();
     motore_.reset();
+    normative_.reset();
+  }
+
+  void normativa_dell_utente_tra_le_scelte() {
+    // An accountant's 2027.toml in a data folder, and a copy named like a
+    // built-in rule set, which is left out.
+    const QTemporaryDir dati;
+    const std::filesystem::path cartella(dati.path().toStdString());
+    std::string testo(testo_regole_incluse("2026"));
+    std::ofstream(cartella / "2026.toml", std::ios::binary) << testo;
+    testo.replace(testo.find("nome = \"2026\""), 13, "nome = \"2027\"");
+    std::ofstream(cartella / "2027.toml", std::ios::binary) << testo;
+    normative_ = std::make_unique<ElencoNormative>();
+    normative_->aggiungi_cartelle({cartella});
+    QCOMPARE(normative_->avvisi().size(), std::size_t{1});
+    avvia();
+    motore_->offri_normative(*normative_);
+    Form1* form1 = entra();
+    auto* combo4 = in1<QComboBox>("Combo4");
+    QStringList voci;
+    for (int i = 0; i < combo4->count(); ++i) voci << combo4->itemText(i);
+    QCOMPARE(voci, QStringList({"2007", "2025", "2026", "2027"}));
+    combo4->setCurrentText(QStringLiteral("2027"));
+    QCOMPARE(motore_->regole().nome, std::string("2027"));
+    QCOMPARE(form1->campi().Combo4, std::string("2027"));
+    // Today's law, as the file has the cuneo fiscale.
+    QVERIFY(!in1<QLineEdit>("Text6")->isEnabled());
   }
 
   void richiesta_tipica_da_entra_ai_risultati() {
@@ -624,11 +698,34 @@ class ProvaFinestre : public QObject {
     QVERIFY(form7 != nullptr && form7->isVisible());
     QCOMPARE(form7->windowTitle(), QStringLiteral("Grafici"));
     QCOMPARE(form7->font().family(), QStringLiteral("MS Sans Serif"));
-    confronta_grafici(form7, campi_tipici());
+    confronta_grafici(form7, form2, campi_tipici());
     const QString punto = form7->pannello()->suggerimento_curva(30000.4);
     for (const char* cifra : {"30.000,00", "21.455,00", "36,75%", "40.766,22"}) {
       QVERIFY2(punto.contains(QString::fromUtf8(cifra)), qPrintable(punto));
     }
+    // The crosshair follows the pointer and stays while it rests; the
+    // arrows move it a point at a time.
+    PannelloGrafici* pannello = form7->pannello();
+    QVERIFY(!pannello->mirino_visibile());
+    QCOMPARE(pannello->segui(30000.4), punto);
+    QVERIFY(pannello->mirino_visibile());
+    QCOMPARE(pannello->segui(83000), pannello->suggerimento_curva(83000));
+    QVERIFY(pannello->testo_mirino().contains(QStringLiteral("Lordo: 83.000,00")));
+    QTest::keyClick(pannello->vista_curva(), Qt::Key_Right);
+    QVERIFY2(pannello->testo_mirino().contains(QStringLiteral("Lordo: 83.100,00")),
+             qPrintable(pannello->testo_mirino()));
+    // Titles say the rule set and the period; the table holds the figures.
+    QVERIFY(pannello->vista_lavoratore()->chart()->title().contains(
+        QStringLiteral("Normativa 2007, Annuo")));
+    QVERIFY(pannello->tabella()->rowCount() > 10);
+    // Esc and "Chiudi" close it.
+    QTest::keyClick(form7, Qt::Key_Escape);
+    QVERIFY(!form7->isVisible());
+    premi(grafici);
+    QVERIFY(form7->isVisible());
+    premi(controllo<QPushButton>(form7, "Chiudi"));
+    QVERIFY(!form7->isVisible());
+    premi(grafici);
 
     // A new calculation while the charts are open draws them anew; the
     // charts drawn before go.
@@ -637,7 +734,7 @@ class ProvaFinestre : public QObject {
     calcola();
     QVERIFY(prima.isNull());
     QCOMPARE(form2->form7(), form7);
-    confronta_grafici(form7, form1->campi());
+    confronta_grafici(form7, form2, form1->campi());
     auto* attuale = serie_curva<QScatterSeries>(form7, QStringLiteral("Lavoratore"));
     QVERIFY(attuale != nullptr && attuale->at(0).x() == 45000);
 
@@ -661,6 +758,150 @@ class ProvaFinestre : public QObject {
       QVERIFY(asse->min() <= minimo);
     }
     QCOMPARE(assi, 1);
+    // The bar of where the pay goes draws the negative net left of 0, on
+    // its axis, under its label.
+    auto* barre = qobject_cast<QHorizontalStackedBarSeries*>(
+        form7->pannello()->vista_lavoratore()->chart()->series().front());
+    QBarSet* netto_barra = nullptr;
+    for (QBarSet* set : barre->barSets()) {
+      if (set->label().startsWith(QStringLiteral("Netto in busta: -"))) netto_barra = set;
+    }
+    QVERIFY(netto_barra != nullptr && netto_barra->at(0) < 0);
+    for (QAbstractAxis* a : barre->attachedAxes()) {
+      if (auto* asse = qobject_cast<QValueAxis*>(a)) QVERIFY(asse->min() <= netto_barra->at(0));
+    }
+    confronta_grafici(form7, form2, form1->campi());
+  }
+
+  // Every control the keyboard reaches, in every window, has a name for a
+  // screen reader, and no two fields or buttons of a window share one; the
+  // result boxes are read as their rows. (The accessibility tree over
+  // AT-SPI is checked on the real program by gui_accessibilita.)
+  void ogni_controllo_ha_un_nome() {
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    premi(controllo<QPushButton>(form2, "Command2"));
+    for (QWidget* finestra : {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2),
+                              static_cast<QWidget*>(form2->form7())}) {
+      QSet<QString> visti;
+      for (QWidget* w : finestra->findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(finestra) ||
+            qobject_cast<QLabel*>(w) != nullptr || w->focusProxy() != nullptr) {
+          continue;
+        }
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(a != nullptr);
+        const QString nome = a->text(QAccessible::Name).trimmed();
+        QVERIFY2(!nome.isEmpty(), qPrintable(finestra->objectName() + ": " + w->objectName() + " " +
+                                             w->metaObject()->className()));
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+            qobject_cast<QComboBox*>(w) || qobject_cast<QListWidget*>(w)) {
+          QVERIFY2(!visti.contains(nome), qPrintable(finestra->objectName() + ": " + nome));
+          visti.insert(nome);
+        }
+      }
+    }
+    for (const RigaRisultato& r : righe_risultato) {
+      if (!form2->casella(r.casella)->isVisibleTo(form2)) continue;
+      QCOMPARE(form2->casella(r.casella)->accessibleName(), u8(r.etichetta));
+    }
+    QCOMPARE(in1<QComboBox>("Combo4")->accessibleName(), QStringLiteral("Normativa"));
+    QCOMPARE(in1<QPushButton>("Command7")->accessibleName(),
+             QStringLiteral("Aiuto: altri a carico"));
+  }
+
+  // After a calculation the focus is on the net, not on "Esporta": a second
+  // Enter writes no statement. A refused entry marks the figures shown as
+  // out of date until the next calculation; Esc closes the window.
+  void dopo_il_calcolo_fuoco_e_cifre_non_aggiornate() {
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
+    calcola();
+    Form2* form2 = form1->form2();
+    auto* esporta = controllo<QPushButton>(form2, "Command1");
+    QVERIFY(!esporta->autoDefault() && !esporta->isDefault());
+    QCOMPARE(form2->focusWidget(), form2->casella(10));
+    QTest::keyClick(form2->casella(10), Qt::Key_Return);
+    QVERIFY(apertore_->aperti.empty());
+    QVERIFY(sentinella.visti.empty());
+    QVERIFY(!form2->non_aggiornato());
+
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("30.5"));
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QVERIFY2(sentinella.visti[0].testo.contains(QStringLiteral("virgola: \"30,5\"")),
+             qPrintable(sentinella.visti[0].testo));
+    QVERIFY(form2->non_aggiornato());
+    QVERIFY(form2->windowTitle().contains(QStringLiteral("non aggiornato")));
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("0"));
+    calcola();
+    QVERIFY(!form2->non_aggiornato());
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+
+    QTest::keyClick(form2, Qt::Key_Escape);
+    QVERIFY(!form2->isVisible());
+  }
+
+  // A new window goes beside the one it came from, or cascaded from it,
+  // never over the whole of it, and always inside the screen: at 1024x768,
+  // at 1600x1000, and at scale factors of 1.5 and 2 (the screens as Qt
+  // sees them: 683x512 and 800x500).
+  void finestre_accanto_e_dentro_lo_schermo_data() {
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QRect>("origine");
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<QString>("dove");
+    // The input form centred, the results window from it.
+    QTest::newRow("1024x768 risultati") << QRect(0, 0, 1024, 740) << QRect(78, 126, 866, 489)
+                                        << QSize(637, 690) << QStringLiteral("destra");
+    QTest::newRow("1600x1000 centrata") << QRect(0, 0, 1600, 970) << QRect(367, 240, 866, 489)
+                                        << QSize(637, 690) << QStringLiteral("destra");
+    QTest::newRow("1600x1000 risultati") << QRect(0, 0, 1600, 970) << QRect(0, 0, 866, 489)
+                                         << QSize(637, 690) << QStringLiteral("destra");
+    QTest::newRow("1600x1000 grafici") << QRect(0, 0, 1600, 970) << QRect(900, 100, 637, 690)
+                                       << QSize(822, 790) << QStringLiteral("sinistra");
+    QTest::newRow("1024x768 grafici") << QRect(0, 0, 1024, 740) << QRect(120, 40, 637, 690)
+                                      << QSize(822, 790) << QStringLiteral("destra");
+    QTest::newRow("1024x768 a destra") << QRect(0, 0, 1024, 740) << QRect(380, 40, 637, 690)
+                                       << QSize(822, 790) << QStringLiteral("sinistra");
+    QTest::newRow("scala 1,5 grafici") << QRect(0, 0, 683, 492) << QRect(20, 0, 637, 690)
+                                       << QSize(822, 790) << QStringLiteral("cascata");
+    QTest::newRow("scala 2 risultati") << QRect(0, 0, 800, 480) << QRect(0, 0, 800, 480)
+                                       << QSize(637, 690) << QStringLiteral("cascata");
+    QTest::newRow("sotto") << QRect(0, 0, 1000, 1400) << QRect(100, 0, 866, 489) << QSize(637, 690)
+                           << QStringLiteral("sotto");
+    QTest::newRow("nessuna origine")
+        << QRect(0, 0, 683, 492) << QRect() << QSize(822, 790) << QStringLiteral("centro");
+  }
+
+  void finestre_accanto_e_dentro_lo_schermo() {
+    QFETCH(QRect, area);
+    QFETCH(QRect, origine);
+    QFETCH(QSize, frame);
+    QFETCH(QString, dove);
+    const std::optional<QRect> da = origine.isNull() ? std::nullopt : std::optional(origine);
+    const QRect posto = posto_finestra(area, frame, da);
+    QVERIFY2(area.contains(posto), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                  .arg(posto.x())
+                                                  .arg(posto.y())
+                                                  .arg(posto.width())
+                                                  .arg(posto.height())));
+    QCOMPARE(posto.size(), frame.boundedTo(area.size()));
+    if (da) QVERIFY(!posto.contains(origine));
+    // Beside it: out on that side, and whole beside it where there is room.
+    if (dove == QStringLiteral("destra")) {
+      QVERIFY(posto.right() > origine.right());
+      if (area.right() - origine.right() > frame.width()) QVERIFY(posto.left() > origine.right());
+    }
+    if (dove == QStringLiteral("sinistra")) QVERIFY(posto.left() < origine.left());
+    if (dove == QStringLiteral("sotto")) QVERIFY(posto.top() > origine.bottom());
+    if (dove == QStringLiteral("cascata")) QVERIFY(posto.topLeft() != origine.topLeft());
+    if (dove == QStringLiteral("centro")) QCOMPARE(posto.center(), area.center());
   }
 
   void esporta_scrive_e_apre_il_prospetto() {
@@ -879,9 +1120,21 @@ class ProvaFinestre : public QObject {
     QCOMPARE(lunga->text(), u8(motore_->risultati().Text(1)));
     QCOMPARE(lunga->toolTip(), lunga->text());
     const QString mostrato = lunga->testo_mostrato();
-    QVERIFY2(mostrato.endsWith(QChar(0x2026)) && mostrato.size() < lunga->text().size(),
-             qPrintable(mostrato));
-    QVERIFY(lunga->text().startsWith(mostrato.chopped(1)));
+    QVERIFY(lunga->font_mostrato().pointSizeF() < lunga->font().pointSizeF());
+    if (mostrato != lunga->text()) {
+      QVERIFY2(mostrato.endsWith(QChar(0x2026)) && mostrato.size() < lunga->text().size(),
+               qPrintable(mostrato));
+      QVERIFY(lunga->text().startsWith(mostrato.chopped(1)));
+    }
+    // Ten million and more: shown whole in a smaller font, never cut
+    // mid-number; cut only when even seven tenths of the size do not fit.
+    for (const char* cifra : {"10.719.719,99", "-10.719.719,99", "700.000.000,00"}) {
+      breve->setText(QString::fromUtf8(cifra));
+      QCOMPARE(breve->testo_mostrato(), breve->text());
+    }
+    breve->setText(QStringLiteral("123.456.789.012.345.678,00"));
+    QVERIFY(breve->testo_mostrato().endsWith(QChar(0x2026)));
+    breve->setText(u8(motore_->risultati().Text(6)));
     // A figure that fits shows whole, without tooltip.
     QCOMPARE(breve->testo_mostrato(), breve->text());
     QCOMPARE(breve->toolTip(), QString());

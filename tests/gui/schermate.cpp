@@ -1,14 +1,23 @@
 // Takes the pictures of the windows for the documentation: the entry
 // window, the input form with the typical request, its results window and
 // its charts, under the rules of 2007, and the form and results under those
-// of 2026.
-// Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER
+// of 2026; then the charts window under 2007 and 2026 for a worker with a
+// family and side amounts (charts-YEAR-annuo, -annuo-curva, -mensile,
+// -netto-lordo), each beside the results window it came from, whose
+// figures it shows.
+// Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER [SCREEN_PICTURE]
+// With SCREEN_PICTURE, the whole screen at the end, as the window manager
+// placed the windows.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "comandi_finestre.h"
 #include "form/motore.h"
@@ -37,8 +46,8 @@ bool salva(QWidget* finestra, const QString& file) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "uso: zellora-schermate FILE_SKIN CARTELLA\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "uso: zellora-schermate FILE_SKIN CARTELLA [SCHERMO]\n");
     return 2;
   }
   zellora::imposta_font_programma();
@@ -49,6 +58,17 @@ int main(int argc, char** argv) {
   contesto.motore = &motore;
   contesto.apertore = &apertore;
   contesto.file_skin = QString::fromLocal8Bit(argv[1]);
+
+  // A notice of the calculation (a net to gross) is told and closed.
+  QTimer chiudi_avvisi;
+  chiudi_avvisi.setInterval(50);
+  QObject::connect(&chiudi_avvisi, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      std::printf("avviso: %s\n", qPrintable(box->text()));
+      box->done(QMessageBox::Ok);
+    }
+  });
+  chiudi_avvisi.start();
 
   zellora::frmMain entrata(contesto);
   entrata.show();
@@ -84,6 +104,71 @@ int main(int argc, char** argv) {
   zellora::prova::premi(zellora::prova::controllo<QPushButton>(form1, "Command1"));
   if (form1->form2() != nullptr) {
     ok = salva(form1->form2(), cartella.filePath(QStringLiteral("results-window-2026.png"))) && ok;
+  }
+
+  // The charts of a worker with a spouse, two children and side amounts.
+  using zellora::prova::controllo;
+  using zellora::prova::premi;
+  using zellora::prova::scrivi;
+  struct Scena {
+    const char* normativa;
+    bool mensile;
+    bool netto;
+    const char* importo;
+    const char* file;
+    int scheda;
+  };
+  const Scena scene[] = {
+      {"2007", false, false, "30000", "charts-2007-annuo.png", 0},
+      {"2007", false, false, "30000", "charts-2007-annuo-curva.png", 1},
+      {"2007", true, false, "2500", "charts-2007-mensile.png", 0},
+      {"2007", false, true, "22000", "charts-2007-netto-lordo.png", 1},
+      {"2026", false, false, "30000", "charts-2026-annuo.png", 0},
+      {"2026", false, false, "14000", "charts-2026-annuo-curva.png", 1},
+      {"2026", true, false, "2500", "charts-2026-mensile.png", 0},
+      {"2026", false, true, "22000", "charts-2026-netto-lordo.png", 1},
+  };
+  for (const Scena& s : scene) {
+    controllo<QComboBox>(form1, "Combo4")->setCurrentText(QString::fromLatin1(s.normativa));
+    zellora::prova::scegli(controllo<QListWidget>(form1, "List1"), QStringLiteral("Impiegato"));
+    zellora::prova::scegli(controllo<QListWidget>(form1, "List2"),
+                           QStringLiteral("Settore previdenziale Commercio -50dip"));
+    premi(controllo<QRadioButton>(form1, s.mensile ? "Option2" : "Option1"));
+    premi(controllo<QRadioButton>(form1, s.netto ? "Option3" : "Option4"));
+    controllo<QComboBox>(form1, "Combo3")->setCurrentText(QStringLiteral("Si"));
+    scrivi(controllo<QLineEdit>(form1, "Text4"), QStringLiteral("2"));
+    controllo<QComboBox>(form1, "Combo1")->setCurrentText(QStringLiteral("100"));
+    scrivi(controllo<QLineEdit>(form1, "Text19"), QStringLiteral("100"));
+    scrivi(controllo<QLineEdit>(form1, "Text21"), QStringLiteral("300"));
+    scrivi(controllo<QLineEdit>(form1, "Text1"), QString::fromLatin1(s.importo));
+    premi(controllo<QPushButton>(form1, "Command1"));
+    zellora::Form2* form2 = form1->form2();
+    if (form2 == nullptr) {
+      ok = false;
+      continue;
+    }
+    premi(controllo<QPushButton>(form2, "Command2"));
+    zellora::Form7* form7 = form2->form7();
+    if (form7 == nullptr) {
+      ok = false;
+      continue;
+    }
+    form7->pannello()->schede()->setCurrentIndex(s.scheda);
+    if (s.scheda == 1) {
+      // The crosshair on the worker of the calculation.
+      QTest::qWait(100);
+      form7->pannello()->segui(motore.record().retribuzione_lorda);
+    }
+    ok = salva(form7, cartella.filePath(QString::fromLatin1(s.file))) && ok;
+    // The results window it came from, to compare the figures with.
+    if (std::getenv("ZELLORA_SCHERMATE_RISULTATI") != nullptr) {
+      salva(form2, cartella.filePath(QStringLiteral("risultati-") + QString::fromLatin1(s.file)));
+    }
+  }
+  if (argc == 4) {
+    QTest::qWait(500);
+    const QPixmap schermo = QGuiApplication::primaryScreen()->grabWindow(0);
+    ok = schermo.save(QString::fromLocal8Bit(argv[3])) && ok;
   }
   return ok ? 0 : 1;
 }

@@ -314,8 +314,19 @@ TEST(Regole, FileRotti) {
        "r.toml: trattamento_integrativo.secondo_limite", "not strictly increasing"},
       {modificato("fonti.riduzione =", "fonti.riduzion =", "2026"),
        "r.toml: trattamento_integrativo.fonti.riduzion", "no figure \"riduzion\""},
-      {modificato("ricerca_da_zero = true", "ricerca_da_zero = 1", "2026"),
-       "r.toml: ricerca_da_zero", "expected true or false, found a number"},
+      {modificato("\n[irpef]", "\nricerca_da_zero = 1\n[irpef]", "2026"), "r.toml: ricerca_da_zero",
+       "expected true or false, found a number"},
+      // The search starts at 0 where the net can exceed the gross, whatever
+      // the file says: a search from the net would call such nets unreachable.
+      {modificato("\n[irpef]", "\nricerca_da_zero = false\n[irpef]", "2026"),
+       "r.toml: ricerca_da_zero", "the search must start at 0"},
+      {modificato("\n[irpef]", "\nricerca_da_zero = true\n[irpef]", "2007"),
+       "r.toml: ricerca_da_zero", "the search starts at the net"},
+      // The monthly limits are the annual ones / 12: an older file that
+      // writes them otherwise would tax a month on other brackets than the year.
+      {modificato("aliquote = [0.23, 0.27",
+                  "limiti_mensili = [1250, 2333.33, 4583.33, 6251]\naliquote = [0.23, 0.27"),
+       "r.toml: irpef.limiti_mensili", "remove the key"},
       {modificato("rapportati_ai_giorni = false", "rapportati_ai_giorni = \"no\"", "2026"),
        "r.toml: detrazione_dipendente.ulteriori.rapportati_ai_giorni",
        "expected true or false, found a string"},

@@ -7,8 +7,8 @@
 #include <optional>
 #include <system_error>
 
+#include "base/citazione.h"
 #include "base/file_atomico.h"
-#include "cli/citazione.h"
 #include "cli/lotto.h"
 #include "numbers/numeri.h"
 
@@ -49,10 +49,11 @@ void barra(std::uint64_t letti, std::uint64_t totale) {
 
 }  // namespace
 
-int esegui_batch(const RichiestaBatch& r) {
+int esegui_comando_lotto(const ComandoLotto& r) {
   OpzioniLotto opzioni;
   opzioni.locale = r.locale;
   opzioni.regole = r.regole;
+  opzioni.normative = r.normative;
   opzioni.thread = r.thread;
   // "-" is standard output, as it is standard input for the input.
   const bool uscita_standard = r.uscita.empty() || r.uscita == "-";

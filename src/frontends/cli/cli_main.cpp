@@ -36,14 +36,15 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "base/citazione.h"
 #include "base/file_atomico.h"
 #include "base/lettura.h"
-#include "cli/citazione.h"
 #include "cli/cli_lotto.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/tabella.h"
@@ -61,7 +62,7 @@
 #include <QApplication>
 #include <QByteArray>
 
-#include "statement/grafici_qt.h"
+#include "charts/grafici_qt.h"
 #endif
 
 #ifdef _WIN32
@@ -279,40 +280,40 @@ int principale(int argc, char** argv) {
   nomi.emplace_back(app.add_option("--rules", file_regole, aiuto_regole)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
                     &file_regole);
-  zellora::RichiestaBatch batch;
-  std::string nome_locale_batch;
-  std::string file_regole_batch;
-  CLI::App* comando_batch = app.add_subcommand(
+  zellora::ComandoLotto lotto;
+  std::string nome_locale_lotto;
+  std::string file_regole_lotto;
+  CLI::App* comando_lotto = app.add_subcommand(
       "batch",
       "calculate a whole staff: one worker per row of a CSV file (a header row of control "
       "names; comma or semicolon separated) or of a JSON Lines file");
-  nomi.emplace_back(comando_batch
-                        ->add_option("IN", batch.ingresso,
+  nomi.emplace_back(comando_lotto
+                        ->add_option("IN", lotto.ingresso,
                                      "the CSV or JSON Lines file (- for standard input): JSON "
                                      "Lines when it ends in .jsonl or .ndjson or its first "
                                      "character is '{', CSV otherwise")
                         ->required(),
-                    &batch.ingresso);
+                    &lotto.ingresso);
   nomi.emplace_back(
-      comando_batch->add_option(
-          "-o,--output", batch.uscita,
+      comando_lotto->add_option(
+          "-o,--output", lotto.uscita,
           "write the results here (default, or -: standard output). A regular file appears only "
           "when complete and keeps the permissions of the file it replaces; a symbolic link is "
           "followed and kept; a FIFO or a device such as /dev/null is written directly; an input "
           "of the run (the sheet, the rule set) is refused"),
-      &batch.uscita);
-  comando_batch
-      ->add_option("--format", batch.formato,
+      &lotto.uscita);
+  comando_lotto
+      ->add_option("--format", lotto.formato,
                    "the results as csv or jsonl (default: by the extension of -o, .jsonl or "
                    ".ndjson for JSON Lines, .csv for CSV; otherwise the input's format)")
       ->check(CLI::IsMember({"csv", "jsonl"}));
-  comando_batch->add_option("--threads", batch.thread, "threads (default: one per core)");
-  nomi.emplace_back(comando_batch->add_option("--locale", nome_locale_batch, aiuto_locale)
+  comando_lotto->add_option("--threads", lotto.thread, "threads (default: one per core)");
+  nomi.emplace_back(comando_lotto->add_option("--locale", nome_locale_lotto, aiuto_locale)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
-                    &nome_locale_batch);
-  nomi.emplace_back(comando_batch->add_option("--rules", file_regole_batch, aiuto_regole)
+                    &nome_locale_lotto);
+  nomi.emplace_back(comando_lotto->add_option("--rules", file_regole_lotto, aiuto_regole)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
-                    &file_regole_batch);
+                    &file_regole_lotto);
   zellora::OpzioniCurva opzioni_curva;
   std::string nome_locale_curva;
   std::string file_regole_curva;
@@ -338,10 +339,13 @@ int principale(int argc, char** argv) {
   std::string nome_regole;
   CLI::App* comando_regole = app.add_subcommand(
       "rules",
-      "without NAME, list the rule sets built in; with NAME, print that rule set as a table "
+      "without NAME, list the rule sets: those built in, then the files NAME.toml of "
+      "~/.local/share/zellora/regole and the other data folders; with NAME, print that rule "
+      "set as a table "
       "with the legal reference of every figure (figures marked \"!\" are not updated); "
       "with --rules FILE, check and print that file");
-  comando_regole->add_option("NAME", nome_regole, "a built-in rule set, e.g. 2007");
+  comando_regole->add_option("NAME", nome_regole,
+                             "a rule set, built in (e.g. 2007) or a file of the data folders");
   std::string file_regole_tabella;
   nomi.emplace_back(comando_regole->add_option("--rules", file_regole_tabella, aiuto_regole)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
@@ -368,8 +372,8 @@ int principale(int argc, char** argv) {
                                               : ""));
     }
   }
-  if (!nome_locale_batch.empty()) nome_locale = nome_locale_batch;
-  if (!file_regole_batch.empty()) file_regole = file_regole_batch;
+  if (!nome_locale_lotto.empty()) nome_locale = nome_locale_lotto;
+  if (!file_regole_lotto.empty()) file_regole = file_regole_lotto;
   if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
   if (!nome_locale_curva.empty()) nome_locale = nome_locale_curva;
   if (!file_regole_curva.empty()) file_regole = file_regole_curva;
@@ -381,8 +385,8 @@ int principale(int argc, char** argv) {
   // can be read only once.
   {
     std::vector<std::pair<std::string, std::string>> ingressi;  // what, file
-    if (*comando_batch) {
-      ingressi.emplace_back("input file", batch.ingresso);
+    if (*comando_lotto) {
+      ingressi.emplace_back("input file", lotto.ingresso);
     } else if (!*comando_regole) {
       ingressi.emplace_back("request file", file_input);
     }
@@ -390,8 +394,8 @@ int principale(int argc, char** argv) {
     std::vector<std::pair<std::string, std::string>> uscite;
     if (app.count("--export") > 0) uscite.emplace_back("statement", file_export);
     if (app.count("--chart") > 0) uscite.emplace_back("charts", file_grafico);
-    if (*comando_batch && batch.uscita != "-" && !batch.uscita.empty()) {
-      uscite.emplace_back("results", batch.uscita);
+    if (*comando_lotto && lotto.uscita != "-" && !lotto.uscita.empty()) {
+      uscite.emplace_back("results", lotto.uscita);
     }
     const auto standard = [](const std::string& f) { return f.empty() || f == "-"; };
     for (std::size_t i = 0; i < ingressi.size(); ++i) {
@@ -440,20 +444,34 @@ int principale(int argc, char** argv) {
   }
   const zellora::RegoleCalcolo& regole =
       regole_utente ? *regole_utente : zellora::regole_predefinite();
+  // The rule sets that "Combo4" and `rules NAME` may name: the built-in
+  // ones, then the user's files of the data folders. A file that cannot be
+  // used stops nothing: it is an error only when asked for.
+  zellora::ElencoNormative normative;
+  normative.aggiungi_cartelle(zellora::cartelle_regole_utente());
 
   if (*comando_regole) {
     std::string testo_uscita;
     if (nome_regole.empty() && !regole_utente) {
-      for (const std::string_view nome : zellora::nomi_regole_incluse()) {
-        testo_uscita += std::string(nome) + "  " + zellora::regole_incluse(nome).descrizione + "\n";
+      for (const std::string& nome : normative.nomi()) {
+        const zellora::VoceNormativa& voce = *normative.trova(nome);
+        testo_uscita += nome + "  " + normative.regole(nome).descrizione;
+        if (!voce.file.empty()) testo_uscita += "  (" + zellora::citazione_file(voce.file) + ")";
+        testo_uscita += "\n";
+      }
+      for (const zellora::Errore& avviso : normative.avvisi()) {
+        std::cerr << "zellora-cli: warning: " << avviso.testo() << "\n";
       }
     } else {
       try {
-        testo_uscita = zellora::tabella_regole(
-            nome_regole.empty() ? regole : zellora::regole_incluse(nome_regole));
+        testo_uscita =
+            zellora::tabella_regole(nome_regole.empty() ? regole : normative.regole(nome_regole));
       } catch (const zellora::Eccezione& e) {
-        // The name as typed, quoted.
-        return errore_uso(zellora::citazione(nome_regole) + ": " + e.errore().ragione);
+        // The name as typed, quoted; a file of the user's named with its reason.
+        const zellora::VoceNormativa* voce = normative.trova(nome_regole);
+        return errore_uso(voce != nullptr
+                              ? e.errore().testo()
+                              : zellora::citazione(nome_regole) + ": " + e.errore().ragione);
       }
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
@@ -481,7 +499,7 @@ int principale(int argc, char** argv) {
     }
     locale = ambiente.locale;
   }
-  if (*comando_batch) {
+  if (*comando_lotto) {
     // Options of the one-worker run would be silently ignored.
     for (const char* opzione : {"--input", "--export", "--format", "--chart"}) {
       if (app.count(opzione) > 0) {
@@ -490,9 +508,10 @@ int principale(int argc, char** argv) {
                           "options after `batch`");
       }
     }
-    batch.locale = locale;
-    batch.regole = regole_utente ? &*regole_utente : nullptr;
-    return zellora::esegui_batch(batch);
+    lotto.locale = locale;
+    lotto.regole = regole_utente ? &*regole_utente : nullptr;
+    lotto.normative = &normative;
+    return zellora::esegui_comando_lotto(lotto);
   }
   if (*comando_curva) {
     for (const char* opzione : {"--export", "--format", "--chart"}) {
@@ -544,7 +563,8 @@ int principale(int argc, char** argv) {
 
   zellora::Richiesta richiesta;
   try {
-    richiesta = zellora::leggi_richiesta_json(*testo, regole_utente ? &*regole_utente : nullptr);
+    richiesta = zellora::leggi_richiesta_json(*testo, regole_utente ? &*regole_utente : nullptr,
+                                              &normative);
   } catch (const nlohmann::json::exception& e) {
     return errore_uso("invalid JSON: " + zellora::messaggio_json(e));
   } catch (const zellora::ErroreRichiesta& e) {
@@ -552,6 +572,7 @@ int principale(int argc, char** argv) {
   }
 
   zellora::Motore motore(locale, *richiesta.regole);
+  motore.offri_normative(normative);
   zellora::applica_profilo(motore, richiesta);
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);

@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 #include "cli/richiesta.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
@@ -386,10 +386,11 @@ double numero_da_cella(std::string_view cella, const std::string& colonna, const
 // order of the header; a row keeps its cells in the same order.
 struct Intestazione {
   std::vector<Colonna> colonne;
-  std::size_t larghezza = 0;  // cells of the header, with those without a name
-  std::size_t ultima = 0;     // position in the header of the last named column
-  bool attuali = false;       // the output has the columns of today's law
-  bool addizionali = false;   // and those of the surcharges: the sheet has their columns
+  std::size_t larghezza = 0;    // cells of the header, with those without a name
+  std::size_t ultima = 0;       // position in the header of the last named column
+  bool attuali = false;         // the output has the columns of today's law
+  bool addizionali = false;     // and those of the surcharges: the sheet has their columns
+  bool normativa_dopo = false;  // a "Combo4" column comes after "List1"
 };
 
 // One worker waiting to be calculated, as read.
@@ -546,6 +547,8 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     richiesta.regole = opzioni.regole;
     richiesta.regole_fissate = true;
   }
+  richiesta.normative = opzioni.normative;
+  richiesta.normativa_in_arrivo = intestazione.normativa_dopo;
   bool valida = true;
   try {
     if (formati.ingresso == FormatoLotto::jsonl) {
@@ -553,7 +556,7 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
                               " bytes, more than a row may hold");
       }
-      richiesta = leggi_richiesta_json(riga.json, opzioni.regole);
+      richiesta = leggi_richiesta_json(riga.json, opzioni.regole, opzioni.normative);
     } else {
       const FormaRecord& forma = riga.forma;
       const std::vector<Colonna>& colonne = intestazione.colonne;
@@ -703,6 +706,12 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       intestazione.colonne.push_back(std::move(c));
     }
     intestazione.larghezza = posto.size();
+    const auto colonna = [&](std::string_view nome) {
+      return std::find_if(intestazione.colonne.begin(), intestazione.colonne.end(),
+                          [&](const Colonna& c) { return c.nome == nome; });
+    };
+    intestazione.normativa_dopo =
+        colonna("Combo4") > colonna("List1") && colonna("Combo4") != intestazione.colonne.end();
     intestazione.attuali =
         opzioni.regole != nullptr
             ? regole_attuali(*opzioni.regole)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 
 #include "form/verifica.h"
 #include "rules/profilo.h"
@@ -42,12 +42,18 @@ const Coppia* coppia_di(std::string_view chiave) {
 
 int numero_opzione(std::string_view chiave) { return chiave.back() - '1'; }
 
-void scelta(std::string& campo, std::string valore, std::string_view chiave,
-            std::span<const std::string_view> voci) {
+// An item of a drop-down list or a list: one of its items, or nothing.
+void controlla_voce(std::string_view valore, std::string_view chiave,
+                    std::span<const std::string_view> voci) {
   if (!valore.empty() && indice_di(voci, valore) < 0) {
     throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(voci) +
                           " or \"\" (nothing chosen), not " + citazione(valore));
   }
+}
+
+void scelta(std::string& campo, std::string valore, std::string_view chiave,
+            std::span<const std::string_view> voci) {
+  controlla_voce(valore, chiave, voci);
   campo = std::move(valore);
 }
 
@@ -86,14 +92,22 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
                               " out or give the rule set it names");
       }
     } else {
-      const std::vector<std::string_view> nomi = nomi_regole_incluse();
-      if (indice_di(nomi, valore) < 0) {
-        throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(nomi) + ", not " +
-                              citazione(valore));
+      const VoceNormativa* voce = r.normative->trova(valore);
+      if (voce == nullptr) {
+        const std::vector<std::string> nomi = r.normative->nomi();
+        throw ErroreRichiesta(std::string(chiave) + " must be one of " +
+                              elenco(std::vector<std::string_view>(nomi.begin(), nomi.end())) +
+                              ", not " + citazione(valore));
       }
-      r.regole = &regole_incluse(valore);
+      try {
+        r.regole = &r.normative->regole(valore);
+      } catch (const Eccezione& e) {
+        throw ErroreRichiesta(std::string(chiave) + " names the rule set " + citazione(valore) +
+                              ", which cannot be used: " + e.errore().testo());
+      }
     }
     c.Combo4 = std::move(valore);
+    r.normativa_in_arrivo = false;
   } else if (chiave == "Combo1") {
     scelta(c.Combo1, std::move(valore), chiave, voci_percentuale);
   } else if (chiave == "Combo2") {
@@ -103,7 +117,12 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
   } else if (chiave == "Combo5") {
     c.Combo5 = std::move(valore);  // checked against the rule set when complete
   } else if (chiave == "List1") {
-    scelta(c.List1, std::move(valore), chiave, categorie_lavoratore(*r.regole));
+    if (r.normativa_in_arrivo) {
+      c.List1 = std::move(valore);  // checked when the request is complete
+      r.categoria_rinviata = true;
+    } else {
+      scelta(c.List1, std::move(valore), chiave, categorie_lavoratore(*r.regole));
+    }
   } else if (chiave == "List2") {
     c.List2 = std::move(valore);  // checked against the category when complete
   } else if (tipo_chiave(chiave) == TipoChiave::booleano) {
@@ -185,6 +204,7 @@ void controlla_addizionali(const Richiesta& r) {
 void completa_richiesta(const Richiesta& r) {
   controlla_addizionali(r);
   const CampiForm1& c = r.campi;
+  if (r.categoria_rinviata) controlla_voce(c.List1, "List1", categorie_lavoratore(*r.regole));
   if (c.List2.empty()) return;
   if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
   const auto voci = voci_settore(*r.regole, indice_di(categorie_lavoratore(*r.regole), c.List1));

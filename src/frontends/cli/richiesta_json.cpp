@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
 
 namespace zellora {
 
-Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate) {
+Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate,
+                          const ElencoNormative* normative) {
   if (!oggetto.is_object()) throw ErroreRichiesta("the request must be a JSON object");
   Richiesta r;
+  if (normative != nullptr) r.normative = normative;
+  // The keys come in name order, "Combo4" before "List1": a category is
+  // checked under the rule set chosen as it comes.
   if (fissate != nullptr) {
     r.regole = fissate;
     r.regole_fissate = true;
@@ -43,7 +47,8 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fi
   return r;
 }
 
-Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fissate) {
+Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fissate,
+                               const ElencoNormative* normative) {
   // The keys met so far in each object being read, innermost last.
   std::vector<std::vector<std::string>> chiavi;
   const auto controlla = [&chiavi](int, nlohmann::json::parse_event_t evento,
@@ -63,7 +68,7 @@ Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fiss
     }
     return true;
   };
-  return leggi_richiesta(nlohmann::json::parse(testo, controlla), fissate);
+  return leggi_richiesta(nlohmann::json::parse(testo, controlla), fissate, normative);
 }
 
 std::string messaggio_json(const nlohmann::json::exception& errore) {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "cli/citazione.h"
+#include "base/citazione.h"
+#include "base/utf8.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "numbers/utf8.h"
 
 namespace zellora {
 

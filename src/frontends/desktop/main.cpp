@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "form/motore.h"
+#include "form/normative.h"
+#include "forms/contesto.h"
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 #include "platform/skin.h"
@@ -101,7 +104,13 @@ int Main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral("2"));
   zellora::imposta_font_programma();
 
+  // The rule sets offered: the built-in ones, then the user's files of the
+  // data folders. A file that cannot be used is said once the entry window
+  // is up, and left out.
+  zellora::ElencoNormative normative;
+  normative.aggiungi_cartelle(zellora::cartelle_regole_utente());
   zellora::Motore motore(zellora::locale_utente());
+  motore.offri_normative(normative);
   zellora::ApertoreDesktopQt apertore;
   zellora::Contesto contesto;
   contesto.motore = &motore;
@@ -111,6 +120,17 @@ int Main(int argc, char** argv) {
   QObject::connect(&entrata, &zellora::frmMain::terminato, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   entrata.show();
+  if (!normative.avvisi().empty()) {
+    QTimer::singleShot(0, &entrata, [&entrata, &normative] {
+      QString testo = QStringLiteral(
+          "Alcuni file di normativa non sono stati caricati e non sono tra le scelte di "
+          "\"Normativa\":");
+      for (const zellora::Errore& avviso : normative.avvisi()) {
+        testo += QStringLiteral("\n\n") + QString::fromStdString(avviso.testo());
+      }
+      zellora::messaggio_informativo(&entrata, testo);
+    });
+  }
   return QApplication::exec();
 }
 

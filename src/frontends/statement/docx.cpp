@@ -1,6 +1,6 @@
 #include "statement/docx.h"
 
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 
 #include <zip.h>
 

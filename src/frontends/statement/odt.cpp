@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "numbers/utf8.h"
+#include "base/utf8.h"
 #include "statement/docx.h"
 
 namespace zellora {

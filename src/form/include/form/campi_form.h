@@ -28,7 +28,8 @@ struct CampiForm1 {
   std::string Text5 = "365";  // "Giorni detrazione spettanti"
   std::string Text7 = "14";   // "Numero mensilità retribuite"
 
-  // "Normativa": the rule set, "2007", "2025" or "2026"
+  // "Normativa": the name of the rule set, built in ("2007", "2025",
+  // "2026") or a file of the user's (form/normative.h)
   std::string Combo4 = "2007";
 
   // "Tipologia di calcolo"

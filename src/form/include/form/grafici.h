@@ -3,26 +3,20 @@
 // the last calculation.
 //
 // The two splits are made of the figures the results window shows, in whole
-// cents, so that a chart never disagrees with the window and its parts add up
-// exactly:
+// cents, each part labelled as its row (rules/righe.h), so that a label
+// means the same figure in the window and in the charts:
 //
-// - The worker's side splits the gross (`Text1`) by the rows of the table
-//   (rules/righe.h) subtracted from the net: the taxes withheld first (IRPEF
-//   netta), then the others in the order of the window (INPS with the
-//   additional contribution, other contributions, INAIL, the non-deductible
-//   withholding); then "Netto in busta" and the cents that the whole-euro
-//   net leaves unpaid ("Arrotondamento", 0 to 99 cents). The rows added to
-//   the net (the non-taxable pay `Text21` and, under today's law, the
-//   tax-free sum `Text22` and the trattamento integrativo `Text24`) are paid
-//   with the net but are not part of the gross: they are the `aggiunte`,
-//   each with its share of the gross, and the "Netto in busta" part is the
-//   net shown less them (the share of the net that comes out of the gross).
-//   So the parts add up to the gross, and the part plus the additions is the
-//   net shown.
+// - The worker's side: what is paid (the gross `Text1` and the rows added to
+//   the net, the `aggiunte`: the non-taxable pay `Text21` and, under today's
+//   law, the tax-free sum `Text22` and the trattamento integrativo `Text24`)
+//   against where it goes (the rows subtracted from the net, in the order of
+//   the window, then "Netto in busta" as the window shows it). The cents the
+//   whole-euro net leaves unpaid (0 to 99) are `arrotondamento`, so that the
+//   gross and the additions are the parts and the rounding exactly.
 // - The employer's side splits the cost of labour (`Text16`) into the other
 //   rows of its panel as shown, in the order of the window; each is rounded
 //   to the cent on its own, so the cent or two by which they miss the cost
-//   shown is a last part "Arrotondamento".
+//   shown is `arrotondamento`.
 //
 // The curve repeats the calculation of the last run from gross to net, with
 // the same inputs, mode and rule set, changing only the gross.
@@ -39,24 +33,25 @@
 
 namespace zellora {
 
-// One part of a split: its label, its amount in cents and its percentage of
-// the whole (of the gross for the worker, of the cost for the employer; 0
-// when the whole is 0). Amounts can be negative (negative other
-// contributions).
+// One part of a split: its row's name and label, its amount in cents and its
+// percentage of the whole paid (the gross and the additions for the worker,
+// the cost for the employer; 0 when that is 0). Amounts can be negative
+// (negative other contributions, a negative net).
 struct Quota {
+  std::string_view id;
   std::string_view voce;
   std::int64_t centesimi = 0;
   double percentuale = 0;
 };
 
 struct Ripartizione {
-  std::int64_t totale = 0;      // the gross, or the cost of labour, in cents
-  std::vector<Quota> parti;     // add up exactly to `totale`
-  std::vector<Quota> aggiunte;  // worker's side: paid on top of the gross
+  std::int64_t totale = 0;          // the gross, or the cost of labour, in cents
+  std::vector<Quota> aggiunte;      // worker's side: paid on top of the gross
+  std::vector<Quota> parti;         // where the gross and the additions go
+  std::int64_t arrotondamento = 0;  // totale + aggiunte - parti
 };
 
 inline constexpr std::string_view voce_netto = "Netto in busta";
-inline constexpr std::string_view voce_arrotondamento = "Arrotondamento";
 
 // The splits of the figures shown, each part labelled as its row in the
 // window; nothing when a figure they need cannot be shown (the employer's
@@ -94,8 +89,24 @@ inline constexpr std::int64_t punti_massimi = 1'000'000;
 
 // The points run from `da` by `passo` up to `a` (`a` itself when it falls on
 // a step), each gross rounded to the cent.
+// A cliff of the curve: a gross where one more euro changes the net by a
+// jump (the net falls, or rises by more than the euro), as the end of a
+// deduction or of the trattamento integrativo makes it. `lordo` is the
+// whole-euro gross (whole cents for a step below one euro) before the jump,
+// `variazione` the change of the net's balance in cents from `lordo` to
+// `lordo + passo`, and `voce`/`variazione_voce` the row of the window that
+// changes most across it, with its change in cents.
+struct Salto {
+  double lordo = 0;
+  double passo = 1;
+  std::int64_t variazione = 0;
+  std::string_view voce;
+  std::int64_t variazione_voce = 0;
+};
+
 struct Curva {
   std::vector<PuntoCurva> punti;
+  std::vector<Salto> salti;  // in order of gross
   double lordo_attuale = 0;  // the gross of the last calculation
   double da = 0, a = 0, passo = 0;
   std::string errore;  // why there is no curve: a limit the options break
@@ -103,6 +114,9 @@ struct Curva {
 
 // Everything the charts window shows for the last calculation of `motore`.
 struct DatiGrafici {
+  std::string normativa;  // the rule set of the calculation ("2026")
+  bool mensile = false;   // a month: the employer's side has the accrual
+  std::string mensilita;  // the number of monthly payments, as typed
   std::optional<Ripartizione> lavoratore;
   std::optional<Ripartizione> azienda;
   Curva curva;

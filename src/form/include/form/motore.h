@@ -8,6 +8,7 @@
 
 #include "form/campi_form.h"
 #include "form/esito.h"
+#include "form/normative.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
 #include "rules/calcolo.h"
@@ -26,6 +27,15 @@ class Motore {
   // as long as this run uses it. The record keeps its figures until then.
   void usa_regole(const RegoleCalcolo& regole) { regole_ = &regole; }
   const RegoleCalcolo& regole() const { return *regole_; }
+
+  // The rule sets the "Normativa" (Combo4) chooses from: the built-in ones
+  // unless told otherwise. The catalogue must live as long as this run.
+  void offri_normative(const ElencoNormative& normative) { normative_ = &normative; }
+  const ElencoNormative& normative() const { return *normative_; }
+  // The choice of "Normativa": the rule set of that name becomes the one in
+  // use. Throws Eccezione, and nothing changes, for a name the catalogue
+  // does not know or a user's file that cannot be used (naming the file).
+  void usa_normativa(std::string_view nome) { usa_regole(normative_->regole(nome)); }
 
   // The sector choice of `List2` for the category chosen in `List1`, by
   // their item texts: writes the ten profile figures. False, and nothing
@@ -55,6 +65,7 @@ class Motore {
 
   Locale locale_;
   const RegoleCalcolo* regole_;
+  const ElencoNormative* normative_ = &ElencoNormative::incluse();
   RecordCalcolo record_;
   Risultati risultati_;
   std::optional<CampiForm1> campi_calcolo_;

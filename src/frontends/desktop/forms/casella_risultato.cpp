@@ -27,12 +27,26 @@ QRect CasellaRisultato::area_testo() const {
   return r.adjusted(margine_orizzontale, 0, -margine_orizzontale, 0);
 }
 
-QString CasellaRisultato::testo_mostrato() const {
-  if (!taglia()) return text();
-  return fontMetrics().elidedText(text(), Qt::ElideRight, area_testo().width());
+QFont CasellaRisultato::font_mostrato() const {
+  if (!stringe()) return font();
+  // Down to seven tenths of the size, by quarters of a point, before the
+  // text is cut: a long amount stays a whole number.
+  QFont f = font();
+  const double pieno = f.pointSizeF() > 0 ? f.pointSizeF() : 8.25;
+  for (double p = pieno - 0.25; p >= pieno * 0.7; p -= 0.25) {
+    f.setPointSizeF(p);
+    if (QFontMetrics(f).horizontalAdvance(text()) <= area_testo().width()) return f;
+  }
+  return f;
 }
 
-bool CasellaRisultato::taglia() const {
+QString CasellaRisultato::testo_mostrato() const {
+  if (!stringe()) return text();
+  const QFont f = font_mostrato();
+  return QFontMetrics(f).elidedText(text(), Qt::ElideRight, area_testo().width());
+}
+
+bool CasellaRisultato::stringe() const {
   return !hasFocus() && fontMetrics().horizontalAdvance(text()) > area_testo().width();
 }
 
@@ -42,7 +56,7 @@ void CasellaRisultato::aggiorna_suggerimento() {
 }
 
 void CasellaRisultato::paintEvent(QPaintEvent* evento) {
-  if (!taglia()) {
+  if (!stringe()) {
     QLineEdit::paintEvent(evento);
     return;
   }
@@ -52,9 +66,14 @@ void CasellaRisultato::paintEvent(QPaintEvent* evento) {
   initStyleOption(&opzioni);
   style()->drawPrimitive(QStyle::PE_PanelLineEdit, &opzioni, &pittore, this);
   const QRect r = area_testo();
+  pittore.setFont(font_mostrato());
   pittore.setPen(
       palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
-  pittore.drawText(r, int(alignment() & Qt::AlignVertical_Mask) | Qt::AlignLeft, testo_mostrato());
+  pittore.drawText(r,
+                   int(alignment() & Qt::AlignVertical_Mask) |
+                       (testo_mostrato() == text() ? int(alignment() & Qt::AlignHorizontal_Mask)
+                                                   : int(Qt::AlignLeft)),
+                   testo_mostrato());
 }
 
 void CasellaRisultato::resizeEvent(QResizeEvent* evento) {

@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <algorithm>
 
 #include "form/verifica.h"
 
@@ -20,8 +23,92 @@ void centra(QWidget* finestra) {
   if (schermo == nullptr) return;
   const QRect area = schermo->availableGeometry();
   const QSize dimensione = finestra->frameGeometry().size().expandedTo(finestra->size());
-  finestra->move(area.x() + (area.width() - dimensione.width()) / 2,
-                 area.y() + (area.height() - dimensione.height()) / 2);
+  // A window larger than the screen keeps its title bar and its left edge
+  // on it.
+  finestra->move(std::max(area.x(), area.x() + (area.width() - dimensione.width()) / 2),
+                 std::max(area.y(), area.y() + (area.height() - dimensione.height()) / 2));
+}
+
+QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine) {
+  const QSize d = frame.boundedTo(area.size());
+  const auto dentro = [&area, &d](QPoint p) {
+    p.setX(std::clamp(p.x(), area.left(), area.right() + 1 - d.width()));
+    p.setY(std::clamp(p.y(), area.top(), area.bottom() + 1 - d.height()));
+    return QRect(p, d);
+  };
+  if (!origine) {
+    return dentro(QPoint(area.x() + (area.width() - d.width()) / 2,
+                         area.y() + (area.height() - d.height()) / 2));
+  }
+  const QRect& o = *origine;
+  constexpr int distacco = 8;
+  // Beside it, whole, on one side or the other, or below.
+  if (o.right() + distacco + d.width() <= area.right() + 1) {
+    return dentro(QPoint(o.right() + 1 + distacco, o.top()));
+  }
+  if (o.left() - distacco - d.width() >= area.left()) {
+    return dentro(QPoint(o.left() - distacco - d.width(), o.top()));
+  }
+  if (o.bottom() + distacco + d.height() <= area.bottom() + 1) {
+    return dentro(QPoint(o.left(), o.bottom() + 1 + distacco));
+  }
+  // Not whole beside it: against the edge of the side with more room, over
+  // part of it only.
+  const int destra = area.right() - o.right(), sinistra = o.left() - area.left();
+  constexpr int cascata = 40;
+  if (std::max(destra, sinistra) >= cascata) {
+    return dentro(QPoint(destra >= sinistra ? area.right() + 1 - d.width() : area.left(), o.top()));
+  }
+  // Cascaded: the title bar and the left edge of the other stay in sight.
+  QRect r = dentro(o.topLeft() + QPoint(cascata, cascata));
+  if (r.contains(o)) r = dentro(o.topLeft() - QPoint(cascata, cascata));
+  return r;
+}
+
+void colloca(QWidget* finestra, const QWidget* origine) {
+  QScreen* schermo = origine != nullptr ? origine->screen() : finestra->screen();
+  if (schermo == nullptr) schermo = QGuiApplication::primaryScreen();
+  if (schermo == nullptr) return;
+  // The frame the window manager adds: the window's own once shown, else
+  // that of the window it came from.
+  const QWidget* misura = finestra->isVisible() ? finestra : origine;
+  QMargins cornice;
+  if (misura != nullptr && misura->isVisible()) {
+    const QRect f = misura->frameGeometry(), g = misura->geometry();
+    cornice = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                       f.bottom() - g.bottom());
+  }
+  const QSize frame = finestra->size().grownBy(cornice);
+  std::optional<QRect> da;
+  if (origine != nullptr && origine->isVisible()) da = origine->frameGeometry();
+  const QRect posto = posto_finestra(schermo->availableGeometry(), frame, da);
+  if (posto.size() != frame) {
+    finestra->resize(posto.size().shrunkBy(cornice).expandedTo(finestra->minimumSize()));
+  }
+  finestra->move(posto.topLeft());
+}
+
+void tieni_sullo_schermo(QWidget* finestra) {
+  QScreen* schermo = finestra->screen();
+  if (schermo == nullptr) return;
+  const QRect area = schermo->availableGeometry();
+  const QRect f = finestra->frameGeometry();
+  QPoint p = f.topLeft();
+  p.setX(std::max(area.left(), std::min(p.x(), area.right() + 1 - f.width())));
+  p.setY(std::max(area.top(), std::min(p.y(), area.bottom() + 1 - f.height())));
+  if (p != f.topLeft()) finestra->move(p);
+}
+
+void nomi_dalle_etichette(QWidget* finestra) {
+  for (QLabel* etichetta : finestra->findChildren<QLabel*>()) {
+    QWidget* campo = etichetta->buddy();
+    if (campo == nullptr || !campo->accessibleName().isEmpty()) continue;
+    QString testo = etichetta->text();
+    testo.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    testo = testo.trimmed();
+    if (testo.endsWith(QLatin1Char(':'))) testo.chop(1);
+    campo->setAccessibleName(testo.trimmed());
+  }
 }
 
 QString cartella_prospetti_utente(QString& errore) {

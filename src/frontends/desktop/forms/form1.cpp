@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QCursor>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
 
@@ -97,14 +98,24 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   connect(ui_->Command7, &QPushButton::clicked, this,
           [this] { mostra_guida(guida_attuale(testo_guida_altri)); });
   for (QPushButton* pulsante : findChildren<QPushButton*>()) invio_preme(pulsante);
+  nomi_accessibili();
   // Enter in a text field calculates, as "C A L C O L A" does.
   for (QLineEdit* campo : findChildren<QLineEdit*>()) {
     connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
     connect(campo, &QLineEdit::textChanged, campo, [campo] { testo_come_mostrato(campo); });
   }
 
-  // Load: the skin, then the worker categories, none chosen.
+  // Load: the skin, the rule sets the run offers (the built-in ones, then
+  // the user's files), then the worker categories, none chosen.
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
+  {
+    QSignalBlocker blocco(ui_->Combo4);
+    ui_->Combo4->clear();
+    const ElencoNormative& normative =
+        contesto_.motore != nullptr ? contesto_.motore->normative() : ElencoNormative::incluse();
+    for (const std::string& nome : normative.nomi()) ui_->Combo4->addItem(da_utf8(nome));
+    ui_->Combo4->setCurrentText(da_utf8(regole().nome));
+  }
   for (std::string_view categoria : categorie_lavoratore(regole())) {
     ui_->List1->addItem(da_utf8(categoria));
   }
@@ -116,6 +127,69 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   adjustSize();
   setFixedSize(sizeHint());
   centra(this);
+}
+
+void Form1::nomi_accessibili() {
+  // The fields whose label stands beside them: the label names them (and
+  // gives them its shortcut). A field whose label is in another frame, or
+  // that has none, gets its name here; the help buttons say what they help
+  // with.
+  struct Nome {
+    QWidget* campo;
+    QLabel* etichetta;
+    const char* nome;
+  };
+  const Nome nomi[] = {
+      {ui_->Text5, ui_->Label9, nullptr},
+      {ui_->Text7, ui_->Label11, nullptr},
+      {ui_->Combo4, ui_->Label15, nullptr},
+      {ui_->Text2, ui_->Label3, nullptr},
+      {ui_->Text9, ui_->Label13, nullptr},
+      {ui_->Text10, ui_->Label14, nullptr},
+      {ui_->Combo3, ui_->Label8, nullptr},
+      {ui_->Text4, ui_->Label5, nullptr},
+      {ui_->Combo1, nullptr, "Percentuale detrazione figli"},
+      {ui_->Text6, ui_->Label10, nullptr},
+      {ui_->Text3, ui_->Label4, nullptr},
+      {ui_->Combo2, nullptr, "Percentuale detrazione altri a carico"},
+      {ui_->List1, nullptr, "Categoria del lavoratore"},
+      {ui_->List2, nullptr, "Settore previdenziale"},
+      {ui_->Text14, nullptr, "Altri contributi a carico dipendente"},
+      {ui_->Text15, nullptr, "Altri contributi a carico azienda"},
+      {ui_->Text1, ui_->SkinLabel3, nullptr},
+      {ui_->Text8, nullptr, "Retribuzione / Compenso, centesimi"},
+      {ui_->Text13, ui_->SkinLabel4, nullptr},
+      {ui_->Text12, nullptr, "Valore Convenzionale benefit, centesimi"},
+      {ui_->Text19, ui_->SkinLabel5, nullptr},
+      {ui_->Text18, nullptr, "Trattenuta non deducibile, centesimi"},
+      {ui_->Text21, ui_->SkinLabel6, nullptr},
+      {ui_->Text20, nullptr, "Competenza non imponibile, centesimi"},
+      {ui_->Text11, ui_->SkinLabel7, nullptr},
+      {ui_->Command2, nullptr, "Aiuto: Retribuzione / Compenso"},
+      {ui_->Command3, nullptr, "Aiuto: Valore Convenzionale benefit"},
+      {ui_->Command4, nullptr, "Aiuto: Trattenuta non deducibile"},
+      {ui_->Command5, nullptr, "Aiuto: Competenza non imponibile"},
+      {ui_->Command6, nullptr, "Aiuto: figli a carico"},
+      {ui_->Command7, nullptr, "Aiuto: altri a carico"},
+  };
+  for (const Nome& n : nomi) {
+    if (n.etichetta != nullptr) {
+      n.etichetta->setBuddy(n.campo);
+      n.campo->setAccessibleName(n.etichetta->text());
+    } else {
+      n.campo->setAccessibleName(QString::fromUtf8(n.nome));
+    }
+    if (qobject_cast<QPushButton*>(n.campo) != nullptr)
+      n.campo->setToolTip(n.campo->accessibleName());
+  }
+  // A drop-down is read by its choice and its label: the "%" beside the
+  // two percentages is read as what it is the percentage of.
+  ui_->SkinLabel1->setBuddy(ui_->Combo1);
+  ui_->SkinLabel1->setAccessibleName(ui_->Combo1->accessibleName());
+  ui_->SkinLabel2->setBuddy(ui_->Combo2);
+  ui_->SkinLabel2->setAccessibleName(ui_->Combo2->accessibleName());
+  // And any field a label names in the form as drawn.
+  nomi_dalle_etichette(this);
 }
 
 Form6* Form1::form6() const { return form6_.data(); }
@@ -160,9 +234,7 @@ void Form1::stato_periodo(bool annuo) {
   for (QLineEdit* box : {ui_->Text5, ui_->Text2, ui_->Text9, ui_->Text10}) box->setEnabled(annuo);
 }
 
-bool Form1::normativa_attuale() const {
-  return ui_->Combo4->currentText() != QLatin1String("2007");
-}
+bool Form1::normativa_attuale() const { return regole_attuali(regole()); }
 
 void Form1::stato_normativa() {
   // Today's law has no increase for children under three, and its help
@@ -178,7 +250,7 @@ QString Form1::guida_attuale(const char* testo) const {
 }
 
 void Form1::stato_addizionali() {
-  const RegoleCalcolo& scelte = regole_incluse(ui_->Combo4->currentText().toStdString());
+  const RegoleCalcolo& scelte = regole();
   const bool disponibili = addizionali_disponibili(scelte);
   // The region chosen stays chosen where the new rule set offers it.
   const QString scelta = ui_->Combo5->currentText();
@@ -209,10 +281,19 @@ void Form1::stato_addizionali() {
 }
 
 void Form1::Combo4_Click() {
+  if (contesto_.motore == nullptr) {
+    stato_normativa();
+    stato_addizionali();
+    return;
+  }
+  try {
+    contesto_.motore->usa_normativa(ui_->Combo4->currentText().toStdString());
+  } catch (const Eccezione& e) {
+    messaggio_critico(this, da_utf8(e.errore().testo()));
+    return;
+  }
   stato_normativa();
   stato_addizionali();
-  if (contesto_.motore == nullptr) return;
-  contesto_.motore->usa_regole(regole_incluse(ui_->Combo4->currentText().toStdString()));
   // The contribution figures of the chosen sector are those of the rule set
   // in use: a sector already chosen is taken again under the new one.
   List2_Click();
@@ -249,7 +330,12 @@ void Form1::Command1_Click() {
   QStringList messaggi;
   for (const std::string& m : esito.messaggi) messaggi << da_utf8(m);
 
-  if (esito.stato != Stato::rifiutato) mostra_risultati();
+  if (esito.stato != Stato::rifiutato) {
+    mostra_risultati();
+  } else if (form2_ != nullptr) {
+    // The figures on screen are those of an earlier calculation.
+    form2_->segna_non_aggiornato();
+  }
   if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
     const QString testo = messaggi.join(QLatin1Char('\n'));
     if (esito.stato == Stato::rifiutato || form2_ == nullptr) {
@@ -267,7 +353,7 @@ void Form1::mostra_risultati() {
     form2_ = std::make_unique<Form2>(contesto_, [this] { return ui_->Option2->isChecked(); });
   }
   form2_->riempi(contesto_.motore->risultati());
-  form2_->mostra();
+  form2_->mostra(this);
 }
 
 void Form1::mostra_guida(const QString& testo) {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
@@ -65,10 +66,18 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
       etichetta->setAlignment(ui_->SkinLabel1->alignment());
     }
     etichetta->setText(da_utf8(riga.etichetta));
+    // Read by a screen reader as the row's label.
+    etichetta->setBuddy(box);
+    box->setAccessibleName(da_utf8(riga.etichetta));
     caselle_[std::size_t(riga.casella - 1)] = box;
+    stili_.insert(box, box->styleSheet());
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
   disponi(false, false);
+  // "Esporta" writes a file: only a deliberate press, never an Enter that
+  // was meant for the input form.
+  ui_->Command1->setAutoDefault(false);
+  ui_->Command2->setAutoDefault(false);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
   invio_preme(ui_->Command1);
   connect(ui_->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -79,11 +88,42 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
 
 Form2::~Form2() = default;
 
-void Form2::mostra() {
+void Form2::mostra(const QWidget* origine) {
   // Some window managers place a window anew each time it is shown; the
-  // window asks for the place it was left in.
-  if (!isVisible() && lasciata_) move(*lasciata_);
+  // window asks for the place it was left in, the first time one beside
+  // the input form.
+  if (!isVisible()) {
+    if (lasciata_) {
+      move(*lasciata_);
+    } else if (origine != nullptr) {
+      colloca(this, origine);
+    }
+  }
   porta_davanti(this);
+  // Grown by the rows of today's law, or left where a screen no longer
+  // reaches: whole on its screen again.
+  tieni_sullo_schermo(this);
+}
+
+void Form2::segna_non_aggiornato() {
+  if (titolo_.isEmpty()) return;
+  setWindowTitle(titolo_ + QStringLiteral(" - non aggiornato: l'ultimo calcolo è stato rifiutato"));
+  for (QLineEdit* box : caselle_) {
+    box->setStyleSheet(box->styleSheet() + QStringLiteral(" QLineEdit { color: #8c8579; }"));
+    box->setAccessibleDescription(QStringLiteral("non aggiornato"));
+  }
+  if (form7_ != nullptr) form7_->setWindowTitle(QStringLiteral("Grafici - non aggiornati"));
+}
+
+bool Form2::non_aggiornato() const { return windowTitle() != titolo_; }
+
+void Form2::keyPressEvent(QKeyEvent* evento) {
+  // Esc closes the window, as a dialog's.
+  if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(evento);
 }
 
 void Form2::hideEvent(QHideEvent* evento) {
@@ -154,18 +194,27 @@ void Form2::disponi(bool attuali, bool addizionali) {
 }
 
 void Form2::riempi(const Risultati& risultati) {
-  for (QLineEdit* box : caselle_) box->clear();
+  for (QLineEdit* box : caselle_) {
+    box->clear();
+    if (!box->accessibleDescription().isEmpty()) {
+      box->setStyleSheet(stili_.value(box));
+      box->setAccessibleDescription(QString());
+    }
+  }
   disponi(risultati.righe_attuali, risultati.righe_addizionali);
-  setWindowTitle(
+  titolo_ =
       risultati.righe_attuali
           ? QStringLiteral("Risultato Calcolo - Normativa %1").arg(da_utf8(risultati.normativa))
-          : QStringLiteral("Risultato Calcolo"));
+          : QStringLiteral("Risultato Calcolo");
+  setWindowTitle(titolo_);
+  if (form7_ != nullptr) form7_->setWindowTitle(QStringLiteral("Grafici"));
   for (int n = 1; n <= numero_caselle; ++n) {
     QLineEdit* box = casella(n);
     box->setText(da_utf8(risultati.Text(n)));
     box->setCursorPosition(0);
   }
-  ui_->Command1->setFocus();
+  // The focus on the net, not on "Esporta": a second Enter writes nothing.
+  casella(righe_risultato[riga_del_genere(Genere::netto)].casella)->setFocus();
   // The charts follow the calculation while they are open.
   if (form7_ != nullptr && form7_->isVisible()) form7_->aggiorna();
 }
@@ -231,7 +280,7 @@ void Form2::Command1_Click() { Crea(); }
 void Form2::Command2_Click() {
   if (form7_ == nullptr) form7_ = std::make_unique<Form7>(contesto_);
   form7_->aggiorna();
-  form7_->mostra();
+  form7_->mostra(this);
 }
 
 }  // namespace zellora

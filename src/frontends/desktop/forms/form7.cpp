@@ -1,5 +1,8 @@
 #include "forms/form7.h"
 
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/splash.h"
@@ -15,9 +18,17 @@ Form7::Form7(Contesto contesto, QWidget* parent)
   auto* colonna = new QVBoxLayout(this);
   colonna->setContentsMargins(8, 8, 8, 8);
   colonna->addWidget(pannello_);
+  // "Chiudi", and Esc, close the window.
+  auto* chiudi = new QPushButton(QStringLiteral("Chiudi"), this);
+  chiudi->setObjectName(QStringLiteral("Chiudi"));
+  connect(chiudi, &QPushButton::clicked, this, &QWidget::close);
+  invio_preme(chiudi);
+  auto* riga = new QHBoxLayout;
+  riga->addStretch(1);
+  riga->addWidget(chiudi);
+  colonna->addLayout(riga);
   resize(820, 760);
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
-  centra(this);
 }
 
 void Form7::aggiorna() {
@@ -29,9 +40,24 @@ void Form7::aggiorna() {
   pannello_->mostra(dati_grafici(motore), motore.locale(), netto_voluto(motore));
 }
 
-void Form7::mostra() {
-  if (!isVisible() && lasciata_) move(*lasciata_);
+void Form7::mostra(const QWidget* origine) {
+  if (!isVisible()) {
+    if (lasciata_) {
+      move(*lasciata_);
+    } else {
+      colloca(this, origine);
+    }
+  }
   porta_davanti(this);
+}
+
+void Form7::keyPressEvent(QKeyEvent* evento) {
+  // Esc closes the window, as a dialog's.
+  if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(evento);
 }
 
 void Form7::hideEvent(QHideEvent* evento) {

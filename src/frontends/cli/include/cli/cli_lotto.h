@@ -6,18 +6,20 @@
 
 #include "base/errore.h"
 #include "base/lettura.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 
 namespace zellora {
 
-struct RichiestaBatch {
+struct ComandoLotto {
   std::string ingresso;  // CSV or JSON Lines file
   std::string uscita;    // empty or "-": standard output
   std::string formato;   // "csv", "jsonl" or empty (from the input's extension)
   unsigned thread = 0;
   Locale locale;
   const RegoleCalcolo* regole = nullptr;  // --rules FILE; nothing: each row's Combo4
+  const ElencoNormative* normative = &ElencoNormative::incluse();  // what a row's Combo4 may name
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0
@@ -31,7 +33,7 @@ struct RichiestaBatch {
 // The output follows base/file_atomico.h: a regular file appears only when
 // complete and keeps the permission bits of the file it replaces; a symbolic
 // link is followed and stays; a FIFO or a device is written directly.
-int esegui_batch(const RichiestaBatch& richiesta);
+int esegui_comando_lotto(const ComandoLotto& richiesta);
 
 // True when writing `uscita` would replace the input `ingresso` ("" or "-":
 // standard input, by the file it was opened on): the same file by identity,

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/errore.h"
+#include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 
@@ -33,6 +34,8 @@ struct OpzioniLotto {
   Locale locale = Locale::italiano();
   // The rule set of every row (--rules); nothing: each row's "Combo4".
   const RegoleCalcolo* regole = nullptr;
+  // The rule sets a row's "Combo4" may name.
+  const ElencoNormative* normative = &ElencoNormative::incluse();
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
@@ -76,9 +79,10 @@ using ErroreLotto = Eccezione;
 
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per
-// worker its row number, status, messages, the 21 results texts
-// (Form2.Text1 ... Form2.Text21), the 36 figures of the record (24 and 39
-// for a sheet of today's law) in plain decimals, and the name of the rule
+// worker its row number, status, messages, the results texts of the rows
+// of rules/righe.h (Form2.Text1 ... Form2.Text21, to Text24 for a sheet of
+// today's law), the figures of the record (36, or 39 for a sheet of today's
+// law) in plain decimals, and the name of the rule
 // set of the row (`rules`; empty for an invalid row without --rules), with
 // the input's separator (from JSON Lines, ';' where the locale's decimal
 // sign is ',', else ','; and the columns of today's law unless --rules gives

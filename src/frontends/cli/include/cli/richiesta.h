@@ -14,6 +14,7 @@
 #include "base/errore.h"
 #include "form/campi_form.h"
 #include "form/motore.h"
+#include "form/normative.h"
 #include "rules/caricamento.h"
 
 namespace zellora {
@@ -29,6 +30,13 @@ struct Richiesta {
   // True when the rule set was given (a file of the user's): "Combo4" then
   // does not choose the rule set and must name the one given.
   bool regole_fissate = false;
+  // The rule sets "Combo4" may name: the built-in ones and the user's.
+  const ElencoNormative* normative = &ElencoNormative::incluse();
+  // True while a "Combo4" may still come (a sheet's column after "List1"):
+  // the category is then checked against the rule set when the request is
+  // complete, not against the one in force when it is read.
+  bool normativa_in_arrivo = false;
+  bool categoria_rinviata = false;  // "List1" came before it, and waits
   CampiForm1 campi;
   // Profile figures set by name after the sector choice, in request order.
   std::vector<std::pair<std::string, double>> profilo;
@@ -53,8 +61,9 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore);
 void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore);
 void imposta_profilo(Richiesta& r, std::string_view nome, double valore);
 
-// The checks that need the whole request (the sector belongs to the chosen
-// category). Throws ErroreRichiesta.
+// The checks that need the whole request, whatever the order of its keys:
+// the category and the sector are items of the chosen rule set's lists, the
+// sector one of the category's. Throws ErroreRichiesta.
 void completa_richiesta(const Richiesta& r);
 
 // The sector choice and the profile figures of the request, as the operator

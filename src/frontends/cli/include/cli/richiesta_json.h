@@ -11,16 +11,19 @@
 
 namespace zellora {
 
-// Reads the request under the rule set its "Combo4" names ("2007" when it
-// names none), or under `fissate` when that is given (--rules FILE); missing keys keep the form's
+// Reads the request under the rule set its "Combo4" names among `normative`
+// (the built-in ones when none are given; "2007" when it names none), or
+// under `fissate` when that is given (--rules FILE); missing keys keep the form's
 // initial values. Texts are JSON strings, options and the check box JSON booleans, and "profile" an
 // object of numbers. Throws ErroreRichiesta.
-Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate = nullptr);
+Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate = nullptr,
+                          const ElencoNormative* normative = nullptr);
 
 // Reads the request from its JSON text. A key given twice in one object is
 // refused (ErroreRichiesta) rather than one of its values silently kept;
 // text that is not JSON throws the JSON reader's exception.
-Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fissate = nullptr);
+Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fissate = nullptr,
+                               const ElencoNormative* normative = nullptr);
 
 // The message of a JSON reading error, fit to be shown: the piece of input
 // it quotes is escaped and cut as every value shown back is.

@@ -1,7 +1,9 @@
 // A box of the results window: a read-only line whose text is always whole
 // (for copying and for whoever reads it). A text wider than the box is
-// shown cut with "…" at its end, and whole in the box's tooltip; while the
-// box has the focus it shows the real text, which scrolls as usual.
+// shown in a smaller font, down to seven tenths of the size, and only when
+// even that does not fit, cut with "…" at its end; it is whole in the box's
+// tooltip. While the box has the focus it shows the real text, which
+// scrolls as usual.
 #pragma once
 
 #include <QLineEdit>
@@ -15,8 +17,10 @@ class CasellaRisultato : public QLineEdit {
  public:
   explicit CasellaRisultato(QWidget* parent = nullptr);
 
-  // The text as painted now: the whole text, or its start and "…".
+  // The text as painted now: the whole text, or its start and "…", and the
+  // font it is painted in.
   QString testo_mostrato() const;
+  QFont font_mostrato() const;
 
  protected:
   void paintEvent(QPaintEvent* evento) override;
@@ -27,7 +31,7 @@ class CasellaRisultato : public QLineEdit {
 
  private:
   QRect area_testo() const;
-  bool taglia() const;  // the text does not fit and the box is not focused
+  bool stringe() const;  // the text does not fit and the box is not focused
   void aggiorna_suggerimento();
 };
 

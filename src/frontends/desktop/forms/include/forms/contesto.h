@@ -2,9 +2,14 @@
 // file, and where and how an exported statement is written and opened.
 #pragma once
 
+#include <QRect>
+#include <optional>
+
 #include <QString>
 
 class QAbstractButton;
+class QRect;
+class QSize;
 
 #include "form/motore.h"
 #include "platform/skin.h"
@@ -30,6 +35,28 @@ QString cartella_prospetti_utente(QString& errore);
 // Places a window centred on the screen it is on (the primary screen for a
 // window not shown yet), inside the part of the screen that windows may use.
 void centra(QWidget* finestra);
+
+// Where a window whose frame (title bar and borders included) is `frame`
+// goes on the part of a screen that windows may use, `area`: beside
+// `origine`, the frame of the window it came from (whole to its right, else
+// to its left, else below; else against the edge of the side with more room,
+// over part of it; else cascaded from its corner), never over the whole of
+// it; centred without one. The frame it gets, always inside `area`: one
+// larger than the area is made as large as the area.
+QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine);
+
+// Moves (and, if the screen is too small, shrinks) `finestra` to its place
+// beside `origine` (centred when null) on the screen of `origine`, counting
+// the frame the window manager gives it.
+void colloca(QWidget* finestra, const QWidget* origine);
+
+// Moves `finestra` back inside the part of its screen that windows may use,
+// as far as it fits (its title bar first).
+void tieni_sullo_schermo(QWidget* finestra);
+
+// Gives every control named by a label (its buddy) that label's text as
+// its accessible name, unless it has one: the name a screen reader says.
+void nomi_dalle_etichette(QWidget* finestra);
 
 // The fonts the windows name: "MS Sans Serif" 8.25 pt for a window and its
 // controls, Verdana bold 9.75 pt for the main command buttons.

@@ -56,6 +56,8 @@ class Form1 : public QMainWindow {
   void closeEvent(QCloseEvent* evento) override;
 
  private:
+  // The names a screen reader says for the fields and buttons.
+  void nomi_accessibili();
   // The rule set of the run (the built-in one without a run state).
   const RegoleCalcolo& regole() const {
     return contesto_.motore != nullptr ? contesto_.motore->regole() : regole_predefinite();

@@ -5,6 +5,7 @@
 // the worker's side has three more rows and the caption names the rule set.
 #pragma once
 
+#include <QHash>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -41,9 +42,15 @@ class Form2 : public QWidget {
   // The fill: every box is cleared, then set to its text.
   void riempi(const Risultati& risultati);
 
-  // Shows the window in front: centred the first time, then where the
-  // operator left it.
-  void mostra();
+  // Shows the window in front: the first time beside `origine` (the input
+  // form) and on its screen, centred without one; then where the operator
+  // left it.
+  void mostra(const QWidget* origine = nullptr);
+
+  // After a refused calculation the figures shown are no longer those of
+  // the form: the title says so, the figures turn grey, until the next fill.
+  void segna_non_aggiornato();
+  bool non_aggiornato() const;
 
   // The box TextN of this window, one per row of the results
   // (rules/righe.h; the rows of today's law are shown under it only), and
@@ -68,6 +75,7 @@ class Form2 : public QWidget {
 
  protected:
   void hideEvent(QHideEvent* evento) override;
+  void keyPressEvent(QKeyEvent* evento) override;
 
  private:
   // Places the worker's rows, with or without those of today's law.
@@ -88,7 +96,9 @@ class Form2 : public QWidget {
   std::array<QLineEdit*, numero_caselle> caselle_{};
   std::array<QLabel*, numero_caselle> etichette_{};
   std::optional<GeometriaBase> geometria_base_;
-  std::optional<QPoint> lasciata_;  // where the window was when last hidden
+  std::optional<QPoint> lasciata_;    // where the window was when last hidden
+  QString titolo_;                    // the title of the last fill
+  QHash<QLineEdit*, QString> stili_;  // each box's style sheet as made
   std::unique_ptr<Form7> form7_;
   QString cartella_;         // where the last statement went, used again while it stands
   QString avviso_cartella_;  // why cartella_ is not among the documents

@@ -1,14 +1,15 @@
 // Form7 "Grafici": the charts of the last calculation, opened from the
-// results window and drawn anew at each calculation while it is open.
+// results window and drawn anew at each calculation while it is open;
+// "Chiudi" and Esc close it.
 #pragma once
 
 #include <QPoint>
 #include <QWidget>
 #include <optional>
 
+#include "charts/grafici_qt.h"
 #include "forms/contesto.h"
 #include "platform/skin.h"
-#include "statement/grafici_qt.h"
 
 namespace zellora {
 
@@ -21,14 +22,15 @@ class Form7 : public QWidget {
   // Draws the charts of the last calculation of the program.
   void aggiorna();
 
-  // Shows the window in front: centred the first time, then where the
-  // operator left it.
-  void mostra();
+  // Shows the window in front: the first time beside `origine` (the
+  // results window) and on its screen, then where the operator left it.
+  void mostra(const QWidget* origine = nullptr);
 
   PannelloGrafici* pannello() const { return pannello_; }
 
  protected:
   void hideEvent(QHideEvent* evento) override;
+  void keyPressEvent(QKeyEvent* evento) override;
 
  private:
   Contesto contesto_;

@@ -1,0 +1,795 @@
+#!/usr/bin/env python3
+"""Zellora's page in a real browser, against zellora-cli.
+
+Serves the built page (build-web/www) on 127.0.0.1, drives it with headless
+Chromium through Selenium, and checks:
+
+- random requests of every rule set, both directions and modes, families
+  and other amounts, typed into the form field by field: every results text,
+  every message and the outcome as zellora-cli gives them for the same
+  request;
+- an address with the form in its query fills the form and shows the
+  results at once;
+- staff sheets (CSV and JSON Lines, broken and hostile ones too) computed in
+  the page's Worker: the file downloaded byte for byte as `zellora-cli batch`
+  writes it, the summary as it prints it, a sheet it refuses refused with
+  its message, and the form still answering while a sheet is computed;
+- every control has a name for assistive technology;
+- the page asks nothing of anyone but its own server.
+
+It also measures, and prints, the time to the first result, the time of
+one calculation inside the module and the time of 100.000 rows of a sheet
+(measured, never asserted: the machine may be busy).
+
+Usage: test_pagina.py --www DIR --cli ZELLORA_CLI [--richieste N] [--righe N]
+                      [--righe-velocita N] [--schermate DIR]
+Exit status 77 (skipped) when the page is not built, or Chromium, its
+driver or Selenium are missing.
+"""
+import argparse
+import base64
+import concurrent.futures
+import functools
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
+
+SALTA = 77
+
+try:
+    from selenium import webdriver
+    from selenium.common.exceptions import WebDriverException
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import Select
+except ImportError:
+    print("skipped: python3-selenium is not installed")
+    sys.exit(SALTA)
+
+CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
+DRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+
+errori = []
+
+
+def controlla(condizione, messaggio):
+    if not condizione:
+        errori.append(messaggio)
+        print("FAIL:", messaggio, flush=True)
+    return condizione
+
+
+# ------------------------------------------------------------------ serving
+
+
+class Server:
+    """The page on 127.0.0.1, keeping every path asked for."""
+
+    def __init__(self, cartella):
+        chiesti = self.chiesti = []
+
+        class Gestore(SimpleHTTPRequestHandler):
+            extensions_map = {**SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+
+            def log_message(self, *argomenti):
+                pass
+
+            def do_GET(self):
+                chiesti.append(self.path)
+                super().do_GET()
+
+        self.server = ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(Gestore, directory=cartella))
+        self.porta = self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def indirizzo(self, coda=""):
+        return f"http://127.0.0.1:{self.porta}/index.html{coda}"
+
+    def chiudi(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def browser(profilo, scaricati):
+    o = webdriver.ChromeOptions()
+    o.binary_location = CHROMIUM
+    for a in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+              "--disable-background-networking", "--disable-component-update", "--disable-sync",
+              "--disable-dev-shm-usage", "--disable-extensions", "--window-size=1280,1000",
+              "--user-data-dir=" + profilo):
+        o.add_argument(a)
+    o.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    o.add_experimental_option("prefs", {"download.default_directory": scaricati,
+                                        "download.prompt_for_download": False})
+    d = webdriver.Chrome(service=Service(DRIVER), options=o)
+    d.set_script_timeout(600)
+    d.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": scaricati})
+    return d
+
+
+def attendi(funzione, secondi=60, passo=0.02):
+    fine = time.monotonic() + secondi
+    while time.monotonic() < fine:
+        v = funzione()
+        if v:
+            return v
+        time.sleep(passo)
+    return None
+
+
+def apri(d, server, coda=""):
+    d.get(server.indirizzo(coda))
+    if not attendi(lambda: d.execute_script("return document.body.dataset.pronto === '1'"), 30):
+        raise RuntimeError("the page did not start: " + str(d.get_log("browser")))
+
+
+# ------------------------------------------------------------------ zellora-cli
+
+
+def cli_json(cli, richiesta):
+    r = subprocess.run([cli, "--format", "json"], input=json.dumps(richiesta, ensure_ascii=False).encode(),
+                       capture_output=True, env={**os.environ, "LC_ALL": "C"}, timeout=60)
+    if r.returncode == 2:
+        return {"error": r.stderr.decode().strip().removeprefix("zellora-cli: ")}
+    return json.loads(r.stdout)
+
+
+def cli_batch(cli, foglio, uscita):
+    r = subprocess.run([cli, "batch", foglio, "-o", uscita], capture_output=True,
+                       env={**os.environ, "LC_ALL": "C"}, timeout=600)
+    return r.returncode, r.stderr.decode("utf-8", "replace")
+
+
+# ------------------------------------------------------------------ the page's state
+
+LEGGI_PAGINA = """
+const esito = {stato: document.getElementById('Form2').dataset.stato, risultati: {}, messaggi: []};
+for (const o of document.querySelectorAll('#Form2 output[data-box]')) esito.risultati['Text' + o.dataset.box] = o.textContent;
+for (const p of document.querySelectorAll('#messaggi p')) esito.messaggi.push(p.textContent);
+return esito;
+"""
+
+LEGGI_FORM = """
+const r = {};
+for (const e of document.querySelectorAll('#Form1 input, #Form1 select')) {
+  if (e.type === 'radio' || e.type === 'checkbox') r[e.id] = e.checked;
+  else if (e.tagName === 'SELECT') r[e.id] = e.selectedIndex >= 0 ? e.value : '';
+  else r[e.id] = e.value;
+}
+return r;
+"""
+
+# The form and the results once the page has calculated what the form holds.
+LEGGI_A_CALCOLO_FATTO = """
+const fatto = arguments[arguments.length - 1];
+const leggi = () => {
+  if (document.body.dataset.calcolo !== 'fatto') { setTimeout(leggi, 1); return; }
+  fatto([(() => {""" + LEGGI_FORM + """})(), (() => {""" + LEGGI_PAGINA + """})()]);
+};
+leggi();
+"""
+
+
+
+def confronta(pagina, cli, etichetta):
+    """The page against zellora-cli for one request; True when they agree."""
+    if "error" in cli:
+        return controlla(pagina["messaggi"] == [cli["error"]] and pagina["stato"] == "error",
+                         f"{etichetta}: zellora-cli refuses the request ({cli['error']}), the page shows {pagina}")
+    # Every box zellora-cli fills shows its text; a box of the rule set's
+    # rows that it does not give (a refused calculation) is empty.
+    attesi = cli["results"]
+    ok = controlla(pagina["stato"] == cli["status"],
+                   f"{etichetta}: outcome {pagina['stato']!r}, zellora-cli {cli['status']!r}")
+    for box in set(attesi) | set(pagina["risultati"]):
+        if pagina["risultati"].get(box) != attesi.get(box, ""):
+            ok &= controlla(False, f"{etichetta}: {box} shows {pagina['risultati'].get(box)!r}, "
+                                   f"zellora-cli {attesi.get(box)!r}")
+    ok &= controlla(pagina["messaggi"] == cli["messages"],
+                    f"{etichetta}: messages {pagina['messaggi']}, zellora-cli {cli['messages']}")
+    return ok
+
+
+# ------------------------------------------------------------------ typing requests
+
+
+def testo_importo(caso, mensile, netto=False):
+    scelta = caso.random()
+    v = caso.randint(900, 4500) if mensile else caso.randint(8000, 90000)
+    if netto and scelta >= 0.87:
+        return caso.choice(["", "abc", "12.5", "-100", " 2500 ", "1.2.3", "+750", "30000€"])
+    if scelta < 0.55:
+        return str(v)
+    if scelta < 0.7:
+        return f"{v:,}".replace(",", ".")                   # grouped the Italian way
+    if scelta < 0.8:
+        return f"{v},{caso.randint(0, 99):02d}"
+    if scelta < 0.84:
+        return str(caso.randint(0, 500))
+    if scelta < 0.87:
+        return "0"
+    return caso.choice(["", "abc", "12.5", "-100", " 2500 ", "1.2.3", "+750", "1e5", "30000€", "9999999"])
+
+
+def testo_piccolo(caso, massimo, errati=0.05):
+    if caso.random() < errati:
+        return caso.choice(["", "x", "-1", "1,5", "99", " "])
+    return str(caso.randint(0, massimo))
+
+
+def scegli(d, nome, valore):
+    Select(d.find_element(By.ID, nome)).select_by_visible_text(valore)
+
+
+def digita(d, nome, testo):
+    e = d.find_element(By.ID, nome)
+    if testo == "":
+        e.send_keys(Keys.CONTROL, "a", Keys.NULL, Keys.DELETE)
+    else:
+        e.send_keys(Keys.CONTROL, "a", Keys.NULL, testo)
+
+
+# Typing through the browser's own input: the field takes the focus, then
+# the keys or the text come as the keyboard's would (the browser applies the
+# field's length limit and the page gets its input events).
+def cdp(d, metodo, **parametri):
+    return d.execute_cdp_cmd(metodo, parametri)
+
+
+def fuoco(d, nome, seleziona=False):
+    cdp(d, "Runtime.evaluate", expression="(() => { const e = document.getElementById(%s); e.focus(); %s })()"
+        % (json.dumps(nome), "e.select();" if seleziona else ""))
+
+
+TASTI = {" ": ("Space", 32), "Delete": ("Delete", 46)}
+
+
+def tasto(d, chiave):
+    if chiave in TASTI:
+        codice, virtuale = TASTI[chiave]
+    else:
+        codice = ("Key" + chiave.upper()) if chiave.isalpha() else "Digit" + chiave
+        virtuale = ord(chiave.upper())
+    giu = {"type": "keyDown", "key": chiave, "code": codice, "windowsVirtualKeyCode": virtuale}
+    if len(chiave) == 1:
+        giu["text"] = chiave
+    cdp(d, "Input.dispatchKeyEvent", **giu)
+    cdp(d, "Input.dispatchKeyEvent", type="keyUp", key=chiave, code=codice, windowsVirtualKeyCode=virtuale)
+
+
+def scrivi(d, nome, testo):
+    """Types `testo` over what the field holds."""
+    fuoco(d, nome, seleziona=True)
+    if testo:
+        cdp(d, "Input.insertText", text=testo)
+    else:
+        tasto(d, "Delete")
+
+
+def premi(d, nome):
+    """An option button or the check box, with the space bar."""
+    fuoco(d, nome)
+    tasto(d, " ")
+
+
+def scegli_voce(d, nome, voce):
+    """An item of a drop-down list: typed ("5" for "50"), or the empty one."""
+    if voce == "":
+        Select(d.find_element(By.ID, nome)).select_by_index(0)
+    else:
+        fuoco(d, nome)
+        tasto(d, voce[0])
+
+
+STATO = """
+const stato = {};
+for (const e of document.querySelectorAll('#Form1 input, #Form1 select')) {
+  if (e.type === 'radio' || e.type === 'checkbox') stato[e.id] = e.checked;
+  else if (e.tagName === 'SELECT') stato[e.id] = e.selectedIndex >= 0 ? e.value : '';
+  else stato[e.id] = e.value;
+}
+return stato;
+"""
+
+
+# The fields the operator can type into, as the desktop's form has them:
+# the period mode decides, and today's law has no children under three.
+def attivo(nome, mensile, attuale):
+    if nome == "Text7":
+        return mensile
+    if nome in ("Text5", "Text2", "Text9", "Text10"):
+        return not mensile
+    if nome == "Text6":
+        return not attuale
+    return nome not in ("Text8", "Text12", "Text18", "Text20")
+
+
+def richieste_digitate(d, cli, descrizione, quante, caso, regole):
+    """Types `quante` random requests under the rule set `regole`; returns
+    the number that agreed with zellora-cli."""
+    scegli(d, "Combo4", regole["nome"])
+    campi_max = {c["nome"]: c["lunghezza_massima"] for c in descrizione["campi"]}
+    lavori = []
+    famiglia = [
+        ("Combo3", lambda: caso.choice(["", "No", "Si", "Si"])),
+        ("Text4", lambda: testo_piccolo(caso, 4)),
+        ("Combo1", lambda: caso.choice(["", "50", "100", "100"])),
+        ("Text6", lambda: testo_piccolo(caso, 2)),
+        ("Text3", lambda: testo_piccolo(caso, 2)),
+        ("Combo2", lambda: caso.choice(["", "50", "100"])),
+        ("Text2", lambda: testo_piccolo(caso, 12)),
+        ("Text9", lambda: testo_piccolo(caso, 12)),
+        ("Text10", lambda: testo_piccolo(caso, 12)),
+        ("Text5", lambda: caso.choice(["365", "365", "180", str(caso.randint(0, 366)), "", "3655"])),
+        ("Text7", lambda: caso.choice(["14", "13", "12", "15", "0", "1x"])),
+        ("Text13", lambda: caso.choice(["0", "0", "1200", "350,50", "x"])),
+        ("Text19", lambda: caso.choice(["0", "0", "240", "1.000", "-5"])),
+        ("Text21", lambda: caso.choice(["0", "0", "600", "75,25"])),
+        ("Text14", lambda: caso.choice(["0", "0", "1,5", "2", "120", "100"])),
+        ("Text15", lambda: caso.choice(["0", "0", "3", "0,75", "250"])),
+        ("Text11", lambda: caso.choice(["0", "0", "7", "16", "42", "abc"])),
+    ]
+    stato = d.execute_script(STATO)
+    for n in range(quante):
+        # The worker's category and sector, now and then.
+        if n == 0 or caso.random() < 0.2:
+            categoria = caso.choice(regole["categorie"])
+            scegli(d, "List1", categoria["nome"])
+            if categoria["settori"] and caso.random() < 0.9:
+                scegli(d, "List2", caso.choice(categoria["settori"]))
+        # Direction, period and the other choices.
+        mensile = stato["Option2"]
+        netto = stato["Option3"]
+        if caso.random() < 0.35:
+            mensile = not mensile
+            premi(d, "Option2" if mensile else "Option1")
+        if caso.random() < 0.35:
+            netto = not netto
+            premi(d, "Option3" if netto else "Option4")
+        if caso.random() < 0.15:
+            premi(d, "Option5" if stato["Option6"] else "Option6")
+        if caso.random() < 0.15:
+            premi(d, "Check1")
+        # The amount, and some fields of the family and the other amounts.
+        modifiche = {"Text1": testo_importo(caso, mensile, netto)}
+        for nome, valore in caso.sample(famiglia, caso.randint(1, 5)):
+            modifiche[nome] = valore()
+        if netto and modifiche.get("Text14") in ("100", "120"):
+            modifiche["Text14"] = "2"  # no gross reaches a net under 100 % of other contributions
+        for nome, valore in modifiche.items():
+            if nome.startswith("Combo"):
+                scegli_voce(d, nome, valore)
+            elif attivo(nome, mensile, regole["attuale"]):
+                scrivi(d, nome, valore)
+        richiesta, pagina = d.execute_async_script(LEGGI_A_CALCOLO_FATTO)
+        # The request the page was given: the form as it stood, each field
+        # typed cut at the field's length, a field that is off untouched.
+        for nome, valore in modifiche.items():
+            if nome.startswith("Combo"):
+                controlla(richiesta[nome] == valore, f"{nome}: chose {valore!r}, the list holds {richiesta[nome]!r}")
+            elif attivo(nome, mensile, regole["attuale"]):
+                massimo = campi_max.get(nome, 0)
+                atteso = valore[:massimo] if massimo else valore
+                controlla(richiesta[nome] == atteso, f"{nome}: typed {valore!r}, the field holds {richiesta[nome]!r}")
+            else:
+                controlla(richiesta[nome] == stato[nome], f"{nome} is off, yet it changed to {richiesta[nome]!r}")
+        controlla(richiesta["Option2"] == mensile and richiesta["Option3"] == netto,
+                  "the period mode or the direction did not follow the keys")
+        stato = richiesta
+        lavori.append((richiesta, pagina))
+    concordi = 0
+    righe = {"Text%d" % r["box"] for r in regole["righe_lavoratore"] + regole["righe_azienda"]}
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        for (richiesta, pagina), atteso in zip(lavori, pool.map(lambda l: cli_json(cli, l[0]), lavori)):
+            etichetta = f"{regole['nome']} {json.dumps(richiesta, ensure_ascii=False)}"
+            controlla(set(pagina["risultati"]) == righe, f"{etichetta}: the page shows the boxes {sorted(pagina['risultati'])}")
+            if confronta(pagina, atteso, etichetta):
+                concordi += 1
+    return concordi
+
+
+# ------------------------------------------------------------------ sheets
+
+COLONNE = ["Combo4", "List1", "List2", "Text1", "Option2", "Option3", "Combo3", "Text4", "Combo1",
+           "Text6", "Text3", "Combo2", "Text13", "Text19", "Text21", "Text14", "Text15", "Option6",
+           "Text11", "Check1", "Text5", "Text7", "Text2", "profile.aliquota_inps_dip"]
+
+
+def foglio_csv(percorso, righe, descrizione, caso, guasti=True):
+    """A staff sheet of every rule set, with some rows bad on purpose."""
+    normative = descrizione["normative"]
+    linee = [";".join(COLONNE)]
+    for i in range(righe):
+        regole = caso.choice(normative)
+        categoria = caso.choice(regole["categorie"])
+        settore = caso.choice(categoria["settori"]) if categoria["settori"] else ""
+        mensile = caso.random() < 0.35
+        # One worker in ten asks for a net, of an ordinary pay.
+        netto = caso.random() < 0.1
+        importo = (str(caso.randint(900, 2200) if mensile else caso.randint(8000, 32000)) if netto
+                   else testo_importo(caso, mensile).replace(";", ""))
+        cella = {
+            "Combo4": regole["nome"], "List1": categoria["nome"], "List2": settore,
+            "Text1": importo,
+            "Option2": "true" if mensile else caso.choice(["", "false", "0"]),
+            "Option3": caso.choice(["true", "si"]) if netto else caso.choice(["", "false"]),
+            "Combo3": caso.choice(["", "No", "Si"]),
+            "Text4": caso.choice(["", "0", "1", "2", "3"]),
+            "Combo1": caso.choice(["", "50", "100", "100"]),
+            "Text6": caso.choice(["", "0", "1"]), "Text3": caso.choice(["", "0", "1"]),
+            "Combo2": caso.choice(["", "50", "100"]),
+            "Text13": caso.choice(["", "0", "1200"]), "Text19": caso.choice(["", "0", "240,50"]),
+            "Text21": caso.choice(["", "0", "600"]),
+            "Text14": caso.choice(["", "0", "1,5"] + ([] if netto else ["120"])),
+            "Text15": caso.choice(["", "0", "3"]), "Option6": caso.choice(["", "", "true"]),
+            "Text11": caso.choice(["", "0", "7", "16"]), "Check1": caso.choice(["", "true", "no"]),
+            "Text5": caso.choice(["", "365", "200"]), "Text7": caso.choice(["", "14", "13"]),
+            "Text2": caso.choice(["", "12", "6"]),
+            "profile.aliquota_inps_dip": caso.choice([""] * 20 + ["0,0919", "0,1", "x"]),
+        }
+        if guasti and caso.random() < 0.01:
+            guasto = caso.randrange(6)
+            if guasto == 0:
+                cella["List1"] = "Dirigente"
+            elif guasto == 1:
+                cella["List2"] = "Settore che non c'è"
+            elif guasto == 2:
+                cella["Text1"] = '"30;000"'       # quoted, with the separator inside
+            elif guasto == 3:
+                cella["Text1"] = "\u00e0\u20ac"
+            elif guasto == 4:
+                cella["Combo4"] = "1999"
+            else:
+                cella["Option2"] = "forse"
+        linee.append(";".join(cella[c] for c in COLONNE))
+        if guasti and caso.random() < 0.002:
+            linee.append("")                            # a blank line
+        if guasti and caso.random() < 0.002:
+            linee.append(";".join(["1"] * (len(COLONNE) + 2)))  # more cells than the header
+    testo = ("\ufeff" if guasti else "") + "\r\n".join(linee) + "\r\n"
+    with open(percorso, "wb") as f:
+        f.write(testo.encode("utf-8"))
+
+
+def foglio_jsonl(percorso, righe, descrizione, caso):
+    with open(percorso, "w", encoding="utf-8") as f:
+        for i in range(righe):
+            regole = caso.choice(descrizione["normative"])
+            categoria = caso.choice(regole["categorie"])
+            mensile = caso.random() < 0.4
+            netto = caso.random() < 0.1
+            r = {"Combo4": regole["nome"], "List1": categoria["nome"],
+                 "Text1": str(caso.randint(900, 2200) if mensile else caso.randint(8000, 32000)) if netto
+                 else testo_importo(caso, mensile), "Option2": mensile,
+                 "Option3": netto, "Combo3": caso.choice(["", "Si"])}
+            if categoria["settori"]:
+                r["List2"] = caso.choice(categoria["settori"])
+            if caso.random() < 0.01:
+                f.write('{"Text1": 5}\n')
+                continue
+            if caso.random() < 0.01:
+                f.write('{"Text1": "5", nope\n')
+                continue
+            f.write(json.dumps(r, ensure_ascii=caso.random() < 0.5) + "\n")
+
+
+def scaricato(cartella, nome, secondi=120):
+    percorso = os.path.join(cartella, nome)
+
+    def pronto():
+        if not os.path.exists(percorso):
+            return False
+        return not any(n.endswith(".crdownload") for n in os.listdir(cartella))
+    return percorso if attendi(pronto, secondi, 0.05) else None
+
+
+def avvia_foglio(d, foglio):
+    d.execute_script("delete document.body.dataset.lotto; document.getElementById('foglio').value = ''")
+    d.find_element(By.ID, "foglio").send_keys(foglio)
+    attendi(lambda: d.execute_script("return document.body.dataset.lotto !== undefined"), 10, 0.005)
+
+
+def calcola_foglio(d, foglio, avviato=False, attesa=600):
+    """Gives the sheet to the page (unless it has it already); returns the
+    page's outcome."""
+    if not avviato:
+        avvia_foglio(d, foglio)
+    stato = attendi(lambda: d.execute_script(
+        "const s = document.body.dataset.lotto; return s === 'fatto' || s === 'errore' ? s : null"), attesa, 0.05)
+    return {
+        "stato": stato,
+        "errore": d.find_element(By.ID, "errore-lotto").text,
+        "riepilogo": d.execute_script("return document.getElementById('riepilogo').textContent"),
+        "ms": d.execute_script("return Number(document.getElementById('stato-lotto').dataset.millisecondi)"),
+    }
+
+
+def prova_foglio(d, cli, foglio, scaricati, etichetta, avviato=False):
+    """One sheet in the page and through `zellora-cli batch`; both must agree."""
+    for n in os.listdir(scaricati):
+        os.remove(os.path.join(scaricati, n))
+    pagina = calcola_foglio(d, foglio, avviato)
+    uscita = os.path.join(os.path.dirname(foglio), "cli-" + os.path.basename(foglio))
+    stato, stderr = cli_batch(cli, foglio, uscita)
+    if stato == 2:
+        messaggio = stderr.strip().removeprefix("zellora-cli batch: ")
+        controlla(pagina["stato"] == "errore" and pagina["errore"].endswith(": " + messaggio),
+                  f"{etichetta}: zellora-cli refuses the sheet ({messaggio}); the page: {pagina}")
+        return pagina
+    if not controlla(pagina["stato"] == "fatto", f"{etichetta}: the page did not finish: {pagina}"):
+        return pagina
+    controlla(pagina["riepilogo"] == stderr, f"{etichetta}: summary\n{pagina['riepilogo']}\nzellora-cli:\n{stderr}")
+    nome = d.find_element(By.ID, "scarica").get_attribute("download")
+    d.find_element(By.ID, "scarica").click()
+    percorso = scaricato(scaricati, nome)
+    if controlla(percorso is not None, f"{etichetta}: nothing downloaded as {nome}"):
+        with open(percorso, "rb") as a, open(uscita, "rb") as b:
+            pa, pb = a.read(), b.read()
+        if pa != pb:
+            primo = next((i for i in range(min(len(pa), len(pb))) if pa[i] != pb[i]), min(len(pa), len(pb)))
+            controlla(False, f"{etichetta}: the download differs from zellora-cli batch at byte {primo}: "
+                             f"{pa[primo - 80:primo + 80]!r} / {pb[primo - 80:primo + 80]!r}")
+    return pagina
+
+
+# ------------------------------------------------------------------ checks of the page
+
+
+def nomi_accessibili(d):
+    senza = d.execute_script("""
+const senza = [];
+for (const e of document.querySelectorAll('input, select, button, output')) {
+  if (e.closest('[hidden]')) continue;
+  const nome = e.getAttribute('aria-label') || e.getAttribute('aria-labelledby') ||
+    (e.labels && e.labels.length && [...e.labels].map(l => l.textContent.trim()).join(' ')) ||
+    (e.tagName === 'BUTTON' && e.textContent.trim()) || (e.tagName === 'A' && e.textContent.trim());
+  if (!nome && e.type !== 'hidden') senza.push(e.id || e.outerHTML.slice(0, 80));
+}
+return senza;""")
+    controlla(not senza, f"controls without a name: {senza}")
+
+
+def richieste_di_rete(d, server):
+    """Every request the browser made: all must be the page's own."""
+    altri = set()
+    for voce in d.get_log("performance"):
+        m = json.loads(voce["message"])["message"]
+        if m.get("method") == "Network.requestWillBeSent":
+            url = m["params"]["request"]["url"]
+            # The browser's own pages (its new tab) are no request of the page.
+            if url.split(":")[0] in ("chrome", "chrome-extension", "chrome-search", "about", "data", "blob"):
+                continue
+            if not url.startswith(f"http://127.0.0.1:{server.porta}/"):
+                altri.add(url)
+    controlla(not altri, f"requests outside the page: {sorted(altri)}")
+    propri = {p.split("?")[0] for p in server.chiesti}
+    controlla(propri <= {"/index.html", "/style.css", "/app.js", "/zellora.js", "/zellora.wasm", "/worker.js"},
+              f"files asked of the server: {sorted(propri)}")
+
+
+def schermate(d, server, cartella):
+    """The pictures of the documentation."""
+    tipica = ("?List1=Impiegato&List2=Settore%20previdenziale%20Commercio%20-50dip&Text1=30000"
+              "&Combo4=2026&Combo3=Si&Text4=1&Combo1=100")
+
+    def pagina_intera(nome, larghezza, mobile=False):
+        d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                          {"width": larghezza, "height": 800, "deviceScaleFactor": 1, "mobile": mobile})
+        altezza = d.execute_script("return document.documentElement.scrollHeight")
+        d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                          {"width": larghezza, "height": altezza, "deviceScaleFactor": 1, "mobile": mobile})
+        time.sleep(0.3)
+        d.save_screenshot(os.path.join(cartella, nome))
+
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1280, "height": 800, "deviceScaleFactor": 1, "mobile": False})
+    apri(d, server)
+    pagina_intera("web-desktop.png", 1280)
+    apri(d, server, tipica)
+    pagina_intera("web-desktop-risultati.png", 1280)
+    # A phone's screen: the form as it opens, and the results of a request.
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 360, "height": 740, "deviceScaleFactor": 2, "mobile": True})
+    apri(d, server)
+    d.save_screenshot(os.path.join(cartella, "web-telefono.png"))
+    apri(d, server, tipica)
+    d.execute_script("document.getElementById('Form2').scrollIntoView()")
+    time.sleep(0.3)
+    d.save_screenshot(os.path.join(cartella, "web-telefono-risultati.png"))
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1100, "height": 800, "deviceScaleFactor": 1, "mobile": False})
+    apri(d, server, tipica)
+    d.find_element(By.ID, "Grafici").click()
+    time.sleep(0.5)
+    altezza = d.execute_script("return document.documentElement.scrollHeight")
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1100, "height": altezza, "deviceScaleFactor": 1, "mobile": False})
+    time.sleep(0.3)
+    d.find_element(By.ID, "grafici").screenshot(os.path.join(cartella, "web-grafici.png"))
+    # The statement as the browser prints it.
+    d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
+    d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 794, "height": 1123, "deviceScaleFactor": 1, "mobile": False})
+    # The page's margins, which only paper has.
+    d.execute_script("document.body.style.padding = '25mm 20mm 20mm 20mm'")
+    time.sleep(0.3)
+    d.save_screenshot(os.path.join(cartella, "web-prospetto.png"))
+    d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": ""})
+    d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
+# ------------------------------------------------------------------ main
+
+
+def main():
+    a = argparse.ArgumentParser()
+    a.add_argument("--www", required=True)
+    a.add_argument("--cli", required=True)
+    a.add_argument("--richieste", type=int, default=500,
+                   help="typed requests in all, as many of each rule set (at least this many)")
+    a.add_argument("--righe", type=int, default=10000, help="rows of the sheet compared byte for byte")
+    a.add_argument("--righe-velocita", type=int, default=100000,
+                   help="rows of the sheet timed (scripts/staff-example.sh)")
+    a.add_argument("--schermate", help="write the documentation's screenshots here")
+    a.add_argument("--solo-schermate", action="store_true", help="only the screenshots")
+    a.add_argument("--seme", type=int, default=19)
+    opzioni = a.parse_args()
+
+    if not os.path.exists(os.path.join(opzioni.www, "zellora.wasm")):
+        print(f"skipped: the page is not built in {opzioni.www} (make web)")
+        return SALTA
+    for programma in (CHROMIUM, DRIVER):
+        if not os.path.exists(programma):
+            print(f"skipped: {programma} is not installed")
+            return SALTA
+
+    lavoro = tempfile.mkdtemp(prefix="zellora-web-")
+    scaricati = os.path.join(lavoro, "scaricati")
+    os.makedirs(scaricati)
+    server = Server(opzioni.www)
+    try:
+        d = browser(os.path.join(lavoro, "profilo"), scaricati)
+    except WebDriverException as e:
+        print(f"skipped: Chromium does not start here: {e.msg}")
+        server.chiudi()
+        return SALTA
+    caso = random.Random(opzioni.seme)
+    try:
+        if opzioni.solo_schermate:
+            schermate(d, server, opzioni.schermate)
+            return 0
+        # The first result, from an address that holds the form.
+        tipica = {"List1": "Impiegato", "List2": "Settore previdenziale Commercio -50dip", "Text1": "30000",
+                  "Combo4": "2007"}
+        coda = "?" + "&".join(f"{k}={v.replace(' ', '%20')}" for k, v in tipica.items())
+        apri(d, server, coda)
+        primo = d.execute_script("return performance.getEntriesByName('zellora-primo-risultato')[0].startTime")
+        print(f"first result {primo:.0f} ms after the page was asked for", flush=True)
+        completa = d.execute_script(LEGGI_FORM)
+        confronta(d.execute_script(LEGGI_PAGINA), cli_json(opzioni.cli, completa), "address " + coda)
+        controlla(all(completa[k] == v for k, v in tipica.items()), f"the address filled {completa}")
+
+        descrizione = json.loads(d.execute_async_script("""
+const fatto = arguments[arguments.length - 1];
+Zellora().then(m => fatto(m.UTF8ToString(m._zellora_descrizione())));"""))
+
+        # Speed of one calculation inside the module.
+        misure = d.execute_async_script("""
+const fatto = arguments[arguments.length - 1];
+const [lordo, netto] = arguments;
+Zellora().then(m => {
+  const misura = (r, n) => m.ccall('zellora_misura', 'number', ['string', 'number'], [JSON.stringify(r), n]);
+  misura(lordo, 20000);
+  fatto([misura(lordo, 200000), misura(netto, 20000)]);
+}).catch((e) => fatto(String(e)));""", {**tipica, "Combo4": "2026"}, {**tipica, "Combo4": "2026", "Option3": True, "Text1": "20000"})
+        print(f"one calculation in the module: gross to net {misure[0]:.2f} us, net to gross {misure[1]:.2f} us",
+              flush=True)
+
+        # Typed requests of every rule set, each in a browser of its own.
+        apri(d, server)
+        controlla(d.execute_script("return document.getElementById('Combo4').value")
+                  == descrizione["normative"][-1]["nome"], "Normativa does not start at the newest rule set")
+        nomi_accessibili(d)
+        inizio = time.monotonic()
+
+        per_regole = -(-opzioni.richieste // len(descrizione["normative"]))
+
+        def digitate(indice_regole):
+            regole = descrizione["normative"][indice_regole]
+            cartella = os.path.join(lavoro, f"digitate-{indice_regole}")
+            altro = browser(os.path.join(cartella, "profilo"), cartella)
+            try:
+                apri(altro, server)
+                concordi = richieste_digitate(altro, opzioni.cli, descrizione, per_regole,
+                                              random.Random(opzioni.seme * 100 + indice_regole), regole)
+                print(f"rule set {regole['nome']}: {concordi} of {per_regole} typed requests "
+                      "as zellora-cli", flush=True)
+            finally:
+                altro.quit()
+
+        with concurrent.futures.ThreadPoolExecutor(max_workers=len(descrizione["normative"])) as pool:
+            list(pool.map(digitate, range(len(descrizione["normative"]))))
+        print(f"typed requests: {time.monotonic() - inizio:.0f} s", flush=True)
+
+        # An address the form cannot hold: named, and the rest still taken.
+        apri(d, server, "?Text1=25000&List1=Dirigente&Nope=1&Option2=forse")
+        avvisi = d.execute_script("return [...document.querySelectorAll('#indirizzo p')].map(p => p.textContent)")
+        controlla(len(avvisi) == 3 and d.execute_script("return document.getElementById('Text1').value") == "25000",
+                  f"address with wrong values: {avvisi}")
+
+        # Sheets.
+        foglio = os.path.join(lavoro, "personale.csv")
+        foglio_csv(foglio, opzioni.righe, descrizione, caso)
+        pagina = prova_foglio(d, opzioni.cli, foglio, scaricati, f"sheet of {opzioni.righe} rows")
+        print(f"sheet of {opzioni.righe} rows: {pagina['ms']:.0f} ms in the page", flush=True)
+        foglio = os.path.join(lavoro, "personale.jsonl")
+        foglio_jsonl(foglio, 2000, descrizione, caso)
+        prova_foglio(d, opzioni.cli, foglio, scaricati, "JSON Lines sheet")
+        ostili = {
+            "vuoto.csv": b"",
+            "colonna.csv": b"Text1;Stipendio\n1;2\n",
+            "virgolette.csv": b'Text1;List1\n30000;"Impiegato\n25000;Operaio\n',
+            "binario.csv": bytes(random.Random(5).randrange(256) for _ in range(20000)),
+            "intestazione.csv": b"Text1;Text1\n1;1\n",
+            "cella.csv": b"Text1;List1\n" + b"1" * (2 << 20) + b";Impiegato\n30000;Impiegato\n",
+            "lunga.jsonl": b'{"Text1": "' + b"9" * (2 << 20) + b'"}\n{"Text1": "30000"}\n',
+            "utf8.csv": "Text1;List1\n30000;Impiegato\n\u20ac\xff;Operaio\n".encode("utf-8") + b"\xff\xfe;\xc3\n",
+        }
+        for nome, contenuto in ostili.items():
+            percorso = os.path.join(lavoro, nome)
+            with open(percorso, "wb") as f:
+                f.write(contenuto)
+            prova_foglio(d, opzioni.cli, percorso, scaricati, "hostile sheet " + nome)
+
+        # A large sheet, the README's example staff: timed, compared, and
+        # the form answers meanwhile.
+        foglio = os.path.join(lavoro, "grande.csv")
+        esempio = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "staff-example.sh")
+        with open(foglio, "wb") as f:
+            subprocess.run(["bash", esempio, str(opzioni.righe_velocita)], stdout=f, check=True)
+        avvia_foglio(d, foglio)
+        digita(d, "Text1", "41000")
+        durante = d.execute_async_script(LEGGI_A_CALCOLO_FATTO)[1]
+        ancora = d.execute_script("return document.body.dataset.lotto")
+        controlla(durante["risultati"].get("Text1") == "41.000,00",
+                  f"the form did not answer while the sheet was computed: {durante}")
+        print(f"the form answered while the sheet was {ancora!r}", flush=True)
+        pagina = prova_foglio(d, opzioni.cli, foglio, scaricati, f"sheet of {opzioni.righe_velocita} rows",
+                              avviato=True)
+        print(f"sheet of {opzioni.righe_velocita} rows: {pagina['ms']:.0f} ms in the page's worker", flush=True)
+
+        # The statement printed: one A4 page ("print to PDF").
+        apri(d, server, coda)
+        d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
+        pdf = base64.b64decode(d.execute_cdp_cmd("Page.printToPDF", {"preferCSSPageSize": True})["data"])
+        pagine = len(re.findall(rb"/Type\s*/Page[^s]", pdf))
+        testo = d.execute_script("return document.getElementById('prospetto').innerText")
+        controlla(pagine == 1 and "PROSPETTO ZELLORA" in testo and "Retribuzione Netta : 21.455,00" in testo,
+                  f"the printed statement: {pagine} pages, {testo[:200]!r}")
+
+        richieste_di_rete(d, server)
+        if opzioni.schermate:
+            schermate(d, server, opzioni.schermate)
+    finally:
+        d.quit()
+        server.chiudi()
+        shutil.rmtree(lavoro, ignore_errors=True)
+    if errori:
+        print(f"{len(errori)} failures")
+        return 1
+    print("ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
