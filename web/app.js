@@ -313,17 +313,40 @@
 
   // The lists whose items depend on the rule set: its own items, what was
   // chosen kept where the new rule set has it too.
+  // A list of a rule set starts with its choice of nothing ("Regione":
+  // "Nessuna"), which is also what a new rule set chooses.
   function riempiScelteNormativa() {
     for (const [nome, voci] of Object.entries(normativaScelta().scelte || {})) {
       const e = controlli.get(nome);
       if (!e) continue;
       const prima = e.value;
       e.textContent = '';
-      e.append(crea('option', { value: '', testo: '' }));
       for (const v of voci) e.append(crea('option', { value: v, testo: v }));
-      e.value = voci.includes(prima) ? prima : '';
+      e.value = voci.includes(prima) ? prima : voci[0];
+    }
+    // The fields that complete what is typed ("Comune": "MILANO (MI)").
+    for (const [nome, e] of controlli) {
+      if (e.tagName !== 'INPUT' || e.type !== 'text') continue;
+      const voci = (normativaScelta().completamenti || {})[nome];
+      const id = 'completa-' + nome;
+      let elenco = document.getElementById(id);
+      if (!voci) {
+        e.removeAttribute('list');
+        continue;
+      }
+      if (!elenco) elenco = document.body.appendChild(crea('datalist', { id }));
+      if (elenco.dataset.normativa !== normativaScelta().nome) {
+        elenco.textContent = '';
+        for (const v of voci) elenco.append(crea('option', { value: v }));
+        elenco.dataset.normativa = normativaScelta().nome;
+      }
+      e.setAttribute('list', id);
     }
   }
+
+  // The controls a rule set leaves off (the surcharges under a rule set
+  // without their tables): disabled, and not in the request.
+  const spenti = () => new Set(normativaScelta().spenti || []);
 
   function trovaControllo(c, nome) {
     if (c.nome === nome) return c;
@@ -366,12 +389,16 @@
     imposta('Text7', !annuo);
     for (const n of ['Text5', 'Text2', 'Text9', 'Text10']) imposta(n, annuo);
     imposta('Text6', !normativaScelta().attuale);
+    const fuori = spenti();
+    for (const n of normative.values()) for (const nome of n.spenti || []) imposta(nome, !fuori.has(nome));
   }
 
   // The request: every control of the form by name, as zellora-cli reads it.
   function richiesta() {
     const r = {};
+    const fuori = spenti();
     for (const [nome, e] of controlli) {
+      if (fuori.has(nome)) continue;
       if (e.type === 'radio' || e.type === 'checkbox') r[nome] = e.checked;
       else if (e.tagName === 'SELECT') r[nome] = e.selectedIndex >= 0 ? e.value : '';
       else r[nome] = e.value;
@@ -500,8 +527,10 @@
     if (normativa.attuale) titolo += ` - ${etichettaNormativa ? etichettaNormativa.testo : 'Normativa'} ${normativa.nome}`;
     $('titolo-risultati').textContent = titolo;
     const testi = uscita.results || {};
-    righeRisultati($('righe-lavoratore'), normativa.righe_lavoratore, testi);
-    righeRisultati($('righe-azienda'), normativa.righe_azienda, testi);
+    // A row shown only when asked for (the surcharges) when the result has it.
+    const mostrate = (righe) => righe.filter((r) => !r.se_chiesta || ('Text' + r.box) in testi);
+    righeRisultati($('righe-lavoratore'), mostrate(normativa.righe_lavoratore), testi);
+    righeRisultati($('righe-azienda'), mostrate(normativa.righe_azienda), testi);
     $('Form2').dataset.stato = uscita.status || 'error';
     $('Esporta').disabled = uscita.status !== 'ok' && uscita.status !== 'unreachable';
   }

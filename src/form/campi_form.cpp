@@ -2,9 +2,9 @@
 
 namespace zellora {
 
-const std::array<CampoTesto, 19>& campi_testo() {
+const std::array<CampoTesto, 22>& campi_testo() {
   using F = CampiForm1;
-  static const std::array<CampoTesto, 19> campi = {{
+  static const std::array<CampoTesto, 22> campi = {{
       {"Text1", "Retribuzione / Compenso", 0, &F::Text1},
       {"Text2", "N.mesi coniuge carico", 2, &F::Text2},
       {"Text3", "Altri a carico", 2, &F::Text3},
@@ -24,6 +24,9 @@ const std::array<CampoTesto, 19>& campi_testo() {
       {"Text19", "Trattenuta non deducibile", 0, &F::Text19},
       {"Text20", "Competenza non imponibile (centesimi)", 0, &F::Text20},
       {"Text21", "Competenza non imponibile", 0, &F::Text21},
+      {"Text22", "Comune", 0, &F::Text22},
+      {"Text23", "Addizionale comunale %", 0, &F::Text23},
+      {"Text24", "Esenzione fino a", 0, &F::Text24},
   }};
   return campi;
 }

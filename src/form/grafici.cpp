@@ -30,7 +30,7 @@ void percentuali(Ripartizione& r, std::int64_t intero) {
 std::optional<std::int64_t> saldo(const CifreRisultato& c) {
   std::int64_t somma = 0;
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.segno == 0 || !mostrata(riga, c.attuali)) continue;
+    if (riga.segno == 0 || !mostrata(riga, c.attuali, c.addizionali)) continue;
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
     somma += riga.segno * *centesimi;
@@ -45,6 +45,7 @@ struct Base {
   const CampiForm1& campi;
   InputCalcolo input;
   bool righe_attuali;
+  bool addizionali = false;  // the surcharges asked for: subtracted from the net
 };
 
 struct Valutazione {
@@ -64,7 +65,7 @@ Valutazione valuta(const Base& b, double lordo) {
                                        : calcola_annuo(r, input, b.motore.regole());
   if (svolto.stato == Stato::rifiutato) return v;
   const CifreRisultato c =
-      cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali);
+      cifre_mostrate(r, mensile, b.campi.Text7, b.motore.locale(), b.righe_attuali, b.addizionali);
   if (!c.mostrabili) return v;
   if (const auto netto = c.centesimi(casella_netto)) v.netto = static_cast<double>(*netto) / 100;
   if (const auto costo = c.centesimi(casella_costo)) v.costo = static_cast<double>(*costo) / 100;
@@ -154,7 +155,9 @@ std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
   // it goes: the rows subtracted from it, then the net; each in the order
   // of the window.
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.segno == 0 || riga.genere == Genere::lordo || !mostrata(riga, c.attuali)) continue;
+    if (riga.segno == 0 || riga.genere == Genere::lordo ||
+        !mostrata(riga, c.attuali, c.addizionali))
+      continue;
     const auto centesimi = c.centesimi(riga.casella);
     if (!centesimi) return std::nullopt;
     (riga.segno > 0 ? r.aggiunte : r.parti).push_back({riga.id, riga.etichetta, *centesimi});
@@ -177,7 +180,7 @@ std::optional<Ripartizione> ripartizione_azienda(const CifreRisultato& c) {
   r.totale = *totale;
   for (const RigaRisultato& riga : righe_risultato) {
     if (riga.pannello != Pannello::azienda || riga.genere == Genere::totale ||
-        !mostrata(riga, c.attuali)) {
+        !mostrata(riga, c.attuali, c.addizionali)) {
       continue;
     }
     const auto centesimi = c.centesimi(riga.casella);
@@ -223,11 +226,16 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
 
   // The inputs as the last calculation read them, from gross to net.
   LetturaInput lettura = leggi_input(*campi, motore.locale());
+  if (lettura.input &&
+      !leggi_addizionali(*campi, motore.regole(), motore.locale(), *lettura.input).empty()) {
+    lettura.input.reset();
+  }
   if (!lettura.input) {
     risultato.errore = "the inputs of the last calculation cannot be read";
     return risultato;
   }
-  Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole())};
+  Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole()),
+            addizionali_chieste(*campi)};
   const auto& escluse = motore.regole().cuneo.categorie_escluse;
   base.input.cuneo = std::find(escluse.begin(), escluse.end(), campi->List1) == escluse.end();
   base.input.lordo_netto = true;

@@ -27,11 +27,16 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     return esito;
   }
   LetturaInput lettura = leggi_input(campi, locale_);
-  if (!lettura.input) {
+  InputCalcolo addizionali;
+  std::vector<std::string> non_lette = leggi_addizionali(campi, *regole_, locale_, addizionali);
+  if (!lettura.input || !non_lette.empty()) {
     esito.stato = Stato::rifiutato;
-    esito.messaggi = lettura.messaggi;
+    esito.messaggi = std::move(lettura.messaggi);
+    for (auto& m : non_lette) esito.messaggi.push_back(std::move(m));
     return esito;
   }
+  lettura.input->regione = addizionali.regione;
+  lettura.input->comune = addizionali.comune;
   const RecordCalcolo prima = record_;
   // The cuneo fiscale is for employees: not for the categories the rule set
   // leaves out.
@@ -48,8 +53,8 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     mensilita = campi.Option1 ? converti_numero(campi.Text7, locale_)
                               : std::optional(lettura.input->mensilita);
   }
-  const CifreRisultato cifre =
-      cifre_risultato(record_, regole_attuali(*regole_), campi.Option2, mensilita);
+  const CifreRisultato cifre = cifre_risultato(record_, regole_attuali(*regole_), campi.Option2,
+                                               mensilita, addizionali_chieste(campi));
   // Figures too large to show to the cent would show other numbers than
   // the calculation's, and a net that is not their balance.
   if (!cifre.mostrabili) {

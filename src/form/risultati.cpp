@@ -17,6 +17,7 @@ std::string testo_cifra(const Cifra& cifra, const Locale& locale) {
 void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
   cifre = nuove;
   righe_attuali = nuove.attuali;
+  righe_addizionali = nuove.addizionali;
   // Written from the last box back, each text ending where the next begins,
   // into room enough for all at the end of the buffer.
   const std::size_t spazio = caselle_risultato * spazio_F_centesimi(locale);
@@ -37,7 +38,7 @@ void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
 
 bool Risultati::operator==(const Risultati& altri) const {
   if (!(cifre == altri.cifre && normativa == altri.normativa &&
-        righe_attuali == altri.righe_attuali)) {
+        righe_attuali == altri.righe_attuali && righe_addizionali == altri.righe_addizionali)) {
     return false;
   }
   for (int n = 1; n <= caselle_risultato; ++n) {
@@ -59,9 +60,9 @@ void Risultati::imposta_testo(int n, std::string_view testo) {
 }
 
 CifreRisultato cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                              const Locale& locale, bool righe_attuali) {
+                              const Locale& locale, bool righe_attuali, bool addizionali) {
   return cifre_risultato(record, righe_attuali, mensile,
-                         mensile ? converti_numero(mensilita, locale) : std::nullopt);
+                         mensile ? converti_numero(mensilita, locale) : std::nullopt, addizionali);
 }
 
 Risultati riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_view mensilita,

@@ -1,10 +1,14 @@
 #include "form/verifica.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <string>
 
 #include "base/citazione.h"
+#include "rules/comunali.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
@@ -132,6 +136,134 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   esito.messaggi = std::move(l.messaggi);
   if (l.valido) esito.input = in;
   return esito;
+}
+
+}  // namespace zellora
+
+namespace zellora {
+
+namespace {
+
+bool vuoto(std::string_view testo) {
+  return testo.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+std::string campo(std::string_view nome) { return "Il campo \"" + std::string(nome) + "\""; }
+
+}  // namespace
+
+std::optional<int> anno_delle_regole(const RegoleCalcolo& regole) {
+  int anno = 0;
+  const char* fine = regole.nome.data() + regole.nome.size();
+  const auto [p, errore] = std::from_chars(regole.nome.data(), fine, anno);
+  if (errore != std::errc() || p != fine) return std::nullopt;
+  return anno;
+}
+
+bool addizionali_chieste(const CampiForm1& c) {
+  return (!vuoto(c.Combo5) && c.Combo5 != nessuna_regione) || !vuoto(c.Text22) ||
+         !vuoto(c.Text23) || !vuoto(c.Text24);
+}
+
+bool addizionali_disponibili(const RegoleCalcolo& regole) {
+  if (!regole_attuali(regole)) return false;
+  if (!regioni_offerte(regole).empty()) return true;
+  const std::optional<int> anno = anno_delle_regole(regole);
+  return anno && !voci_comuni(*anno).empty();
+}
+
+std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalcolo& regole,
+                                           const Locale& locale, InputCalcolo& in) {
+  std::vector<std::string> messaggi;
+  in.regione = nullptr;
+  in.comune.reset();
+  if (!addizionali_chieste(c)) return messaggi;
+  if (!addizionali_disponibili(regole)) {
+    std::string nomi;
+    const auto nomina = [&nomi](bool dato, std::string_view nome) {
+      if (dato) nomi += (nomi.empty() ? "\"" : ", \"") + std::string(nome) + "\"";
+    };
+    nomina(!vuoto(c.Combo5) && c.Combo5 != nessuna_regione, "Regione");
+    nomina(!vuoto(c.Text22), "Comune");
+    nomina(!vuoto(c.Text23), "Addizionale comunale %");
+    nomina(!vuoto(c.Text24), "Esenzione fino a");
+    messaggi.push_back("Le addizionali regionale e comunale non sono previste dalla normativa " +
+                       citazione(regole.nome) + ": lasciare vuoti i campi " + nomi +
+                       " (\"Regione\": \"Nessuna\") o scegliere una normativa che le ha (2025, "
+                       "2026).");
+    return messaggi;
+  }
+  if (!vuoto(c.Combo5) && c.Combo5 != nessuna_regione) {
+    const RegolaRegionale* r = regola_regionale(regole, c.Combo5);
+    if (r == nullptr) {
+      messaggi.push_back(campo("Regione") + " non contiene una regione della normativa " +
+                         regole.nome + ": " + citazione(c.Combo5) + ".");
+    } else if (!r->offerta) {
+      messaggi.push_back(campo("Regione") + ": l'addizionale regionale di " + citazione(r->nome) +
+                         " non \u00e8 calcolabile con la normativa " + regole.nome + " (" +
+                         r->motivo + ").");
+    } else {
+      in.regione = r;
+    }
+  }
+  const bool digitata = !vuoto(c.Text23);
+  if (!vuoto(c.Text22)) {
+    const std::optional<int> anno = anno_delle_regole(regole);
+    std::optional<ComuneAddizionale> comune =
+        anno ? comune_per_voce(*anno, c.Text22) : std::nullopt;
+    if (!comune && anno) {
+      // The name alone, where one comune of the list has it ("Milano").
+      std::string nome(c.Text22.substr(c.Text22.find_first_not_of(" \t")));
+      nome.erase(nome.find_last_not_of(" \t") + 1);
+      for (char& ch : nome) {
+        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+      }
+      nome += " (";
+      const std::vector<std::string>& voci = voci_comuni(*anno);
+      const auto primo = std::lower_bound(voci.begin(), voci.end(), nome);
+      if (primo != voci.end() && primo->starts_with(nome) &&
+          (primo + 1 == voci.end() || !(primo + 1)->starts_with(nome))) {
+        comune = comune_per_voce(*anno, *primo);
+      }
+    }
+    if (!comune) {
+      messaggi.push_back(campo("Comune") + " non contiene un comune dell'elenco della normativa " +
+                         regole.nome +
+                         " (nome e provincia, come \"MILANO (MI)\"): " + citazione(c.Text22) + ".");
+    } else if (!comune->offerto() && !digitata) {
+      messaggi.push_back(campo("Comune") + ": le aliquote di " + citazione(comune->voce()) +
+                         " non sono note (" + std::string(comune->motivo) +
+                         "); indicarle in \"Addizionale comunale %\".");
+    } else if (!digitata) {
+      in.comune = comune->regola;
+    }
+  }
+  if (digitata || !vuoto(c.Text24)) {
+    if (!digitata) {
+      messaggi.push_back(campo("Esenzione fino a") +
+                         " vale solo con \"Addizionale comunale %\": indicare anche "
+                         "l'aliquota o lasciarlo vuoto.");
+      return messaggi;
+    }
+    const std::optional<double> aliquota = converti_numero(c.Text23, locale);
+    const std::optional<double> esenzione =
+        vuoto(c.Text24) ? std::optional<double>(0) : converti_numero(c.Text24, locale);
+    bool valida = true;
+    if (!aliquota || !std::isfinite(*aliquota) || *aliquota < 0 || *aliquota > 100) {
+      messaggi.push_back(campo("Addizionale comunale %") +
+                         " deve contenere un'aliquota in percento da 0 a 100, non " +
+                         citazione(c.Text23) + ".");
+      valida = false;
+    }
+    if (!esenzione || !std::isfinite(*esenzione) || *esenzione < 0) {
+      messaggi.push_back(campo("Esenzione fino a") +
+                         " deve contenere un importo di 0 o pi\u00f9, non " + citazione(c.Text24) +
+                         ".");
+      valida = false;
+    }
+    if (valida) in.comune = regola_comunale_digitata(*aliquota, *esenzione);
+  }
+  return messaggi;
 }
 
 }  // namespace zellora

@@ -4,7 +4,9 @@
 
 #include "passi.h"
 #include "rules/cifre.h"
+#include "rules/comunali.h"
 #include "rules/irpef.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
@@ -144,6 +146,25 @@ void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleC
 
 }  // namespace
 
+void addizionali(RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
+  r.addizionale_regionale = 0;
+  r.addizionale_comunale = 0;
+  if (in.regione == nullptr && !in.comune) return;
+  // Both are due only when the IRPEF is, after every deduction (D.Lgs.
+  // 446/1997 art. 50 c. 2; D.Lgs. 360/1998 art. 1 c. 4).
+  const double irpef_netta = r.irpef_lorda - (detrazioni_del_passo(r) + r.ulteriore_detrazione);
+  // The base is the year's taxable income: in a month the income brought
+  // to a year that chooses the month's bands, and a twelfth of the amount.
+  const double base = mensile ? r.imponibile_annuo : r.imponibile_fiscale;
+  const double parte = mensile ? 12 : 1;
+  if (in.regione != nullptr && addizionale_regionale_dovuta(irpef_netta)) {
+    r.addizionale_regionale = addizionale_regionale(base, *in.regione) / parte;
+  }
+  if (in.comune && addizionale_comunale_dovuta(irpef_netta)) {
+    r.addizionale_comunale = addizionale_comunale(base, *in.comune) / parte;
+  }
+}
+
 CalcoloSvolto rifiuto_troppo_grandi() {
   CalcoloSvolto esito;
   esito.stato = Stato::rifiutato;
@@ -188,6 +209,7 @@ void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& 
   detrazioni_figli_annua(r, in.famiglia, regole.figli);
   detrazioni_altri_annua(r, in.famiglia, regole.altri);
   cuneo_e_integrativo(r, in, regole, r.imponibile_fiscale, in.famiglia.giorni, 1);
+  addizionali(r, in, false);
 }
 
 void contributi_mensili(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole,
@@ -225,6 +247,7 @@ void passo_mensile(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo
   detrazioni_figli_mensile(r, in.famiglia, regole.figli);
   detrazioni_altri_mensile(r, in.famiglia, regole.altri);
   cuneo_e_integrativo(r, in, regole, r.imponibile_annuo, 31, 12);
+  addizionali(r, in, true);
 }
 
 double netto_prima_delle_imposte(const RecordCalcolo& w, bool mensile) {

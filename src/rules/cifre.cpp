@@ -121,8 +121,8 @@ Mostrata figura(const RecordCalcolo& r, const Imposta& irpef) {
 // its box, and `mostrabili` says whether each figure from the record is below
 // `cifra_massima`; without, only the figures the net needs are worked out.
 template <bool tutte>
-double lato_lavoratore(const RecordCalcolo& r, bool attuali, CifreRisultato* cifre,
-                       bool& mostrabili) {
+double lato_lavoratore(const RecordCalcolo& r, bool attuali, bool addizionali,
+                       CifreRisultato* cifre, bool& mostrabili) {
   constexpr auto imposta = righe_risultato[riga_del_genere(Genere::irpef_netta)].formula;
   // The net IRPEF: the unrounded gross tax less the deductions as shown, in
   // the order of the table; one rounding to cents, at the end.
@@ -136,7 +136,7 @@ double lato_lavoratore(const RecordCalcolo& r, bool attuali, CifreRisultato* cif
     if constexpr (riga.pannello == Pannello::lavoratore && riga.genere != Genere::netto &&
                   (tutte || riga.segno != 0 || riga.genere == Genere::detrazione ||
                    riga.genere == Genere::irpef_netta)) {
-      if (!mostrata(riga, attuali)) return;
+      if (!mostrata(riga, attuali, addizionali)) return;
       const Mostrata m = figura<i>(r, irpef);
       if constexpr (tutte) {
         cifre->caselle[riga.casella - 1] = m.nudo ? Cifra{0, Forma::zero} : cifra_di(m);
@@ -174,7 +174,7 @@ double lato_lavoratore(const RecordCalcolo& r, bool attuali, CifreRisultato* cif
     if constexpr (riga.pannello == Pannello::lavoratore && riga.genere != Genere::netto &&
                   (riga.segno != 0 || riga.genere == Genere::detrazione ||
                    riga.genere == Genere::irpef_netta)) {
-      if (!mostrata(riga, attuali)) return;
+      if (!mostrata(riga, attuali, addizionali)) return;
       const Mostrata m = figura<i>(r, irpef);
       if constexpr (riga.genere == Genere::detrazione) togli(irpef, m);
       if constexpr (riga.segno != 0) {
@@ -192,19 +192,20 @@ double lato_lavoratore(const RecordCalcolo& r, bool attuali, CifreRisultato* cif
 
 double netto_mostrato(const RecordCalcolo& record) {
   bool mostrabili = true;
-  return lato_lavoratore<false>(record, true, nullptr, mostrabili);
+  return lato_lavoratore<false>(record, true, true, nullptr, mostrabili);
 }
 
 CifreRisultato cifre_risultato(const RecordCalcolo& r, bool attuali, bool mensile,
-                               std::optional<double> mensilita) {
+                               std::optional<double> mensilita, bool addizionali) {
   CifreRisultato cifre;
   cifre.attuali = attuali;
+  cifre.addizionali = attuali && addizionali;
   bool mostrabili = true;
-  lato_lavoratore<true>(r, attuali, &cifre, mostrabili);
+  lato_lavoratore<true>(r, attuali, cifre.addizionali, &cifre, mostrabili);
   per_ogni_riga([&](auto i) {
     constexpr RigaRisultato riga = righe_risultato[i];
     if constexpr (riga.pannello == Pannello::azienda) {
-      if (!mostrata(riga, attuali)) return;
+      if (!mostrata(riga, attuali, cifre.addizionali)) return;
       Cifra& cifra = cifre.caselle[riga.casella - 1];
       constexpr auto formula = riga.formula;
       if (!mensile) {

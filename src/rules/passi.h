@@ -29,6 +29,10 @@ inline double eccedenza_integrativo(const RecordCalcolo& r, const RegoleTrattame
   return r.irpef_lorda - (r.detrazione_dip - (t.riduzione * giorni) / 365);
 }
 
+// The regional and municipal surcharges of the pass, after the deductions:
+// 0 when none is asked for or the IRPEF is not due.
+void addizionali(RecordCalcolo& record, const InputCalcolo& input, bool mensile);
+
 // A pass of the net-to-gross search on the trial gross `lordo`: the pass of
 // the mode and the total of the deductions, never above the gross tax. The
 // other inputs must already be in the record.

@@ -93,6 +93,10 @@ const RegolaRegionale* regola_regionale(const RegoleCalcolo& regole, std::string
 double addizionale_regionale(double base, const RegolaRegionale& r) {
   if (!r.offerta || !(base > 0)) return 0;
   if (r.esenzione && base <= r.esenzione_fino_a) return 0;
+  return std::max(0.0, saldo_addizionale_regionale(base, r));
+}
+
+double saldo_addizionale_regionale(double base, const RegolaRegionale& r) {
   double imponibile = base;
   if (r.deduzione && base <= r.deduzione_fino_a) {
     imponibile = std::max(0.0, base - r.deduzione_importo);
@@ -122,7 +126,7 @@ double addizionale_regionale(double base, const RegolaRegionale& r) {
         std::min(r.proporzionale_importo, r.proporzionale_importo * (base - r.proporzionale_oltre) /
                                               r.proporzionale_divisore);
   }
-  return std::max(0.0, lorda - detrazioni);
+  return lorda - detrazioni;
 }
 
 bool addizionale_regionale_dovuta(double irpef_netta) { return irpef_netta > 0; }

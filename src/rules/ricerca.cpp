@@ -37,7 +37,9 @@
 
 #include "passi.h"
 #include "rules/cifre.h"
+#include "rules/comunali.h"
 #include "rules/detrazioni.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
@@ -58,6 +60,8 @@ constexpr double ultimo_lordo = 1e12;
 // the tax-free sum and the trattamento integrativo: eleven roundings,
 // 0,0605 in all.
 constexpr double scarto_cifre_mostrate = 0.0625;
+// The two surcharges, when asked for, are two more figures rounded.
+constexpr double scarto_addizionali = 0.0125;
 // And, in proportion to the size of the figures, the errors of the doubles:
 // of the fifteen digits a figure is shown with (5e-15 of it), and of the
 // sums (a few units of the last of sixteen digits).
@@ -73,6 +77,7 @@ enum class Grandezza : std::uint8_t {
   integrativo_pieno,  // first band: the gross tax over the employee deduction, less the reduction
   integrativo_parziale,  // second band: the deductions over the gross tax
   integrativo_tetto,     // second band: that excess over the amount
+  regionale,             // the regional surcharge before it is kept from going below 0
 };
 
 struct Limite {
@@ -84,9 +89,13 @@ struct Limite {
 // the bands of the employee deduction (1 + 8 + 2 x 8), of the spouse
 // (4 + 2 x 8), children and other dependants (2) and of the cuneo fiscale
 // and the trattamento integrativo (8 + 4), the bands of the tax-free sum
-// again on the income brought to a year (8), and the crossings (4).
-constexpr std::size_t massimo_limiti =
-    4 + massimo_fasce + (6 * massimo_fasce + 11) + massimo_fasce + 4;
+// again on the income brought to a year (8), and the crossings (4); the
+// regional surcharge's brackets (twice, with and without its deduction of
+// the base), the bands of its deductions and its other limits (7), the
+// crossing of its 0, and the municipal bands and threshold.
+constexpr std::size_t massimo_limiti = 4 + massimo_fasce + (6 * massimo_fasce + 11) +
+                                       massimo_fasce + 4 + (4 * massimo_fasce + 7) + 1 +
+                                       massimo_scaglioni_comunali + 2;
 
 // A gross worked out: its record, the unrounded net and the side of every
 // limit its figures are on.
@@ -275,12 +284,46 @@ void Ricerca::raccogli_limiti() {
     aggiungi(Grandezza::reddito, t.secondo_limite);
   }
 
+  // The surcharges are worked out on the income of the deductions' bands
+  // (the taxable income, in a month brought to a year): their brackets,
+  // bands and thresholds are limits of that income. Past a threshold the
+  // whole base is taxed, and the net drops there.
+  if (const RegolaRegionale* g = in_.regione) {
+    aggiungi(Grandezza::reddito, 0);
+    if (g->esenzione) aggiungi(Grandezza::reddito, g->esenzione_fino_a);
+    const double dedotto = g->deduzione ? g->deduzione_importo : 0;
+    if (g->deduzione) {
+      aggiungi(Grandezza::reddito, g->deduzione_fino_a);
+      aggiungi(Grandezza::reddito, g->deduzione_importo);
+    }
+    if (g->aliquota_intera) aggiungi(Grandezza::reddito, g->aliquota_intera_fino_a);
+    for (std::size_t j = 0; j + 1 < g->aliquote.n; ++j) {
+      // The brackets apply to the base less the deduction where it has one.
+      aggiungi(Grandezza::reddito, g->aliquote.limiti[j]);
+      if (g->deduzione) aggiungi(Grandezza::reddito, g->aliquote.limiti[j] + dedotto);
+    }
+    bande(g->detrazioni);
+    if (g->detrazione_proporzionale) {
+      aggiungi(Grandezza::reddito, g->proporzionale_oltre);
+      aggiungi(Grandezza::reddito, g->proporzionale_oltre + g->proporzionale_divisore);
+    }
+  }
+  if (in_.comune) {
+    const RegolaComunale& c = *in_.comune;
+    aggiungi(Grandezza::reddito, 0);
+    aggiungi(Grandezza::reddito, c.esenzione_fino_a);
+    for (std::size_t j = 0; j + 1 < c.n && j < c.scaglioni.size(); ++j) {
+      aggiungi(Grandezza::reddito, c.scaglioni[j].fino_a);
+    }
+  }
+
   aggiungi(Grandezza::eccedenza, 0);
   if (t.presente) {
     aggiungi(Grandezza::integrativo_pieno, 0);
     aggiungi(Grandezza::integrativo_parziale, 0);
     aggiungi(Grandezza::integrativo_tetto, t.importo / parte_);
   }
+  if (in_.regione != nullptr) aggiungi(Grandezza::regionale, 0);
 }
 
 // Where the law takes a deduction's ratio in its first four decimals, the
@@ -332,7 +375,7 @@ bool Ricerca::valuta(double lordo, Punto& p) {
   const double netto_prima = netto_prima_delle_imposte(r, mensile_) - r.trattenuta_non_deducibile +
                              r.competenza_non_imponibile;
   p.saldo = netto_prima - r.irpef_lorda + r.totale_detrazioni + r.somma_esente +
-            r.trattamento_integrativo;
+            r.trattamento_integrativo - r.addizionale_regionale - r.addizionale_comunale;
   const double detrazioni = detrazioni_del_passo(r);
   const double tutte = detrazioni + r.ulteriore_detrazione;
   // The gross tax and the deductions count through the net IRPEF alone: it
@@ -348,6 +391,10 @@ bool Ricerca::valuta(double lordo, Punto& p) {
                   std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
                   std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile)) +
              scarto_decimali_;
+  if (in_.regione != nullptr || in_.comune) {
+    p.scarto += scarto_addizionali + scarto_relativo * (std::fabs(r.addizionale_regionale) +
+                                                        std::fabs(r.addizionale_comunale));
+  }
 
   const double B = r.retribuzione_lorda + r.valore_benefit;
   const double T = r.imponibile_fiscale;
@@ -383,6 +430,9 @@ bool Ricerca::valuta(double lordo, Punto& p) {
         break;
       case Grandezza::integrativo_tetto:
         x = secondo ? (detrazioni - r.irpef_lorda) - l.valore : 0;
+        break;
+      case Grandezza::regionale:
+        x = saldo_addizionale_regionale(R, *in_.regione) - l.valore;
         break;
     }
     p.margini[i] = x;

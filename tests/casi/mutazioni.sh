@@ -6,8 +6,11 @@
 # mutation must make some case fail, or be refused by the loader; one that
 # leaves the cases green is a figure no case depends on, and is reported.
 # The "no limit" marks 99999999 and 999999999 are not figures and are left
-# alone, and so, for now, are the regional surcharge tables at the end of
-# the file, which no case uses yet. MUTAZIONI_TUTTE=1 lists every mutation and its fate.
+# alone, and so are the regional reliefs kept but never applied (the
+# sections [[addizionale_regionale.non_applicate]]): no calculation reads
+# them. A change that cannot alter any result is listed, with the reason,
+# in mutazioni_equivalenti.txt and not reported. MUTAZIONI_TUTTE=1 lists
+# every mutation and its fate.
 #
 #   tests/casi/mutazioni.sh build/tests/zellora_cli_tests [src/rules/data/2026.toml]
 #
@@ -38,10 +41,20 @@ if [ "$(esegui "$regole")" != ok ]; then
   exit 2
 fi
 
-# Every number outside comments and strings: line, column, text.
-awk '/^\[\[addizionale_regionale/ { exit }
+# Every number outside comments and strings: line, column, text. A bracket
+# limit between two equal rates (a regional law that raises two brackets by
+# the same points) changes nothing wherever it stands: it is left alone.
+awk 'NR == FNR { riga[FNR] = $0; next }
+/^[ \t]*\[/ { fuori = ($0 ~ /^[ \t]*\[\[addizionale_regionale\.non_applicate\]\]/) }
+fuori { next }
 {
-  s = $0; n = length(s); in_str = 0
+  delete uguale
+  if ($0 ~ /^[ \t]*limiti = \[/ && riga[FNR + 1] ~ /^[ \t]*aliquote = \[/) {
+    a = riga[FNR + 1]; sub(/^[^[]*\[/, "", a); sub(/\].*$/, "", a)
+    m = split(a, r, /[ ,]+/)
+    for (k = 1; k < m; k++) if (r[k] + 0 == r[k + 1] + 0) uguale[k] = 1
+  }
+  s = $0; n = length(s); in_str = 0; quale = 0
   for (i = 1; i <= n; i++) {
     ch = substr(s, i, 1)
     if (in_str) { if (ch == "\\") i++; else if (ch == "\"") in_str = 0; continue }
@@ -50,11 +63,12 @@ awk '/^\[\[addizionale_regionale/ { exit }
     if (ch ~ /[0-9]/ && (i == 1 || substr(s, i - 1, 1) !~ /[A-Za-z0-9_.]/)) {
       match(substr(s, i), /^[0-9]+(\.[0-9]+)?/)
       t = substr(s, i, RLENGTH)
-      if (t != "99999999" && t != "999999999") print NR, i, t
+      quale++
+      if (t != "99999999" && t != "999999999" && !(quale in uguale)) print FNR, i, t
       i += RLENGTH - 1
     }
   }
-}' "$regole" > "$lavoro/numeri"
+}' "$regole" "$regole" > "$lavoro/numeri"
 
 # The changed text of number $1 by $2: "+1%" or "-1%" (an integer rounded,
 # its last digit changed when rounding kept it; a decimal with two more
@@ -86,7 +100,7 @@ cambia() {
   }'
 }
 
-provate=0 prese=0 rifiutate=0 sopravvissute=0
+provate=0 prese=0 rifiutate=0 sopravvissute=0 equivalenti=0
 while read -r riga colonna testo; do
   fatte=" "
   for modo in +1% -1% +1 -1; do
@@ -102,6 +116,11 @@ while read -r riga colonna testo; do
       failed) prese=$((prese + 1)) ;;
       refused) rifiutate=$((rifiutate + 1)) ;;
       ok)
+        chiave="$(basename "$regole")|$testo|$nuovo|$(sed -n "${riga}p" "$regole" | sed 's/^ *//')"
+        if cut -d'|' -f1-4 "$cartella/mutazioni_equivalenti.txt" | grep -Fxq -- "$chiave"; then
+          equivalenti=$((equivalenti + 1))
+          continue
+        fi
         sopravvissute=$((sopravvissute + 1))
         printf 'SURVIVED line %s column %s: %s -> %s: %s\n' "$riga" "$colonna" "$testo" "$nuovo" \
           "$(sed -n "${riga}p" "$regole" | sed 's/^ *//')" ;;
@@ -111,5 +130,6 @@ while read -r riga colonna testo; do
 done < "$lavoro/numeri"
 
 echo "numbers: $(wc -l < "$lavoro/numeri"), mutations: $provate, caught by the cases: $prese," \
-  "refused by the loader: $rifiutate, survived: $sopravvissute ($((SECONDS - inizio)) s)"
+  "refused by the loader: $rifiutate, equivalent: $equivalenti, survived: $sopravvissute" \
+  "($((SECONDS - inizio)) s)"
 [ "$sopravvissute" -eq 0 ]

@@ -115,7 +115,8 @@ TEST_P(Casi, GiveTheOutcomeKept) {
   EXPECT_EQ(json(esito.messaggi), atteso.at("messages"));
   // As zellora-cli prints them: the figures of today's law only under it.
   const bool attuali = regole_attuali(motore.regole());
-  const std::size_t figure = attuali ? numero_campi_record : numero_campi_2007;
+  const bool addizionali = motore.risultati().righe_addizionali;
+  const std::size_t figure = campi_elencati(attuali, addizionali);
   EXPECT_EQ(atteso.at("record").size(), figure);
   for (std::size_t n = 0; n < figure; ++n) {
     const CampoRecord& c = campi_record()[n];
@@ -123,8 +124,9 @@ TEST_P(Casi, GiveTheOutcomeKept) {
     const double tenuta = atteso.at("record").at(c.nome).get<double>();
     EXPECT_EQ(calcolata, tenuta) << c.nome << ": " << json(calcolata) << ", kept " << json(tenuta);
   }
-  EXPECT_EQ(atteso.at("results").size(), static_cast<std::size_t>(attuali ? 24 : 21));
-  for (int i = 1; i <= (attuali ? 24 : 21); ++i) {
+  const int caselle = caselle_mostrate(attuali, addizionali);
+  EXPECT_EQ(atteso.at("results").size(), static_cast<std::size_t>(caselle));
+  for (int i = 1; i <= caselle; ++i) {
     const std::string box = "Text" + std::to_string(i);
     EXPECT_EQ(motore.risultati().Text(i), atteso.at("results").at(box)) << box;
   }

@@ -29,6 +29,8 @@ struct Caso {
   const char* inail;       // Text11, per thousand
   bool irap;
   const char* figli;
+  const char* regione = "Nessuna";  // Combo5
+  const char* comune = "";          // Text22
 };
 
 CampiForm1 campi_di(const Caso& c) {
@@ -51,6 +53,8 @@ CampiForm1 campi_di(const Caso& c) {
   f.Check1 = c.irap;
   f.Text4 = c.figli;
   if (std::string(c.figli) != "0") f.Combo1 = "100";
+  f.Combo5 = c.regione;
+  f.Text22 = c.comune;
   return f;
 }
 
@@ -83,6 +87,9 @@ const Caso casi[] = {
     {"2026", "Operaio", true, false, "1900,33", "60", "0", "0,5", "0", false, "0"},
     {"2026", "Impiegato", true, true, "1400", "0", "0", "0", "0", true, "0"},
     {"2026", "Impiegato", false, true, "35000", "0", "0", "0", "0", false, "2"},
+    {"2026", "Impiegato", false, false, "35000", "0", "0", "0", "0", false, "0", "Lombardia",
+     "MILANO (MI)"},
+    {"2025", "Operaio", true, true, "1800", "0", "0", "0", "0", false, "1", "Lazio", "ROMA (RM)"},
 };
 
 }  // namespace

@@ -212,10 +212,11 @@ TEST(Record, NamesInDeclaredOrder) {
   EXPECT_EQ(campi.front().nome, "irpef_lorda");
   EXPECT_EQ(campi[12].nome, "retribuzione_lorda");
   EXPECT_EQ(campi[35].nome, "competenza_non_imponibile");
-  EXPECT_EQ(campi.back().nome, "trattamento_integrativo");
+  EXPECT_EQ(campi[numero_campi_attuali - 1].nome, "trattamento_integrativo");
+  EXPECT_EQ(campi.back().nome, "addizionale_comunale");
   RecordCalcolo r;
   *campo_record(r, "tfr") = 5;
   EXPECT_EQ(r.tfr, 5);
   EXPECT_EQ(campo_record(r, "nessuno"), nullptr);
-  static_assert(sizeof(RecordCalcolo) == 39 * sizeof(double));
+  static_assert(sizeof(RecordCalcolo) == 41 * sizeof(double));
 }

@@ -16,7 +16,9 @@
 #include "form/motore.h"
 #include "rules/calcolo.h"
 #include "rules/caricamento.h"
+#include "rules/comunali.h"
 #include "rules/profilo.h"
+#include "rules/regionali.h"
 
 using namespace zellora;
 using namespace zellora::prova;
@@ -213,6 +215,42 @@ TEST(Ricerca, SameGrossAsTryingEveryEuro) {
     std::vector<double> obiettivi;
     for (int k = 0; k < 8; ++k) obiettivi.push_back(caso(static_cast<std::uint64_t>(massimo)));
     confronta(nome, regole, profilo, in, mensile, obiettivi, massimo * 4 / 3, passaggi);
+    if (HasFatalFailure()) return;
+  }
+  std::sort(passaggi.begin(), passaggi.end());
+  EXPECT_LE(passaggi[passaggi.size() / 2], 64);
+  EXPECT_LE(passaggi.back(), 1000);
+}
+
+// Workers of the rule sets with the surcharges' tables, each with a region
+// (any offered: brackets, one rate, the bracket's rate on the whole base,
+// exemptions and deductions by bands) and a comune of the year's list or a
+// rate typed with its exemption threshold: past a threshold the whole base is
+// taxed and the net drops, and the search must still stop where the walk
+// does.
+TEST(Ricerca, SameGrossAsTryingEveryEuroWithTheSurcharges) {
+  std::vector<std::int64_t> passaggi;
+  const std::vector<std::pair<std::string, int>> anni = {{"2025", 2025}, {"2026", 2026}};
+  for (int i = 0; i < 480; ++i) {
+    const auto& [nome, anno] = anni[static_cast<std::size_t>(i) % anni.size()];
+    const RegoleCalcolo& regole = regole_incluse(nome);
+    const bool mensile = i % 3 != 0;
+    RecordCalcolo profilo;
+    InputCalcolo in = lavoratore_a_caso(profilo, regole, mensile);
+    const auto regioni = regioni_offerte(regole);
+    ASSERT_FALSE(regioni.empty());
+    in.regione = regola_regionale(regole, regioni[caso(regioni.size())]);
+    if (caso(3) == 0) {
+      in.comune = regola_comunale_digitata(caso(9) / 10.0, caso(3) == 0 ? 0 : caso(30000));
+    } else {
+      const auto& comuni = voci_comuni(anno);
+      in.comune = comune_per_voce(anno, comuni[caso(comuni.size())])->regola;
+    }
+    const double massimo = mensile ? 4000 : 30000;
+    std::vector<double> obiettivi;
+    for (int k = 0; k < 8; ++k) obiettivi.push_back(caso(static_cast<std::uint64_t>(massimo)));
+    confronta(nome + " with " + in.regione->nome, regole, profilo, in, mensile, obiettivi,
+              massimo * 4 / 3, passaggi);
     if (HasFatalFailure()) return;
   }
   std::sort(passaggi.begin(), passaggi.end());

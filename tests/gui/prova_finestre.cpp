@@ -551,6 +551,10 @@ class ProvaFinestre : public QObject {
     QCOMPARE(combo4->currentText(), QStringLiteral("2007"));
     QVERIFY(in1<QLineEdit>("Text6")->isEnabled());
     QVERIFY(!in1<QWidget>("Command6")->isVisibleTo(form1));
+    // No surcharges under 2007: their controls are disabled.
+    for (const char* nome : {"Combo5", "Text22", "Text23", "Text24"}) {
+      QVERIFY(!in1<QWidget>(nome)->isEnabled());
+    }
 
     // A sector chosen before the rule set takes the figures of the new one.
     QVERIFY(scegli(in1<QListWidget>("List1"), "Collaborazioni Coordinate e Continuative"));
@@ -579,7 +583,8 @@ class ProvaFinestre : public QObject {
     for (const RigaRisultato& r : righe_risultato) {
       if (r.pannello != Pannello::lavoratore) continue;
       QLineEdit* box = form2->casella(r.casella);
-      QVERIFY(box->isVisibleTo(form2));
+      QCOMPARE(box->isVisibleTo(form2), mostrata(r, true, false));
+      if (!mostrata(r, true, false)) continue;
       QCOMPARE(form2->etichetta(r.casella)->text(), u8(r.etichetta));
       QVERIFY(box->y() >= sotto);
       sotto = box->geometry().bottom() + 1;
@@ -588,6 +593,26 @@ class ProvaFinestre : public QObject {
     QVERIFY(controllo<QWidget>(form2, "Frame1")->geometry().bottom() <
             controllo<QWidget>(form2, "Command1")->y());
     QVERIFY(form2->height() > 566);
+
+    // A region and a comune: the two surcharges shown before the net, which
+    // they reduce; "Nessuna" and no comune, the window as before.
+    auto* combo5 = in1<QComboBox>("Combo5");
+    QVERIFY(combo5->isEnabled());
+    QCOMPARE(combo5->itemText(0), QStringLiteral("Nessuna"));
+    QVERIFY(combo5->findText(QStringLiteral("Lombardia")) > 0);
+    QVERIFY(in1<QLineEdit>("Text22")->completer() != nullptr);
+    QCOMPARE(in1<QLabel>("Label17")->buddy(), in1<QWidget>("Text22"));
+    combo5->setCurrentText(QStringLiteral("Lombardia"));
+    scrivi(in1<QLineEdit>("Text22"), QStringLiteral("MILANO (MI)"));
+    calcola();
+    for (int n : {25, 26}) QVERIFY(form2->casella(n)->isVisibleTo(form2));
+    QVERIFY(form2->casella(25)->y() < form2->casella(10)->y());
+    QVERIFY(casella2(10) != QStringLiteral("23.905,00"));
+    combo5->setCurrentText(QStringLiteral("Nessuna"));
+    in1<QLineEdit>("Text22")->clear();
+    calcola();
+    QCOMPARE(casella2(10), QStringLiteral("23.905,00"));
+    for (int n : {25, 26}) QVERIFY(!form2->casella(n)->isVisibleTo(form2));
 
     // Back to the rules of 2007: the window of always.
     combo4->setCurrentText(QStringLiteral("2007"));
@@ -1294,7 +1319,8 @@ class ProvaFinestre : public QObject {
              QStringLiteral("Option1 Option2 Combo4 Text5 Text7 Option4 Option3 Text2 Text9 Text10 "
                             "Combo3 Text4 Combo1 Text6 Text3 Combo2 List1 List2 Option5 Option6 "
                             "Text14 Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 "
-                            "Command5 Text8 Text12 Text18 Text20 Check1 Text11 Command1"));
+                            "Command5 Text8 Text12 Text18 Text20 Check1 Text11 Combo5 Text22 "
+                            "Text23 Text24 Command1"));
 
     QCOMPARE(in1<QPushButton>("Command1")->text(), QStringLiteral("C A L C O L A"));
     const QFont comando = in1<QPushButton>("Command1")->font();

@@ -16,6 +16,7 @@
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
 #include "form/motore.h"
+#include "form/verifica.h"
 #include "numbers/numeri.h"
 
 namespace zellora {
@@ -388,6 +389,7 @@ struct Intestazione {
   std::size_t larghezza = 0;    // cells of the header, with those without a name
   std::size_t ultima = 0;       // position in the header of the last named column
   bool attuali = false;         // the output has the columns of today's law
+  bool addizionali = false;     // and those of the surcharges: the sheet has their columns
   bool normativa_dopo = false;  // a "Combo4" column comes after "List1"
 };
 
@@ -437,18 +439,18 @@ void cella_csv(std::string& out, std::string_view testo, char separatore) {
 // Under the rules of 2007 the columns are those of the original: the 21
 // texts and the first 36 figures; a sheet that can hold today's law (a
 // "Combo4" column, or --rules with such a rule set) has all of them.
-std::string intestazione_csv(char s, bool attuali) {
+std::string intestazione_csv(char s, bool attuali, bool addizionali) {
   std::string h = "row";
   h += s;
   h += "status";
   h += s;
   h += "messages";
-  for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
+  for (int n = 1; n <= caselle_mostrate(attuali, addizionali); ++n) {
     h += s;
     h += "Form2.Text" + std::to_string(n);
   }
   const auto& campi = campi_record();
-  for (std::size_t i = 0; i < (attuali ? campi.size() : numero_campi_2007); ++i) {
+  for (std::size_t i = 0; i < campi_elencati(attuali, addizionali); ++i) {
     h += s;
     h += campi[i].nome;
   }
@@ -481,19 +483,20 @@ std::string unisci(const std::vector<std::string>& messaggi) {
 // not known (an invalid row without --rules).
 void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
                  const std::vector<std::string>& messaggi, const Motore* motore,
-                 const RegoleCalcolo* regole, FormatoLotto formato, char s, bool attuali) {
+                 const RegoleCalcolo* regole, FormatoLotto formato, char s, bool attuali,
+                 bool addizionali) {
   if (formato == FormatoLotto::csv) {
     out += std::to_string(riga.numero);
     out += s;
     out += esito.stato;
     out += s;
     cella_csv(out, esito.messaggi, s);
-    for (int n = 1; n <= caselle_mostrate(attuali); ++n) {
+    for (int n = 1; n <= caselle_mostrate(attuali, addizionali); ++n) {
       out += s;
       if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
     }
     const auto& campi = campi_record();
-    for (std::size_t i = 0; i < (attuali ? campi.size() : numero_campi_2007); ++i) {
+    for (std::size_t i = 0; i < campi_elencati(attuali, addizionali); ++i) {
       out += s;
       if (motore != nullptr) aggiungi_numero_decimale(out, motore->record().*campi[i].campo);
     }
@@ -515,7 +518,8 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += ",\"results\":";
     aggiungi_risultati_json(out, motore->risultati(), una_riga);
     out += ",\"record\":";
-    aggiungi_record_json(out, motore->record(), una_riga, regole_attuali(motore->regole()));
+    aggiungi_record_json(out, motore->record(), una_riga, regole_attuali(motore->regole()),
+                         motore->risultati().righe_addizionali);
   }
   out += ",\"rules\":";
   if (regole != nullptr) {
@@ -605,10 +609,25 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
     scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita, separatore,
-                intestazione.attuali);
+                intestazione.attuali, intestazione.addizionali);
     return esito;
   }
 
+  // A sheet's results have the surcharges' columns only when its header
+  // has theirs: a row that asks for them elsewhere would show a net without
+  // the amounts it subtracts.
+  if (formati.uscita == FormatoLotto::csv && !intestazione.addizionali &&
+      addizionali_chieste(richiesta.campi) && addizionali_disponibili(*richiesta.regole)) {
+    esito.stato = stato_non_valida;
+    messaggi.emplace_back(
+        "the row asks for the regional or municipal surcharge, but the results have no columns "
+        "for them: give the input as a sheet whose header has Combo5, Text22, Text23 or Text24, "
+        "or write the results as JSON Lines");
+    esito.messaggi = unisci(messaggi);
+    scrivi_riga(uscita, riga, esito, messaggi, nullptr, richiesta.regole, formati.uscita,
+                separatore, intestazione.attuali, intestazione.addizionali);
+    return esito;
+  }
   Motore motore(opzioni.locale, *richiesta.regole);
   applica_profilo(motore, richiesta);
   const EsitoCalcolo calcolo = motore.verifica_campi(std::move(richiesta.campi));
@@ -627,7 +646,8 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     esito.costo = euro(Genere::totale);
   }
   scrivi_riga(uscita, riga, esito, calcolo.messaggi, calcolata ? &motore : nullptr,
-              richiesta.regole, formati.uscita, separatore, intestazione.attuali);
+              richiesta.regole, formati.uscita, separatore, intestazione.attuali,
+              intestazione.addizionali);
   return esito;
 }
 
@@ -697,12 +717,18 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
             ? regole_attuali(*opzioni.regole)
             : std::any_of(intestazione.colonne.begin(), intestazione.colonne.end(),
                           [](const Colonna& c) { return c.nome == "Combo4"; });
+    intestazione.addizionali =
+        intestazione.attuali &&
+        std::any_of(intestazione.colonne.begin(), intestazione.colonne.end(), [](const Colonna& c) {
+          return c.nome == "Combo5" || c.nome == "Text22" || c.nome == "Text23" ||
+                 c.nome == "Text24";
+        });
     csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;
   }
   csv.limite_record(limite_riga, formati.ingresso == FormatoLotto::csv ? "a row" : "a line");
   if (formati.uscita == FormatoLotto::csv)
-    out << intestazione_csv(separatore, intestazione.attuali);
+    out << intestazione_csv(separatore, intestazione.attuali, intestazione.addizionali);
 
   // One calculating thread per core, and one more for the time this thread,
   // reading and writing, leaves a core waiting on the disk.

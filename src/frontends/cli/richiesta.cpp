@@ -5,7 +5,9 @@
 
 #include "base/citazione.h"
 
+#include "form/verifica.h"
 #include "rules/profilo.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 
@@ -59,7 +61,8 @@ void scelta(std::string& campo, std::string valore, std::string_view chiave,
 
 TipoChiave tipo_chiave(std::string_view chiave) {
   if (campo_testo(chiave) != nullptr || chiave == "Combo1" || chiave == "Combo2" ||
-      chiave == "Combo3" || chiave == "Combo4" || chiave == "List1" || chiave == "List2") {
+      chiave == "Combo3" || chiave == "Combo4" || chiave == "Combo5" || chiave == "List1" ||
+      chiave == "List2") {
     return TipoChiave::testo;
   }
   if (coppia_di(chiave) != nullptr || chiave == "Check1") return TipoChiave::booleano;
@@ -111,6 +114,8 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
     scelta(c.Combo2, std::move(valore), chiave, voci_percentuale);
   } else if (chiave == "Combo3") {
     scelta(c.Combo3, std::move(valore), chiave, voci_coniuge);
+  } else if (chiave == "Combo5") {
+    c.Combo5 = std::move(valore);  // checked against the rule set when complete
   } else if (chiave == "List1") {
     if (r.normativa_in_arrivo) {
       c.List1 = std::move(valore);  // checked when the request is complete
@@ -160,7 +165,44 @@ void imposta_profilo(Richiesta& r, std::string_view nome, double valore) {
   r.profilo.emplace_back(std::string(nome), valore);
 }
 
+namespace {
+
+// The surcharges asked for must be of the rule set: its regions, the comuni
+// of its year's list. The numbers typed are checked with the others.
+void controlla_addizionali(const Richiesta& r) {
+  const CampiForm1& c = r.campi;
+  if (!addizionali_chieste(c)) return;
+  const RegoleCalcolo& regole = *r.regole;
+  if (!addizionali_disponibili(regole)) {
+    for (const auto& [chiave, campo] :
+         {std::pair{"Combo5", &CampiForm1::Combo5}, std::pair{"Text22", &CampiForm1::Text22},
+          std::pair{"Text23", &CampiForm1::Text23}, std::pair{"Text24", &CampiForm1::Text24}}) {
+      const std::string& valore = c.*campo;
+      if (valore.find_first_not_of(" \t") == std::string::npos ||
+          (campo == &CampiForm1::Combo5 && valore == nessuna_regione)) {
+        continue;
+      }
+      throw ErroreRichiesta(std::string(chiave) + " is " + citazione(valore) +
+                            ", but the rule set " + citazione(regole.nome) +
+                            " has no regional or municipal surcharge; leave " + chiave +
+                            " out or choose a rule set that has them (2025, 2026)");
+    }
+  }
+  if (c.Combo5 != nessuna_regione && c.Combo5.find_first_not_of(" \t") != std::string::npos) {
+    const RegolaRegionale* regione = regola_regionale(regole, c.Combo5);
+    if (regione == nullptr || !regione->offerta) {
+      std::string voci = "\"" + std::string(nessuna_regione) + "\"";
+      for (const auto& nome : regioni_offerte(regole)) voci += ", \"" + nome + "\"";
+      throw ErroreRichiesta("Combo5 must be one of " + voci + ", not " + citazione(c.Combo5) +
+                            (regione != nullptr ? " (" + regione->motivo + ")" : ""));
+    }
+  }
+}
+
+}  // namespace
+
 void completa_richiesta(const Richiesta& r) {
+  controlla_addizionali(r);
   const CampiForm1& c = r.campi;
   if (r.categoria_rinviata) controlla_voce(c.List1, "List1", categorie_lavoratore(*r.regole));
   if (c.List2.empty()) return;

@@ -95,11 +95,11 @@ void aggiungi_risultati_json(std::string& out, const Risultati& risultati, Stile
 }
 
 void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile,
-                          bool attuali) {
+                          bool attuali, bool addizionali) {
   out += '{';
   bool primo = true;
   const auto& campi = campi_record();
-  const std::size_t quanti = attuali ? campi.size() : numero_campi_2007;
+  const std::size_t quanti = campi_elencati(attuali, addizionali);
   for (std::size_t i = 0; i < quanti; ++i) {
     const CampoRecord& c = campi[i];
     if (!primo) out += ',';
@@ -128,7 +128,8 @@ std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore) {
     aggiungi_stringa_json(j, esito.messaggi[i]);
   }
   j += "],\n  \"record\": ";
-  aggiungi_record_json(j, motore.record(), rientro, regole_attuali(motore.regole()));
+  aggiungi_record_json(j, motore.record(), rientro, regole_attuali(motore.regole()),
+                       motore.risultati().righe_addizionali);
   j.insert(j.size() - 1, "\n  ");
   j += ",\n  \"results\": ";
   aggiungi_risultati_json(j, motore.risultati(), rientro);
@@ -152,7 +153,7 @@ std::string uscita_testo(const EsitoCalcolo& esito, const Motore& motore, bool m
   t += "\n\nZellora\n";
   Pannello pannello = Pannello::lavoratore;
   for (const RigaRisultato& r : righe_risultato) {
-    if (!mostrata(r, risultati.righe_attuali)) continue;
+    if (!mostrata(r, risultati.righe_attuali, risultati.righe_addizionali)) continue;
     if (r.pannello != pannello) {
       t += "\nCosto del Lavoro\n";
       pannello = r.pannello;

@@ -29,7 +29,8 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
   // panel by panel.
   Pannello pannello = Pannello::lavoratore;
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.voce_prospetto.empty() || !mostrata(riga, r.righe_attuali)) continue;
+    if (riga.voce_prospetto.empty() || !mostrata(riga, r.righe_attuali, r.righe_addizionali))
+      continue;
     if (riga.pannello != pannello) {
       // Between the panels: two blank lines, the heading, two blank lines.
       v.insert(v.end(), {vuoto(sx), vuoto(sx)});

@@ -38,6 +38,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/citazione.h"
 #include "cli/lotto.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
@@ -46,10 +47,11 @@
 #include "form/motore.h"
 #include "form/risultati.h"
 #include "form/verifica.h"
-#include "base/citazione.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
+#include "rules/comunali.h"
 #include "rules/profilo.h"
+#include "rules/regionali.h"
 #include "rules/righe.h"
 #include "rules/tabella.h"
 #include "statement/prospetto.h"
@@ -130,13 +132,39 @@ Calcolo calcola(const char* testo) {
 
 // The rows of a panel of the results window that a rule set shows, top to
 // bottom, from the one table of result rows.
+// The rows of a panel a rule set shows; those shown only when a result asks
+// for them (the surcharges) are marked, and the page shows them when the
+// result has their texts.
 json righe_di(Pannello pannello, bool attuali) {
   json r = json::array();
   for (const RigaRisultato& riga : righe_risultato) {
-    if (riga.pannello != pannello || !mostrata(riga, attuali)) continue;
-    r.push_back({{"id", riga.id}, {"etichetta", riga.etichetta}, {"box", riga.casella}});
+    if (riga.pannello != pannello || !mostrata(riga, attuali, true)) continue;
+    r.push_back({{"id", riga.id},
+                 {"etichetta", riga.etichetta},
+                 {"box", riga.casella},
+                 {"se_chiesta", !mostrata(riga, attuali, false)}});
   }
   return r;
+}
+
+// The surcharges' controls of a rule set: "Regione" with its regions, the
+// comuni "Comune" completes, and the controls that stay off under a rule set
+// without the tables.
+void addizionali_di(const RegoleCalcolo& regole, json& normativa) {
+  const std::vector<std::string_view> campi = {"Combo5", "Text22", "Text23", "Text24"};
+  if (!addizionali_disponibili(regole)) {
+    normativa["spenti"] = campi;
+    return;
+  }
+  json regioni = json::array({nessuna_regione});
+  for (const std::string& regione : regioni_offerte(regole)) regioni.push_back(regione);
+  normativa["scelte"]["Combo5"] = regioni;
+  normativa["spenti"] = json::array();
+  if (const std::optional<int> anno = anno_delle_regole(regole)) {
+    json comuni = json::array();
+    for (const std::string& voce : voci_comuni(*anno)) comuni.push_back(voce);
+    normativa["completamenti"]["Text22"] = comuni;
+  }
 }
 
 std::string importo(double valore) { return formato_F(valore, italiano).value_or("-"); }
@@ -287,7 +315,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
     d["scelte"] = {{"Combo1", voci(voci_percentuale)},
                    {"Combo2", voci(voci_percentuale)},
                    {"Combo3", voci(voci_coniuge)}};
-    d["etichette_scelte"] = json::object();
+    d["etichette_scelte"] = {{"Combo5", "Regione"}};
 
     // The rule sets: names, lists and the rows of the results they show.
     d["normative"] = json::array();
@@ -300,13 +328,16 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
         categorie.push_back(
             {{"nome", elenco[i]}, {"settori", voci(voci_settore(regole, static_cast<int>(i)))}});
       }
-      d["normative"].push_back({{"nome", regole.nome},
-                                {"descrizione", regole.descrizione},
-                                {"attuale", attuali},
-                                {"categorie", categorie},
-                                {"scelte", json::object()},
-                                {"righe_lavoratore", righe_di(Pannello::lavoratore, attuali)},
-                                {"righe_azienda", righe_di(Pannello::azienda, attuali)}});
+      json normativa = {{"nome", regole.nome},
+                        {"descrizione", regole.descrizione},
+                        {"attuale", attuali},
+                        {"categorie", categorie},
+                        {"scelte", json::object()},
+                        {"completamenti", json::object()},
+                        {"righe_lavoratore", righe_di(Pannello::lavoratore, attuali)},
+                        {"righe_azienda", righe_di(Pannello::azienda, attuali)}};
+      addizionali_di(regole, normativa);
+      d["normative"].push_back(std::move(normativa));
     }
     d["normativa_predefinita"] = regole_predefinite().nome;
     d["risultati"] = {{"titolo", titolo_risultati}, {"nota", nota_retribuzione}};

@@ -61,6 +61,12 @@ struct CampiForm1 {
   bool Check1 = false;       // "Selezionare la casella per calcolare anche l'Irap"
   std::string Text11 = "0";  // "Indicare il tasso Inail applicato"
 
+  // "Addizionali" (only under rule sets with their tables)
+  std::string Combo5 = "Nessuna";  // "Regione": "Nessuna" or a region the rule set offers
+  std::string Text22;              // "Comune": "MILANO (MI)", empty for none
+  std::string Text23;              // "Addizionale comunale %", in place of the comune's rates
+  std::string Text24;              // "Esenzione fino a", with the typed rate
+
   bool operator==(const CampiForm1&) const = default;
 };
 
@@ -74,7 +80,7 @@ struct CampoTesto {
 };
 
 // Every text field of the form.
-const std::array<CampoTesto, 19>& campi_testo();
+const std::array<CampoTesto, 22>& campi_testo();
 
 // The text field named `nome`, or nullptr.
 const CampoTesto* campo_testo(std::string_view nome);
@@ -85,5 +91,7 @@ std::string_view etichetta(std::string_view nome);
 // The items of the three drop-down lists.
 inline constexpr std::array<std::string_view, 2> voci_coniuge = {"No", "Si"};
 inline constexpr std::array<std::string_view, 2> voci_percentuale = {"50", "100"};
+// The first item of "Regione": no regional surcharge.
+inline constexpr std::string_view nessuna_regione = "Nessuna";
 
 }  // namespace zellora

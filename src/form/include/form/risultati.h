@@ -26,7 +26,10 @@ class Risultati {
   // the original.
   std::string normativa;
   bool righe_attuali = false;
-  int numero_caselle() const { return caselle_mostrate(righe_attuali); }
+  // The surcharges were asked for: "Addizionale regionale" and "Addizionale
+  // comunale" are shown too (under today's law only).
+  bool righe_addizionali = false;
+  int numero_caselle() const { return caselle_mostrate(righe_attuali, righe_addizionali); }
 
   // The text of the box `TextN`, and of a row of the table.
   std::string_view Text(int n) const {
@@ -79,6 +82,6 @@ void riempi_risultati(const RecordCalcolo& record, bool mensile, std::string_vie
 // The figures of the record as the window shows them, the number of monthly
 // payments read from its text under `locale`.
 CifreRisultato cifre_mostrate(const RecordCalcolo& record, bool mensile, std::string_view mensilita,
-                              const Locale& locale, bool righe_attuali);
+                              const Locale& locale, bool righe_attuali, bool addizionali = false);
 
 }  // namespace zellora

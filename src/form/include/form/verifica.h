@@ -39,4 +39,27 @@ struct LetturaInput {
 
 LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
 
+// The year of a rule set named by one ("2026"): the year of the Ministry's
+// list of the comuni it takes; none for another name.
+std::optional<int> anno_delle_regole(const RegoleCalcolo& regole);
+
+// Whether the form asks for a surcharge: a "Regione" other than "Nessuna", a
+// "Comune" or a typed "Addizionale comunale %" (spaces alone are nothing).
+bool addizionali_chieste(const CampiForm1& campi);
+
+// Whether the rule set has the surcharges' tables (the regions it offers, or
+// the Ministry's list of the comuni of its year): only then may a form ask
+// for them.
+bool addizionali_disponibili(const RegoleCalcolo& regole);
+
+// The surcharges the form asks for under `regole`, read into `input` (the
+// region's rule points into `regole`): the messages that refuse them, each
+// naming its field, empty when they are read. Refused: any of them under a
+// rule set without the tables, a region or comune the rule set or the year's
+// list does not hold (the value quoted), one that it holds without its
+// figures (with the reason), a rate or threshold that is not a number of 0
+// or more, a threshold without the rate it goes with.
+std::vector<std::string> leggi_addizionali(const CampiForm1& campi, const RegoleCalcolo& regole,
+                                           const Locale& locale, InputCalcolo& input);
+
 }  // namespace zellora

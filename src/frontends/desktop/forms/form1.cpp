@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
 
+#include "form/verifica.h"
 #include "forms/form2.h"
 #include "forms/form6.h"
 #include "rules/caricamento.h"
+#include "rules/comunali.h"
 #include "rules/profilo.h"
+#include "rules/regionali.h"
 #include "ui_form1.h"
 
 namespace zellora {
@@ -118,6 +122,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   ui_->List1->clearSelection();
   stato_periodo(ui_->Option1->isChecked());
   stato_normativa();
+  stato_addizionali();
 
   adjustSize();
   setFixedSize(sizeHint());
@@ -210,6 +215,15 @@ CampiForm1 Form1::campi() const {
   c.Combo2 = ui_->Combo2->currentText().toStdString();
   c.Combo3 = ui_->Combo3->currentText().toStdString();
   c.Combo4 = ui_->Combo4->currentText().toStdString();
+  // Under a rule set without the surcharges their controls are disabled and
+  // ask for nothing; what they hold stays for a rule set that has them.
+  if (ui_->Combo5->isEnabled()) {
+    c.Combo5 = ui_->Combo5->currentText().toStdString();
+  } else {
+    c.Text22.clear();
+    c.Text23.clear();
+    c.Text24.clear();
+  }
   c.List1 = testo_scelto(ui_->List1);
   c.List2 = testo_scelto(ui_->List2);
   return c;
@@ -235,9 +249,41 @@ QString Form1::guida_attuale(const char* testo) const {
   return QString::fromUtf8(testo).arg(ui_->Combo4->currentText());
 }
 
+void Form1::stato_addizionali() {
+  const RegoleCalcolo& scelte = regole();
+  const bool disponibili = addizionali_disponibili(scelte);
+  // The region chosen stays chosen where the new rule set offers it.
+  const QString scelta = ui_->Combo5->currentText();
+  {
+    QSignalBlocker blocco(ui_->Combo5);
+    ui_->Combo5->clear();
+    ui_->Combo5->addItem(da_utf8(nessuna_regione));
+    for (const std::string& regione : regioni_offerte(scelte)) {
+      ui_->Combo5->addItem(da_utf8(regione));
+    }
+    const int indice = ui_->Combo5->findText(scelta);
+    ui_->Combo5->setCurrentIndex(disponibili && indice >= 0 ? indice : 0);
+  }
+  QStringList comuni;
+  if (const std::optional<int> anno = anno_delle_regole(scelte)) {
+    for (const std::string& voce : voci_comuni(*anno)) comuni.push_back(da_utf8(voce));
+  }
+  auto* completamento = new QCompleter(comuni, ui_->Text22);
+  completamento->setCaseSensitivity(Qt::CaseInsensitive);
+  completamento->setFilterMode(Qt::MatchStartsWith);
+  delete ui_->Text22->completer();
+  ui_->Text22->setCompleter(completamento);
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_->Frame12, ui_->Label16, ui_->Combo5,
+                                                    ui_->Label17, ui_->Text22, ui_->Label18,
+                                                    ui_->Text23, ui_->Label19, ui_->Text24}) {
+    w->setEnabled(disponibili);
+  }
+}
+
 void Form1::Combo4_Click() {
   if (contesto_.motore == nullptr) {
     stato_normativa();
+    stato_addizionali();
     return;
   }
   try {
@@ -247,6 +293,7 @@ void Form1::Combo4_Click() {
     return;
   }
   stato_normativa();
+  stato_addizionali();
   // The contribution figures of the chosen sector are those of the rule set
   // in use: a sector already chosen is taken again under the new one.
   List2_Click();

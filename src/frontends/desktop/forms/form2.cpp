@@ -73,7 +73,7 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     stili_.insert(box, box->styleSheet());
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
-  disponi(false);
+  disponi(false, false);
   // "Esporta" writes a file: only a deliberate press, never an Enter that
   // was meant for the input form.
   ui_->Command1->setAutoDefault(false);
@@ -141,7 +141,7 @@ QLabel* Form2::etichetta(int n) const {
   return etichette_[std::size_t(n - 1)];
 }
 
-void Form2::disponi(bool attuali) {
+void Form2::disponi(bool attuali, bool addizionali) {
   // The rows of each panel one under the other, from the first row of the
   // window as drawn; its last row (the net, the cost of labour) on the last
   // line, the two side by side. More rows than form2.ui draws make the
@@ -153,7 +153,7 @@ void Form2::disponi(bool attuali) {
   for (const Pannello pannello : {Pannello::lavoratore, Pannello::azienda}) {
     int righe = 0;
     for (const RigaRisultato& r : righe_risultato) {
-      righe += r.pannello == pannello && mostrata(r, attuali) ? 1 : 0;
+      righe += r.pannello == pannello && mostrata(r, attuali, addizionali) ? 1 : 0;
     }
     linee = std::max(linee, righe);
   }
@@ -164,9 +164,9 @@ void Form2::disponi(bool attuali) {
   for (const RigaRisultato& r : righe_risultato) {
     QLineEdit* box = casella(r.casella);
     QLabel* l = etichetta(r.casella);
-    box->setVisible(mostrata(r, attuali));
-    l->setVisible(mostrata(r, attuali));
-    if (!mostrata(r, attuali)) continue;
+    box->setVisible(mostrata(r, attuali, addizionali));
+    l->setVisible(mostrata(r, attuali, addizionali));
+    if (!mostrata(r, attuali, addizionali)) continue;
     if (r.pannello != pannello) riga = 0;
     pannello = r.pannello;
     const bool ultima = r.genere == Genere::netto || r.genere == Genere::totale;
@@ -201,7 +201,7 @@ void Form2::riempi(const Risultati& risultati) {
       box->setAccessibleDescription(QString());
     }
   }
-  disponi(risultati.righe_attuali);
+  disponi(risultati.righe_attuali, risultati.righe_addizionali);
   titolo_ =
       risultati.righe_attuali
           ? QStringLiteral("Risultato Calcolo - Normativa %1").arg(da_utf8(risultati.normativa))

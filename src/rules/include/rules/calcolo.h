@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+#include "rules/comunali.h"
 #include "rules/detrazioni.h"
 #include "rules/record.h"
 #include "rules/regole.h"
@@ -25,6 +28,11 @@ struct InputCalcolo {
   bool lordo_netto = true;  // "Dal lordo al netto"
   double mensilita = 14;    // "Numero mensilità retribuite" (monthly mode)
   DatiFamiglia famiglia;
+  // The surcharges asked for: the region's rule (of the rule set in use,
+  // which must outlive the calculation) and the comune's rule, or the rule
+  // typed in its place. Neither: both surcharges are 0.
+  const RegolaRegionale* regione = nullptr;
+  std::optional<RegolaComunale> comune;
 };
 
 // How a calculation ended.

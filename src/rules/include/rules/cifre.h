@@ -40,7 +40,8 @@ struct Cifra {
 // rows that the rule set does not show are empty.
 struct CifreRisultato {
   std::array<Cifra, caselle_risultato> caselle{};
-  bool attuali = false;  // a rule set of today's law: its rows are shown
+  bool attuali = false;      // a rule set of today's law: its rows are shown
+  bool addizionali = false;  // the surcharges asked for: their rows are shown
   // Every figure taken from the record (the employer's as scaled) is below
   // `cifra_massima` in size: each, and the two derived from them, is shown
   // exactly to the cent.
@@ -64,16 +65,18 @@ struct CifreRisultato {
 inline constexpr double cifra_massima = 1e12;
 
 // The figures of the record. `attuali`: the rule set is of today's law (its
-// rows shown). `mensile`: the monthly mode, whose employer's panel is scaled
-// by `mensilita`, the number of monthly payments; with none (a number that
-// cannot be read) that panel stays empty.
+// rows shown); `addizionali`: the calculation asked for the surcharges
+// (their rows shown, under today's law only). `mensile`: the monthly mode, whose employer's panel
+// is scaled by `mensilita`, the number of monthly payments; with none (a number that cannot be
+// read) that panel stays empty.
 CifreRisultato cifre_risultato(const RecordCalcolo& record, bool attuali, bool mensile,
-                               std::optional<double> mensilita);
+                               std::optional<double> mensilita, bool addizionali = false);
 
 // "Netto in busta" as shown for the record, in whole euros; not a number
 // when a figure it needs cannot be shown. The net-to-gross search compares
 // it with the net wanted, so that a net found is the net shown. The rows of
-// today's law count too: under the rules of 2007 the record holds 0 there.
+// today's law and the surcharges count too: under the rules of 2007, and
+// when no surcharge is asked for, the record holds 0 there.
 // Beyond 1e13 euro, where cents no longer add exactly in a double, the
 // figures shown are added as the numbers their texts read back as.
 double netto_mostrato(const RecordCalcolo& record);

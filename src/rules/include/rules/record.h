@@ -12,7 +12,7 @@
 
 namespace zellora {
 
-// The 39 figures, in the order the record declares them: this one list
+// The 41 figures, in the order the record declares them: this one list
 // makes the struct, the names and the order of every output.
 #define ZELLORA_CAMPI_RECORD(X)       \
   X(irpef_lorda)                      \
@@ -53,7 +53,9 @@ namespace zellora {
   X(competenza_non_imponibile)        \
   X(somma_esente)                     \
   X(ulteriore_detrazione)             \
-  X(trattamento_integrativo)
+  X(trattamento_integrativo)          \
+  X(addizionale_regionale)            \
+  X(addizionale_comunale)
 
 struct RecordCalcolo {
 #define ZELLORA_CAMPO(nome) double nome = 0;
@@ -76,6 +78,16 @@ inline constexpr std::size_t numero_campi_record = 0 ZELLORA_CAMPI_RECORD(ZELLOR
 // The figures of the original record: the three after them exist only
 // under today's law, and outputs under the rules of 2007 leave them out.
 inline constexpr std::size_t numero_campi_2007 = 36;
+// The figures of today's law without the regional and municipal surcharges:
+// the last two are listed only when a calculation asks for them.
+inline constexpr std::size_t numero_campi_attuali = 39;
+
+// How many figures of the record an output lists: those of 2007, those of
+// today's law, and the surcharges only when asked for.
+constexpr std::size_t campi_elencati(bool attuali, bool addizionali) {
+  if (!attuali) return numero_campi_2007;
+  return addizionali ? numero_campi_record : numero_campi_attuali;
+}
 
 // The figures in the order the record declares them.
 const std::array<CampoRecord, numero_campi_record>& campi_record();

@@ -49,6 +49,11 @@ const RegolaRegionale* regola_regionale(const RegoleCalcolo& regole, std::string
 // offered.
 double addizionale_regionale(double base, const RegolaRegionale& regola);
 
+// The surcharge on `base` before its last step (the deductions subtracted,
+// not yet kept from going below 0), whatever the exemption: the net-to-gross
+// search splits its stretches where it crosses 0.
+double saldo_addizionale_regionale(double base, const RegolaRegionale& regola);
+
 // Whether the surcharge is due at all: only when the year's IRPEF is due
 // after its deductions (D.Lgs. 446/1997 art. 50 c. 2), so `irpef_netta` is
 // the net IRPEF of the year.

@@ -26,8 +26,10 @@ enum class Pannello : std::uint8_t {
 
 // The rule sets that show a row.
 enum class Normative : std::uint8_t {
-  tutte,    // every rule set, the rules of 2007 too
-  attuali,  // only rule sets of today's law (`regole_attuali`)
+  tutte,        // every rule set, the rules of 2007 too
+  attuali,      // only rule sets of today's law (`regole_attuali`)
+  addizionali,  // only under today's law, and only in a calculation that asks for the
+                // regional or municipal surcharge
 };
 
 // What a row's figure is, beyond its formula.
@@ -109,6 +111,12 @@ inline constexpr RigaRisultato righe_risultato[] = {
      Normative::attuali, 24, Genere::cifra,
      [](const RecordCalcolo& r) { return r.trattamento_integrativo; },
      "Trattamento integrativo : "},
+    {"addizionale_regionale", "Addizionale regionale", Pannello::lavoratore, -1,
+     Normative::addizionali, 25, Genere::imposta,
+     [](const RecordCalcolo& r) { return r.addizionale_regionale; }, "Addizionale regionale : "},
+    {"addizionale_comunale", "Addizionale comunale", Pannello::lavoratore, -1,
+     Normative::addizionali, 26, Genere::imposta,
+     [](const RecordCalcolo& r) { return r.addizionale_comunale; }, "Addizionale comunale : "},
     {"netto_in_busta", "Netto in busta", Pannello::lavoratore, 0, Normative::tutte, 10,
      Genere::netto, nullptr, "Retribuzione Netta : ", true},
 
@@ -134,9 +142,19 @@ inline constexpr RigaRisultato righe_risultato[] = {
 
 inline constexpr std::size_t numero_righe = std::size(righe_risultato);
 
-// Whether a rule set shows the row: `attuali` for a rule set of today's law.
-constexpr bool mostrata(const RigaRisultato& riga, bool attuali) {
-  return attuali || riga.normative == Normative::tutte;
+// Whether a result shows the row: `attuali` for a rule set of today's law,
+// `addizionali` for a calculation that asks for the surcharges (only under
+// today's law).
+constexpr bool mostrata(const RigaRisultato& riga, bool attuali, bool addizionali) {
+  switch (riga.normative) {
+    case Normative::tutte:
+      return true;
+    case Normative::attuali:
+      return attuali;
+    case Normative::addizionali:
+      return attuali && addizionali;
+  }
+  return false;
 }
 
 // The boxes: `Text1` to `TextN`, one per row.
@@ -146,11 +164,12 @@ inline constexpr int caselle_risultato = [] {
   return n;
 }();
 
-// The boxes a rule set shows: those of every rule set come first (`Text1` to
-// `Text21`, the window of 2007), then those of today's law.
-constexpr int caselle_mostrate(bool attuali) {
+// The boxes a result shows: those of every rule set come first (`Text1` to
+// `Text21`, the window of 2007), then those of today's law (to `Text24`),
+// then the surcharges when asked for.
+constexpr int caselle_mostrate(bool attuali, bool addizionali) {
   int n = 0;
-  for (const RigaRisultato& r : righe_risultato) n += mostrata(r, attuali) ? 1 : 0;
+  for (const RigaRisultato& r : righe_risultato) n += mostrata(r, attuali, addizionali) ? 1 : 0;
   return n;
 }
 
@@ -182,13 +201,19 @@ namespace controlli_righe {
 
 constexpr bool caselle_in_ordine() {
   // Every box from 1 to caselle_risultato belongs to one row, and the boxes of
-  // every rule set come before those of today's law.
+  // every rule set come before those of today's law, and those before the
+  // surcharges'.
   for (int n = 1; n <= caselle_risultato; ++n) {
     int quante = 0;
     for (const RigaRisultato& r : righe_risultato) {
       if (r.casella == n) {
         ++quante;
-        if ((r.normative == Normative::tutte) != (n <= caselle_mostrate(false))) return false;
+        if ((r.normative == Normative::tutte) != (n <= caselle_mostrate(false, false))) {
+          return false;
+        }
+        if ((r.normative == Normative::addizionali) != (n > caselle_mostrate(true, false))) {
+          return false;
+        }
       }
     }
     if (quante != 1) return false;

@@ -26,9 +26,10 @@ struct StileJson {
 };
 void aggiungi_stringa_json(std::string& out, std::string_view testo);
 void aggiungi_risultati_json(std::string& out, const Risultati& risultati, StileJson stile);
-// The record: its first 36 figures, or all of them with `attuali`.
+// The record: its first 36 figures, the 39 of today's law with `attuali`,
+// and the two surcharges too with `addizionali`.
 void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJson stile,
-                          bool attuali);
+                          bool attuali, bool addizionali);
 
 // One JSON object: status, messages, the 36 figures of the record (39 under
 // today's law) (in the shortest form that reads back to the same double), the

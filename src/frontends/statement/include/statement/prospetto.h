@@ -12,7 +12,6 @@
 #include "base/errore.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
-#include "base/errore.h"
 #include "rules/righe.h"
 
 namespace zellora {
@@ -33,11 +32,12 @@ struct Paragrafo {
 // The paragraphs of the statement: fourteen of its own (the blank lines, the
 // headings and the conditions) and one for each row of the results it has
 // (rules/righe.h); today's law adds the rule set's name under the title and
-// its rows. 34 under the rules of 2007, 38 under today's law.
-constexpr std::size_t numero_paragrafi_prospetto(bool attuali) {
+// its rows. 34 under the rules of 2007, 38 under today's law, 40 with the
+// surcharges.
+constexpr std::size_t numero_paragrafi_prospetto(bool attuali, bool addizionali = false) {
   std::size_t n = attuali ? 15 : 14;
   for (const RigaRisultato& riga : righe_risultato) {
-    if (!riga.voce_prospetto.empty() && mostrata(riga, attuali)) ++n;
+    if (!riga.voce_prospetto.empty() && mostrata(riga, attuali, addizionali)) ++n;
   }
   return n;
 }

@@ -65,6 +65,9 @@ class Form1 : public QMainWindow {
   void stato_periodo(bool annuo);
   bool normativa_attuale() const;  // a rule set of today's law is chosen
   void stato_normativa();
+  // The surcharges' controls under the rule set chosen: the regions it
+  // offers, the comuni of its year's list, enabled only where it has them.
+  void stato_addizionali();
   QString guida_attuale(const char* testo) const;
   void mostra_risultati();
 

@@ -79,7 +79,7 @@ class Form2 : public QWidget {
 
  private:
   // Places the worker's rows, with or without those of today's law.
-  void disponi(bool attuali);
+  void disponi(bool attuali, bool addizionali);
 
   // The sizes and places as drawn, which more rows move.
   struct GeometriaBase {
