@@ -191,7 +191,8 @@ void controlla_addizionali(const Richiesta& r) {
   if (c.Combo5 != nessuna_regione && c.Combo5.find_first_not_of(" \t") != std::string::npos) {
     const RegolaRegionale* regione = regola_regionale(regole, c.Combo5);
     if (regione == nullptr || !regione->offerta) {
-      std::string voci = "\"" + std::string(nessuna_regione) + "\"";
+      std::string voci(1, '"');
+      voci.append(nessuna_regione).push_back('"');
       for (const auto& nome : regioni_offerte(regole)) voci += ", \"" + nome + "\"";
       throw ErroreRichiesta("Combo5 must be one of " + voci + ", not " + citazione(c.Combo5) +
                             (regione != nullptr ? " (" + regione->motivo + ")" : ""));
