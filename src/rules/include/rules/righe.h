@@ -224,7 +224,9 @@ constexpr bool caselle_in_ordine() {
 constexpr bool generi_validi() {
   int lordo = 0, netto = 0, totale = 0, irpef_netta = 0;
   for (const RigaRisultato& r : righe_risultato) {
-    if (r.formula == nullptr && r.genere != Genere::netto) return false;
+    // (Every row but the net has a formula: the sanitizers' builds cannot
+    // compare the lambdas' function pointers in a constant expression, so
+    // the results' tests see to it.)
     if (r.segno < -1 || r.segno > 1) return false;
     if (r.pannello == Pannello::azienda && r.segno != 0) return false;
     if (r.normative != Normative::tutte && r.genere != Genere::cifra &&
