@@ -790,7 +790,7 @@
     const p = c.punti[Number($('punto-curva').value)];
     if (!p) return;
     const f = (v) => (v === null ? '-' : chiama('zellora_formato', v));
-    $('dettaglio-punto').textContent = `Lordo: ${f(p[0])} · ${descrizione.voce_netto || 'Netto in busta'}: ${f(p[1])} · Aliquota marginale: ${p[2] === null ? '-' : f(p[2] * 100)}% · Costo del lavoro: ${f(p[3])}`;
+    $('dettaglio-punto').textContent = `Lordo: ${f(p[0])} · ${descrizione.voce_netto || 'Netto in busta'}: ${f(p[1])} · Aliquota marginale: ${p[2] === null ? '-' : f(p[2] * 100)}% · ${descrizione.voce_costo || 'Costo del Lavoro'}: ${f(p[3])}`;
     const g = $('grafico-curva').querySelector('svg');
     if (g && g.mirino) {
       g.mirino.setAttribute('x1', g.X(p[0]));
@@ -812,6 +812,7 @@
   function disegnaGrafici() {
     const g = chiamaJson('zellora_grafici', ultimaRichiesta);
     descrizione.voce_netto = g.voce_netto || descrizione.voce_netto;
+    descrizione.voce_costo = g.voce_costo || descrizione.voce_costo;
     if (!g.lavoratore) {
       for (const id of ['grafico-lavoratore', 'grafico-azienda', 'grafico-curva']) {
         $(id).textContent = '';

@@ -397,7 +397,9 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
     // The titles of the desktop's charts window.
     json g;
     g["lavoratore"] = ripartizione(dati->lavoratore, "Dove va il lordo");
-    g["azienda"] = ripartizione(dati->azienda, "Costo del lavoro");
+    // The cost of labour by the label of its row, as in every window.
+    const std::string_view costo = righe_risultato[riga_del_genere(Genere::totale)].etichetta;
+    g["azienda"] = ripartizione(dati->azienda, costo);
     const Curva& curva = dati->curva;
     json punti = json::array();
     for (const PuntoCurva& p : curva.punti) {
@@ -433,6 +435,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
       }
     }
     g["voce_netto"] = voce_netto;
+    g["voce_costo"] = costo;
     return rispondi(g);
   } catch (const std::exception& e) {
     return errore(e.what());
