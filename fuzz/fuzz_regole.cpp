@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     in.famiglia.quota_altri = 100;
     in.famiglia.coniuge_a_carico = true;
     // No figure the loader takes can make the calculation overflow.
-    ZELLORA_VERIFICA(calcola_irpef_annua(record, in, Locale::italiano(), regole).stato !=
-                         Stato::rifiutato,
-                     "a rule set that loads refuses a usual worker");
+    ZELLORA_VERIFICA(
+        calcola_irpef_annua(record, in, Locale::italiano(), regole).stato != Stato::rifiutato,
+        "a rule set that loads refuses a usual worker");
   }
   return 0;
 }
