@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "cammino.h"
 #include "form/motore.h"
 #include "form/verifica.h"
 #include "rules/calcolo.h"
@@ -128,19 +129,7 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   // unrounded balance is more than a euro below it, as every figure shown is
   // within a cent of the record.
   auto raggiunge = [&](double g) {
-    RecordCalcolo r = w;
-    r.retribuzione_lorda = g;
-    if (mensile) {
-      passo_mensile(r, in, regole, true);
-    } else {
-      passo_annuo(r, in, regole);
-    }
-    const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
-                              r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
-                              r.detrazione_altri + r.ulteriore_detrazione;
-    const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
-                         r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) +
-                         r.somma_esente + r.trattamento_integrativo;
+    const double saldo = prova::saldo_di(w, in, regole, mensile, g);
     if (!(saldo + 1 + std::fabs(saldo) * 1e-12 > obiettivo)) return false;
     RecordCalcolo prova = w;
     return passo_ricerca(prova, in, regole, mensile, g) >= obiettivo;

@@ -31,6 +31,26 @@ inline RecordCalcolo prima_della_ricerca(RecordCalcolo r, const InputCalcolo& in
   return r;
 }
 
+// The unrounded balance of the pass on the gross `g`, before the figures are
+// shown: the net shown is within a cent of it per figure (and no more, the
+// surcharges only taking from it), so where it is more than a euro below a
+// net wanted the net shown cannot reach that net.
+inline double saldo_di(RecordCalcolo r, const InputCalcolo& in, const RegoleCalcolo& regole,
+                       bool mensile, double g) {
+  r.retribuzione_lorda = g;
+  if (mensile) {
+    passo_mensile(r, in, regole, true);
+  } else {
+    passo_annuo(r, in, regole);
+  }
+  const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
+                            r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
+                            r.detrazione_altri + r.ulteriore_detrazione;
+  return netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
+         r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) + r.somma_esente +
+         r.trattamento_integrativo;
+}
+
 // Where a walk stopped: the first gross whose net shown reaches the net
 // wanted, and that net; `trovato` false when none up to the end of the walk.
 struct Arrivo {
@@ -83,19 +103,7 @@ inline std::vector<Arrivo> cammina_insieme(const RecordCalcolo& prima, const Inp
       g = inizio(per_inizio[prossimo]) - 1;
       continue;
     }
-    RecordCalcolo r = prima;
-    r.retribuzione_lorda = g;
-    if (mensile) {
-      passo_mensile(r, in, regole, true);
-    } else {
-      passo_annuo(r, in, regole);
-    }
-    const double detrazioni = r.detrazione_dip + r.detrazione_dip_ulteriore + r.detrazione_coniuge +
-                              r.detrazione_coniuge_maggiorazione + r.detrazione_figli +
-                              r.detrazione_altri + r.ulteriore_detrazione;
-    const double saldo = netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
-                         r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) +
-                         r.somma_esente + r.trattamento_integrativo;
+    const double saldo = saldo_di(prima, in, regole, mensile, g);
     // Beyond a thousand billion euro a cent is no longer the error of a figure.
     const double basso = obiettivi[in_corso.front()];
     if (!(saldo + 1 + std::fabs(saldo) * 1e-12 > basso)) continue;
