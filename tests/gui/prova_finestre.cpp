@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QBarSet>
 #include <QChart>
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
@@ -687,7 +688,7 @@ class ProvaFinestre : public QObject {
     QCOMPARE(esporta->geometry(), QRect(256, 504, 121, 25));
     QCOMPARE(grafici->y(), esporta->y());
     QVERIFY(QRect(QPoint(0, 0), form2->size()).contains(grafici->geometry()));
-    for (QWidget* w : form2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* w : grafici->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       if (w != grafici && w->isVisibleTo(form2)) {
         QVERIFY2(!w->geometry().intersects(grafici->geometry()), qPrintable(w->objectName()));
       }
@@ -714,6 +715,18 @@ class ProvaFinestre : public QObject {
     QTest::keyClick(pannello->vista_curva(), Qt::Key_Right);
     QVERIFY2(pannello->testo_mirino().contains(QStringLiteral("Lordo: 83.100,00")),
              qPrintable(pannello->testo_mirino()));
+    // The last number of a bar chart's axis, centred on the plot's right
+    // edge, is drawn whole inside the chart.
+    for (QChartView* vista : {pannello->vista_lavoratore(), pannello->vista_azienda()}) {
+      for (QAbstractAxis* a : vista->chart()->axes(Qt::Horizontal)) {
+        auto* asse = qobject_cast<QCategoryAxis*>(a);
+        QVERIFY(asse != nullptr && !asse->categoriesLabels().isEmpty());
+        const int mezza =
+            QFontMetrics(asse->labelsFont()).horizontalAdvance(asse->categoriesLabels().back()) / 2;
+        QVERIFY2(vista->chart()->plotArea().right() + mezza <= vista->chart()->size().width(),
+                 qPrintable(asse->categoriesLabels().back()));
+      }
+    }
     // Titles say the rule set and the period; the table holds the figures.
     QVERIFY(pannello->vista_lavoratore()->chart()->title().contains(
         QStringLiteral("Normativa 2007, Annuo")));
@@ -902,6 +915,50 @@ class ProvaFinestre : public QObject {
     if (dove == QStringLiteral("sotto")) QVERIFY(posto.top() > origine.bottom());
     if (dove == QStringLiteral("cascata")) QVERIFY(posto.topLeft() != origine.topLeft());
     if (dove == QStringLiteral("centro")) QCOMPARE(posto.center(), area.center());
+  }
+
+  // The offscreen screen is 800x600, narrower than the input form; run
+  // again at a scale of 2 (400x300) it is smaller than every window. Each
+  // window stays inside it and scrolls: the control with the focus is in
+  // sight, whether the keyboard or the program put it there.
+  void finestre_piu_grandi_dello_schermo_scorrono() {
+    avvia();
+    Form1* form1 = entra();
+    const QRect area = form1->screen()->availableGeometry();
+    const auto in_vista = [](QWidget* w) {
+      return w->isVisible() && w->visibleRegion().boundingRect() == w->rect();
+    };
+    QVERIFY(area.contains(form1->frameGeometry()));
+    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 465));
+    QVERIFY(QTest::qWaitForWindowActive(form1));
+    for (const char* nome : {"Command1", "Text11", "Option1", "List2"}) {
+      in1<QWidget>(nome)->setFocus();
+      QVERIFY2(in_vista(in1<QWidget>(nome)), nome);
+    }
+    QVERIFY(richiesta_tipica(form1));
+
+    // Today's law with both surcharges: the tallest results window, its net
+    // in sight with the focus; "Grafici" scrolled to by the keyboard.
+    in1<QComboBox>("Combo4")->setCurrentText(QStringLiteral("2026"));
+    in1<QComboBox>("Combo5")->setCurrentText(QStringLiteral("Lombardia"));
+    scrivi(in1<QLineEdit>("Text22"), QStringLiteral("MILANO (MI)"));
+    calcola();
+    Form2* form2 = form1->form2();
+    QVERIFY(QTest::qWaitForWindowActive(form2));
+    QVERIFY(form2->casella(26)->isVisibleTo(form2));
+    QVERIFY(area.contains(form2->frameGeometry()));
+    QVERIFY(in_vista(QApplication::focusWidget()));
+    auto* grafici = controllo<QPushButton>(form2, "Command2");
+    for (int i = 0; i < 40 && QApplication::focusWidget() != grafici; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), grafici);
+    QVERIFY(in_vista(grafici));
+    QTest::keyClick(grafici, Qt::Key_Return);
+    Form7* form7 = form2->form7();
+    QVERIFY(form7 != nullptr && form7->isVisible());
+    QVERIFY(area.contains(form7->frameGeometry()));
+    QVERIFY(in_vista(controllo<QPushButton>(form7, "Chiudi")));
   }
 
   void esporta_scrive_e_apre_il_prospetto() {
@@ -1308,7 +1365,7 @@ class ProvaFinestre : public QObject {
     QCOMPARE(in1<QLineEdit>("Text5")->text(), QStringLiteral("123"));
 
     // Geometry in logical pixels, 15 twips each.
-    QCOMPARE(form1->centralWidget()->size(), QSize(864, 465));
+    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 465));
     QCOMPARE(in1<QWidget>("Frame3")->geometry(), QRect(8, 88, 849, 81));
     QCOMPARE(in1<QWidget>("Command1")->geometry(), QRect(392, 432, 113, 25));
     QCOMPARE(in1<QWidget>("List2")->size(), QSize(281, 69));

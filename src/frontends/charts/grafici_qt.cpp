@@ -6,6 +6,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
@@ -225,6 +226,12 @@ QChart* grafico_ripartizione(const QString& titolo, const std::optional<Ripartiz
       asse(std::min(0.0, minimo), std::max(massimo, minimo < 0 ? 0.0 : 1.0), locale);
   grafico->addAxis(valori, Qt::AlignBottom);
   serie->attachAxis(valori);
+  // The last label of the axis stands half beyond the plot: room for it.
+  const QStringList etichette = valori->categoriesLabels();
+  if (!etichette.isEmpty()) {
+    const int mezza = QFontMetrics(valori->labelsFont()).horizontalAdvance(etichette.back()) / 2;
+    grafico->setMargins(grafico->margins() + QMargins(0, 0, mezza, 0));
+  }
   return grafico;
 }
 

@@ -1,6 +1,7 @@
 #include "forms/contesto.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -9,9 +10,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QWidget>
 #include <algorithm>
+#include <vector>
 
 #include "form/verifica.h"
 
@@ -65,19 +69,110 @@ QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<
   return r;
 }
 
+namespace {
+
+QMargins cornice_mostrata(const QWidget* finestra) {
+  if (finestra == nullptr || !finestra->isVisible()) return {};
+  const QRect f = finestra->frameGeometry(), g = finestra->geometry();
+  return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+// The frame the window manager adds to `finestra`: its own once shown and
+// framed, else that of the window it came from, else that of another window
+// of the program on screen; with none of them, a title bar as the style
+// draws one.
+QMargins cornice_di(const QWidget* finestra, const QWidget* origine) {
+  std::vector<const QWidget*> misure = {finestra, origine};
+  for (const QWidget* w : QApplication::topLevelWidgets()) misure.push_back(w);
+  for (const QWidget* w : misure) {
+    const QMargins m = cornice_mostrata(w);
+    if (!m.isNull()) return m;
+  }
+  // Not known before the window manager frames a window: a border and a
+  // title bar as the style draws them, made good once the window is shown
+  // (tieni_sullo_schermo).
+  constexpr int bordo = 4;
+  return {bordo,
+          finestra->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, finestra) + bordo,
+          bordo, bordo};
+}
+
+// Shows the whole size hint of the widget it scrolls, however large.
+class AreaScorrevole : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+  QSize sizeHint() const override {
+    const int f = 2 * frameWidth();
+    const QWidget* w = widget();
+    if (w == nullptr) return QScrollArea::sizeHint();
+    return (widgetResizable() ? w->sizeHint().expandedTo(w->minimumSizeHint()) : w->size()) +
+           QSize(f, f);
+  }
+};
+
+}  // namespace
+
+QScrollArea* area_scorrevole(QWidget* contenuto, bool adattabile) {
+  auto* area = new AreaScorrevole;
+  area->setObjectName(QStringLiteral("area_") + contenuto->objectName());
+  area->setFrameShape(QFrame::NoFrame);
+  area->setFocusPolicy(Qt::NoFocus);
+  area->setWidgetResizable(adattabile);
+  area->setWidget(contenuto);
+  // The window's own background, under the contents as before.
+  area->viewport()->setAutoFillBackground(false);
+  contenuto->setAutoFillBackground(false);
+  // The control that gets the focus, by the keyboard or from the program
+  // (a refused field, the net after a calculation), is scrolled into sight.
+  QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* ora) {
+    QWidget* dentro = area->widget();
+    if (ora == nullptr || dentro == nullptr || !dentro->isAncestorOf(ora)) return;
+    // The whole control, not only its text cursor as ensureWidgetVisible.
+    const QRect r(ora->mapTo(dentro, QPoint(0, 0)), ora->size());
+    constexpr int margine = 8;
+    area->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + margine,
+                        r.height() / 2 + margine);
+  });
+  return area;
+}
+
+namespace {
+constexpr char proprieta_voluta[] = "zellora_dimensione_voluta";
+}
+
+void adatta_allo_schermo(QWidget* finestra, QSize voluta) {
+  finestra->setProperty(proprieta_voluta, voluta);
+  QScreen* schermo = finestra->screen();
+  if (schermo == nullptr) schermo = QGuiApplication::primaryScreen();
+  if (schermo == nullptr || voluta.isEmpty()) {
+    finestra->setFixedSize(voluta);
+    return;
+  }
+  const QSize massima = schermo->availableGeometry().size().shrunkBy(cornice_di(finestra, nullptr));
+  if (voluta.width() <= massima.width() && voluta.height() <= massima.height()) {
+    finestra->setFixedSize(voluta);
+    return;
+  }
+  // A scroll bar takes room from the other side: that side grows by it as
+  // far as the screen allows.
+  const int barra = finestra->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, finestra);
+  QSize posto = voluta.boundedTo(massima);
+  if (posto.width() < voluta.width()) {
+    posto.setHeight(std::min(massima.height(), voluta.height() + barra));
+  }
+  if (posto.height() < voluta.height()) {
+    posto.setWidth(std::min(massima.width(), voluta.width() + barra));
+  }
+  finestra->setMinimumSize(posto.boundedTo(QSize(240, 160)));
+  finestra->setMaximumSize(voluta + QSize(barra, barra));
+  finestra->resize(posto);
+}
+
 void colloca(QWidget* finestra, const QWidget* origine) {
   QScreen* schermo = origine != nullptr ? origine->screen() : finestra->screen();
   if (schermo == nullptr) schermo = QGuiApplication::primaryScreen();
   if (schermo == nullptr) return;
-  // The frame the window manager adds: the window's own once shown, else
-  // that of the window it came from.
-  const QWidget* misura = finestra->isVisible() ? finestra : origine;
-  QMargins cornice;
-  if (misura != nullptr && misura->isVisible()) {
-    const QRect f = misura->frameGeometry(), g = misura->geometry();
-    cornice = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
-                       f.bottom() - g.bottom());
-  }
+  const QMargins cornice = cornice_di(finestra, origine);
   const QSize frame = finestra->size().grownBy(cornice);
   std::optional<QRect> da;
   if (origine != nullptr && origine->isVisible()) da = origine->frameGeometry();
@@ -91,6 +186,9 @@ void colloca(QWidget* finestra, const QWidget* origine) {
 void tieni_sullo_schermo(QWidget* finestra) {
   QScreen* schermo = finestra->screen();
   if (schermo == nullptr) return;
+  // Sized for the screen before its frame was known: sized again.
+  const QVariant voluta = finestra->property(proprieta_voluta);
+  if (voluta.isValid()) adatta_allo_schermo(finestra, voluta.toSize());
   const QRect area = schermo->availableGeometry();
   const QRect f = finestra->frameGeometry();
   QPoint p = f.topLeft();

@@ -74,6 +74,8 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   font_finestra(this);
   font_comando(ui_->Command1);
   ui_->centralwidget->setFixedSize(864, 465);
+  // The form scrolls on a screen that cannot hold it whole.
+  setCentralWidget(area_scorrevole(takeCentralWidget(), false));
   for (QComboBox* c : {ui_->Combo1, ui_->Combo2, ui_->Combo3}) c->setCurrentIndex(-1);
 
   connect(ui_->Option1, &QRadioButton::toggled, this, [this](bool scelto) {
@@ -124,8 +126,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   stato_normativa();
   stato_addizionali();
 
-  adjustSize();
-  setFixedSize(sizeHint());
+  adatta_allo_schermo(this, sizeHint());
   centra(this);
 }
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "forms/casella_risultato.h"
@@ -36,7 +37,21 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
   font_finestra(this);
   font_comando(ui_->Command1);
   font_comando(ui_->Command2);
-  setFixedSize(size());
+  // The window as drawn, in a scroll area for a screen that cannot hold it
+  // whole: its controls move into one widget of the drawn size.
+  contenuto_ = new QWidget;
+  contenuto_->setObjectName(QStringLiteral("contenuto"));
+  contenuto_->setFixedSize(size());
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const bool nascosto = w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
+    const QRect dove = w->geometry();
+    w->setParent(contenuto_);
+    w->setGeometry(dove);
+    w->setVisible(!nascosto);
+  }
+  auto* tutto = new QVBoxLayout(this);
+  tutto->setContentsMargins(0, 0, 0, 0);
+  tutto->addWidget(area_scorrevole(contenuto_, false));
   // Each row of the table with its box and the label on its row; a row
   // that form2.ui does not draw gets a box and a label like the others.
   for (const RigaRisultato& riga : righe_risultato) {
@@ -180,8 +195,8 @@ void Form2::disponi(bool attuali, bool addizionali) {
 
   const int in_piu = (linee - linee_disegnate) * passo;
   if (!geometria_base_) {
-    geometria_base_ =
-        GeometriaBase{ui_->Frame1->height(), ui_->Command1->y(), ui_->SkinLabel20->y(), size()};
+    geometria_base_ = GeometriaBase{ui_->Frame1->height(), ui_->Command1->y(),
+                                    ui_->SkinLabel20->y(), contenuto_->size()};
   }
   const GeometriaBase& base = *geometria_base_;
   for (QWidget* p : {static_cast<QWidget*>(ui_->Frame1), static_cast<QWidget*>(ui_->Frame2)}) {
@@ -190,7 +205,8 @@ void Form2::disponi(bool attuali, bool addizionali) {
   ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
   ui_->Command2->move(ui_->Command2->x(), base.esporta + in_piu);
   ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
-  setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
+  contenuto_->setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
+  adatta_allo_schermo(this, contenuto_->size());
 }
 
 void Form2::riempi(const Risultati& risultati) {

@@ -14,10 +14,13 @@ Form7::Form7(Contesto contesto, QWidget* parent)
   setObjectName(QStringLiteral("Form7"));
   setWindowTitle(QStringLiteral("Grafici"));
   font_finestra(this);
-  pannello_ = new PannelloGrafici(this);
+  pannello_ = new PannelloGrafici;
   auto* colonna = new QVBoxLayout(this);
   colonna->setContentsMargins(8, 8, 8, 8);
-  colonna->addWidget(pannello_);
+  // The charts scroll in a window that the screen makes smaller than they
+  // can be drawn; "Chiudi" stays in sight.
+  pannello_->setObjectName(QStringLiteral("pannello"));
+  colonna->addWidget(area_scorrevole(pannello_, true));
   // "Chiudi", and Esc, close the window.
   auto* chiudi = new QPushButton(QStringLiteral("Chiudi"), this);
   chiudi->setObjectName(QStringLiteral("Chiudi"));
@@ -49,6 +52,7 @@ void Form7::mostra(const QWidget* origine) {
     }
   }
   porta_davanti(this);
+  tieni_sullo_schermo(this);
 }
 
 void Form7::keyPressEvent(QKeyEvent* evento) {

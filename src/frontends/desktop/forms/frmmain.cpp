@@ -65,6 +65,7 @@ void frmMain::Command1_Click() {
     connect(form1_.get(), &Form1::chiusura, this, &frmMain::termina);
   }
   porta_davanti(form1_.get());
+  tieni_sullo_schermo(form1_.get());
 }
 
 void frmMain::termina() {

@@ -9,6 +9,7 @@
 
 class QAbstractButton;
 class QRect;
+class QScrollArea;
 class QSize;
 
 #include "form/motore.h"
@@ -51,8 +52,23 @@ QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<
 void colloca(QWidget* finestra, const QWidget* origine);
 
 // Moves `finestra` back inside the part of its screen that windows may use,
-// as far as it fits (its title bar first).
+// as far as it fits (its title bar first); a window sized by
+// adatta_allo_schermo is sized again with the frame it has now.
 void tieni_sullo_schermo(QWidget* finestra);
+
+// The contents of a window in a scroll area without a frame: shown whole
+// where the screen has room for them, scrolled where it has not (a small
+// screen, a large scale factor). Its size hint is that of the whole
+// contents. With `adattabile`, contents laid out by a layout fill the area
+// and scroll below their minimum size; without, they keep their own size.
+// The area itself takes no focus; a control that gets it is scrolled into
+// sight.
+QScrollArea* area_scorrevole(QWidget* contenuto, bool adattabile);
+
+// Sizes `finestra` to `voluta`, the size that shows its contents whole,
+// fixed, when its screen holds that with the window manager's frame; else
+// to what the screen holds, with scroll bars, resizable up to `voluta`.
+void adatta_allo_schermo(QWidget* finestra, QSize voluta);
 
 // Gives every control named by a label (its buddy) that label's text as
 // its accessible name, unless it has one: the name a screen reader says.

@@ -90,6 +90,7 @@ class Form2 : public QWidget {
   };
 
   std::unique_ptr<Ui::Form2> ui_;
+  QWidget* contenuto_ = nullptr;  // the controls as drawn, in the window's scroll area
   Contesto contesto_;
   std::function<bool()> mensile_;
   Skin Skin1_;
