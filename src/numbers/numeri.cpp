@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -701,6 +702,16 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
 
 void aggiungi_numero_decimale(std::string& testo, double valore) {
   if (!std::isfinite(valore)) return;
+  // A whole number below 2^53 (most figures of a record: counts, zeros,
+  // whole euros) has no shorter digits than its integer's.
+  constexpr double intero_esatto = 9007199254740992.0;
+  if (std::fabs(valore) < intero_esatto && std::trunc(valore) == valore &&
+      !(valore == 0 && std::signbit(valore))) {
+    char intero[24];
+    const auto r = std::to_chars(intero, intero + sizeof intero, static_cast<std::int64_t>(valore));
+    testo.append(intero, r.ptr);
+    return;
+  }
   // The longest such text: the 309 digits of the largest double, or "0."
   // and the 324 decimals of the smallest.
   char buf[400];
