@@ -4,8 +4,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QBarSet>
-#include <QChart>
 #include <QCategoryAxis>
+#include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QClipboard>
