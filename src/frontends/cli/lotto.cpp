@@ -491,14 +491,26 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += esito.stato;
     out += s;
     cella_csv(out, esito.messaggi, s);
-    for (int n = 1; n <= caselle_mostrate(attuali, addizionali); ++n) {
-      out += s;
-      if (motore != nullptr) cella_csv(out, motore->risultati().Text(n), s);
-    }
-    const auto& campi = campi_record();
-    for (std::size_t i = 0; i < campi_elencati(attuali, addizionali); ++i) {
-      out += s;
-      if (motore != nullptr) aggiungi_numero_decimale(out, motore->record().*campi[i].campo);
+    const int caselle = caselle_mostrate(attuali, addizionali);
+    const std::size_t numeri = campi_elencati(attuali, addizionali);
+    if (motore == nullptr) {
+      out.append(static_cast<std::size_t>(caselle) + numeri, s);
+    } else {
+      const Risultati& risultati = motore->risultati();
+      for (int n = 1; n <= caselle; ++n) {
+        out += s;
+        cella_csv(out, risultati.Text(n), s);
+      }
+      // The figures written in place, then added to the row at once.
+      const auto& campi = campi_record();
+      const RecordCalcolo& record = motore->record();
+      std::array<char, numero_campi_record*(spazio_numero_decimale + 1)> cifre;
+      char* p = cifre.data();
+      for (std::size_t i = 0; i < numeri; ++i) {
+        *p++ = s;
+        p = scrivi_numero_decimale(p, record.*campi[i].campo);
+      }
+      out.append(cifre.data(), p);
     }
     out += s;
     if (regole != nullptr) cella_csv(out, regole->nome, s);

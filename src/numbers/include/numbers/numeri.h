@@ -162,6 +162,10 @@ void aggiungi_numero_esatto(std::string& testo, double valore);
 // tools that do not take exponents: the shortest decimal text that reads
 // back to the same double. Not finite: nothing is appended.
 void aggiungi_numero_decimale(std::string& testo, double valore);
+// The same written at `p`, which has room for spazio_numero_decimale
+// characters; returns the end of what was written.
+inline constexpr std::size_t spazio_numero_decimale = 400;
+char* scrivi_numero_decimale(char* p, double valore);
 
 // The text with the ASCII letters A-Z in lower case and every other byte as
 // it is: names, keys and extensions compared whatever the locale.
