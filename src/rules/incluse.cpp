@@ -44,6 +44,11 @@ const RegoleCalcolo& regole_incluse(std::string_view nome) {
   return *lette.emplace(std::string(nome), std::move(r)).first->second;
 }
 
-const RegoleCalcolo& regole_predefinite() { return regole_incluse("2007"); }
+const RegoleCalcolo& regole_predefinite() {
+  // Asked for by every request made (each row of a batch): found once,
+  // without the lock of the others.
+  static const RegoleCalcolo& predefinite = regole_incluse("2007");
+  return predefinite;
+}
 
 }  // namespace zellora
