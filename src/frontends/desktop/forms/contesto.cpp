@@ -123,7 +123,7 @@ QScrollArea* area_scorrevole(QWidget* contenuto, bool adattabile) {
   area->viewport()->setAutoFillBackground(false);
   contenuto->setAutoFillBackground(false);
   // The control that gets the focus, by the keyboard or from the program
-  // (a refused field, the net after a calculation), is scrolled into sight.
+  // (the net after a calculation), is scrolled into sight.
   QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* ora) {
     QWidget* dentro = area->widget();
     if (ora == nullptr || dentro == nullptr || !dentro->isAncestorOf(ora)) return;
