@@ -702,19 +702,9 @@ void aggiungi_numero_esatto(std::string& testo, double valore) {
 
 char* scrivi_numero_decimale(char* p, double valore) {
   if (!std::isfinite(valore)) return p;
-  // A whole number below 2^53 (most figures of a record: counts, zeros,
-  // whole euros) has no shorter digits than its integer's.
-  constexpr double intero_esatto = 9007199254740992.0;
-  if (std::fabs(valore) < intero_esatto && std::trunc(valore) == valore &&
-      !(valore == 0 && std::signbit(valore))) {
-    return std::to_chars(p, p + spazio_numero_decimale, static_cast<std::int64_t>(valore)).ptr;
-  }
   // The longest such text: the 309 digits of the largest double, or "0."
-  // and the 324 decimals of the smallest. Dragonbox finds the digits the
-  // standard library's Ryu would, in fewer steps (the tests compare the
-  // two).
-  return portabile::scrivi_double(p, p + spazio_numero_decimale, valore, std::chars_format::fixed)
-      .ptr;
+  // and the 324 decimals of the smallest.
+  return scrivi_double(p, p + spazio_numero_decimale, valore, std::chars_format::fixed).ptr;
 }
 
 void aggiungi_numero_decimale(std::string& testo, double valore) {
