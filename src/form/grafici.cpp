@@ -294,6 +294,7 @@ std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva
   dati.mensilita = campi->Text7;
   dati.lavoratore = ripartizione_lavoratore(c);
   dati.azienda = ripartizione_azienda(c);
+  if (const auto netto = c.centesimi(casella_netto)) dati.netto = static_cast<double>(*netto) / 100;
   dati.curva = curva(motore, opzioni);
   return dati;
 }

@@ -700,6 +700,19 @@ Zellora().then(m => {
         print(f"one calculation in the module: gross to net {misure[0]:.2f} us, net to gross {misure[1]:.2f} us",
               flush=True)
 
+        # The worker on the charts' curve is the window's net, paid additions
+        # included (a non-taxable pay, the tax-free sum, the integrativo).
+        for piu in ({"Text1": "12000", "Text21": "300"}, {"Text1": "9500"}):
+            richiesta = {**tipica, "Combo4": "2026", **piu}
+            grafici, calcolo = d.execute_async_script("""
+const fatto = arguments[arguments.length - 1];
+const r = JSON.stringify(arguments[0]);
+Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
+  f => JSON.parse(m.ccall(f, 'string', ['string'], [r]))))).catch((e) => fatto([String(e), null]));""", richiesta)
+            etichetta = grafici["curva"]["etichetta_attuale"]
+            controlla(etichetta.endswith("\u2192 " + calcolo["results"]["Text10"]),
+                      f"curve's worker {etichetta!r}, window's net {calcolo['results']['Text10']!r}")
+
         # Typed requests of every rule set, each in a browser of its own.
         apri(d, server)
         controlla(d.execute_script("return document.getElementById('Combo4').value")

@@ -632,10 +632,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   attuale->setObjectName(QStringLiteral("LavoratoreAttuale"));
   attuale->setMarkerSize(11);
   attuale->setColor(Qt::black);
-  double netto_attuale = std::nan("");
-  if (dati->lavoratore) {
-    netto_attuale = static_cast<double>(dati->lavoratore->parti.back().centesimi) / 100;
-  }
+  const double netto_attuale = dati->netto.value_or(std::nan(""));
   if (std::isfinite(netto_attuale) && !c.punti.empty()) {
     minimo_netto = std::min(minimo_netto, netto_attuale);
     massimo_netto = std::max(massimo_netto, netto_attuale);

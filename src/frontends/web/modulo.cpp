@@ -414,14 +414,8 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
         {"lordo_attuale", numero(curva.lordo_attuale)}};
     // The worker on the curve: the net shown, and from net to gross the net
     // wanted.
-    if (dati->lavoratore) {
-      double centesimi = 0;
-      for (const Quota& q : dati->lavoratore->aggiunte)
-        centesimi += static_cast<double>(q.centesimi);
-      for (const Quota& q : dati->lavoratore->parti) {
-        if (q.voce == voce_netto) centesimi += static_cast<double>(q.centesimi);
-      }
-      const double netto = centesimi / 100;
+    if (dati->netto) {
+      const double netto = *dati->netto;
       const bool da_netto = c.richiesta.campi.Option3;
       g["curva"]["netto_attuale"] = netto;
       g["curva"]["etichetta_attuale"] = std::string(da_netto ? "Lordo trovato: " : "Lavoratore: ") +

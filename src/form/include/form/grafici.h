@@ -30,6 +30,7 @@
 
 #include "form/campi_form.h"
 #include "form/motore.h"
+#include "rules/righe.h"
 
 namespace zellora {
 
@@ -51,7 +52,8 @@ struct Ripartizione {
   std::int64_t arrotondamento = 0;  // totale + aggiunte - parti
 };
 
-inline constexpr std::string_view voce_netto = "Netto in busta";
+inline constexpr std::string_view voce_netto =
+    righe_risultato[riga_del_genere(Genere::netto)].etichetta;
 
 // The splits of the figures shown, each part labelled as its row in the
 // window; nothing when a figure they need cannot be shown (the employer's
@@ -119,6 +121,9 @@ struct DatiGrafici {
   std::string mensilita;  // the number of monthly payments, as typed
   std::optional<Ripartizione> lavoratore;
   std::optional<Ripartizione> azienda;
+  // "Netto in busta" as the window shows it, the worker's point on the
+  // curve; nothing when it cannot be shown.
+  std::optional<double> netto;
   Curva curva;
 };
 
