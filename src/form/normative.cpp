@@ -129,7 +129,7 @@ const VoceNormativa* ElencoNormative::trova(std::string_view nome) const {
 const RegoleCalcolo& ElencoNormative::regole(std::string_view nome) const {
   const VoceNormativa* voce = trova(nome);
   if (voce == nullptr) {
-    throw Eccezione(std::string(nome), "no rule set of this name (known: " + elenco(nomi()) + ")");
+    throw Eccezione(citazione(nome), "no rule set of this name (known: " + elenco(nomi()) + ")");
   }
   if (!voce->errore.ragione.empty()) throw Eccezione(voce->errore);
   if (voce->regole != nullptr) return *voce->regole;

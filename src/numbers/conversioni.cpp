@@ -218,7 +218,7 @@ std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fi
   const bool negativo = std::signbit(valore);
   constexpr double intero_esatto = 9007199254740992.0;  // 2^53
   const bool intero = std::fabs(valore) < intero_esatto && std::trunc(valore) == valore;
-  std::uint64_t significativo = static_cast<std::uint64_t>(std::fabs(valore));
+  std::uint64_t significativo = intero ? static_cast<std::uint64_t>(std::fabs(valore)) : 0;
   if (intero && solo_fissa) {
     // In fixed form those digits are the whole text.
     char* p = inizio;
@@ -248,10 +248,7 @@ std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fi
   // Scientific, "d.ddde+XX" with at least two digits of exponent, or fixed,
   // the digits with the point where the power of ten puts it: the shorter,
   // fixed when they are as long.
-  const std::size_t scientifica = segno + n + (n > 1 ? 1 : 0) + 2 +
-                                  (assoluto < 10    ? 2
-                                   : assoluto < 100 ? 2
-                                                    : 3);
+  const std::size_t scientifica = segno + n + (n > 1 ? 1 : 0) + 2 + (assoluto < 100 ? 2 : 3);
   const auto intere = static_cast<std::size_t>(esponente + 1);
   const std::size_t fissa = esponente >= 0
                                 ? segno + std::max(n, intere) + (n > intere ? 1 : 0)
@@ -282,10 +279,8 @@ std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fi
     // A whole number: every text of this length is as short, and the
     // nearest is the double's own digits (beyond 2^53 they are not the
     // shortest digits followed by zeros); up to 309 of them in fixed form.
-    p = intero
-            ? std::to_chars(p, testo + sizeof testo, static_cast<std::uint64_t>(std::fabs(valore)))
-                  .ptr
-            : stampa(p, testo + sizeof testo, "%.*f", 0, std::fabs(valore)).ptr;
+    p = intero ? std::to_chars(p, testo + sizeof testo, significativo).ptr
+               : stampa(p, testo + sizeof testo, "%.*f", 0, std::fabs(valore)).ptr;
   }
   if (p - testo > fine - inizio) return {fine, std::errc::value_too_large};
   return {std::copy(testo, p, inizio), std::errc()};

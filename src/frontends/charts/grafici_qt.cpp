@@ -556,18 +556,19 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   sostituisci(azienda_, grafico_ripartizione(titolo_azienda, dati->azienda, false, locale, azienda_,
                                              legenda_azienda_));
   nota_lavoratore_->setText(nota_arrotondamento(dati->lavoratore, true, locale));
-  QString nota_costo = nota_arrotondamento(dati->azienda, false, locale);
+  QString nota_mensile;
   if (dati->mensile) {
     const QString mensilita =
         dati->mensilita.empty() ? QStringLiteral("M") : da_utf8(dati->mensilita);
-    nota_costo = QStringLiteral(
-                     "Mensile: il costo del mese comprende i ratei delle mensilit\u00e0 "
-                     "aggiuntive (ogni voce del mese \u00d7 %1 / 12), come \"Retribuzione **\" "
-                     "nella finestra del risultato. ")
-                     .arg(mensilita) +
-                 nota_costo;
+    nota_mensile = QStringLiteral(
+                       "Mensile: il costo del mese comprende i ratei delle mensilit\u00e0 "
+                       "aggiuntive (ogni voce del mese \u00d7 %1 / 12), come \"Retribuzione **\" "
+                       "nella finestra del risultato.")
+                       .arg(mensilita);
   }
-  nota_azienda_->setText(nota_costo.trimmed());
+  nota_azienda_->setText(
+      (nota_mensile + QLatin1Char(' ') + nota_arrotondamento(dati->azienda, false, locale))
+          .trimmed());
   nota_lavoratore_->setVisible(!nota_lavoratore_->text().isEmpty());
   nota_azienda_->setVisible(!nota_azienda_->text().isEmpty());
   lavoratore_->setAccessibleName(titolo_lavoratore);
@@ -752,7 +753,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
       tabella_->setItem(n, 2, q);
     };
     const auto ripartizione = [&](const QString& titolo, const std::optional<Ripartizione>& r,
-                                  bool lavoratore, const QLabel* nota) {
+                                  bool lavoratore) {
       riga(titolo, QString(), QString(), true);
       if (!r) {
         riga(QStringLiteral("non disponibile"), QString(), QString());
@@ -766,12 +767,13 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
              importo(p.quota.percentuale, locale) + QLatin1Char('%'));
       }
       if (r->arrotondamento != 0) {
-        riga(nota->text(), importo_cent(r->arrotondamento, locale), QString());
+        riga(nota_arrotondamento(r, lavoratore, locale), importo_cent(r->arrotondamento, locale),
+             QString());
       }
     };
-    ripartizione(titolo_lavoratore, dati->lavoratore, true, nota_lavoratore_);
-    ripartizione(titolo_azienda, dati->azienda, false, nota_azienda_);
-    if (dati->mensile) riga(nota_azienda_->text(), QString(), QString());
+    ripartizione(titolo_lavoratore, dati->lavoratore, true);
+    ripartizione(titolo_azienda, dati->azienda, false);
+    if (dati->mensile) riga(nota_mensile, QString(), QString());
     riga(titolo_curva, QString(), QString(), true);
     if (attuale->chart() != nullptr) {
       riga(netto_voluto ? QStringLiteral("Lordo trovato") : QStringLiteral("Lavoratore: lordo"),

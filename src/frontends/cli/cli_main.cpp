@@ -446,9 +446,12 @@ int principale(int argc, char** argv) {
       regole_utente ? *regole_utente : zellora::regole_predefinite();
   // The rule sets that "Combo4" and `rules NAME` may name: the built-in
   // ones, then the user's files of the data folders. A file that cannot be
-  // used stops nothing: it is an error only when asked for.
+  // used stops nothing: it is an error only when asked for. With --rules
+  // "Combo4" can only name the rule set given, and the folders are not read.
   zellora::ElencoNormative normative;
-  normative.aggiungi_cartelle(zellora::cartelle_regole_utente());
+  if (!regole_utente || *comando_regole) {
+    normative.aggiungi_cartelle(zellora::cartelle_regole_utente());
+  }
 
   if (*comando_regole) {
     std::string testo_uscita;
@@ -468,10 +471,7 @@ int principale(int argc, char** argv) {
             zellora::tabella_regole(nome_regole.empty() ? regole : normative.regole(nome_regole));
       } catch (const zellora::Eccezione& e) {
         // The name as typed, quoted; a file of the user's named with its reason.
-        const zellora::VoceNormativa* voce = normative.trova(nome_regole);
-        return errore_uso(voce != nullptr
-                              ? e.errore().testo()
-                              : zellora::citazione(nome_regole) + ": " + e.errore().ragione);
+        return errore_uso(e.errore().testo());
       }
     }
     const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
