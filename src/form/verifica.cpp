@@ -211,21 +211,8 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
     const std::optional<int> anno = anno_delle_regole(regole);
     std::optional<ComuneAddizionale> comune =
         anno ? comune_per_voce(*anno, c.Text22) : std::nullopt;
-    if (!comune && anno) {
-      // The name alone, where one comune of the list has it ("Milano").
-      std::string nome(c.Text22.substr(c.Text22.find_first_not_of(" \t")));
-      nome.erase(nome.find_last_not_of(" \t") + 1);
-      for (char& ch : nome) {
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-      }
-      nome += " (";
-      const std::vector<std::string>& voci = voci_comuni(*anno);
-      const auto primo = std::lower_bound(voci.begin(), voci.end(), nome);
-      if (primo != voci.end() && primo->starts_with(nome) &&
-          (primo + 1 == voci.end() || !(primo + 1)->starts_with(nome))) {
-        comune = comune_per_voce(*anno, *primo);
-      }
-    }
+    // The name alone, where one comune of the list has it ("Milano").
+    if (!comune && anno) comune = comune_per_nome(*anno, c.Text22);
     if (!comune) {
       messaggi.push_back(campo("Comune") + " non contiene un comune dell'elenco della normativa " +
                          regole.nome +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <map>
 
@@ -29,10 +30,10 @@ std::string data_testo(std::int32_t yyyymmdd) {
   return s;
 }
 
-// Upper case of the ASCII letters, without the spaces around.
+// Upper case of the ASCII letters, without the blanks around.
 std::string chiave(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   std::string k(s);
   for (char& c : k) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -218,6 +219,17 @@ const std::vector<std::string>& voci_comuni(int anno) {
 
 std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce) {
   return trova(anno, &Indice::per_voce, chiave(voce));
+}
+
+std::optional<ComuneAddizionale> comune_per_nome(int anno, std::string_view nome) {
+  const Indice* ix = indice(anno);
+  if (ix == nullptr) return std::nullopt;
+  const std::string inizio = chiave(nome) + " (";
+  const auto primo = ix->per_voce.lower_bound(inizio);
+  if (primo == ix->per_voce.end() || !primo->first.starts_with(inizio)) return std::nullopt;
+  const auto dopo = std::next(primo);
+  if (dopo != ix->per_voce.end() && dopo->first.starts_with(inizio)) return std::nullopt;
+  return comune_per_voce(anno, primo->first);
 }
 
 std::optional<ComuneAddizionale> comune_per_codice(int anno, std::string_view codice) {

@@ -107,6 +107,9 @@ const std::vector<std::string>& voci_comuni(int anno);
 // none when the year or the comune is not in the data.
 std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce);
 std::optional<ComuneAddizionale> comune_per_codice(int anno, std::string_view codice);
+// The comune of a year's list named `nome` alone ("Milano"), offered or
+// not, when no other comune of the list has that name; none otherwise.
+std::optional<ComuneAddizionale> comune_per_nome(int anno, std::string_view nome);
 
 // The comuni of a year that are not offered, in the list's order.
 std::vector<ComuneAddizionale> comuni_non_offerti(int anno);
