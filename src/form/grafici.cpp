@@ -283,6 +283,14 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   return risultato;
 }
 
+std::optional<double> netto_voluto(const Motore& motore) {
+  const auto& campi = motore.campi_calcolo();
+  if (!campi || !campi->Option3) return std::nullopt;
+  const LetturaInput lettura = leggi_input(*campi, motore.locale());
+  if (!lettura.input) return std::nullopt;
+  return lettura.input->retribuzione;
+}
+
 std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva& opzioni) {
   const auto& campi = motore.campi_calcolo();
   if (!campi) return std::nullopt;

@@ -360,14 +360,6 @@ QString testo_salto(const Salto& s, const Locale& locale) {
   return t;
 }
 
-std::optional<double> netto_voluto(const Motore& motore) {
-  const auto& campi = motore.campi_calcolo();
-  if (!campi || !campi->Option3) return std::nullopt;
-  const LetturaInput lettura = leggi_input(*campi, motore.locale());
-  if (!lettura.input) return std::nullopt;
-  return lettura.input->retribuzione;
-}
-
 PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
     : QWidget(parent),
       lavoratore_(new QChartView(this)),
@@ -459,14 +451,13 @@ QString PannelloGrafici::suggerimento_curva(double lordo) const {
   const auto vicino = std::min_element(punti_.begin(), punti_.end(), [lordo](auto& a, auto& b) {
     return std::abs(a.lordo - lordo) < std::abs(b.lordo - lordo);
   });
-  return QStringLiteral(
-             "Lordo: %1\nNetto in busta: %2\nAliquota marginale: %3%\nCosto del "
-             "Lavoro: %4")
+  return QStringLiteral("Lordo: %1\n%5: %2\nAliquota marginale: %3%\n%6: %4")
       .arg(importo(vicino->lordo, locale_), importo(vicino->netto, locale_),
            std::isfinite(vicino->aliquota_marginale)
                ? importo(vicino->aliquota_marginale * 100, locale_)
                : QStringLiteral("-"),
-           importo(vicino->costo_lavoro, locale_));
+           importo(vicino->costo_lavoro, locale_), da_utf8(voce_netto),
+           da_utf8(righe_risultato[riga_del_genere(Genere::totale)].etichetta));
 }
 
 QString PannelloGrafici::segui(double lordo) {

@@ -122,23 +122,7 @@ int esegui_comando_lotto(const ComandoLotto& r) {
     return errore("cannot write " + nome_uscita + ": " + ragione.ragione);
   }
 
-  constexpr std::size_t mostrate = 20;
-  for (std::size_t i = 0; i < riepilogo.scartate.size() && i < mostrate; ++i) {
-    const auto& s = riepilogo.scartate[i];
-    std::cerr << "row " << s.riga << ": " << s.stato << ": " << s.messaggi << "\n";
-  }
-  const std::uint64_t elencate =
-      riepilogo.scartate.size() < mostrate ? riepilogo.scartate.size() : mostrate;
-  if (riepilogo.rifiutati > elencate) {
-    std::cerr << "... and " << riepilogo.rifiutati - elencate
-              << " more rows not calculated (see the status column)\n";
-  }
-  std::cerr << "workers: " << riepilogo.lavoratori << ", refused: " << riepilogo.rifiutati
-            << ", unreachable: " << riepilogo.irraggiungibili << "\n"
-            << "total \"Netto in busta\": "
-            << formato_F(riepilogo.totale_netto, r.locale).value_or("?") << "\n"
-            << "total \"Costo del Lavoro\": "
-            << formato_F(riepilogo.totale_costo, r.locale).value_or("?") << "\n";
+  std::cerr << testo_riepilogo(riepilogo, r.locale);
   // The totals are part of the result: a summary that did not reach the
   // operator is not a success.
   if (!std::cerr.flush() || std::fflush(stderr) != 0) return 2;

@@ -665,6 +665,22 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
 
 }  // namespace
 
+std::string testo_riepilogo(const RiepilogoLotto& r, const Locale& locale) {
+  std::string t;
+  for (const RigaScartata& s : r.scartate) {
+    t += "row " + std::to_string(s.riga) + ": " + s.stato + ": " + s.messaggi + "\n";
+  }
+  if (r.rifiutati > r.scartate.size()) {
+    t += "... and " + std::to_string(r.rifiutati - r.scartate.size()) +
+         " more rows not calculated (see the status column)\n";
+  }
+  t += "workers: " + std::to_string(r.lavoratori) + ", refused: " + std::to_string(r.rifiutati) +
+       ", unreachable: " + std::to_string(r.irraggiungibili) + "\n";
+  t += "total \"Netto in busta\": " + formato_F(r.totale_netto, locale).value_or("?") + "\n";
+  t += "total \"Costo del Lavoro\": " + formato_F(r.totale_costo, locale).value_or("?") + "\n";
+  return t;
+}
+
 RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni) {
   RiepilogoLotto riepilogo;
   LettoreCsv csv(in);

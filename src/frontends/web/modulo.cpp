@@ -258,26 +258,6 @@ class RisultatiPagina : public std::streambuf {
   int primo_ = -1;
 };
 
-// The summary as `zellora-cli batch` prints it on standard error.
-std::string riepilogo_testo(const RiepilogoLotto& r) {
-  constexpr std::size_t mostrate = scartate_conservate;
-  std::string t;
-  for (std::size_t i = 0; i < r.scartate.size() && i < mostrate; ++i) {
-    const RigaScartata& s = r.scartate[i];
-    t += "row " + std::to_string(s.riga) + ": " + s.stato + ": " + s.messaggi + "\n";
-  }
-  const std::uint64_t elencate = r.scartate.size() < mostrate ? r.scartate.size() : mostrate;
-  if (r.rifiutati > elencate) {
-    t += "... and " + std::to_string(r.rifiutati - elencate) +
-         " more rows not calculated (see the status column)\n";
-  }
-  t += "workers: " + std::to_string(r.lavoratori) + ", refused: " + std::to_string(r.rifiutati) +
-       ", unreachable: " + std::to_string(r.irraggiungibili) + "\n";
-  t += "total \"Netto in busta\": " + formato_F(r.totale_netto, italiano).value_or("?") + "\n";
-  t += "total \"Costo del Lavoro\": " + formato_F(r.totale_costo, italiano).value_or("?") + "\n";
-  return t;
-}
-
 }  // namespace
 
 extern "C" {
@@ -420,12 +400,9 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
       g["curva"]["netto_attuale"] = netto;
       g["curva"]["etichetta_attuale"] = std::string(da_netto ? "Lordo trovato: " : "Lavoratore: ") +
                                         importo(curva.lordo_attuale) + " \u2192 " + importo(netto);
-      if (da_netto) {
-        const LetturaInput lettura = leggi_input(c.richiesta.campi, italiano);
-        if (lettura.input) {
-          g["curva"]["netto_voluto"] = lettura.input->retribuzione;
-          g["curva"]["etichetta_voluto"] = "Netto voluto: " + importo(lettura.input->retribuzione);
-        }
+      if (const std::optional<double> voluto = netto_voluto(*c.motore)) {
+        g["curva"]["netto_voluto"] = *voluto;
+        g["curva"]["etichetta_voluto"] = "Netto voluto: " + importo(*voluto);
       }
     }
     g["voce_netto"] = voce_netto;
@@ -515,7 +492,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_lotto(const char* nome_file) {
     r["lavoratori"] = riepilogo.lavoratori;
     r["rifiutati"] = riepilogo.rifiutati;
     r["irraggiungibili"] = riepilogo.irraggiungibili;
-    r["riepilogo"] = riepilogo_testo(riepilogo);
+    r["riepilogo"] = testo_riepilogo(riepilogo, italiano);
   } catch (const std::exception& e) {
     r["error"] = foglio.errore() ? std::string("the file cannot be read") : std::string(e.what());
   }

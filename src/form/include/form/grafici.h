@@ -135,6 +135,10 @@ struct DatiGrafici {
 // every point is a number). The default end stops before such a gross.
 Curva curva(const Motore& motore, const OpzioniCurva& opzioni = {});
 
+// The net wanted by the last calculation of `motore` when it went from net
+// to gross; nothing otherwise.
+std::optional<double> netto_voluto(const Motore& motore);
+
 // The splits and the curve; nothing before the first calculation.
 std::optional<DatiGrafici> dati_grafici(const Motore& motore, const OpzioniCurva& opzioni = {});
 

@@ -131,10 +131,6 @@ class PannelloGrafici : public QWidget {
   QGraphicsSimpleTextItem* testo_mirino_ = nullptr;
 };
 
-// The net wanted by the last calculation of `motore` when it went from net
-// to gross; nothing otherwise.
-std::optional<double> netto_voluto(const Motore& motore);
-
 // The label of a part: "Irpef netta: 3.456,78 (11,52%)".
 QString etichetta_quota(const Quota& quota, const Locale& locale);
 

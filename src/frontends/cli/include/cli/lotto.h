@@ -62,6 +62,11 @@ struct RiepilogoLotto {
   std::vector<RigaScartata> scartate;
 };
 
+// The summary of a run as `zellora-cli batch` prints it on standard error:
+// the refused rows kept, how many more, the counts and the two totals in
+// the locale's format.
+std::string testo_riepilogo(const RiepilogoLotto& riepilogo, const Locale& locale);
+
 // The most bytes one cell of a CSV row, or one line of JSON Lines, may hold
 // (1 MiB). A longer one refuses its row, naming the column, and is not kept.
 inline constexpr std::size_t limite_cella = std::size_t{1} << 20;
