@@ -31,7 +31,9 @@ class CasellaRisultato : public QLineEdit {
 
  private:
   QRect area_testo() const;
-  bool stringe() const;  // the text does not fit and the box is not focused
+  bool largo() const;                   // the text is wider than the box in its font
+  bool stringe() const;                 // it is, and the box is not focused
+  QFont font_per(int larghezza) const;  // the largest font that fits `larghezza`
   void aggiorna_suggerimento();
 };
 
