@@ -225,19 +225,13 @@ Curva curva(const Motore& motore, const OpzioniCurva& opzioni) {
   if (!risultato.errore.empty()) return risultato;
 
   // The inputs as the last calculation read them, from gross to net.
-  LetturaInput lettura = leggi_input(*campi, motore.locale());
-  if (lettura.input &&
-      !leggi_addizionali(*campi, motore.regole(), motore.locale(), *lettura.input).empty()) {
-    lettura.input.reset();
-  }
+  const LetturaInput lettura = input_del_calcolo(*campi, motore.regole(), motore.locale());
   if (!lettura.input) {
     risultato.errore = "the inputs of the last calculation cannot be read";
     return risultato;
   }
   Base base{motore, *campi, *lettura.input, regole_attuali(motore.regole()),
             addizionali_chieste(*campi)};
-  const auto& escluse = motore.regole().cuneo.categorie_escluse;
-  base.input.cuneo = std::find(escluse.begin(), escluse.end(), campi->List1) == escluse.end();
   base.input.lordo_netto = true;
 
   // The points fall on the steps; a hair of tolerance keeps the end that a

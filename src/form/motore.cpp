@@ -26,22 +26,13 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     esito.messaggi.emplace_back(messaggio_campi_vuoti);
     return esito;
   }
-  LetturaInput lettura = leggi_input(campi, locale_);
-  InputCalcolo addizionali;
-  std::vector<std::string> non_lette = leggi_addizionali(campi, *regole_, locale_, addizionali);
-  if (!lettura.input || !non_lette.empty()) {
+  LetturaInput lettura = input_del_calcolo(campi, *regole_, locale_);
+  if (!lettura.input) {
     esito.stato = Stato::rifiutato;
     esito.messaggi = std::move(lettura.messaggi);
-    for (auto& m : non_lette) esito.messaggi.push_back(std::move(m));
     return esito;
   }
-  lettura.input->regione = addizionali.regione;
-  lettura.input->comune = addizionali.comune;
   const RecordCalcolo prima = record_;
-  // The cuneo fiscale is for employees: not for the categories the rule set
-  // leaves out.
-  const auto& escluse = regole_->cuneo.categorie_escluse;
-  lettura.input->cuneo = std::find(escluse.begin(), escluse.end(), campi.List1) == escluse.end();
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_, *regole_)
                         : calcola_mensile(record_, *lettura.input, locale_, *regole_);
   if (esito.stato == Stato::rifiutato) return esito;

@@ -253,4 +253,21 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
   return messaggi;
 }
 
+LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& regole,
+                               const Locale& locale) {
+  LetturaInput lettura = leggi_input(campi, locale);
+  InputCalcolo addizionali;
+  std::vector<std::string> non_lette = leggi_addizionali(campi, regole, locale, addizionali);
+  if (!non_lette.empty()) {
+    lettura.input.reset();
+    for (auto& m : non_lette) lettura.messaggi.push_back(std::move(m));
+  }
+  if (!lettura.input) return lettura;
+  lettura.input->regione = addizionali.regione;
+  lettura.input->comune = addizionali.comune;
+  const auto& escluse = regole.cuneo.categorie_escluse;
+  lettura.input->cuneo = std::find(escluse.begin(), escluse.end(), campi.List1) == escluse.end();
+  return lettura;
+}
+
 }  // namespace zellora

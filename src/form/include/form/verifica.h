@@ -62,4 +62,12 @@ bool addizionali_disponibili(const RegoleCalcolo& regole);
 std::vector<std::string> leggi_addizionali(const CampiForm1& campi, const RegoleCalcolo& regole,
                                            const Locale& locale, InputCalcolo& input);
 
+// The input a calculation of `campi` under `regole` takes: the form's
+// figures (leggi_input), the surcharges asked for (leggi_addizionali) and
+// whether the cuneo fiscale applies to the category (not to those the rule
+// set leaves out). No input when any of it cannot be read, with the
+// messages of both readings in that order.
+LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& regole,
+                               const Locale& locale);
+
 }  // namespace zellora
