@@ -167,7 +167,10 @@ bool addizionali_chieste(const CampiForm1& c) {
 
 bool addizionali_disponibili(const RegoleCalcolo& regole) {
   if (!regole_attuali(regole)) return false;
-  if (!regioni_offerte(regole).empty()) return true;
+  const auto& regioni = regole.addizionale_regionale;
+  if (std::any_of(regioni.begin(), regioni.end(), [](const auto& r) { return r.offerta; })) {
+    return true;
+  }
   const std::optional<int> anno = anno_delle_regole(regole);
   return anno && !voci_comuni(*anno).empty();
 }
