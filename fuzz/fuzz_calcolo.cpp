@@ -87,10 +87,11 @@ const RegoleCalcolo* regole_di_prova(std::string_view nome) {
 }
 
 // The search ends on the first gross, from where it starts, whose net shown
-// reaches the net wanted, or says that none does: no gross it passed over may
-// reach it (a walk over the first and the last grosses before the end, and
-// grosses spread between), and the record must be exactly that of a pass on
-// the gross it shows.
+// is the net wanted, or says that none does and shows the first gross above
+// it: no gross it passed over may give it (a walk over the first and the
+// last grosses before the end, around the one shown, and grosses spread
+// between), and the record must be exactly that of a pass on the gross it
+// shows.
 void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const RecordCalcolo& dopo,
                       const EsitoRicerca& esito, const Locale& locale,
                       const RegoleCalcolo& regole) {
@@ -113,43 +114,52 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   ZELLORA_VERIFICA(esito.passaggi >= 1 && esito.passaggi <= passaggi_massimi,
                    "a search without a pass or beyond the most passes");
   ZELLORA_VERIFICA(esito.esatta == (netto == obiettivo), "exact, but another net shown");
-  const bool arrivata = esito.fine == FineRicerca::esatta || esito.fine == FineRicerca::superato ||
-                        esito.fine == FineRicerca::superato_dal_netto;
-  ZELLORA_VERIFICA(arrivata == (netto >= obiettivo), "the end of the search is not its net");
   if (esito.fine == FineRicerca::interrotta) return;  // gave up, and said so
+  const bool superato =
+      esito.fine == FineRicerca::superato || esito.fine == FineRicerca::superato_dal_netto;
+  ZELLORA_VERIFICA(superato == (netto > obiettivo), "the end of the search is not its net");
   const double inizio = regole.ricerca_da_zero ? 0 : obiettivo;
-  if (arrivata) {
+  if (superato) {
     ZELLORA_VERIFICA((esito.fine == FineRicerca::superato_dal_netto) ==
-                         (trovato == inizio && !regole.ricerca_da_zero && !esito.esatta),
+                         (trovato == inizio && !regole.ricerca_da_zero),
                      "already above the net at the start, or not");
-  } else {
+  } else if (!esito.esatta) {
     ZELLORA_VERIFICA(trovato == inizio, "an unreachable net not shown at the start");
   }
-  // Whether the net shown of `g` reaches the net wanted: not where the
-  // unrounded balance is more than a euro below it, as every figure shown is
-  // within a cent of the record.
-  auto raggiunge = [&](double g) {
+  // The net shown of `g`, where it can be the net wanted or above it: not
+  // where the unrounded balance is more than a euro below it, nor, for the
+  // net wanted, more than a euro above it (every figure shown is within a
+  // cent of the record).
+  auto mostrato = [&](double g, bool solo_uguale) {
     const double saldo = prova::saldo_di(w, in, regole, mensile, g);
-    if (!(saldo + 1 + std::fabs(saldo) * 1e-12 > obiettivo)) return false;
+    const double margine = 1 + std::fabs(saldo) * 1e-12;
+    if (!(saldo + margine > obiettivo)) return obiettivo - 1;
+    if (solo_uguale && !(saldo - margine < obiettivo + 1)) return obiettivo + 1;
     RecordCalcolo prova = w;
-    return passo_ricerca(prova, in, regole, mensile, g) >= obiettivo;
+    return passo_ricerca(prova, in, regole, mensile, g);
   };
-  // Up to the gross found, or, for a net that cannot be reached, as far as a
-  // thousand billion euro.
-  const double fine = arrivata ? trovato : 1e12;
+  // No gross before the one shown gives the net wanted: up to it, or, when
+  // none does, as far as a thousand billion euro; and none before the first
+  // above it is above it.
+  const double fine = esito.esatta ? trovato : 1e12;
+  const auto nessuno = [&](double da, double a) {
+    for (double g = da; g < a; g += 1) {
+      ZELLORA_VERIFICA(mostrato(g, true) != obiettivo,
+                       "the search passed over a gross that gives the net");
+      if (superato && g < trovato) {
+        ZELLORA_VERIFICA(!(mostrato(g, false) > obiettivo),
+                         "a gross above the net before the one shown");
+      }
+    }
+  };
   const double primi = std::fmin(inizio + 1500, fine);
-  for (double g = inizio; g < primi; g += 1) {
-    ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
-  }
+  nessuno(inizio, primi);
   const double ultimi = std::fmax(fine - 1500, primi);
-  for (double g = ultimi; g < fine; g += 1) {
-    ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
-  }
+  nessuno(ultimi, fine);
+  if (superato) nessuno(std::fmax(trovato - 1500, primi), std::fmin(trovato + 1500, ultimi));
   const double passo = std::floor((ultimi - primi) / 64);
   if (passo >= 1) {
-    for (double g = primi; g < ultimi; g += passo) {
-      ZELLORA_VERIFICA(!raggiunge(g), "the search passed over a gross that reaches the net");
-    }
+    for (double g = primi; g < ultimi; g += passo) nessuno(g, g + 1);
   }
 }
 

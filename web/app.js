@@ -423,6 +423,17 @@
     const avvisi = [];
     const ordine = (k) => (k === 'Combo4' ? 0 : k === 'List1' ? 1 : k === 'List2' ? 2 : 3);
     const chiavi = [...parametri.keys()].sort((a, b) => ordine(a) - ordine(b));
+    // A request without a rule set means the same everywhere: the rules of
+    // the command line's and the sheets' default (2007), said once.
+    const combo4 = controlli.get('Combo4');
+    if (chiavi.length > 0 && !parametri.has('Combo4') && combo4) {
+      combo4.value = descrizione.normativa_predefinita;
+      riempiCategorie();
+      avvisi.push(
+        `Indirizzo senza Combo4: il calcolo segue la normativa ${citazione(descrizione.normativa_predefinita)}, ` +
+          'come ogni richiesta che non ne nomina una.',
+      );
+    }
     for (const chiave of chiavi) {
       const valore = parametri.get(chiave);
       const e = controlli.get(chiave);

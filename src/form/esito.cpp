@@ -12,6 +12,24 @@ std::string importo(double valore, const Locale& locale) {
   return formato_F(valore, locale).value_or("?");
 }
 
+// What stops the net from growing: the worker's contributions alone, or
+// with the net IRPEF and the surcharges, each with its share of a euro.
+std::string quote(const EsitoRicerca& r, const Locale& locale) {
+  if (r.quota_ritenute >= 1 || (r.quota_irpef == 0 && r.quota_addizionali == 0)) {
+    return "le ritenute crescono quanto la retribuzione lorda";
+  }
+  const auto percento = [&](double q) { return importo(q * 100, locale) + " %"; };
+  std::string testo = "alle retribuzioni lorde pi\u00f9 alte, di ogni euro in pi\u00f9 " +
+                      percento(r.quota_ritenute) + " va in ritenute";
+  if (r.quota_addizionali != 0) {
+    testo += ", " + percento(r.quota_irpef) + " in Irpef e " + percento(r.quota_addizionali) +
+             " in addizionali";
+  } else {
+    testo += " e " + percento(r.quota_irpef) + " in Irpef";
+  }
+  return testo;
+}
+
 // The messages of a search that ends without the net wanted: the net
 // reached is the "Netto in busta" the window shows for the last gross.
 std::string messaggio_ricerca(const EsitoRicerca& r, const Locale& locale) {
@@ -27,19 +45,21 @@ std::string messaggio_ricerca(const EsitoRicerca& r, const Locale& locale) {
       return "Il netto di " + obiettivo +
              " non si trova salendo dal netto: gi\u00e0 con la retribuzione lorda di " + lordo +
              ", pari al netto, il netto raggiunto \u00e8 di " + raggiunto +
-             ", e le retribuzioni lorde inferiori non vengono cercate.";
+             ", nessuna retribuzione lorda superiore in euro interi d\u00e0 esattamente " +
+             obiettivo + ", e le retribuzioni lorde inferiori non vengono cercate.";
     case FineRicerca::superato:
       return std::string(r.da_zero ? "Salendo da una retribuzione lorda di 0"
                                    : "Salendo dal netto") +
              ", nessuna retribuzione lorda in euro interi d\u00e0 esattamente il netto di " +
-             obiettivo + " prima di superarlo: " + con;
+             obiettivo +
+             ", n\u00e9 prima n\u00e9 dopo averlo superato: con la retribuzione lorda di " + lordo +
+             ", la prima che lo supera, il netto raggiunto \u00e8 di " + raggiunto + ".";
     case FineRicerca::ferma:
-      // From where the search started: the net, or 0 under today's law.
+      // From where the search started: the net, or 0 under today's law; and
+      // what takes each further euro of gross.
       return "Il netto di " + obiettivo + " non \u00e8 raggiungibile dalla retribuzione lorda di " +
-             importo(r.da_zero ? 0 : r.obiettivo, locale) +
-             " in su: le ritenute crescono quanto la retribuzione lorda, il netto non "
-             "pu\u00f2 pi\u00f9 aumentare; " +
-             con;
+             importo(r.da_zero ? 0 : r.obiettivo, locale) + " in su: " + quote(r, locale) +
+             ", il netto non pu\u00f2 pi\u00f9 aumentare; " + con;
     case FineRicerca::interrotta:
       return "Il netto di " + obiettivo +
              " non \u00e8 stato raggiunto: la ricerca si \u00e8 fermata dopo " +

@@ -108,10 +108,21 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale) {
   f.altri = l.numero(&CampiForm1::Text3, "Text3", &altri_letti);
   f.coniuge_a_carico = campi.Combo3 == "Si";
 
-  const bool figli_interi = figli_letti && f.figli >= 0 && f.figli == std::floor(f.figli);
+  // The counts of dependants are whole numbers of at most two digits, as the
+  // form's fields have always taken them: more than any family reaches, and
+  // the deductions they multiply stay within what a payslip can show.
+  const auto conteggio = [](double n) {
+    return n >= 0 && n <= massimo_a_carico && n == std::floor(n);
+  };
+  const bool figli_interi = figli_letti && conteggio(f.figli);
   if (figli_letti && !figli_interi) {
     l.messaggi.push_back(
-        "Il campo \"Figli a carico\" deve contenere un numero intero di figli, 0 o pi\u00f9.");
+        "Il campo \"Figli a carico\" deve contenere un numero intero di figli, da 0 a 99.");
+    l.valido = false;
+  }
+  if (altri_letti && !conteggio(f.altri)) {
+    l.messaggi.push_back(
+        "Il campo \"Altri a carico\" deve contenere un numero intero di persone, da 0 a 99.");
     l.valido = false;
   }
   // The children under three are some of the children: a whole number from

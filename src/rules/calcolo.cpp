@@ -151,16 +151,17 @@ void addizionali(RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
   r.addizionale_comunale = 0;
   if (in.regione == nullptr && !in.comune) return;
   // Both are due only when the IRPEF is, after every deduction (D.Lgs.
-  // 446/1997 art. 50 c. 2; D.Lgs. 360/1998 art. 1 c. 4).
-  const double irpef_netta = r.irpef_lorda - (detrazioni_del_passo(r) + r.ulteriore_detrazione);
+  // 446/1997 art. 50 c. 2; D.Lgs. 360/1998 art. 1 c. 4): an "Irpef netta"
+  // shown of at least 0,01.
+  const bool dovuta = irpef_netta_dovuta(r);
   // The base is the year's taxable income: in a month the income brought
   // to a year that chooses the month's bands, and a twelfth of the amount.
   const double base = mensile ? r.imponibile_annuo : r.imponibile_fiscale;
   const double parte = mensile ? 12 : 1;
-  if (in.regione != nullptr && addizionale_regionale_dovuta(irpef_netta)) {
+  if (in.regione != nullptr && dovuta) {
     r.addizionale_regionale = addizionale_regionale(base, *in.regione) / parte;
   }
-  if (in.comune && addizionale_comunale_dovuta(irpef_netta)) {
+  if (in.comune && dovuta) {
     r.addizionale_comunale = addizionale_comunale(base, *in.comune) / parte;
   }
 }

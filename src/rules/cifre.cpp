@@ -190,6 +190,22 @@ double lato_lavoratore(const RecordCalcolo& r, bool attuali, bool addizionali,
 
 }  // namespace
 
+bool irpef_netta_dovuta(const RecordCalcolo& r) {
+  constexpr std::size_t riga_irpef = riga_del_genere(Genere::irpef_netta);
+  Imposta irpef{righe_risultato[riga_irpef].formula(r)};
+  // The deductions as the rows of today's law show them (under the rules of
+  // 2007 the further ones are 0), in the order of the table.
+  per_ogni_riga([&](auto i) {
+    constexpr RigaRisultato riga = righe_risultato[i];
+    if constexpr (riga.pannello == Pannello::lavoratore && riga.genere == Genere::detrazione) {
+      if (mostrata(riga, true, false)) togli(irpef, figura<i>(r, irpef));
+    }
+  });
+  const Mostrata m = figura<riga_irpef>(r, irpef);
+  if (m.nudo) return false;
+  return m.esatta ? m.centesimi >= 1 : m.letto() > 0;
+}
+
 double netto_mostrato(const RecordCalcolo& record) {
   bool mostrabili = true;
   return lato_lavoratore<false>(record, true, true, nullptr, mostrabili);

@@ -163,8 +163,6 @@ double addizionale_comunale(double base, const RegolaComunale& regola) {
   return totale;
 }
 
-bool addizionale_comunale_dovuta(double irpef_netta) { return irpef_netta > 0; }
-
 bool ComuneAddizionale::offerto() const {
   return stato == StatoComunale::deliberata || stato == StatoComunale::prorogata ||
          stato == StatoComunale::non_istituita;

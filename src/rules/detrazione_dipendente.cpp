@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "numbers/numeri.h"
 #include "rules/detrazioni.h"
 
 namespace zellora {
@@ -55,18 +56,28 @@ double rapporto(double a, double b, double d, bool quattro_decimali) {
   const double x = (a - b) / d;
   if (!quattro_decimali || !(x > 0)) return x;
   // The incomes are doubles, the law's amounts euros and cents: each is
-  // taken to the cent, as a payslip states it, and the quotient of the
-  // cents is worked out digit by digit in whole numbers, so that its fourth
-  // decimal is the exact one and not that of a binary approximation.
-  constexpr double limite = 1e14;  // cents: the digits below stay within 64 bits
-  const double na = std::round(a * 100);
-  const double nb = std::round(b * 100);
-  const double nd = std::round(d * 100);
-  if (!(std::fabs(na) < limite && std::fabs(nb) < limite && std::fabs(nd) < limite) || nd == 0) {
+  // taken to the cent as the results window shows it ("Imponibile
+  // Fiscale" of 44.117,204999... shows 44.117,21, and the ratio is taken on
+  // that), and the quotient of the cents is worked out digit by digit in
+  // whole numbers, so that its fourth decimal is the exact one and not that
+  // of a binary approximation.
+  constexpr std::int64_t limite = 100'000'000'000'000;  // cents: the digits below fit 64 bits
+  std::int64_t na = 0;
+  std::int64_t nb = 0;
+  std::int64_t nd = 0;
+  const auto centesimi = [](double v, std::int64_t& c) {
+    if (!centesimi_F_rapidi(v, c)) {
+      const auto esatti = centesimi_F(v);
+      if (!esatti) return false;
+      c = *esatti;
+    }
+    return c < limite && c > -limite;
+  };
+  if (!centesimi(a, na) || !centesimi(b, nb) || !centesimi(d, nd) || nd == 0) {
     return std::floor(x * 10000) / 10000;  // beyond any real income
   }
-  auto n = static_cast<std::int64_t>(na) - static_cast<std::int64_t>(nb);
-  auto den = static_cast<std::int64_t>(nd);
+  auto n = na - nb;
+  auto den = nd;
   if (den < 0) {
     n = -n;
     den = -den;

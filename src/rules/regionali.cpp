@@ -129,8 +129,6 @@ double saldo_addizionale_regionale(double base, const RegolaRegionale& r) {
   return lorda - detrazioni;
 }
 
-bool addizionale_regionale_dovuta(double irpef_netta) { return irpef_netta > 0; }
-
 bool detrazione_figli_non_applicata(const RegolaRegionale& regola) {
   return regola.offerta &&
          std::any_of(regola.non_applicate.begin(), regola.non_applicate.end(), [](const auto& a) {

@@ -1,6 +1,10 @@
 // The net-to-gross search: the smallest whole gross, from where the search
-// starts, whose "Netto in busta" as the results window shows it reaches the
-// net wanted; the same gross as trying every euro one after another.
+// starts, whose "Netto in busta" as the results window shows it is the net
+// wanted; the same gross as trying every euro one after another. Where the
+// net jumps over the net wanted it goes on: past a cliff where the net falls
+// (the surcharges, due from the first cent of net IRPEF, take their whole
+// base at once) a higher gross can give it. The net is unreachable only when
+// no whole gross up to a thousand billion euro gives it.
 //
 // How it does without trying every euro. The net of a pass is a sum of
 // pieces (the contributions, the gross tax by brackets, the deductions by
@@ -20,13 +24,18 @@
 //   split where that figure crosses its limit, and each part is looked at;
 // - the unrounded net of a stretch lies between its values at the two ends,
 //   and the net shown is within a few cents of it (every figure shown is
-//   rounded to cents): a stretch whose net stays below the net wanted by more
-//   than that at both ends is passed over whole;
-// - in the first stretch that can reach the net wanted, the first gross whose
-//   unrounded net comes within those cents is found by interpolation, and
-//   from there the grosses are tried one by one, with the net shown, until it
-//   reaches the net wanted. Where the net rises by cents per euro or more,
-//   that is one or two grosses; where it is nearly flat, more.
+//   rounded to cents): a stretch whose net stays below the net wanted, or a
+//   euro and more above it, by more than that at both ends is passed over
+//   whole;
+// - in a stretch that can show the net wanted, the first gross whose
+//   unrounded net comes within those cents of it is found by interpolation,
+//   and from there the grosses are tried one by one, with the net shown,
+//   until one shows the net wanted or the net is past it. Where the net moves
+//   by cents per euro or more, that is one or two grosses; where it is nearly
+//   flat, more;
+// - where the net IRPEF is within a few cents of the 0,01 shown from which
+//   the surcharges are due, whether they are is a matter of the cents shown,
+//   not of a straight line: those grosses are tried one by one.
 //
 // No gross is passed over that a walk euro by euro would have stopped at.
 #include <algorithm>
@@ -80,6 +89,14 @@ enum class Grandezza : std::uint8_t {
   regionale,             // the regional surcharge before it is kept from going below 0
 };
 
+// Where the surcharges are due: an "Irpef netta" shown of at least 0,01, so
+// an unrounded net IRPEF from about half a cent on. The figure shown is the
+// gross tax less up to seven deductions each rounded to cents, then rounded
+// itself: within 0,04 of the unrounded one. Beyond this distance from the
+// half cent, whether they are due follows the unrounded figure.
+constexpr double mezzo_centesimo = 0.005;
+constexpr double banda_dovuta = 0.05;
+
 struct Limite {
   Grandezza grandezza;
   double valore;
@@ -92,10 +109,11 @@ struct Limite {
 // again on the income brought to a year (8), and the crossings (4); the
 // regional surcharge's brackets (twice, with and without its deduction of
 // the base), the bands of its deductions and its other limits (7), the
-// crossing of its 0, and the municipal bands and threshold.
+// crossing of its 0, the municipal bands and threshold, and the two bands
+// where the cents or the steps of a ratio decide a jump (2 x 2).
 constexpr std::size_t massimo_limiti = 4 + massimo_fasce + (6 * massimo_fasce + 11) +
                                        massimo_fasce + 4 + (4 * massimo_fasce + 7) + 1 +
-                                       massimo_scaglioni_comunali + 2;
+                                       massimo_scaglioni_comunali + 2 + 4;
 
 // A gross worked out: its record, the unrounded net and the side of every
 // limit its figures are on.
@@ -103,6 +121,7 @@ struct Punto {
   double lordo = 0;
   double saldo = 0;   // the unrounded net of the record, before whole euros
   double scarto = 0;  // how far the net shown can be from it
+  double scala = 0;   // and how far the ratios in four decimals can bend it, near here
   std::array<double, massimo_limiti> margini;  // each figure less its limit (the first n_)
   RecordCalcolo record;
 };
@@ -111,8 +130,8 @@ int segno(double x) { return x > 0 ? 1 : (x < 0 ? -1 : 0); }
 
 // How a part of the search ended.
 enum class Fine {
-  avanti,         // nothing there reaches the net wanted: go on
-  trovato,        // the first gross that reaches it
+  avanti,         // nothing there shows the net wanted: go on
+  trovato,        // the first gross that shows it
   passaggi,       // the passes ran out
   troppo_grandi,  // a figure that cannot be shown
 };
@@ -192,12 +211,17 @@ class Ricerca {
   std::size_t primo_diverso(const Punto& a, const Punto& b) const;
   Fine tratto(const Punto& a, const Punto& b, int profondita);
   Fine finale(const Punto& a, const Punto& b);
-  Fine prova_da(const Punto& primo, const Punto& a, const Punto& b);
-  static double alto_su_linea(const Punto& p, const Punto& a, const Punto& b);
+  Fine prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale);
+  Fine prova_ognuno(const Punto& a, const Punto& b);
+  Fine esamina(const Punto& p);
+  void nota_superamento(const Punto& p, double netto);
+  bool nella_banda(const Punto& p) const;
+  static double scarto_su_linea(const Punto& p, const Punto& a, const Punto& b);
   bool ferma_dall_inizio(const Punto& a) const;
   double netto_massimo(const RecordCalcolo& r) const;
   double ultimo_escluso(const Punto& a);
   void concludi(const RecordCalcolo& r, double lordo);
+  void quote_marginali(const RecordCalcolo& x, const RecordCalcolo& y);
 
   RecordCalcolo& w_;
   const RecordCalcolo base_;  // the inputs read, before any pass
@@ -212,8 +236,19 @@ class Ricerca {
   double inizio_ = 0;             // where the search starts
   std::array<Limite, massimo_limiti> limiti_{};
   std::size_t n_ = 0;
+  // The first of the two limits of each band where a figure decides a jump
+  // by its cents or by a step of a ratio: the net IRPEF near where the
+  // surcharges become due, and the gross tax near the employee deduction
+  // less the reduction, in the trattamento integrativo's first band.
+  std::array<std::size_t, 2> bande_{massimo_limiti, massimo_limiti};
   std::int64_t passaggi_ = 0;
   double ultimo_provato_ = 0;
+  // The first gross, from where the search starts, whose net shown is above
+  // the net wanted: shown when no gross gives the net wanted.
+  bool superato_ = false;
+  double lordo_superato_ = 0;
+  double netto_superato_ = 0;
+  RecordCalcolo record_superato_;
   CalcoloSvolto esito_;
 };
 
@@ -318,7 +353,19 @@ void Ricerca::raccogli_limiti() {
   }
 
   aggiungi(Grandezza::eccedenza, 0);
+  if ((in_.regione != nullptr || in_.comune) && n_ + 2 <= massimo_limiti) {
+    // Widened by the steps of the ratios in four decimals, which move the
+    // net IRPEF off its straight line.
+    bande_[0] = n_;
+    aggiungi(Grandezza::eccedenza, mezzo_centesimo - banda_dovuta - scarto_decimali_);
+    aggiungi(Grandezza::eccedenza, mezzo_centesimo + banda_dovuta + scarto_decimali_);
+  }
   if (t.presente) {
+    if (scarto_decimali_ > 0 && n_ + 2 <= massimo_limiti) {
+      bande_[1] = n_;
+      aggiungi(Grandezza::integrativo_pieno, -scarto_decimali_);
+      aggiungi(Grandezza::integrativo_pieno, scarto_decimali_);
+    }
     aggiungi(Grandezza::integrativo_pieno, 0);
     aggiungi(Grandezza::integrativo_parziale, 0);
     aggiungi(Grandezza::integrativo_tetto, t.importo / parte_);
@@ -389,8 +436,7 @@ bool Ricerca::valuta(double lordo, Punto& p) {
                   std::fabs(r.contributo_aggiuntivo) + std::fabs(r.altri_contributi_dip) +
                   std::fabs(r.ritenuta_inail) + 2 * std::fmax(r.irpef_lorda, 0) +
                   std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
-                  std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile)) +
-             scarto_decimali_;
+                  std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
   if (in_.regione != nullptr || in_.comune) {
     p.scarto += scarto_addizionali + scarto_relativo * (std::fabs(r.addizionale_regionale) +
                                                         std::fabs(r.addizionale_comunale));
@@ -402,6 +448,25 @@ bool Ricerca::valuta(double lordo, Punto& p) {
   const RegoleTrattamentoIntegrativo& t = regole_.integrativo;
   const bool primo = R <= t.primo_limite;
   const bool secondo = !primo && R <= t.secondo_limite;
+  // A deduction in four decimals is a step below its straight line, at most
+  // `e`: it reaches the net only through the net IRPEF, where the deductions
+  // are within a step of the gross tax or below it; through the trattamento
+  // integrativo of the second band, where they exceed the tax by less than
+  // its amount and a step. (In the first band the whole integrativo is paid
+  // or not as the tax is above the employee deduction less the reduction:
+  // within a step of it, every gross is tried.) Each bound, taken at the two
+  // ends of a stretch, holds inside
+  // it (the figures are straight lines there, the steps only below them), so
+  // the larger of the two is the stretch's; however many dependants multiply
+  // the deductions, where they are far above the tax nothing moves.
+  p.scala = 0;
+  if (scarto_decimali_ > 0) {
+    const double e = scarto_decimali_;
+    p.scala = std::fmin(e, std::fmax(r.irpef_lorda - tutte + e, 0));
+    if (t.presente && secondo) {
+      p.scala += std::fmin(e, std::fmax(r.irpef_lorda + t.importo / parte_ - detrazioni + e, 0));
+    }
+  }
   for (std::size_t i = 0; i < n_; ++i) {
     const Limite& l = limiti_[i];
     double x = 0;
@@ -420,10 +485,10 @@ bool Ricerca::valuta(double lordo, Punto& p) {
         x = (mensile_ || giorni_ == 365 ? R : (R * 365) / giorni_) - l.valore;
         break;
       case Grandezza::eccedenza:
-        x = r.irpef_lorda - tutte;
+        x = (r.irpef_lorda - tutte) - l.valore;
         break;
       case Grandezza::integrativo_pieno:
-        x = primo ? eccedenza_integrativo(r, t, giorni_) : 0;
+        x = primo ? eccedenza_integrativo(r, t, giorni_) - l.valore : 0;
         break;
       case Grandezza::integrativo_parziale:
         x = secondo ? detrazioni - r.irpef_lorda : 0;
@@ -494,84 +559,157 @@ Fine Ricerca::tratto(const Punto& a, const Punto& b, int profondita) {
 // straight line from `a` to `b`, and so are the figures; the net shown is
 // within `scarto` of the unrounded net, a margin that grows with the size of
 // the figures, so that inside the stretch it is no larger than on the line
-// between its values at the two ends. The highest net shown can be at a
-// gross is then on a straight line too.
+// between its values at the two ends. The highest and the lowest net shown
+// can be at a gross are then on straight lines too, and the grosses that can
+// show the net wanted (the highest at or above it, the lowest less than a
+// euro above it) are one run of grosses.
 Fine Ricerca::finale(const Punto& a, const Punto& b) {
-  const double alto_a = a.saldo + a.scarto;
-  const double alto_b = b.saldo + b.scarto;
+  if (nella_banda(a)) return prova_ognuno(a, b);
+  const double scarto_a = scarto_su_linea(a, a, b);
+  const double scarto_b = scarto_su_linea(b, a, b);
+  const double alto_a = a.saldo + scarto_a;
+  const double alto_b = b.saldo + scarto_b;
+  const double basso_a = a.saldo - scarto_a;
+  const double basso_b = b.saldo - scarto_b;
+  const double sopra = obiettivo_ + 1;  // a net shown of this or more is past it
   if (!(std::fmax(alto_a, alto_b) >= obiettivo_)) return Fine::avanti;
-  if (alto_a >= obiettivo_) return prova_da(a, a, b);
-  // It rises through the net wanted: the first gross where it gets there,
-  // by interpolation (every third try halves instead, should the line bend
-  // by the doubles' errors).
+  if (!(std::fmin(basso_a, basso_b) < sopra)) {
+    // Above it all along: the first gross of the stretch is past it.
+    return esamina(a);
+  }
+  const bool sale = b.saldo >= a.saldo;
+  // Where the run begins: rising, the first gross whose highest net reaches
+  // the net wanted; falling, the first whose lowest net is below a euro
+  // above it. Found by interpolation (every third try halves instead, should
+  // the line bend by the doubles' errors).
+  const auto distanza = [&](const Punto& p) {
+    const double s = scarto_su_linea(p, a, b);
+    return sale ? (p.saldo + s) - obiettivo_ : sopra - (p.saldo - s);
+  };
+  const double d_a = sale ? alto_a - obiettivo_ : sopra - basso_a;
+  if (d_a > 0 || (sale && d_a == 0)) return prova_da(a, a, b, sale);
+  if (!sale) {
+    // The grosses before the run show more than the net wanted: the first
+    // of them is past it.
+    const Fine f = esamina(a);
+    if (f != Fine::avanti) return f;
+  }
   std::array<Punto, 3> prove;
   const Punto* sotto = &a;
-  const Punto* sopra = &b;
-  double alto_sotto = alto_a;
-  double alto_sopra = alto_b;
+  const Punto* sopra_p = &b;
+  double d_sotto = d_a;
+  double d_sopra = distanza(b);
   int k = 0;
-  while (sopra->lordo - sotto->lordo > 1) {
+  while (sopra_p->lordo - sotto->lordo > 1) {
     double c = 0;
     if (k % 3 == 2) {
-      c = sotto->lordo + std::floor((sopra->lordo - sotto->lordo) / 2);
+      c = sotto->lordo + std::floor((sopra_p->lordo - sotto->lordo) / 2);
     } else {
-      const double x = sotto->lordo + (obiettivo_ - alto_sotto) * ((sopra->lordo - sotto->lordo) /
-                                                                   (alto_sopra - alto_sotto));
+      const double x =
+          sotto->lordo - d_sotto * ((sopra_p->lordo - sotto->lordo) / (d_sopra - d_sotto));
       c = std::ceil(x);
-      if (!std::isfinite(c)) c = sotto->lordo + std::floor((sopra->lordo - sotto->lordo) / 2);
+      if (!std::isfinite(c)) c = sotto->lordo + std::floor((sopra_p->lordo - sotto->lordo) / 2);
     }
-    c = std::clamp(c, sotto->lordo + 1, sopra->lordo - 1);
+    c = std::clamp(c, sotto->lordo + 1, sopra_p->lordo - 1);
     // A buffer that holds neither end.
     Punto* libero = &prove[0];
-    while (libero == sotto || libero == sopra) ++libero;
+    while (libero == sotto || libero == sopra_p) ++libero;
     Punto& p = *libero;
     if (!valuta(c, p)) return Fine::passaggi;
-    const double alto = alto_su_linea(p, a, b);
-    if (alto >= obiettivo_) {
-      sopra = &p;
-      alto_sopra = alto;
+    const double d = distanza(p);
+    if (d > 0 || (sale && d == 0)) {
+      sopra_p = &p;
+      d_sopra = d;
     } else {
       sotto = &p;
-      alto_sotto = alto;
+      d_sotto = d;
     }
     ++k;
   }
-  return prova_da(*sopra, a, b);
+  return prova_da(*sopra_p, a, b, sale);
 }
 
-// The highest net shown can be at `p`, inside the stretch from `a` to `b`.
-double Ricerca::alto_su_linea(const Punto& p, const Punto& a, const Punto& b) {
+// How far the net shown can be from the unrounded net at `p`, inside the
+// stretch from `a` to `b`.
+double Ricerca::scarto_su_linea(const Punto& p, const Punto& a, const Punto& b) {
   const double t = b.lordo > a.lordo ? (p.lordo - a.lordo) / (b.lordo - a.lordo) : 0;
-  return p.saldo + (a.scarto + (b.scarto - a.scarto) * t);
+  return a.scarto + (b.scarto - a.scarto) * t + std::fmax(std::fmax(a.scala, b.scala), p.scala);
+}
+
+// Whether the net IRPEF of `p` is so near the 0,01 shown from which the
+// surcharges are due that only the cents shown tell, or the gross tax so
+// near the employee deduction less the reduction that only the steps of the
+// ratio tell whether the whole trattamento integrativo is paid.
+bool Ricerca::nella_banda(const Punto& p) const {
+  for (const std::size_t i : bande_) {
+    if (i + 1 < n_ && p.margini[i] > 0 && p.margini[i + 1] < 0) return true;
+  }
+  return false;
+}
+
+// The net shown of `p` (worked out): the gross found when it is the net
+// wanted, else noted when it is past it.
+Fine Ricerca::esamina(const Punto& p) {
+  const double netto = netto_in_busta(p.record);
+  if (!std::isfinite(netto)) return Fine::troppo_grandi;
+  if (netto == obiettivo_) {
+    esito_.ricerca.esatta = true;
+    esito_.ricerca.netto_raggiunto = netto;
+    concludi(p.record, p.lordo);
+    return Fine::trovato;
+  }
+  if (netto > obiettivo_) nota_superamento(p, netto);
+  return Fine::avanti;
+}
+
+void Ricerca::nota_superamento(const Punto& p, double netto) {
+  if (superato_) return;  // grosses come in order: the first stays
+  superato_ = true;
+  lordo_superato_ = p.lordo;
+  netto_superato_ = netto;
+  record_superato_ = p.record;
 }
 
 // From `primo` (worked out) to the end `b` of the stretch from `a`, one
-// gross after another: the first whose net shown reaches the net wanted. The
-// net shown is worked out only where it can reach it; on a falling stretch,
-// once it cannot, it cannot either up to the end.
-Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b) {
-  const bool crescente = b.saldo + b.scarto >= a.saldo + a.scarto;
+// gross after another: the first whose net shown is the net wanted. The
+// net shown is worked out only where it can be; once the net is past the
+// run (above it, rising; below it, falling) nothing up to the end can be.
+Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale) {
   Punto corrente;
   const Punto* p = &primo;
   while (true) {
-    if (p->saldo + p->scarto >= obiettivo_) {
-      const double netto = netto_in_busta(p->record);
-      if (!std::isfinite(netto)) return Fine::troppo_grandi;
-      if (netto >= obiettivo_) {
-        EsitoRicerca& ricerca = esito_.ricerca;
-        ricerca.esatta = netto == obiettivo_;
-        ricerca.netto_raggiunto = netto;
-        if (!ricerca.esatta) {
-          esito_.stato = Stato::irraggiungibile;
-          ricerca.fine = p->lordo == inizio_ && !ricerca.da_zero ? FineRicerca::superato_dal_netto
-                                                                 : FineRicerca::superato;
-        }
-        concludi(p->record, p->lordo);
-        return Fine::trovato;
+    const double s = scarto_su_linea(*p, a, b);
+    const double alto = p->saldo + s;
+    const double basso = p->saldo - s;
+    if (alto >= obiettivo_ && basso < obiettivo_ + 1) {
+      const Fine f = esamina(*p);
+      if (f != Fine::avanti) return f;
+    } else if (sale ? basso >= obiettivo_ + 1 : alto < obiettivo_) {
+      if (sale && !superato_) {
+        // Jumped over it between two grosses: this one is past it.
+        return esamina(*p);
       }
-    } else if (!crescente && alto_su_linea(*p, a, b) < obiettivo_) {
       return Fine::avanti;
     }
+    if (p->lordo >= b.lordo) return Fine::avanti;
+    if (p->lordo + 1 == b.lordo) {
+      p = &b;
+    } else {
+      if (!valuta(p->lordo + 1, corrente)) return Fine::passaggi;
+      p = &corrente;
+    }
+  }
+}
+
+// A stretch where the net IRPEF is within a few cents of where the
+// surcharges become due: every gross is tried (a cent's worth of gross,
+// rarely more than one or two).
+Fine Ricerca::prova_ognuno(const Punto& a, const Punto& b) {
+  Punto corrente;
+  const Punto* p = &a;
+  while (true) {
+    const Fine f = esamina(*p);
+    if (f != Fine::avanti) return f;
     if (p->lordo >= b.lordo) return Fine::avanti;
     if (p->lordo + 1 == b.lordo) {
       p = &b;
@@ -616,7 +754,7 @@ double Ricerca::netto_massimo(const RecordCalcolo& r) const {
 bool Ricerca::ferma_dall_inizio(const Punto& a) const {
   const Crescita c = crescita_ritenute(a.record, in_, regole_, mensile_);
   if (!c.continua || !(c.minima >= 1)) return false;
-  return netto_massimo(a.record) + a.scarto < obiettivo_;
+  return netto_massimo(a.record) + a.scarto + scarto_decimali_ < obiettivo_;
 }
 
 // The last gross the search may pass over without a pass. Where the pay
@@ -665,6 +803,25 @@ double Ricerca::ultimo_escluso(const Punto& a) {
   return sotto;
 }
 
+// What takes each further euro of gross from `x` to `y`: the worker's
+// contributions, the net IRPEF (less the tax-free sum and the trattamento
+// integrativo) and the surcharges, as shares of the euro.
+void Ricerca::quote_marginali(const RecordCalcolo& x, const RecordCalcolo& y) {
+  const double d = y.retribuzione_lorda - x.retribuzione_lorda;
+  if (!(d > 0)) return;
+  const auto irpef = [](const RecordCalcolo& r) {
+    return r.irpef_lorda - r.totale_detrazioni - r.somma_esente - r.trattamento_integrativo;
+  };
+  const auto addizionali = [](const RecordCalcolo& r) {
+    return r.addizionale_regionale + r.addizionale_comunale;
+  };
+  EsitoRicerca& e = esito_.ricerca;
+  e.quota_ritenute =
+      1 - (netto_prima_delle_imposte(y, mensile_) - netto_prima_delle_imposte(x, mensile_)) / d;
+  e.quota_irpef = (irpef(y) - irpef(x)) / d;
+  e.quota_addizionali = (addizionali(y) - addizionali(x)) / d;
+}
+
 void Ricerca::concludi(const RecordCalcolo& r, double lordo) {
   w_ = r;
   esito_.ricerca.lordo = lordo;
@@ -696,6 +853,16 @@ CalcoloSvolto Ricerca::esegui() {
     if (!std::isfinite(ricerca.netto_raggiunto)) return rifiuto_troppo_grandi();
     return esito_;
   };
+  // No gross gives the net wanted, and one shows more: the first that does.
+  const auto superato = [&]() {
+    esito_.stato = Stato::irraggiungibile;
+    ricerca.esatta = false;
+    ricerca.fine = lordo_superato_ == inizio_ && !ricerca.da_zero ? FineRicerca::superato_dal_netto
+                                                                  : FineRicerca::superato;
+    ricerca.netto_raggiunto = netto_superato_;
+    concludi(record_superato_, lordo_superato_);
+    return esito_;
+  };
   const auto fine_passaggi = [&]() {
     RecordCalcolo r = base_;
     passo_ricerca_record(r, in_, regole_, mensile_, ultimo_provato_);
@@ -709,8 +876,14 @@ CalcoloSvolto Ricerca::esegui() {
   const Fine f = finale(*a, *a);
   if (f == Fine::trovato) return esito_;
   if (f == Fine::troppo_grandi) return rifiuto_troppo_grandi();
-  if (!(inizio_ < ultimo_lordo)) return senza(FineRicerca::interrotta, a->record, inizio_);
-  if (ferma_dall_inizio(*a)) return senza(FineRicerca::ferma, a->record, inizio_);
+  if (!(inizio_ < ultimo_lordo)) {
+    return superato_ ? superato() : senza(FineRicerca::interrotta, a->record, inizio_);
+  }
+  if (ferma_dall_inizio(*a)) {
+    const Crescita c = crescita_ritenute(a->record, in_, regole_, mensile_);
+    ricerca.quota_ritenute = c.minima;
+    return senza(FineRicerca::ferma, a->record, inizio_);
+  }
   if (!valuta(ultimo_escluso(*a) + 1, *a)) return fine_passaggi();
 
   // The stretches between the contribution limits, from the start up; in
@@ -772,13 +945,17 @@ CalcoloSvolto Ricerca::esegui() {
       if (esito == Fine::troppo_grandi) return rifiuto_troppo_grandi();
       if (esito == Fine::passaggi) return fine_passaggi();
       // Rising by more than the doubles' errors.
-      crescente = fine->saldo - a->saldo > fine->scarto + a->scarto;
+      crescente = fine->saldo - a->saldo >
+                  scarto_su_linea(*a, *a, *fine) + scarto_su_linea(*fine, *a, *fine);
       if (fine_tratto >= ultimo_lordo) {
-        // No gross up to a thousand billion euro reaches the net wanted.
-        // Where the net still rises there, the search gives up; otherwise
-        // the net cannot grow any more, and the figures shown are those of
-        // the start.
+        // No gross up to a thousand billion euro gives the net wanted. Where
+        // one showed more, that one is shown. Where the net still rises
+        // there, the search gives up; otherwise the net cannot grow any more
+        // (what takes each further euro is said), and the figures shown are
+        // those of the start.
+        if (superato_) return superato();
         if (crescente) return senza(FineRicerca::interrotta, fine->record, fine->lordo);
+        quote_marginali(a->record, fine->record);
         RecordCalcolo r = base_;
         passo_ricerca_record(r, in_, regole_, mensile_, inizio_);
         return senza(FineRicerca::ferma, r, inizio_);

@@ -1,6 +1,6 @@
 // For the tests and the benchmark of the net-to-gross search: the search as
 // a plain walk, one whole gross after another from where the search starts,
-// until the net the results window shows reaches the net wanted (what the
+// until the net the results window shows is the net wanted (what the
 // search must answer, found without any of its reasoning); and the rule sets
 // to compare them under.
 #pragma once
@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,9 +33,9 @@ inline RecordCalcolo prima_della_ricerca(RecordCalcolo r, const InputCalcolo& in
 }
 
 // The unrounded balance of the pass on the gross `g`, before the figures are
-// shown: the net shown is within a cent of it per figure (and no more, the
-// surcharges only taking from it), so where it is more than a euro below a
-// net wanted the net shown cannot reach that net.
+// shown: the net shown is within a cent of it per figure, so where it is
+// more than a euro below a net wanted the net shown cannot reach that net,
+// nor be it where it is more than a euro above.
 inline double saldo_di(RecordCalcolo r, const InputCalcolo& in, const RegoleCalcolo& regole,
                        bool mensile, double g) {
   r.retribuzione_lorda = g;
@@ -48,29 +49,43 @@ inline double saldo_di(RecordCalcolo r, const InputCalcolo& in, const RegoleCalc
                             r.detrazione_altri + r.ulteriore_detrazione;
   return netto_prima_delle_imposte(r, mensile) - r.trattenuta_non_deducibile +
          r.competenza_non_imponibile - std::fmax(r.irpef_lorda - detrazioni, 0) + r.somma_esente +
-         r.trattamento_integrativo;
+         r.trattamento_integrativo - r.addizionale_regionale - r.addizionale_comunale;
 }
 
-// Where a walk stopped: the first gross whose net shown reaches the net
-// wanted, and that net; `trovato` false when none up to the end of the walk.
+// Where a walk stopped: the first gross whose net shown is the net wanted
+// (`trovato` false when none up to the end of the walk), and the first whose
+// net shown is above it, with that net.
 struct Arrivo {
   double lordo = 0;
-  double netto = 0;
   bool trovato = false;
+  double lordo_superato = 0;
+  double netto_superato = 0;
+  bool superato = false;
 };
 
 // One walk from `da`, up to `fino_a` at most, working out the net shown of
-// every gross: the algorithm as the original program runs it.
+// every gross: the algorithm as the original program runs it, going on past
+// a net above the one wanted.
 inline Arrivo cammina(const RecordCalcolo& prima, const InputCalcolo& in,
                       const RegoleCalcolo& regole, bool mensile, double obiettivo, double da,
                       double fino_a, std::int64_t* passaggi = nullptr) {
+  Arrivo a;
   for (double g = da; g <= fino_a; g += 1) {
     RecordCalcolo r = prima;
     const double netto = passo_ricerca(r, in, regole, mensile, g);
     if (passaggi != nullptr) ++*passaggi;
-    if (netto >= obiettivo) return {g, netto, true};
+    if (netto == obiettivo) {
+      a.lordo = g;
+      a.trovato = true;
+      return a;
+    }
+    if (netto > obiettivo && !a.superato) {
+      a.superato = true;
+      a.lordo_superato = g;
+      a.netto_superato = netto;
+    }
   }
-  return {};
+  return a;
 }
 
 // The walks of many nets wanted for one worker, in one sweep of the grosses
@@ -78,19 +93,23 @@ inline Arrivo cammina(const RecordCalcolo& prima, const InputCalcolo& in,
 // starts (0 where the rule set says so, else the net itself). The net shown
 // is worked out only where the unrounded balance of the record comes within
 // a euro of a net still waiting: every figure shown is within a cent of the
-// record, so below that the net shown cannot reach it.
+// record, so farther the net shown cannot be it; and where it rises past a
+// net not yet passed (up a cliff too).
 inline std::vector<Arrivo> cammina_insieme(const RecordCalcolo& prima, const InputCalcolo& in,
                                            const RegoleCalcolo& regole, bool mensile,
                                            const std::vector<double>& obiettivi, double fino_a) {
   std::vector<Arrivo> arrivi(obiettivi.size());
-  // The nets by where their walks start, and those under way by net.
+  // The nets by where their walks start; those under way and not yet passed
+  // by net (a heap, the lowest on top); those passed and not yet found, by
+  // net.
   std::vector<std::size_t> per_inizio(obiettivi.size());
   for (std::size_t i = 0; i < obiettivi.size(); ++i) per_inizio[i] = i;
   const auto inizio = [&](std::size_t i) { return regole.ricerca_da_zero ? 0 : obiettivi[i]; };
   std::sort(per_inizio.begin(), per_inizio.end(),
             [&](std::size_t x, std::size_t y) { return inizio(x) < inizio(y); });
-  std::vector<std::size_t> in_corso;  // a heap, the lowest net on top
+  std::vector<std::size_t> in_corso;
   const auto dopo = [&](std::size_t x, std::size_t y) { return obiettivi[x] > obiettivi[y]; };
+  std::multimap<double, std::size_t> superati;
   std::size_t prossimo = 0;
   if (per_inizio.empty()) return arrivi;
   for (double g = inizio(per_inizio[0]); g <= fino_a; g += 1) {
@@ -98,22 +117,40 @@ inline std::vector<Arrivo> cammina_insieme(const RecordCalcolo& prima, const Inp
       in_corso.push_back(per_inizio[prossimo++]);
       std::push_heap(in_corso.begin(), in_corso.end(), dopo);
     }
-    if (in_corso.empty()) {
+    if (in_corso.empty() && superati.empty()) {
       if (prossimo == per_inizio.size()) break;
       g = inizio(per_inizio[prossimo]) - 1;
       continue;
     }
     const double saldo = saldo_di(prima, in, regole, mensile, g);
     // Beyond a thousand billion euro a cent is no longer the error of a figure.
-    const double basso = obiettivi[in_corso.front()];
-    if (!(saldo + 1 + std::fabs(saldo) * 1e-12 > basso)) continue;
+    const double margine = 1 + std::fabs(saldo) * 1e-12;
+    const bool vicino_superati =
+        superati.lower_bound(saldo - margine - 1) != superati.upper_bound(saldo + margine);
+    const bool sopra_in_corso = !in_corso.empty() && saldo + margine > obiettivi[in_corso.front()];
+    if (!vicino_superati && !sopra_in_corso) continue;
     RecordCalcolo w = prima;
     const double netto = passo_ricerca(w, in, regole, mensile, g);
     while (!in_corso.empty() && netto >= obiettivi[in_corso.front()]) {
-      arrivi[in_corso.front()] = {g, netto, true};
+      const std::size_t k = in_corso.front();
       std::pop_heap(in_corso.begin(), in_corso.end(), dopo);
       in_corso.pop_back();
+      if (netto == obiettivi[k]) {
+        arrivi[k].lordo = g;
+        arrivi[k].trovato = true;
+      } else {
+        arrivi[k].superato = true;
+        arrivi[k].lordo_superato = g;
+        arrivi[k].netto_superato = netto;
+        superati.emplace(obiettivi[k], k);
+      }
     }
+    const auto [da, a] = superati.equal_range(netto);
+    for (auto it = da; it != a; ++it) {
+      arrivi[it->second].lordo = g;
+      arrivi[it->second].trovato = true;
+    }
+    superati.erase(da, a);
   }
   return arrivi;
 }

@@ -127,9 +127,6 @@ TEST(Comunali, LaRegolaDigitata) {
     EXPECT_NEAR(addizionale_comunale(c.base, regola_comunale_digitata(c.aliquota, c.esenzione)),
                 c.atteso, 1e-9);
   }
-  EXPECT_FALSE(addizionale_comunale_dovuta(0));
-  EXPECT_FALSE(addizionale_comunale_dovuta(-10));
-  EXPECT_TRUE(addizionale_comunale_dovuta(0.01));
 }
 
 // The lookups: by the item of the list (spaces and case aside) and by the

@@ -85,9 +85,6 @@ TEST(Regionali, QualiRegioniOgniAnno) {
   EXPECT_EQ(regola_regionale(r, "  emilia-romagna ")->nome, "Emilia-Romagna");
   EXPECT_EQ(regola_regionale(r, "Emilia"), nullptr);
   EXPECT_EQ(regola_regionale(regole_predefinite(), "Lazio"), nullptr);
-  EXPECT_FALSE(addizionale_regionale_dovuta(0));
-  EXPECT_FALSE(addizionale_regionale_dovuta(-1));
-  EXPECT_TRUE(addizionale_regionale_dovuta(0.01));
 }
 
 // Each shape worked by hand at and around its limits, on the built-in

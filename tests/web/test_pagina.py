@@ -739,11 +739,17 @@ Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
             list(pool.map(digitate, range(len(descrizione["normative"]))))
         print(f"typed requests: {time.monotonic() - inizio:.0f} s", flush=True)
 
-        # An address the form cannot hold: named, and the rest still taken.
+        # An address the form cannot hold: named, and the rest still taken;
+        # without Combo4 it means the rules of every request without one
+        # (2007), as zellora-cli and a sheet take it, and says so.
         apri(d, server, "?Text1=25000&List1=Dirigente&Nope=1&Option2=forse")
         avvisi = d.execute_script("return [...document.querySelectorAll('#indirizzo p')].map(p => p.textContent)")
-        controlla(len(avvisi) == 3 and d.execute_script("return document.getElementById('Text1').value") == "25000",
+        controlla(len(avvisi) == 4 and d.execute_script("return document.getElementById('Text1').value") == "25000",
                   f"address with wrong values: {avvisi}")
+        predefinita = descrizione["normativa_predefinita"]
+        controlla(d.execute_script("return document.getElementById('Combo4').value") == predefinita
+                  and any("Combo4" in a and predefinita in a for a in avvisi),
+                  f"an address without Combo4 is not calculated under {predefinita}: {avvisi}")
 
         # Sheets.
         foglio = os.path.join(lavoro, "personale.csv")

@@ -24,13 +24,17 @@ inline constexpr std::string_view messaggio_cifre_troppo_grandi =
     "Gli importi del risultato sono troppo grandi per essere mostrati al centesimo: ogni cifra "
     "deve restare sotto 1.000.000.000.000 di euro.";
 
+// The most dependants of a kind: the two digits the form's fields take.
+inline constexpr double massimo_a_carico = 99;
+
 // True when any of the fifteen checked text fields holds exactly the empty
 // text (in either period mode, disabled fields included).
 bool campi_non_valorizzati(const CampiForm1& campi);
 
 // The inputs of the calculation that the form selects, or the messages that
 // refuse it: each text it reads that is not a number (named by its label),
-// a children count that is not a whole number of 0 or more, a share not
+// a count of children or other dependants that is not a whole number from
+// 0 to 99, a share not
 // chosen for children or other dependants, a negative net wanted.
 struct LetturaInput {
   std::optional<InputCalcolo> input;

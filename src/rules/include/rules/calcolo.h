@@ -39,8 +39,8 @@ struct InputCalcolo {
 enum class Stato {
   ok,               // calculated
   rifiutato,        // refused before anything was written
-  irraggiungibile,  // net to gross: the search, going up from where it starts, found no
-                    // whole gross whose net shown is the net wanted
+  irraggiungibile,  // net to gross: no whole gross, from where the search starts up to a
+                    // thousand billion euro, shows the net wanted
 };
 
 // Why a calculation was refused.
@@ -54,8 +54,8 @@ enum class Rifiuto {
 enum class FineRicerca {
   esatta,              // the gross found shows the net wanted
   superato_dal_netto,  // already the gross equal to the net shows more
-  superato,            // the net shown jumps over the net wanted
-  ferma,               // the withholdings grow as fast as the gross: the net cannot grow up to it
+  superato,            // the net shown jumps over the net wanted, and no higher gross gives it
+  ferma,               // the withholdings and taxes take each further euro: the net cannot grow
   interrotta,          // the search gave up (passes, or a gross beyond a thousand billion euro)
 };
 
@@ -67,6 +67,12 @@ struct EsitoRicerca {
   double lordo = 0;            // the gross shown: found, or the last tried, or the start
   double netto_raggiunto = 0;  // the net that gross shows (not a number if it cannot be shown)
   bool da_zero = false;        // the walk started at a gross of 0, not at the net
+  // Where the net stops growing (`ferma`): what takes each further euro of
+  // gross, as shares of it: the worker's contributions, the net IRPEF (less
+  // the tax-free sum and the trattamento integrativo), the surcharges.
+  double quota_ritenute = 0;
+  double quota_irpef = 0;
+  double quota_addizionali = 0;
 };
 
 // What a calculation did, before any word is said of it to the operator.
@@ -78,13 +84,16 @@ struct CalcoloSvolto {
 };
 
 // Most passes a net-to-gross search makes before it gives up. Searches take
-// a few passes, rarely a few dozen: the search passes over whole stretches of
-// grosses between the limits of the rule set, and tries the grosses one by
-// one only where the net shown can be either side of the net wanted. That is
-// one or two grosses, but many where the net is nearly flat: a net that rises
-// by a ten-millionth of a euro per euro of gross (other contributions of
-// 90,80999 % beside an INPS rate of 9,19 %) takes half a million passes.
-inline constexpr std::int64_t passaggi_massimi = 5'000'000;
+// a few passes, rarely a few dozen, and never more than about a hundred for
+// the counts of dependants the checks accept: the search passes over whole
+// stretches of grosses between the limits of the rule set, and tries the
+// grosses one by one only where the net shown can be the net wanted, one or
+// two where the net rises by cents per euro. Where it is nearly flat (other
+// contributions of 90,80999 % beside an INPS rate of 9,19 %: a net that rises
+// by a ten-millionth of a euro per euro of gross) the first gross that shows
+// the net wanted is a matter of the cents of each figure, and finding it
+// would take half a million passes: the search gives up and says so.
+inline constexpr std::int64_t passaggi_massimi = 1'000;
 
 // One annual pass for the gross and inputs already in the record.
 void passo_annuo(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole);

@@ -81,4 +81,10 @@ CifreRisultato cifre_risultato(const RecordCalcolo& record, bool attuali, bool m
 // figures shown are added as the numbers their texts read back as.
 double netto_mostrato(const RecordCalcolo& record);
 
+// Whether the "Irpef netta" shown for the record is at least 0,01: the net
+// IRPEF is due. The surcharges are due only then, on the figure the operator
+// reads beside them, not on the unrounded one (a net IRPEF of 0,004 shows
+// 0,00 and takes no surcharge).
+bool irpef_netta_dovuta(const RecordCalcolo& record);
+
 }  // namespace zellora

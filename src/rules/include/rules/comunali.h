@@ -58,11 +58,6 @@ RegolaComunale regola_comunale_digitata(double aliquota, double esenzione_fino_a
 // (in a month, the caller brings it to a year first). Not rounded.
 double addizionale_comunale(double base, const RegolaComunale& regola);
 
-// Whether the surcharge is due at all: only when the year's IRPEF is due
-// after its deductions (D.Lgs. 360/1998 art. 1 c. 4), so `irpef_netta` is the
-// net IRPEF of the year.
-bool addizionale_comunale_dovuta(double irpef_netta);
-
 struct DeliberaComunale {
   std::string_view numero;    // "46"
   std::string data;           // "28/09/2020"

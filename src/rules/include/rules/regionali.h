@@ -54,11 +54,6 @@ double addizionale_regionale(double base, const RegolaRegionale& regola);
 // search splits its stretches where it crosses 0.
 double saldo_addizionale_regionale(double base, const RegolaRegionale& regola);
 
-// Whether the surcharge is due at all: only when the year's IRPEF is due
-// after its deductions (D.Lgs. 446/1997 art. 50 c. 2), so `irpef_netta` is
-// the net IRPEF of the year.
-bool addizionale_regionale_dovuta(double irpef_netta);
-
 // Whether the region grants a deduction per dependent child, which the
 // amount above does not subtract: the form's "Figli a carico" counts only
 // the children of the IRPEF deduction, the regions count others too.
