@@ -11,7 +11,8 @@ namespace zellora {
 bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
   const int c = indice_di(categorie_lavoratore(*regole_), categoria);
   const int s = indice_di(voci_settore(*regole_, c), settore);
-  return scrivi_profilo(record_, *regole_, c, s);
+  settore_scelto_ = scrivi_profilo(record_, *regole_, c, s);
+  return settore_scelto_;
 }
 
 EsitoCalcolo Motore::verifica_campi(const CampiForm1& campi) { return verifica(campi, nullptr); }
@@ -27,9 +28,14 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     return esito;
   }
   LetturaInput lettura = input_del_calcolo(campi, *regole_, locale_);
-  if (!lettura.input) {
+  // Without a category and a sector the calculation has no contributions:
+  // a net that would look right for no worker at all.
+  const std::optional<std::string> lavoratore =
+      settore_scelto_ ? std::nullopt : std::optional(lavoratore_mancante(campi));
+  if (!lettura.input || lavoratore) {
     esito.stato = Stato::rifiutato;
-    esito.messaggi = std::move(lettura.messaggi);
+    if (lavoratore) esito.messaggi.push_back(*lavoratore);
+    for (std::string& m : lettura.messaggi) esito.messaggi.push_back(std::move(m));
     return esito;
   }
   const RecordCalcolo prima = record_;

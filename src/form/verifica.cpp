@@ -163,6 +163,16 @@ std::string campo(std::string_view nome) { return "Il campo \"" + std::string(no
 
 }  // namespace
 
+std::string lavoratore_mancante(const CampiForm1& campi) {
+  if (vuoto(campi.List1)) {
+    return std::string(
+        "Scegliere la categoria del lavoratore e il settore previdenziale in "
+        "\"Caratteristiche previdenziali\": senza, il calcolo non ha i contributi.");
+  }
+  return "Scegliere il settore previdenziale di " + citazione(campi.List1) +
+         " in \"Caratteristiche previdenziali\": senza, il calcolo non ha i contributi.";
+}
+
 std::optional<int> anno_delle_regole(const RegoleCalcolo& regole) {
   int anno = 0;
   const char* fine = regole.nome.data() + regole.nome.size();

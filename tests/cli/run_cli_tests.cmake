@@ -75,14 +75,14 @@ if(LOCALI_PRONTI)
   # decimal point.
   set(EXTRA_ARGS)
   set(ENV{LANG} "es_US.UTF-8")
-  check(lang_decimal_point [=[{"Text1":"1500.50","Text19":"+1,250.5"}]=] 0
+  check(lang_decimal_point [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500.50","Text19":"+1,250.5"}]=] 0
     [=["Text1": "1,500.00"]=] [=["Text20": "1,250.00"]=])
   unset(ENV{LANG})
 endif()
 set(EXTRA_ARGS)
 # A locale that is not installed: Italian, and the user is told so once.
 set(ENV{LANG} "xx_YY.UTF-8")
-check(lang_not_installed [=[{"Text1":"1.500,50"}]=] 0 [=["Text1": "1.500,00"]=]
+check(lang_not_installed [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1.500,50"}]=] 0 [=["Text1": "1.500,00"]=]
   [=[zellora-cli: the locale "xx_YY.UTF-8" of LANG is not installed here; numbers are read and written the Italian way]=])
 unset(ENV{LANG})
 check(grouping_in_threes [=[{"Text1":"1500.50"}]=] 1 "Retribuzione / Compenso")
@@ -93,10 +93,21 @@ check(monthly [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -
 check(net_to_gross [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
   "Text1":"20000","Option3":true}]=] 0 [=["search": {"passes":]=] [=["exact": true]=])
 
-check(unreachable [=[{"Text1":"1500","Option3":true,"Text14":"100"}]=] 0
+check(unreachable [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500","Option3":true,"Text14":"100"}]=] 0
   [=["status": "unreachable"]=] [=["exact": false]=])
 
 check(empty_field [=[{"Text5":""}]=] 1 [=["status": "refused"]=] "Attenzione ci sono dei campi")
+# No figures without a worker: a category and a sector, or the rates given.
+check(no_worker [=[{"Text1":"30000"}]=] 1 [=["status": "refused"]=]
+  [=[Scegliere la categoria del lavoratore e il settore previdenziale in \"Caratteristiche previdenziali\"]=])
+check(no_sector [=[{"List1":"Impiegato","Text1":"30000"}]=] 1
+  [=[Scegliere il settore previdenziale di \"Impiegato\"]=])
+check(rates_only [=[{"Text1":"30000","profile":{"aliquota_inps_dip":0.0919,"aliquota_inps_az":0.2898}}]=] 1
+  [=[Scegliere la categoria del lavoratore]=])
+check(profile_given [=[{"Text1":"30000","profile":{"aliquota_inps_dip":0.0919,"aliquota_inps_az":0.2898,
+  "massimale_inps":99999999,"soglia_contributo_aggiuntivo":42111,"minimale_inail":0,
+  "massimale_inail":99999999,"aliquota_tfr":0.069074,"aliquota_irap":0.039,"quota_inail_dip":0,
+  "quota_inail_az":3}}]=] 0 [=["status": "ok"]=] [=["Text2": "2.757,00"]=] [=["Text10": "21.455,00"]=])
 check(not_a_number [=[{"Text19":"dieci"}]=] 1 "Trattenuta non deducibile")
 check(children_share [=[{"Text4":"2"}]=] 1 "Figli a carico")
 check(children_count [=[{"Text4":"-1","Combo1":"50"}]=] 1 "Figli a carico")
@@ -167,7 +178,7 @@ endfunction()
 
 check_batch(staff "List1;List2;Text1\nImpiegato;Settore previdenziale Commercio -50dip;30000\nImpiegato;Settore previdenziale Commercio -50dip;30000\n" 0
   "workers: 2, refused: 0" [=[total "Netto in busta": 42.910,00]=] "3;ok;;30.000,00")
-check_batch(bad_rows "Text1,Text4\n30000,0\nabc,0\n30000,1\n" 1
+check_batch(bad_rows "List1,List2,Text1,Text4\nImpiegato,Settore previdenziale Commercio -50dip,30000,0\nImpiegato,Settore previdenziale Commercio -50dip,abc,0\nImpiegato,Settore previdenziale Commercio -50dip,30000,1\n" 1
   "workers: 3, refused: 2" "row 3: refused" "row 4: refused" "2,ok,")
 check_batch(bad_header "Text1;Salary\n1;2\n" 2 "unknown column")
 execute_process(COMMAND "${CLI}" batch "${CMAKE_CURRENT_BINARY_DIR}/no-such-file.csv"
@@ -321,7 +332,7 @@ check(normativa_user [=[{"List1":"Impiegato","List2":"Settore previdenziale Comm
   "Text1":"30000","Combo4":"2027"}]=] 0 [=["rules": "2027"]=] [=["Text10": "]=])
 check(normativa_user_broken [=[{"Combo4":"rotta"}]=] 2
   [=[Combo4 names the rule set "rotta", which cannot be used: "]=] "rotta.toml")
-check(normativa_user_builtin [=[{"Combo4":"2026","Text1":"30000"}]=] 0 [=["rules": "2026"]=])
+check(normativa_user_builtin [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Combo4":"2026","Text1":"30000"}]=] 0 [=["rules": "2026"]=])
 check(normativa_user_unknown [=[{"Combo4":"2028"}]=] 2
   [=[Combo4 must be one of "2007", "2025", "2026", "2027"]=])
 fails(rules_user_warns 0 [=[2026.toml": named like the built-in rule set "2026"]=] "${CLI}" rules)
@@ -358,7 +369,8 @@ produces(batch_csv_to_jsonl 0 "${dir}/out.jsonl" [=[{"row":2,"status":"ok"]=]
   "${CLI}" batch "${dir}/staff.csv" -o "${dir}/out.jsonl")
 produces(batch_csv_to_jsonl_format 0 "${dir}/out.jsonl" [=["rules":"2007"}]=]
   "${CLI}" batch "${dir}/staff.csv" -o "${dir}/out.jsonl" --format jsonl)
-file(WRITE "${dir}/staff.txt" "\n{\"Text1\":\"30000\"}\n")
+file(WRITE "${dir}/staff.txt"
+  "\n{\"List1\":\"Impiegato\",\"List2\":\"Settore previdenziale Commercio -50dip\",\"Text1\":\"30000\"}\n")
 produces(batch_jsonl_detected 0 "${dir}/out.csv" "\n2;ok;;30.000,00;"
   "${CLI}" batch "${dir}/staff.txt" -o "${dir}/out.csv")
 fails(batch_format_clash 2 "--format jsonl does not go with the extension of the output"
@@ -367,7 +379,7 @@ fails(batch_format_clash 2 "--format jsonl does not go with the extension of the
 # Plain decimals in every CSV number, never exponents.
 set(EXTRA_ARGS curve --from 0 --to 200000 --step 100000)
 check(curve_plain "${TIPICA}" 0 "\n100000,58261," "\n200000,109453,")
-check_batch(batch_plain "Text1\n100000\n" 0 ";100000;")
+check_batch(batch_plain "List1;List2;Text1\nImpiegato;Settore previdenziale Commercio -50dip;100000\n" 0 ";100000;")
 # A range the calculation cannot serve is refused before a row is printed.
 set(EXTRA_ARGS curve --from 1e15 --to 2e15 --step 1e14)
 check(curve_beyond "${TIPICA}" 2 "the calculation cannot serve a gross of 1e+15")

@@ -239,7 +239,8 @@ TEST(Lotto, JsonLinesInAndOut) {
   const Uscita u = lotto(
       R"({"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000"})"
       "\n\n{\"Text1\":\n"
-      R"({"Text1":"1500","Option3":true,"Text14":"100"})"
+      R"({"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500",)"
+      R"("Option3":true,"Text14":"100"})"
       "\n",
       FormatoLotto::jsonl);
   const auto r = righe(u.testo);
@@ -331,12 +332,13 @@ TEST(Lotto, ProfileCellsAreNumbersOfTheLocale) {
 }
 
 TEST(Lotto, SheetShapes) {
-  // One column: no separator in the header.
+  // One column: no separator in the header. Without a category and a
+  // sector every row is refused, saying what to choose.
   Uscita u = lotto("Text1\n1.500,50\n\n2000\n");
   EXPECT_EQ(u.riepilogo.lavoratori, 2u);
-  EXPECT_EQ(u.riepilogo.rifiutati, 0u);
+  EXPECT_EQ(u.riepilogo.rifiutati, 2u);
   auto r = righe(u.testo);
-  EXPECT_EQ(celle(r.at(1), ';').at(3), "1.500,00");  // Form2.Text1, ';' as in Italian sheets
+  EXPECT_EQ(celle(r.at(1), ';').at(2).rfind("Scegliere la categoria del lavoratore", 0), 0u);
   EXPECT_EQ(celle(r.at(2), ';').at(0), "4");
 
   // Columns without a name, at the end or in between: their cells must be
@@ -358,11 +360,12 @@ TEST(Lotto, SheetShapes) {
 
   // Line ends of the old Macintosh (CR alone), also mixed with others: a CR
   // ends the row, and never joins the digits on either side into a number.
-  u = lotto("Text1,Text4\r30000,0\r\n40000\r5;0,0\n");
+  const std::string chi = "Impiegato,Settore previdenziale Commercio -50dip,";
+  u = lotto("List1,List2,Text1,Text4\r" + chi + "30000,0\r\n" + chi + "40000\r" + chi + "5;0,0\n");
   r = righe(u.testo);
   ASSERT_EQ(r.size(), 4u);
   EXPECT_EQ(celle(r[1], ',')[3], "30.000,00");
-  EXPECT_EQ(celle(r[2], ',')[2], "the row has 1 cells, the header 2");
+  EXPECT_EQ(celle(r[2], ',')[2], "the row has 3 cells, the header 4");
   EXPECT_EQ(celle(r[3], ',')[1], "refused");  // "5;0" is not 50
 }
 

@@ -142,7 +142,7 @@ if(GRAFICI)
 endif()
 
 # A net that no whole gross reaches exactly still has a statement.
-run(unreachable [=[{"Text1":"1500","Option3":true,"Text14":"100"}]=] "${WORK}/unreachable.docx" 0
+run(unreachable [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"1500","Option3":true,"Text14":"100"}]=] "${WORK}/unreachable.docx" 0
   [=["status": "unreachable"]=])
 contains(unreachable "${WORK}/unreachable.docx" word/document.xml "Retribuzione Netta : ")
 

@@ -41,9 +41,44 @@ TEST(Verifica, TypicalRequestRuns) {
   EXPECT_EQ(m.risultati().Text(16), "40.766,22");
 }
 
-TEST(Verifica, InitialValuesPassTheCheck) {
-  Motore m;
-  EXPECT_EQ(m.verifica_campi(CampiForm1{}).stato, Stato::ok);
+// The form's initial values pass the checks once a worker is chosen; until
+// a category and its sector are, there are no figures (a net without
+// contributions would look right for no worker), and the message says what
+// to choose. A refusal leaves the figures as they were.
+TEST(Verifica, NoFiguresWithoutAWorker) {
+  const struct {
+    const char* categoria;
+    const char* settore;
+    const char* messaggio;  // empty: calculated
+  } casi[] = {
+      {"", "",
+       "Scegliere la categoria del lavoratore e il settore previdenziale in "
+       "\"Caratteristiche previdenziali\": senza, il calcolo non ha i contributi."},
+      {"Impiegato", "",
+       "Scegliere il settore previdenziale di \"Impiegato\" in "
+       "\"Caratteristiche previdenziali\": senza, il calcolo non ha i contributi."},
+      {"Impiegato", "Settore previdenziale Commercio -50dip", ""},
+  };
+  for (const auto& caso : casi) {
+    Motore m;
+    CampiForm1 c;
+    c.List1 = caso.categoria;
+    c.List2 = caso.settore;
+    if (*caso.settore != '\0') {
+      ASSERT_TRUE(m.scegli_settore(c.List1, c.List2));
+    }
+    const RecordCalcolo prima = m.record();
+    const auto esito = m.verifica_campi(c);
+    if (*caso.messaggio == '\0') {
+      EXPECT_EQ(esito.stato, Stato::ok) << caso.categoria;
+      continue;
+    }
+    EXPECT_EQ(esito.stato, Stato::rifiutato) << caso.categoria;
+    ASSERT_EQ(esito.messaggi.size(), 1u);
+    EXPECT_EQ(esito.messaggi[0], caso.messaggio);
+    EXPECT_EQ(m.record(), prima);
+    EXPECT_FALSE(m.campi_calcolo().has_value());
+  }
 }
 
 TEST(Verifica, EveryCheckedFieldEmptyGivesTheWarning) {

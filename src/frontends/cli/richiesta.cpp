@@ -1,6 +1,7 @@
 #include "cli/richiesta.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "base/citazione.h"
@@ -220,9 +221,15 @@ void applica_profilo(Motore& motore, const Richiesta& richiesta) {
   if (!richiesta.campi.List2.empty()) {
     motore.scegli_settore(richiesta.campi.List1, richiesta.campi.List2);
   }
+  std::array<bool, nomi_profilo.size()> dati{};
   for (const auto& [nome, valore] : richiesta.profilo) {
     *campo_record(motore.record(), nome) = valore;
+    for (std::size_t i = 0; i < nomi_profilo.size(); ++i) {
+      if (nomi_profilo[i] == nome) dati[i] = true;
+    }
   }
+  // The ten figures of a sector given one by one stand for a sector.
+  if (std::all_of(dati.begin(), dati.end(), [](bool d) { return d; })) motore.profilo_dato();
 }
 
 }  // namespace zellora

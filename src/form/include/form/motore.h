@@ -25,7 +25,11 @@ class Motore {
 
   // The rule set of the next sector choices and calculations; it must live
   // as long as this run uses it. The record keeps its figures until then.
-  void usa_regole(const RegoleCalcolo& regole) { regole_ = &regole; }
+  // No sector is chosen under it yet.
+  void usa_regole(const RegoleCalcolo& regole) {
+    regole_ = &regole;
+    settore_scelto_ = false;
+  }
   const RegoleCalcolo& regole() const { return *regole_; }
 
   // The rule sets the "Normativa" (Combo4) chooses from: the built-in ones
@@ -39,11 +43,19 @@ class Motore {
 
   // The sector choice of `List2` for the category chosen in `List1`, by
   // their item texts: writes the ten profile figures. False, and nothing
-  // written, for a pair that the lists do not hold.
+  // written, for a pair that the lists do not hold (a category without its
+  // sector): no sector is chosen then, and nothing is calculated until one
+  // is.
   bool scegli_settore(std::string_view categoria, std::string_view settore);
 
-  // The calculate command: the empty-field warning, the checks of the inputs
-  // the selected calculation reads, then the calculation of the selected
+  // The contribution profile given figure by figure (a request's "profile"
+  // naming all ten figures a sector writes) instead of by a sector: the
+  // calculation then needs no category and sector. Until the next rule set.
+  void profilo_dato() { settore_scelto_ = true; }
+
+  // The calculate command: the empty-field warning, a category and a sector
+  // chosen (or the rates given), the checks of the inputs the selected
+  // calculation reads, then the calculation of the selected
   // period mode and the fill of the results texts. A refused calculation
   // changes neither the record nor the results.
   EsitoCalcolo verifica_campi(const CampiForm1& campi);
@@ -69,6 +81,7 @@ class Motore {
   RecordCalcolo record_;
   Risultati risultati_;
   std::optional<CampiForm1> campi_calcolo_;
+  bool settore_scelto_ = false;
 };
 
 }  // namespace zellora

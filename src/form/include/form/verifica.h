@@ -27,6 +27,11 @@ inline constexpr std::string_view messaggio_cifre_troppo_grandi =
 // The most dependants of a kind: the two digits the form's fields take.
 inline constexpr double massimo_a_carico = 99;
 
+// What the operator must still choose in "Caratteristiche previdenziali"
+// before a calculation when no sector is chosen: the worker's category and
+// its sector, or the sector of the category chosen.
+std::string lavoratore_mancante(const CampiForm1& campi);
+
 // True when any of the fifteen checked text fields holds exactly the empty
 // text (in either period mode, disabled fields included).
 bool campi_non_valorizzati(const CampiForm1& campi);

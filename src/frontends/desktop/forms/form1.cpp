@@ -314,6 +314,9 @@ void Form1::List1_Click() {
   }
   ui_->List2->clearSelection();
   ui_->List2->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+  // The sector of the category before is no longer chosen: nothing is
+  // calculated until one of this category is.
+  if (contesto_.motore != nullptr) contesto_.motore->scegli_settore(testo_scelto(ui_->List1), {});
 }
 
 void Form1::List2_Click() {
