@@ -567,8 +567,6 @@ def messaggio_italiano(pagina, cli):
 def stessi_risultati(pa, pb, jsonl):
     """The page's results file is zellora-cli batch's, byte for byte but for
     the messages of the rows the batch cannot take, which are in Italian."""
-    if pa == pb:
-        return True, ""
     if jsonl:
         ra = [json.loads(r) for r in pa.decode("utf-8").splitlines()]
         rb = [json.loads(r) for r in pb.decode("utf-8").splitlines()]
@@ -585,13 +583,15 @@ def stessi_risultati(pa, pb, jsonl):
     if len(ra) != len(rb):
         return False, f"{len(ra)} rows, zellora-cli {len(rb)}"
     for a, b in zip(ra, rb):
-        if a == b:
+        if b.get(stato) != "invalid":
+            if a != b:
+                return False, f"{a} / {b}"
             continue
         resto_a = {k: v for k, v in a.items() if k != messaggi}
         resto_b = {k: v for k, v in b.items() if k != messaggi}
         ma = " | ".join(a[messaggi]) if jsonl else a[messaggi]
         mb = " | ".join(b[messaggi]) if jsonl else b[messaggi]
-        if resto_a != resto_b or b[stato] != "invalid" or ma == mb or not messaggio_italiano(ma, mb):
+        if resto_a != resto_b or ma == mb or not messaggio_italiano(ma, mb):
             return False, f"{a} / {b}"
     return True, ""
 
