@@ -411,10 +411,11 @@
   const veri = ['true', '1', 'vero', 'si', 'sì'];
   const falsi = ['false', '0', 'falso', 'no'];
 
+  // A value shown back in a message, quoted by the module as every other
+  // one (control and invisible format characters escaped, cut).
   function citazione(v) {
     const s = String(v);
-    const corta = s.length > 60 ? s.slice(0, 60) : s;
-    return JSON.stringify(corta) + (s.length > 60 ? `... (${s.length} caratteri)` : '');
+    return chiama('zellora_citazione', s, modulo.lengthBytesUTF8(s));
   }
 
   // Fills the form from the address: index.html?List1=Impiegato&Text1=30000.
@@ -843,6 +844,15 @@
   let lavoratore = null;
   let urlRisultati = null;
 
+  // "2 calcolate, 1 non calcolata su 3 righe in 0,06 s."
+  function contoRighe(lavoratori, rifiutati, secondi) {
+    const genere = (n, uno, altri) => (n === 1 ? uno : altri);
+    const calcolate = lavoratori - rifiutati;
+    return `${intero(calcolate)} ${genere(calcolate, 'calcolata', 'calcolate')}, ` +
+      `${intero(rifiutati)} non ${genere(rifiutati, 'calcolata', 'calcolate')} ` +
+      `su ${intero(lavoratori)} ${genere(lavoratori, 'riga', 'righe')} in ${secondi} s.`;
+  }
+
   function avviaLotto(file) {
     if (lavoratore) lavoratore.terminate();
     if (urlRisultati) { URL.revokeObjectURL(urlRisultati); urlRisultati = null; }
@@ -886,7 +896,7 @@
       scarica.hidden = false;
       riepilogo.textContent = r.riepilogo;
       riepilogo.hidden = false;
-      stato.textContent = `${intero(r.lavoratori)} righe calcolate in ${secondi} s (${intero(r.rifiutati)} non calcolate).`;
+      stato.textContent = contoRighe(r.lavoratori, r.rifiutati, secondi);
       stato.dataset.millisecondi = String(m.ms);
       document.body.dataset.lotto = 'fatto';
     };

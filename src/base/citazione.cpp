@@ -1,5 +1,7 @@
 #include "base/citazione.h"
 
+#include <algorithm>
+
 #include "base/utf8.h"
 
 namespace zellora {
@@ -22,6 +24,13 @@ void aggiungi_utf8_valido(std::string& out, std::string_view testo) {
   }
 }
 
+std::string messaggio_esterno(std::string_view testo, std::size_t massimo) {
+  const bool semplice =
+      testo.size() <= massimo &&
+      std::all_of(testo.begin(), testo.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+  return semplice ? std::string(testo) : citazione(testo, massimo);
+}
+
 std::string citazione(std::string_view valore, std::size_t massimo) {
   static constexpr char esa[] = "0123456789abcdef";
   std::string out = "\"";
@@ -29,7 +38,8 @@ std::string citazione(std::string_view valore, std::size_t massimo) {
   std::size_t i = 0;
   while (i < valore.size() && caratteri < massimo) {
     const unsigned char c = static_cast<unsigned char>(valore[i]);
-    const std::size_t n = sequenza_utf8(valore, i);
+    char32_t codice = 0;
+    const std::size_t n = sequenza_utf8(valore.substr(i), codice);
     ++caratteri;
     if (n == 0) {
       out += "\\x";
@@ -38,39 +48,32 @@ std::string citazione(std::string_view valore, std::size_t massimo) {
       ++i;
       continue;
     }
-    if (n == 1) {
-      switch (c) {
-        case '"':
-          out += "\\\"";
-          break;
-        case '\\':
-          out += "\\\\";
-          break;
-        case '\n':
-          out += "\\n";
-          break;
-        case '\r':
-          out += "\\r";
-          break;
-        case '\t':
-          out += "\\t";
-          break;
-        default:
-          if (c < 0x20 || c == 0x7F) {
-            out += "\\u00";
-            out += esa[c >> 4];
-            out += esa[c & 0xF];
-          } else {
-            out += static_cast<char>(c);
+    switch (codice) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (carattere_di_controllo(codice)) {
+          // Every such character is in the Basic Multilingual Plane.
+          out += "\\u";
+          for (int spostamento = 12; spostamento >= 0; spostamento -= 4) {
+            out += esa[(codice >> spostamento) & 0xF];
           }
-      }
-    } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(valore[i + 1]) < 0xA0) {
-      // C1 control characters (U+0080 to U+009F) also drive terminals.
-      out += "\\u00";
-      out += esa[static_cast<unsigned char>(valore[i + 1]) >> 4];
-      out += esa[static_cast<unsigned char>(valore[i + 1]) & 0xF];
-    } else {
-      out.append(valore.substr(i, n));
+        } else {
+          out.append(valore.substr(i, n));
+        }
     }
     i += n;
   }

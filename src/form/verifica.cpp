@@ -23,6 +23,23 @@ bool campi_non_valorizzati(const CampiForm1& c) {
 
 namespace {
 
+// The message for a field that does not hold a number: "30.5" under a locale
+// that writes "30,5" names the sign that would make it a number, with the
+// text as it should be typed.
+std::string non_un_numero(std::string_view nome, const std::string& testo, const Locale& locale) {
+  std::string messaggio =
+      "Il campo \"" + std::string(etichetta(nome)) + "\" non contiene un numero valido.";
+  if (locale.decimale == "," && testo.find('.') != std::string::npos) {
+    std::string corretto = testo;
+    const auto punto = corretto.rfind('.');
+    corretto.replace(punto, 1, locale.decimale);
+    if (converti_numero(corretto, locale)) {
+      messaggio += " Per i decimali si usa la virgola: " + citazione(corretto) + ".";
+    }
+  }
+  return messaggio;
+}
+
 class Lettore {
  public:
   Lettore(const CampiForm1& campi, const Locale& locale) : campi_(campi), locale_(locale) {}
@@ -53,19 +70,7 @@ class Lettore {
 
  private:
   double non_numero(std::string_view nome, const std::string& testo, bool* letto) {
-    std::string messaggio =
-        "Il campo \"" + std::string(etichetta(nome)) + "\" non contiene un numero valido.";
-    // "30.5" under a locale that writes "30,5": the sign that would make it
-    // a number is named, with the text as it should be typed.
-    if (locale_.decimale == "," && testo.find('.') != std::string::npos) {
-      std::string corretto = testo;
-      const auto punto = corretto.rfind('.');
-      corretto.replace(punto, 1, locale_.decimale);
-      if (converti_numero(corretto, locale_)) {
-        messaggio += " Per i decimali si usa la virgola: " + citazione(corretto) + ".";
-      }
-    }
-    messaggi.push_back(messaggio);
+    messaggi.push_back(non_un_numero(nome, testo, locale_));
     valido = false;
     if (letto != nullptr) *letto = false;
     return 0;
@@ -260,13 +265,20 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
     const std::optional<double> esenzione =
         vuoto(c.Text24) ? std::optional<double>(0) : converti_numero(c.Text24, locale);
     bool valida = true;
-    if (!aliquota || !std::isfinite(*aliquota) || *aliquota < 0 || *aliquota > 100) {
+    // A text that is not a number is named as in every other field.
+    if (!aliquota) {
+      messaggi.push_back(non_un_numero("Text23", c.Text23, locale));
+      valida = false;
+    } else if (!std::isfinite(*aliquota) || *aliquota < 0 || *aliquota > 100) {
       messaggi.push_back(campo("Addizionale comunale %") +
                          " deve contenere un'aliquota in percento da 0 a 100, non " +
                          citazione(c.Text23) + ".");
       valida = false;
     }
-    if (!esenzione || !std::isfinite(*esenzione) || *esenzione < 0) {
+    if (!esenzione) {
+      messaggi.push_back(non_un_numero("Text24", c.Text24, locale));
+      valida = false;
+    } else if (!std::isfinite(*esenzione) || *esenzione < 0) {
       messaggi.push_back(campo("Esenzione fino a") +
                          " deve contenere un importo di 0 o pi\u00f9, non " + citazione(c.Text24) +
                          ".");

@@ -270,12 +270,7 @@ class Esaminatore {
 
 // A message of the TOML reader, which may quote the file: as it is when it
 // holds only printable ASCII, otherwise quoted with its escapes.
-std::string testo_del_lettore(std::string_view testo) {
-  const bool semplice = testo.size() <= 300 && std::all_of(testo.begin(), testo.end(), [](char c) {
-                          return c >= 0x20 && c < 0x7F;
-                        });
-  return semplice ? std::string(testo) : citazione(testo, 300);
-}
+std::string testo_del_lettore(std::string_view testo) { return messaggio_esterno(testo); }
 
 // A key of the file as messages show it: as it is when TOML lets it stand
 // bare, otherwise quoted with its escapes, so that nothing it holds can
@@ -301,18 +296,15 @@ constexpr std::size_t nome_massimo = 60;
 // Limits closer than this are the same cent.
 constexpr double mezzo_centesimo = 0.005;
 
-// True when `testo` holds no control character (C0, DEL, C1), no line or
-// paragraph separator and no mark that turns the direction of the text.
+// True when `testo` holds no character that a message never shows as it is
+// (carattere_di_controllo: a control character, a line separator, a mark
+// that turns the direction of the text, an invisible format character).
 bool testo_stampabile(std::string_view testo) {
   for (std::size_t i = 0; i < testo.size();) {
     char32_t c = 0;
     const std::size_t n = sequenza_utf8(testo.substr(i), c);
     if (n == 0) return false;
-    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x2029 || c == 0x061C ||
-        c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-        (c >= 0x2066 && c <= 0x2069)) {
-      return false;
-    }
+    if (carattere_di_controllo(c)) return false;
     i += n;
   }
   return true;
@@ -401,8 +393,11 @@ class Lettore {
     throw Eccezione(Errore{std::string(file_) + ": " + chiave, std::move(ragione)});
   }
 
+  // The path of a key of the file: the key as chiave_scritta shows it, so
+  // that no key reaches a message raw.
   static std::string sotto(const std::string& percorso, std::string_view chiave) {
-    return percorso.empty() ? std::string(chiave) : percorso + "." + std::string(chiave);
+    const std::string scritta = chiave_scritta(chiave);
+    return percorso.empty() ? scritta : percorso + "." + scritta;
   }
   static std::string indice(const std::string& percorso, std::size_t i) {
     return percorso + "[" + std::to_string(i) + "]";
@@ -449,7 +444,7 @@ class Lettore {
     for (const auto& [k, v] : t) {
       if (k.str() == "fonte" || k.str() == "fonti") continue;
       if (std::find(ammesse.begin(), ammesse.end(), k.str()) == ammesse.end()) {
-        errore(sotto(percorso, chiave_scritta(k.str())), "unknown key", &v);
+        errore(sotto(percorso, k.str()), "unknown key", &v);
       }
     }
   }
@@ -504,7 +499,7 @@ class Lettore {
     const toml::table& t = tabella(n, chiave);
     for (const auto& [k, v] : t) {
       if (k.str() != "riferimento" && k.str() != "aggiornato" && k.str() != "nota") {
-        errore(sotto(chiave, chiave_scritta(k.str())), "unknown key", &v);
+        errore(sotto(chiave, k.str()), "unknown key", &v);
       }
     }
     FonteLetta f;
@@ -530,8 +525,7 @@ class Lettore {
     if (const toml::node* fs = t.get("fonti")) {
       const std::string chiave = sotto(percorso, "fonti");
       for (const auto& [k, v] : tabella(*fs, chiave)) {
-        l.fonti.emplace(std::string(k.str()),
-                        leggi_fonte(v, sotto(chiave, chiave_scritta(k.str()))));
+        l.fonti.emplace(std::string(k.str()), leggi_fonte(v, sotto(chiave, k.str())));
       }
     }
     livelli_.push_back(std::move(l));
@@ -543,7 +537,7 @@ class Lettore {
     const Livello& l = livelli_.back();
     for (const auto& [nome, f] : l.fonti) {
       if (!l.usate.contains(nome)) {
-        const std::string chiave = sotto(sotto(l.percorso, "fonti"), chiave_scritta(nome));
+        const std::string chiave = sotto(sotto(l.percorso, "fonti"), nome);
         errore(chiave, "no figure " + citazione(nome) + " in this section",
                l.tabella->get_as<toml::table>("fonti")->get(nome));
       }
@@ -942,7 +936,7 @@ void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
 void Lettore::leggi_profili(const toml::table& radice) {
   const toml::table& tutti = sezione(radice, "profilo");
   for (const auto& [nome, nodo] : tutti) {
-    const std::string p = sotto("profilo", chiave_scritta(nome.str()));
+    const std::string p = sotto("profilo", nome.str());
     controlla_testo(nome.str(), p, &nodo);
     const toml::table& t = tabella(nodo, p);
     controlla_chiavi(
@@ -1030,7 +1024,7 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
   }
   for (const auto& [nome, p] : profili_) {
     if (!p.usato) {
-      errore("profilo." + chiave_scritta(nome), "profile not used by any sector", p.nodo);
+      errore(sotto("profilo", nome), "profile not used by any sector", p.nodo);
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/citazione.h"
 #include "cli/lotto.h"
 #include "cli/richiesta_json.h"
 #include "form/motore.h"
@@ -286,9 +287,14 @@ bool utf8_valido(const std::string& testo) {
   }
 }
 
+// A character a message never shows as it is (a line end apart), or a byte
+// that is not UTF-8.
 bool con_controlli(const std::string& testo) {
-  for (const char c : testo) {
-    if ((static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F) return true;
+  for (std::size_t i = 0; i < testo.size();) {
+    char32_t c = 0;
+    const std::size_t n = sequenza_utf8(std::string_view(testo).substr(i), c);
+    if (n == 0 || (c != '\n' && carattere_di_controllo(c))) return true;
+    i += n;
   }
   return false;
 }
@@ -424,9 +430,13 @@ TEST(Lotto, OnlyTheFirstRefusedRowsAreKept) {
 // Whatever the input holds, the output is valid UTF-8 and echoes no control
 // character; a long value is cut.
 TEST(Lotto, EchoedValuesAreEscapedAndCut) {
-  const std::string brutti[] = {"\x1b[2J", "\xff\xfe", "a\tb\x7f",
+  const std::string brutti[] = {"\x1b[2J",
+                                "\xff\xfe",
+                                "a\tb\x7f",
                                 "\xc2\x9b"
                                 "31m",
+                                "MILANO\u202e (MI)",
+                                "\u2067\u200b\ufeff",
                                 std::string(100000, 'x') + "\x1b"};
   for (const auto& v : brutti) {
     const Uscita csv = lotto("List1;Option1;profile.massimale_inps;List2\n" + v + ";;;\n;" + v +
@@ -450,4 +460,108 @@ TEST(Lotto, EchoedValuesAreEscapedAndCut) {
       EXPECT_LT(riga.size(), 2000u);
     }
   }
+}
+
+// The page shows every message in Italian: the rows the batch cannot take,
+// the sheets it refuses and the summary (the command line's stay English).
+TEST(Lotto, ThePageGetsEveryMessageInItalian) {
+  const auto messaggio = [](const std::string& ingresso, FormatoLotto formato, Lingua lingua) {
+    std::istringstream in(ingresso);
+    std::ostringstream out;
+    OpzioniLotto opzioni;
+    opzioni.formato = formato;
+    opzioni.lingua = lingua;
+    try {
+      const RiepilogoLotto r = esegui_lotto(in, out, opzioni);
+      EXPECT_EQ(r.scartate.size(), 1u) << ingresso;
+      return r.scartate.empty() ? std::string() : r.scartate[0].messaggi;
+    } catch (const ErroreLotto& e) {
+      return e.testo(lingua);
+    }
+  };
+  const FormatoLotto csv = FormatoLotto::csv;
+  const FormatoLotto jsonl = FormatoLotto::jsonl;
+  struct Caso {
+    std::string ingresso;
+    FormatoLotto formato;
+    std::string atteso;  // the Italian message, or its beginning
+  };
+  const Caso casi[] = {
+      {"List1\nDirigente\n", csv, "List1 deve essere una delle voci \""},
+      {"Option2\nforse\n", csv,
+       "Option2 deve essere vero o falso (true o false, 1 o 0, s\u00ec o no), non \"forse\""},
+      {"profile.massimale_inps\nx\n", csv,
+       "profile.massimale_inps deve essere un numero, non \"x\""},
+      {"Text1;Text4\n1\n", csv, "la riga ha 1 cella, l'intestazione 2"},
+      {"Text1;;Text4\n1;2;3\n", csv,
+       "la cella 2 non \u00e8 vuota, ma la sua colonna non ha un nome nell'intestazione"},
+      {"Text1\n" + std::string(limite_cella + 1, '7') + "\n", csv,
+       "Text1 contiene pi\u00f9 di 1048576 byte, pi\u00f9 di quanti ne possa contenere una cella"},
+      {"List2\nx\n", csv, "List2 richiede una categoria in List1"},
+      {"List1;List2\nImpiegato;x\n", csv, "List2 deve essere una delle voci di \"Impiegato\": "},
+      {"Combo4\n1999\n", csv,
+       "Combo4 deve essere una delle normative \"2007\", \"2025\", \"2026\", non \"1999\""},
+      {"Option1;Option2\ntrue;true\n", csv,
+       "Option1 e Option2 sono una sola scelta: esattamente una delle due \u00e8 true"},
+      {"Combo1\n75\n", csv,
+       "Combo1 deve essere una delle voci \"50\", \"100\" o \"\" (nessuna scelta), non \"75\""},
+      {"Text23\n1\n", csv,
+       "Text23 \u00e8 \"1\", ma la normativa \"2007\" non ha le addizionali regionale e comunale; "
+       "togliere Text23 o scegliere una normativa che le ha (2025, 2026)"},
+      {"Combo4;Combo5\n2026;Atlantide\n", csv, "Combo5 deve essere una delle voci \"Nessuna\", "},
+      {"{\"Text1\": 5}\n", jsonl, "Text1 deve essere un testo (come digitato)"},
+      {"{\"Option1\": 1}\n", jsonl, "Option1 deve essere true o false"},
+      {"{\"Check1\": \"x\"}\n", jsonl, "Check1 deve essere true o false"},
+      {"{\"x\": \"1\"}\n", jsonl, "chiave sconosciuta \"x\": non \u00e8 un controllo del modulo"},
+      {"{\"a\": 1, \"a\": 2}\n", jsonl, "la chiave \"a\" compare due volte"},
+      {"[1]\n", jsonl, "la richiesta deve essere un oggetto JSON"},
+      {"{\"Text1\": \"5\", nope\n", jsonl, "JSON non valido: errore di sintassi al byte 17"},
+      {"{\"profile\": 1}\n", jsonl, "profile deve essere un oggetto"},
+      {"{\"profile\": {\"aliquota_irap\": \"x\"}}\n", jsonl,
+       "profile.aliquota_irap deve essere un numero"},
+      {"{\"profile\": {\"nessuna\": 1}}\n", jsonl, "profile non ha una cifra di nome \"nessuna\""},
+      {"{\"profile\": {\"aliquota_irap\": 1e999}}\n", jsonl, "JSON non valido"},
+      {"{\"Text1\": \"" + std::string(limite_cella, '7') + "\"}\n", jsonl,
+       "la linea contiene pi\u00f9 di 1048576 byte, pi\u00f9 di quanti ne possa contenere una "
+       "riga"},
+      // A sheet that cannot be taken at all.
+      {"", csv, "il file non ha una riga d'intestazione con i nomi dei controlli"},
+      {"Text1;Txt2\n", csv,
+       "colonna sconosciuta \"Txt2\": non \u00e8 un controllo del modulo (n\u00e9 profile.NOME)"},
+      {"Text1;Text1\n", csv, "la colonna \"Text1\" compare due volte"},
+      {"List1;Text1\nImpiegato;\"1\n", csv,
+       "riga 2, cella 2: le virgolette che aprono la cella alla linea 2 non si chiudono mai"},
+  };
+  for (const Caso& c : casi) {
+    const std::string italiano = messaggio(c.ingresso, c.formato, Lingua::italiano);
+    const std::string inglese = messaggio(c.ingresso, c.formato, Lingua::inglese);
+    EXPECT_EQ(italiano.substr(0, c.atteso.size()), c.atteso) << c.ingresso.substr(0, 80);
+    EXPECT_NE(italiano, inglese);
+    for (const char* parola : {" must ", "unknown", " not ", "the ", " holds ", "invalid"}) {
+      EXPECT_EQ(italiano.find(parola), std::string::npos) << italiano;
+    }
+  }
+
+  // The summary: the rows kept with their status in words, the counts.
+  std::string ingresso =
+      "List1;List2;Text1;Text4\n" + tipico + ";0\n" + tipico + ";1\n" + "Dirigente;;1;0\n";
+  for (int i = 0; i < 25; ++i) ingresso += "Dirigente;;1;0\n";
+  std::istringstream in(ingresso);
+  std::ostringstream out;
+  OpzioniLotto opzioni;
+  opzioni.lingua = Lingua::italiano;
+  const RiepilogoLotto r = esegui_lotto(in, out, opzioni);
+  const std::string testo = testo_riepilogo(r, Locale::italiano(), Lingua::italiano);
+  EXPECT_EQ(testo.substr(0, 47), "riga 3: rifiutata: Con \"Figli a carico\" diverso");
+  EXPECT_NE(testo.find("\nriga 4: non valida: List1 deve essere una delle voci "),
+            std::string::npos);
+  const std::string fine =
+      "... e altre 7 righe non calcolate (vedere la colonna status)\n"
+      "lavoratori: 28, non calcolati: 27, netto irraggiungibile: 0\n"
+      "totale \"Netto in busta\": 21.455,00\n"
+      "totale \"Costo del Lavoro\": 40.766,22\n";
+  EXPECT_EQ(testo.substr(testo.size() - std::min(testo.size(), fine.size())), fine);
+  // The command line's stays English.
+  EXPECT_NE(testo_riepilogo(r, Locale::italiano()).find("\nworkers: 28, refused: 27,"),
+            std::string::npos);
 }

@@ -98,7 +98,16 @@ TEST(Citazione, EscapesAndCuts) {
       {"\x7f", "\"\\u007f\""},
       {"\xc2\x9b"
        "31m",
-       "\"\\u009b31m\""},                       // C1 control character
+       "\"\\u009b31m\""},  // C1 control character
+      // Characters that turn or hide the text around them: the direction
+      // marks, embeddings, overrides and isolates, the invisible ones.
+      {"MILANO\u202e (MI)", "\"MILANO\\u202e (MI)\""},
+      {"\u200b\u200c\u200d\u200e\u200f", "\"\\u200b\\u200c\\u200d\\u200e\\u200f\""},
+      {"\u202a\u202b\u202c\u202d", "\"\\u202a\\u202b\\u202c\\u202d\""},
+      {"\u2066\u2067\u2068\u2069\u061c", "\"\\u2066\\u2067\\u2068\\u2069\\u061c\""},
+      {"\ufeff\u2060\u2028\u2029", "\"\\ufeff\\u2060\\u2028\\u2029\""},
+      // Their neighbours are shown as they are.
+      {"\u200a\u2010\u2065\u206a\u202f", "\"\u200a\u2010\u2065\u206a\u202f\""},
       {"\xff\xc3", "\"\\xff\\xc3\""},           // not UTF-8, a cut sequence
       {"\xed\xa0\x80", "\"\\xed\\xa0\\x80\""},  // a surrogate
       {"s\xc3\xac \xe2\x82\xac", "\"s\xc3\xac \xe2\x82\xac\""},

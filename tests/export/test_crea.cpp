@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "lettura.h"
 #include "statement/crea.h"
@@ -86,15 +87,22 @@ TEST(Crea, UnwritableFolderLeavesNothingAndSaysWhy) {
   std::ofstream(c.percorso / "file") << "x";
   const std::string manca = "\"" + (c.percorso / "missing").string() + "\"";
   const std::string file = "\"" + (c.percorso / "file").string() + "\"";
-  for (const auto& [cartella, perche] :
-       {std::pair{c.percorso / "missing", "la cartella " + manca + " non esiste"},
-        std::pair{c.percorso / "file", file + " non \u00e8 una cartella"}}) {
+  const std::string docx = "/Prospetto Zellora 2026-12-07 15.04.31.docx\"";
+  // A path is quoted as every value shown back: a mark that turns the text
+  // around it is shown as an escape.
+  for (const auto& [cartella, perche, documento] :
+       {std::tuple{c.percorso / "missing", "la cartella " + manca + " non esiste",
+                   "\"" + (c.percorso / "missing").string() + docx},
+        std::tuple{c.percorso / "file", file + " non \u00e8 una cartella",
+                   "\"" + (c.percorso / "file").string() + docx},
+        std::tuple{c.percorso / "manca\u202e",
+                   "la cartella \"" + c.percorso.string() + "/manca\\u202e\" non esiste",
+                   "\"" + c.percorso.string() + "/manca\\u202e" + docx}}) {
     const EsitoEsportazione e = esporta(cartella, a);
     EXPECT_FALSE(e.riuscita);
     EXPECT_EQ(e.numero, errore_scrittura);
-    EXPECT_NE(
-        e.errore.testo().find((cartella / "Prospetto Zellora 2026-12-07 15.04.31.docx").string()),
-        std::string::npos)
+    EXPECT_NE(e.errore.testo().find("Impossibile scrivere il prospetto " + documento + ": "),
+              std::string::npos)
         << e.errore.testo();
     EXPECT_NE(e.errore.testo().find(perche), std::string::npos) << e.errore.testo();
   }

@@ -242,6 +242,39 @@ TEST(Verifica, ARefusalKeepsTheEarlierFiguresAndTexts) {
   }
 }
 
+// A point where the comma is meant, in any field that holds a number (the
+// surcharges' too, which are read apart): the message names the field and
+// shows the number as it should be typed, never a range the number is in.
+TEST(Verifica, APointForTheCommaIsNamedInEveryNumberField) {
+  for (const CampoTesto& campo : campi_testo()) {
+    // "Comune" is a name; the cents fields are not read.
+    if (campo.nome == "Text22" || campo.etichetta.find("(centesimi)") != std::string::npos) {
+      continue;
+    }
+    SCOPED_TRACE(std::string(campo.nome));
+    const std::string atteso = "Il campo \"" + std::string(campo.etichetta) +
+                               "\" non contiene un numero valido. Per i decimali si usa la "
+                               "virgola: \"15000,5\".";
+    bool nominato = false;
+    for (const bool mensile : {false, true}) {
+      Motore m = motore_tipico();
+      m.usa_normativa("2026");
+      CampiForm1 c = richiesta_tipica();
+      c.Combo4 = "2026";
+      c.Option1 = !mensile;
+      c.Option2 = mensile;
+      if (campo.nome == "Text24") c.Text23 = "0,8";  // the threshold goes with a rate
+      c.*(campo.campo) = "15000.5";
+      const auto esito = m.verifica_campi(c);
+      for (const std::string& messaggio : esito.messaggi) {
+        nominato = nominato || messaggio == atteso;
+        EXPECT_EQ(messaggio.find("non \"15000.5\""), std::string::npos) << messaggio;
+      }
+    }
+    EXPECT_TRUE(nominato);
+  }
+}
+
 TEST(Verifica, ANegativeNetWantedIsRefused) {
   Motore m = motore_tipico();
   CampiForm1 c = richiesta_tipica();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -108,6 +109,63 @@ class ProvaPiattaforma : public QObject {
       QVERIFY(altra.styleSheet().isEmpty());
     }
     skin.applica(nullptr);  // nothing to apply to: no effect
+  }
+
+  // The files a skin names are read as the skin is: a rule that names a
+  // FIFO (Qt would wait on it forever as it lays the skin), a device or a
+  // file past the limit is left out; the other rules stay.
+  void skin_che_nomina_file() {
+    QTemporaryDir cartella;
+    const QString fifo = cartella.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString al_fifo = cartella.filePath("al-fifo.png");
+    QVERIFY(QFile::link(fifo, al_fifo));
+    const QString zero = cartella.filePath("zero.png");
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QString grande = cartella.filePath("grande.png");
+    {
+      QFile f(grande);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      QVERIFY(f.resize((qint64{16} << 20) + 1));
+    }
+    const QString immagine = cartella.filePath("carta.png");
+    QImage carta(4, 4, QImage::Format_RGB32);
+    carta.fill(Qt::white);
+    QVERIFY(carta.save(immagine));
+    struct Caso {
+      QString regola;
+      bool tenuta;
+    };
+    const Caso casi[] = {
+        {"QLabel { background-image: url(fifo); }", false},  // beside the program
+        {"QPushButton { border-image: url(\"" + al_fifo + "\") 0 0 0 0; }", false},
+        {"QLineEdit { color: red; image: URL( '" + zero + "' ); }", false},
+        {"QFrame { background: url(" + grande + ") }", false},
+        {"QCheckBox { image: url(" + immagine + "); }", true},
+        {"QRadioButton { image: url(" + cartella.filePath("manca.png") + "); }", true},
+        {"QComboBox { image: url(:/non/un/file.png); }", true},
+        {"/* url(fifo) */ QGroupBox { color: red; }", true},
+        {"QToolTip { font-family: \"url(fifo)\"; }", true},
+    };
+    const QString file = cartella.filePath("Paper.skn");
+    {
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      for (const Caso& c : casi) f.write((c.regola + "\n").toUtf8());
+    }
+    const QString prima = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(cartella.path()));
+    Skin skin;
+    const bool caricata = skin.carica(file);
+    QVERIFY(QDir::setCurrent(prima));
+    QVERIFY(caricata);
+    for (const Caso& c : casi) {
+      QVERIFY2(skin.foglio().contains(c.regola) == c.tenuta, qPrintable(c.regola));
+    }
+    // Laid over a window that is drawn, it waits on nothing.
+    QLabel finestra(QStringLiteral("Entra"));
+    skin.applica(&finestra);
+    QVERIFY(!finestra.grab().isNull());
   }
 
   // The build folder keeps the skin beside the executable, an installation

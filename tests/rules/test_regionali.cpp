@@ -326,6 +326,11 @@ aliquote = [0.0173, 0.0333, 0.0333]
       {con("limiti", "aliquota = 0.01\nlimiti"), p + ".aliquota",
        "unknown key for the shape \"scaglioni\""},
       {con("forma", "non_offerta = \"prova\"\nforma"), p + ".aliquote", "only `nome` and"},
+      // A key of the file never reaches a message raw, whatever the table.
+      {"[[addizionale_regionale]]\nnome = \"Lazio\"\nnon_offerta = \"prova\"\n"
+       "\"k\\u001b]0;PWNED\\u0007\" = 1\n",
+       p + ".\"k\\u001b]0;PWNED\\u0007\"", "only `nome` and"},
+      {lazio + "\"a\\u202Eb\" = 1\n", p + ".\"a\\u202eb\"", "unknown key for the shape"},
       {"[[addizionale_regionale]]\nnome = \"Lazio\"\nnon_offerta = \"\"\n", p + ".non_offerta",
        "empty"},
       {lazio + "esenzione = { fino_a = 0 }\n", p + ".esenzione.fino_a", "not strictly increasing"},

@@ -29,7 +29,9 @@ driver or Selenium are missing.
 import argparse
 import base64
 import concurrent.futures
+import csv
 import functools
+import io
 import json
 import os
 import random
@@ -514,12 +516,89 @@ def calcola_foglio(d, foglio, avviato=False, attesa=600):
         "stato": stato,
         "errore": d.find_element(By.ID, "errore-lotto").text,
         "riepilogo": d.execute_script("return document.getElementById('riepilogo').textContent"),
+        "conto": d.execute_script("return document.getElementById('stato-lotto').textContent"),
         "ms": d.execute_script("return Number(document.getElementById('stato-lotto').dataset.millisecondi)"),
     }
 
 
-def prova_foglio(d, cli, foglio, scaricati, etichetta, avviato=False):
-    """One sheet in the page and through `zellora-cli batch`; both must agree."""
+# Words of the command line's English messages, which no message of the page
+# may hold.
+INGLESE = re.compile(r"\b(must|unknown|not|the|holds|invalid|cannot|row|rows|workers|refused|total)\b")
+
+
+def riepilogo_italiano(pagina, stderr):
+    """The page's summary is zellora-cli's in Italian: the same rows, messages
+    and figures, each line in its Italian words."""
+    tradotte = []
+    for riga in stderr.splitlines():
+        m = re.fullmatch(r"row (\d+): (refused|invalid): (.*)", riga)
+        if m:
+            stato = "rifiutata" if m.group(2) == "refused" else "non valida"
+            tradotte.append((f"riga {m.group(1)}: {stato}: ", m.group(3)))
+            continue
+        m = re.fullmatch(r"\.\.\. and (\d+) more rows not calculated \(see the status column\)", riga)
+        if m:
+            tradotte.append((f"... e altre {m.group(1)} righe non calcolate (vedere la colonna status)", None))
+            continue
+        m = re.fullmatch(r"workers: (\d+), refused: (\d+), unreachable: (\d+)", riga)
+        if m:
+            tradotte.append((f"lavoratori: {m.group(1)}, non calcolati: {m.group(2)}, "
+                             f"netto irraggiungibile: {m.group(3)}", None))
+            continue
+        tradotte.append((riga.replace("total ", "totale ", 1), None))
+    righe = pagina.splitlines()
+    if len(righe) != len(tradotte):
+        return False
+    for riga, (attesa, messaggi) in zip(righe, tradotte):
+        if messaggi is None:
+            if riga != attesa:
+                return False
+        elif not riga.startswith(attesa) or not messaggio_italiano(riga[len(attesa):], messaggi):
+            return False
+    return True
+
+
+def messaggio_italiano(pagina, cli):
+    """A row's messages on the page: zellora-cli's where they are the form's
+    (already Italian), otherwise Italian words of their own."""
+    return pagina == cli or (pagina and not INGLESE.search(pagina))
+
+
+def stessi_risultati(pa, pb, jsonl):
+    """The page's results file is zellora-cli batch's, byte for byte but for
+    the messages of the rows the batch cannot take, which are in Italian."""
+    if jsonl:
+        ra = [json.loads(r) for r in pa.decode("utf-8").splitlines()]
+        rb = [json.loads(r) for r in pb.decode("utf-8").splitlines()]
+        stato, messaggi = "status", "messages"
+    else:
+        testo_a, testo_b = pa.decode("utf-8"), pb.decode("utf-8")
+        separatore = ";" if ";" in testo_b.split("\n", 1)[0] else ","
+        ra = list(csv.reader(io.StringIO(testo_a, newline=""), delimiter=separatore))
+        rb = list(csv.reader(io.StringIO(testo_b, newline=""), delimiter=separatore))
+        if not ra or ra[0] != rb[0]:
+            return False, "header"
+        stato, messaggi = rb[0].index("status"), rb[0].index("messages")
+        ra, rb = [dict(enumerate(r)) for r in ra[1:]], [dict(enumerate(r)) for r in rb[1:]]
+    if len(ra) != len(rb):
+        return False, f"{len(ra)} rows, zellora-cli {len(rb)}"
+    for a, b in zip(ra, rb):
+        if b.get(stato) != "invalid":
+            if a != b:
+                return False, f"{a} / {b}"
+            continue
+        resto_a = {k: v for k, v in a.items() if k != messaggi}
+        resto_b = {k: v for k, v in b.items() if k != messaggi}
+        ma = " | ".join(a[messaggi]) if jsonl else a[messaggi]
+        mb = " | ".join(b[messaggi]) if jsonl else b[messaggi]
+        if resto_a != resto_b or ma == mb or not messaggio_italiano(ma, mb):
+            return False, f"{a} / {b}"
+    return True, ""
+
+
+def prova_foglio(d, cli, foglio, scaricati, etichetta, avviato=False, rifiuto=None):
+    """One sheet in the page and through `zellora-cli batch`; both must agree,
+    the page in Italian. `rifiuto`: how the page's refusal of the sheet starts."""
     for n in os.listdir(scaricati):
         os.remove(os.path.join(scaricati, n))
     pagina = calcola_foglio(d, foglio, avviato)
@@ -527,23 +606,41 @@ def prova_foglio(d, cli, foglio, scaricati, etichetta, avviato=False):
     stato, stderr = cli_batch(cli, foglio, uscita)
     if stato == 2:
         messaggio = stderr.strip().removeprefix("zellora-cli batch: ")
-        controlla(pagina["stato"] == "errore" and pagina["errore"].endswith(": " + messaggio),
+        inizio = f"Il foglio \"{os.path.basename(foglio)}\" non può essere calcolato: "
+        italiano = pagina["errore"].removeprefix(inizio)
+        controlla(pagina["stato"] == "errore" and pagina["errore"].startswith(inizio) and italiano
+                  and not INGLESE.search(italiano) and italiano.startswith(rifiuto or ""),
                   f"{etichetta}: zellora-cli refuses the sheet ({messaggio}); the page: {pagina}")
         return pagina
     if not controlla(pagina["stato"] == "fatto", f"{etichetta}: the page did not finish: {pagina}"):
         return pagina
-    controlla(pagina["riepilogo"] == stderr, f"{etichetta}: summary\n{pagina['riepilogo']}\nzellora-cli:\n{stderr}")
+    controlla(riepilogo_italiano(pagina["riepilogo"], stderr),
+              f"{etichetta}: summary\n{pagina['riepilogo']}\nzellora-cli:\n{stderr}")
+    # "2 calcolate, 1 non calcolata su 3 righe in 0,06 s."
+    conti = re.search(r"^workers: (\d+), refused: (\d+),", stderr, re.M)
+    if conti:
+        lavoratori, rifiutati = int(conti.group(1)), int(conti.group(2))
+        calcolate = lavoratori - rifiutati
+        genere = lambda n, uno, altri: uno if n == 1 else altri
+        attesa = (f"{intero(calcolate)} {genere(calcolate, 'calcolata', 'calcolate')}, "
+                  f"{intero(rifiutati)} non {genere(rifiutati, 'calcolata', 'calcolate')} su "
+                  f"{intero(lavoratori)} {genere(lavoratori, 'riga', 'righe')} in ")
+        controlla(pagina["conto"].startswith(attesa) and re.fullmatch(r"\d+,\d\d s\.", pagina["conto"][len(attesa):]),
+                  f"{etichetta}: the count {pagina['conto']!r}, expected {attesa!r}...")
     nome = d.find_element(By.ID, "scarica").get_attribute("download")
     d.find_element(By.ID, "scarica").click()
     percorso = scaricato(scaricati, nome)
     if controlla(percorso is not None, f"{etichetta}: nothing downloaded as {nome}"):
         with open(percorso, "rb") as a, open(uscita, "rb") as b:
             pa, pb = a.read(), b.read()
-        if pa != pb:
-            primo = next((i for i in range(min(len(pa), len(pb))) if pa[i] != pb[i]), min(len(pa), len(pb)))
-            controlla(False, f"{etichetta}: the download differs from zellora-cli batch at byte {primo}: "
-                             f"{pa[primo - 80:primo + 80]!r} / {pb[primo - 80:primo + 80]!r}")
+        uguali, dove = stessi_risultati(pa, pb, nome.endswith(".jsonl"))
+        controlla(uguali, f"{etichetta}: the download differs from zellora-cli batch: {dove[:600]}")
     return pagina
+
+
+def intero(n):
+    """A whole number as the page writes it: 12.345."""
+    return f"{n:,}".replace(",", ".")
 
 
 # ------------------------------------------------------------------ checks of the page
@@ -741,10 +838,12 @@ Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
 
         # An address the form cannot hold: named, and the rest still taken;
         # without Combo4 it means the rules of every request without one
-        # (2007), as zellora-cli and a sheet take it, and says so.
-        apri(d, server, "?Text1=25000&List1=Dirigente&Nope=1&Option2=forse")
+        # (2007), as zellora-cli and a sheet take it, and says so. A mark
+        # that turns the text around it is quoted as every value.
+        apri(d, server, "?Text1=25000&List1=Dirigente&Nope=1&Option2=forse&N%E2%80%AEo=1")
         avvisi = d.execute_script("return [...document.querySelectorAll('#indirizzo p')].map(p => p.textContent)")
-        controlla(len(avvisi) == 4 and d.execute_script("return document.getElementById('Text1').value") == "25000",
+        controlla(len(avvisi) == 5 and d.execute_script("return document.getElementById('Text1').value") == "25000"
+                  and 'Indirizzo: "N\\u202eo" non è un campo del modulo; ignorato.' in avvisi,
                   f"address with wrong values: {avvisi}")
         predefinita = descrizione["normativa_predefinita"]
         controlla(d.execute_script("return document.getElementById('Combo4').value") == predefinita
@@ -769,11 +868,18 @@ Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
             "lunga.jsonl": b'{"Text1": "' + b"9" * (2 << 20) + b'"}\n{"Text1": "30000"}\n',
             "utf8.csv": "Text1;List1\n30000;Impiegato\n\u20ac\xff;Operaio\n".encode("utf-8") + b"\xff\xfe;\xc3\n",
         }
+        # How the page refuses some of them, in Italian.
+        rifiuti = {
+            "vuoto.csv": "il file non ha una riga d'intestazione con i nomi dei controlli",
+            "colonna.csv": "colonna sconosciuta \"Stipendio\": non è un controllo del modulo",
+            "virgolette.csv": "riga 2, cella 2: le virgolette che aprono la cella alla linea 2 non si chiudono mai",
+            "intestazione.csv": "la colonna \"Text1\" compare due volte",
+        }
         for nome, contenuto in ostili.items():
             percorso = os.path.join(lavoro, nome)
             with open(percorso, "wb") as f:
                 f.write(contenuto)
-            prova_foglio(d, opzioni.cli, percorso, scaricati, "hostile sheet " + nome)
+            prova_foglio(d, opzioni.cli, percorso, scaricati, "hostile sheet " + nome, rifiuto=rifiuti.get(nome))
 
         # A large sheet, the README's example staff: timed, compared, and
         # the form answers meanwhile.

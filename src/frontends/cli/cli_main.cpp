@@ -357,7 +357,8 @@ int principale(int argc, char** argv) {
     if (!std::cout.flush()) return errore_uso("cannot write the help to standard output");
     return stato;
   } catch (const CLI::ParseError& e) {
-    return errore_uso(e.what());
+    // The parser's message names the argument as it was given.
+    return errore_uso(zellora::messaggio_esterno(e.what()));
   }
 
   // An empty name would silently mean standard input, standard output, the

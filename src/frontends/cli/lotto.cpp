@@ -26,6 +26,11 @@ namespace {
 constexpr std::size_t righe_per_blocco = 16384;
 constexpr std::uint64_t byte_per_blocco = std::uint64_t{8} << 20;
 
+ErroreLotto senza_intestazione() {
+  return ErroreLotto("the input has no header row of control names",
+                     "il file non ha una riga d'intestazione con i nomi dei controlli");
+}
+
 // ---------------------------------------------------------------- reading
 
 // What a record held beyond the cells kept.
@@ -92,10 +97,12 @@ class LettoreCsv {
 
   // The most bytes a record (a CSV row, a line of JSON Lines) may take: one
   // past it cannot be the row of a sheet, and the rest of the input cannot
-  // be split into rows.
-  void limite_record(std::uint64_t byte, std::string cosa) {
+  // be split into rows; what such a record is called, in English and in
+  // Italian.
+  void limite_record(std::uint64_t byte, std::string cosa, std::string cosa_italiano) {
     limite_record_ = byte;
     cosa_record_ = std::move(cosa);
+    cosa_record_italiano_ = std::move(cosa_italiano);
   }
 
   // The next record, or false at the end of the input. Skips a leading BOM.
@@ -161,11 +168,16 @@ class LettoreCsv {
       troppo_lungo();
       if (!disponibile()) {
         if (virgolette) {
-          throw ErroreLotto("row " + std::to_string(righe_) + ", cell " + std::to_string(n),
-                            "the quote that opens the cell on line " +
-                                std::to_string(riga_virgolette) +
-                                " is never closed, so the rest of the input cannot be split into "
-                                "rows (a quote inside a cell is written twice: \"\")");
+          throw ErroreLotto(
+              Errore{"row " + std::to_string(righe_) + ", cell " + std::to_string(n),
+                     "the quote that opens the cell on line " + std::to_string(riga_virgolette) +
+                         " is never closed, so the rest of the input cannot be split into "
+                         "rows (a quote inside a cell is written twice: \"\")"},
+              "riga " + std::to_string(righe_) + ", cella " + std::to_string(n) +
+                  ": le virgolette che aprono la cella alla linea " +
+                  std::to_string(riga_virgolette) +
+                  " non si chiudono mai, e il resto del file non si pu\u00f2 dividere in righe "
+                  "(le virgolette dentro una cella si scrivono due volte: \"\")");
         }
         break;
       }
@@ -265,10 +277,13 @@ class LettoreCsv {
 
   void troppo_lungo() const {
     if (letti_ - inizio_record_ <= limite_record_) return;
-    throw ErroreLotto("row " + std::to_string(righe_),
-                      "more than " + std::to_string(limite_record_ >> 20) +
-                          " MiB without the end of " + cosa_record_ +
-                          ": the input is not a sheet of workers");
+    throw ErroreLotto(
+        Errore{"row " + std::to_string(righe_),
+               "more than " + std::to_string(limite_record_ >> 20) + " MiB without the end of " +
+                   cosa_record_ + ": the input is not a sheet of workers"},
+        "riga " + std::to_string(righe_) + ": pi\u00f9 di " + std::to_string(limite_record_ >> 20) +
+            " MiB senza la fine di " + cosa_record_italiano_ +
+            ": il file non \u00e8 un foglio di lavoratori");
   }
 
   void avanza(std::ptrdiff_t n) {
@@ -302,6 +317,7 @@ class LettoreCsv {
   std::uint64_t inizio_record_ = 0;
   std::uint64_t limite_record_ = UINT64_MAX;
   std::string cosa_record_;
+  std::string cosa_record_italiano_;
 };
 
 // How a column of the spreadsheet sets the request.
@@ -351,17 +367,20 @@ std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& int
     if (const CampoTesto* t = campo_testo(c.nome)) c.testo = t->campo;
     if (c.tipo == TipoChiave::sconosciuta) {
       throw ErroreLotto("unknown column " + citazione(nome) +
-                        ": not a control of the input form (nor profile.NAME)");
+                            ": not a control of the input form (nor profile.NAME)",
+                        "colonna sconosciuta " + citazione(nome) +
+                            ": non \u00e8 un controllo del modulo (n\u00e9 profile.NOME)");
     }
     for (const auto& prima : colonne) {
       if (prima.nome == c.nome && prima.tipo == c.tipo) {
-        throw ErroreLotto("column " + citazione(nome) + " appears twice");
+        throw ErroreLotto("column " + citazione(nome) + " appears twice",
+                          "la colonna " + citazione(nome) + " compare due volte");
       }
     }
     con_nome = true;
     colonne.push_back(std::move(c));
   }
-  if (!con_nome) throw ErroreLotto("the input has no header row of control names");
+  if (!con_nome) throw senza_intestazione();
   return colonne;
 }
 
@@ -369,7 +388,10 @@ bool booleano_da_cella(std::string_view cella, const std::string& colonna) {
   const std::string v = minuscolo(senza_spazi(cella));
   if (v == "true" || v == "1" || v == "vero" || v == "si" || v == "s\u00ec") return true;
   if (v == "false" || v == "0" || v == "falso" || v == "no") return false;
-  throw ErroreRichiesta(colonna + " must be true or false, not " + citazione(cella));
+  throw ErroreRichiesta(colonna + " must be true or false, not " + citazione(cella),
+                        colonna +
+                            " deve essere vero o falso (true o false, 1 o 0, s\u00ec o no), " +
+                            "non " + citazione(cella));
 }
 
 // A profile figure, read as every other number of the sheet (the locale's
@@ -377,7 +399,8 @@ bool booleano_da_cella(std::string_view cella, const std::string& colonna) {
 double numero_da_cella(std::string_view cella, const std::string& colonna, const Locale& locale) {
   const std::optional<double> numero = converti_numero(cella, locale);
   if (!numero || !std::isfinite(*numero)) {
-    throw ErroreRichiesta(colonna + " must be a number, not " + citazione(cella));
+    throw ErroreRichiesta(colonna + " must be a number, not " + citazione(cella),
+                          colonna + " deve essere un numero, non " + citazione(cella));
   }
   return *numero;
 }
@@ -566,7 +589,9 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     if (formati.ingresso == FormatoLotto::jsonl) {
       if (riga.lunga) {
         throw ErroreRichiesta("the line holds more than " + std::to_string(limite_cella) +
-                              " bytes, more than a row may hold");
+                                  " bytes, more than a row may hold",
+                              "la linea contiene pi\u00f9 di " + std::to_string(limite_cella) +
+                                  " byte, pi\u00f9 di quanti ne possa contenere una riga");
       }
       richiesta = leggi_richiesta_json(riga.json, opzioni.regole, opzioni.normative);
     } else {
@@ -575,15 +600,25 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
       // Cells missing at the end are fine under columns without a name.
       if (forma.celle > intestazione.larghezza || forma.celle <= intestazione.ultima) {
         throw ErroreRichiesta("the row has " + std::to_string(forma.celle) + " cells, the header " +
-                              std::to_string(intestazione.larghezza));
+                                  std::to_string(intestazione.larghezza),
+                              "la riga ha " + std::to_string(forma.celle) +
+                                  (forma.celle == 1 ? " cella" : " celle") + ", l'intestazione " +
+                                  std::to_string(intestazione.larghezza));
       }
       if (forma.troppo_lunga != FormaRecord::nessuna) {
-        throw ErroreRichiesta(colonne[forma.troppo_lunga].intestazione + " holds more than " +
-                              std::to_string(limite_cella) + " bytes, more than a cell may hold");
+        const std::string& colonna = colonne[forma.troppo_lunga].intestazione;
+        throw ErroreRichiesta(colonna + " holds more than " + std::to_string(limite_cella) +
+                                  " bytes, more than a cell may hold",
+                              colonna + " contiene pi\u00f9 di " + std::to_string(limite_cella) +
+                                  " byte, pi\u00f9 di quanti ne possa contenere una cella");
       }
       if (forma.senza_nome != FormaRecord::nessuna) {
-        throw ErroreRichiesta("cell " + std::to_string(forma.senza_nome + 1) +
-                              " is filled, but its column has no name in the header");
+        const std::string cella = std::to_string(forma.senza_nome + 1);
+        throw ErroreRichiesta(
+            "cell " + cella + " is filled, but its column has no name in the header",
+            "la cella " + cella +
+                " non \u00e8 vuota, ma la sua colonna non ha un nome "
+                "nell'intestazione");
       }
       for (std::size_t i = 0; i < colonne.size(); ++i) {
         std::string& cella = riga.celle[i];  // taken: the row is not read again
@@ -611,10 +646,10 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
       completa_richiesta(richiesta);
     }
   } catch (const ErroreRichiesta& e) {
-    messaggi.emplace_back(e.what());
+    messaggi.emplace_back(e.testo(opzioni.lingua));
     valida = false;
   } catch (const nlohmann::json::exception& e) {
-    messaggi.emplace_back("invalid JSON: " + messaggio_json(e));
+    messaggi.emplace_back(json_non_valido(e, opzioni.lingua));
     valida = false;
   }
   if (!valida) {
@@ -632,9 +667,13 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
       addizionali_chieste(richiesta.campi) && addizionali_disponibili(*richiesta.regole)) {
     esito.stato = stato_non_valida;
     messaggi.emplace_back(
-        "the row asks for the regional or municipal surcharge, but the results have no columns "
-        "for them: give the input as a sheet whose header has Combo5, Text22, Text23 or Text24, "
-        "or write the results as JSON Lines");
+        opzioni.lingua == Lingua::italiano
+            ? "la riga chiede l'addizionale regionale o comunale, ma i risultati non hanno le "
+              "loro colonne: dare un foglio la cui intestazione ha Combo5, Text22, Text23 o "
+              "Text24, o un foglio JSON Lines"
+            : "the row asks for the regional or municipal surcharge, but the results have no "
+              "columns for them: give the input as a sheet whose header has Combo5, Text22, "
+              "Text23 or Text24, or write the results as JSON Lines");
     esito.messaggi = unisci(messaggi);
     scrivi_riga(uscita, riga, esito, messaggi, nullptr, richiesta.regole, formati.uscita,
                 separatore, intestazione.attuali, intestazione.addizionali);
@@ -665,19 +704,32 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
 
 }  // namespace
 
-std::string testo_riepilogo(const RiepilogoLotto& r, const Locale& locale) {
+std::string testo_riepilogo(const RiepilogoLotto& r, const Locale& locale, Lingua lingua) {
+  const bool italiano = lingua == Lingua::italiano;
   std::string t;
   for (const RigaScartata& s : r.scartate) {
-    t += "row " + std::to_string(s.riga) + ": " + s.stato + ": " + s.messaggi + "\n";
+    // The status as the results' column writes it, in words in Italian.
+    const std::string stato = !italiano                     ? s.stato
+                              : s.stato == stato_non_valida ? "non valida"
+                                                            : "rifiutata";
+    t += (italiano ? "riga " : "row ") + std::to_string(s.riga) + ": " + stato + ": " + s.messaggi +
+         "\n";
   }
+  const std::string altre = std::to_string(r.rifiutati - r.scartate.size());
   if (r.rifiutati > r.scartate.size()) {
-    t += "... and " + std::to_string(r.rifiutati - r.scartate.size()) +
-         " more rows not calculated (see the status column)\n";
+    t += italiano ? "... e altre " + altre + " righe non calcolate (vedere la colonna status)\n"
+                  : "... and " + altre + " more rows not calculated (see the status column)\n";
   }
-  t += "workers: " + std::to_string(r.lavoratori) + ", refused: " + std::to_string(r.rifiutati) +
-       ", unreachable: " + std::to_string(r.irraggiungibili) + "\n";
-  t += "total \"Netto in busta\": " + formato_F(r.totale_netto, locale).value_or("?") + "\n";
-  t += "total \"Costo del Lavoro\": " + formato_F(r.totale_costo, locale).value_or("?") + "\n";
+  const std::string lavoratori = std::to_string(r.lavoratori);
+  const std::string rifiutati = std::to_string(r.rifiutati);
+  const std::string irraggiungibili = std::to_string(r.irraggiungibili);
+  t += italiano ? "lavoratori: " + lavoratori + ", non calcolati: " + rifiutati +
+                      ", netto irraggiungibile: " + irraggiungibili + "\n"
+                : "workers: " + lavoratori + ", refused: " + rifiutati +
+                      ", unreachable: " + irraggiungibili + "\n";
+  const std::string totale = italiano ? "totale" : "total";
+  t += totale + " \"Netto in busta\": " + formato_F(r.totale_netto, locale).value_or("?") + "\n";
+  t += totale + " \"Costo del Lavoro\": " + formato_F(r.totale_costo, locale).value_or("?") + "\n";
   return t;
 }
 
@@ -699,7 +751,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   std::uint64_t numero = 0;
 
   if (formati.ingresso == FormatoLotto::csv) {
-    csv.limite_record(limite_intestazione, "the header row");
+    csv.limite_record(limite_intestazione, "the header row", "la riga d'intestazione");
     const int trovato = csv.trova_separatore();
     csv.separatore(trovato);
     // A sheet of one column is written back with the separator its locale's
@@ -711,16 +763,21 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     FormaRecord forma;
     csv.massimo_celle(celle_intestazione);
     if (!csv.record(celle_intestazione_lette, forma) || forma.vuota) {
-      throw ErroreLotto("the input has no header row of control names");
+      throw senza_intestazione();
     }
     if (forma.celle > celle_intestazione) {
       throw ErroreLotto("the header has " + std::to_string(forma.celle) + " cells, more than " +
-                        std::to_string(celle_intestazione));
+                            std::to_string(celle_intestazione),
+                        "l'intestazione ha " + std::to_string(forma.celle) +
+                            " celle, pi\u00f9 di " + std::to_string(celle_intestazione));
     }
     if (forma.troppo_lunga != FormaRecord::nessuna) {
-      throw ErroreLotto("cell " + std::to_string(forma.troppo_lunga + 1) +
-                        " of the header holds more than " + std::to_string(limite_cella) +
-                        " bytes: not a control name");
+      const std::string cella = std::to_string(forma.troppo_lunga + 1);
+      throw ErroreLotto("cell " + cella + " of the header holds more than " +
+                            std::to_string(limite_cella) + " bytes: not a control name",
+                        "la cella " + cella + " dell'intestazione contiene pi\u00f9 di " +
+                            std::to_string(limite_cella) +
+                            " byte: non \u00e8 il nome di un controllo");
     }
     // Only the cells of named columns are kept, in the order of the header.
     std::vector<std::size_t> posto;
@@ -754,7 +811,9 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;
   }
-  csv.limite_record(limite_riga, formati.ingresso == FormatoLotto::csv ? "a row" : "a line");
+  const bool righe_csv = formati.ingresso == FormatoLotto::csv;
+  csv.limite_record(limite_riga, righe_csv ? "a row" : "a line",
+                    righe_csv ? "una riga" : "una linea");
   if (formati.uscita == FormatoLotto::csv)
     out << intestazione_csv(separatore, intestazione.attuali, intestazione.addizionali);
 
@@ -842,7 +901,8 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       if (e.netto) riepilogo.totale_netto += *e.netto;
       if (e.costo) riepilogo.totale_costo += *e.costo;
     }
-    if (!out) throw ErroreLotto("the results cannot be written");
+    if (!out)
+      throw ErroreLotto("the results cannot be written", "i risultati non si possono scrivere");
     if (opzioni.avanzamento) opzioni.avanzamento(b.letti);
   };
 
@@ -868,7 +928,8 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   }
   if (in_attesa) scrivi(*da_scrivere);
   out.flush();
-  if (!out) throw ErroreLotto("the results cannot be written");
+  if (!out)
+    throw ErroreLotto("the results cannot be written", "i risultati non si possono scrivere");
   return riepilogo;
 }
 

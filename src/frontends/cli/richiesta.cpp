@@ -43,12 +43,34 @@ const Coppia* coppia_di(std::string_view chiave) {
 
 int numero_opzione(std::string_view chiave) { return chiave.back() - '1'; }
 
+}  // namespace
+
+ErroreRichiesta errore_chiave_sconosciuta(std::string_view chiave) {
+  return ErroreRichiesta(
+      "unknown key " + citazione(chiave) + ": not a control of the input form",
+      "chiave sconosciuta " + citazione(chiave) + ": non \u00e8 un controllo del modulo");
+}
+
+ErroreRichiesta errore_testo(std::string_view chiave) {
+  return ErroreRichiesta(std::string(chiave) + " must be a string (the text as typed)",
+                         std::string(chiave) + " deve essere un testo (come digitato)");
+}
+
+ErroreRichiesta errore_booleano(std::string_view chiave) {
+  return ErroreRichiesta(std::string(chiave) + " must be true or false",
+                         std::string(chiave) + " deve essere true o false");
+}
+
+namespace {
+
 // An item of a drop-down list or a list: one of its items, or nothing.
 void controlla_voce(std::string_view valore, std::string_view chiave,
                     std::span<const std::string_view> voci) {
   if (!valore.empty() && indice_di(voci, valore) < 0) {
     throw ErroreRichiesta(std::string(chiave) + " must be one of " + elenco(voci) +
-                          " or \"\" (nothing chosen), not " + citazione(valore));
+                              " or \"\" (nothing chosen), not " + citazione(valore),
+                          std::string(chiave) + " deve essere una delle voci " + elenco(voci) +
+                              " o \"\" (nessuna scelta), non " + citazione(valore));
   }
 }
 
@@ -87,24 +109,31 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
       if (valore != r.regole->nome) {
         const std::string file =
             r.regole->file.empty() ? "" : " of --rules " + citazione_file(r.regole->file);
-        throw ErroreRichiesta(std::string(chiave) + " names the rule set " + citazione(valore) +
-                              ", but the rules in force are " + citazione(r.regole->nome) + file +
-                              "; leave " + std::string(chiave) +
-                              " out or give the rule set it names");
+        throw ErroreRichiesta(
+            std::string(chiave) + " names the rule set " + citazione(valore) +
+                ", but the rules in force are " + citazione(r.regole->nome) + file + "; leave " +
+                std::string(chiave) + " out or give the rule set it names",
+            std::string(chiave) + " indica la normativa " + citazione(valore) +
+                ", ma le regole in uso sono " + citazione(r.regole->nome) + file + "; togliere " +
+                std::string(chiave) + " o indicare la normativa in uso");
       }
     } else {
       const VoceNormativa* voce = r.normative->trova(valore);
       if (voce == nullptr) {
         const std::vector<std::string> nomi = r.normative->nomi();
-        throw ErroreRichiesta(std::string(chiave) + " must be one of " +
-                              elenco(std::vector<std::string_view>(nomi.begin(), nomi.end())) +
-                              ", not " + citazione(valore));
+        const std::string voci = elenco(std::vector<std::string_view>(nomi.begin(), nomi.end()));
+        throw ErroreRichiesta(
+            std::string(chiave) + " must be one of " + voci + ", not " + citazione(valore),
+            std::string(chiave) + " deve essere una delle normative " + voci + ", non " +
+                citazione(valore));
       }
       try {
         r.regole = &r.normative->regole(valore);
       } catch (const Eccezione& e) {
         throw ErroreRichiesta(std::string(chiave) + " names the rule set " + citazione(valore) +
-                              ", which cannot be used: " + e.errore().testo());
+                                  ", which cannot be used: " + e.errore().testo(),
+                              std::string(chiave) + " indica la normativa " + citazione(valore) +
+                                  ", che non si pu\u00f2 usare: " + e.errore().testo());
       }
     }
     c.Combo4 = std::move(valore);
@@ -127,9 +156,9 @@ void imposta_testo(Richiesta& r, std::string_view chiave, std::string valore) {
   } else if (chiave == "List2") {
     c.List2 = std::move(valore);  // checked against the category when complete
   } else if (tipo_chiave(chiave) == TipoChiave::booleano) {
-    throw ErroreRichiesta(std::string(chiave) + " must be true or false");
+    throw errore_booleano(chiave);
   } else {
-    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
+    throw errore_chiave_sconosciuta(chiave);
   }
 }
 
@@ -140,15 +169,15 @@ void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore) {
   }
   const Coppia* coppia = coppia_di(chiave);
   if (coppia == nullptr) {
-    if (tipo_chiave(chiave) == TipoChiave::testo) {
-      throw ErroreRichiesta(std::string(chiave) + " must be a string (the text as typed)");
-    }
-    throw ErroreRichiesta("unknown key " + citazione(chiave) + ": not a control of the input form");
+    if (tipo_chiave(chiave) == TipoChiave::testo) throw errore_testo(chiave);
+    throw errore_chiave_sconosciuta(chiave);
   }
   const std::string_view altra = coppia->primo == chiave ? coppia->secondo : coppia->primo;
   if (r.opzioni_date[static_cast<std::size_t>(numero_opzione(altra))] == (valore ? 2 : 1)) {
     throw ErroreRichiesta(std::string(coppia->primo) + " and " + std::string(coppia->secondo) +
-                          " are one choice: exactly one of them is true");
+                              " are one choice: exactly one of them is true",
+                          std::string(coppia->primo) + " e " + std::string(coppia->secondo) +
+                              " sono una sola scelta: esattamente una delle due \u00e8 true");
   }
   r.opzioni_date[static_cast<std::size_t>(numero_opzione(chiave))] = valore ? 2 : 1;
   const bool primo = coppia->primo == chiave ? valore : !valore;
@@ -158,10 +187,12 @@ void imposta_booleano(Richiesta& r, std::string_view chiave, bool valore) {
 
 void imposta_profilo(Richiesta& r, std::string_view nome, double valore) {
   if (tipo_chiave(nome) != TipoChiave::profilo) {
-    throw ErroreRichiesta("profile has no figure named " + citazione(nome));
+    throw ErroreRichiesta("profile has no figure named " + citazione(nome),
+                          "profile non ha una cifra di nome " + citazione(nome));
   }
   if (!std::isfinite(valore)) {
-    throw ErroreRichiesta("profile." + std::string(nome) + " must be a finite number");
+    throw ErroreRichiesta("profile." + std::string(nome) + " must be a finite number",
+                          "profile." + std::string(nome) + " deve essere un numero finito");
   }
   r.profilo.emplace_back(std::string(nome), valore);
 }
@@ -183,10 +214,13 @@ void controlla_addizionali(const Richiesta& r) {
           (campo == &CampiForm1::Combo5 && valore == nessuna_regione)) {
         continue;
       }
-      throw ErroreRichiesta(std::string(chiave) + " is " + citazione(valore) +
-                            ", but the rule set " + citazione(regole.nome) +
-                            " has no regional or municipal surcharge; leave " + chiave +
-                            " out or choose a rule set that has them (2025, 2026)");
+      throw ErroreRichiesta(
+          std::string(chiave) + " is " + citazione(valore) + ", but the rule set " +
+              citazione(regole.nome) + " has no regional or municipal surcharge; leave " + chiave +
+              " out or choose a rule set that has them (2025, 2026)",
+          std::string(chiave) + " \u00e8 " + citazione(valore) + ", ma la normativa " +
+              citazione(regole.nome) + " non ha le addizionali regionale e comunale; togliere " +
+              chiave + " o scegliere una normativa che le ha (2025, 2026)");
     }
   }
   if (c.Combo5 != nessuna_regione && c.Combo5.find_first_not_of(" \t") != std::string::npos) {
@@ -195,8 +229,10 @@ void controlla_addizionali(const Richiesta& r) {
       std::string voci(1, '"');
       voci.append(nessuna_regione).push_back('"');
       for (const auto& nome : regioni_offerte(regole)) voci += ", \"" + nome + "\"";
-      throw ErroreRichiesta("Combo5 must be one of " + voci + ", not " + citazione(c.Combo5) +
-                            (regione != nullptr ? " (" + regione->motivo + ")" : ""));
+      const std::string motivo = regione != nullptr ? " (" + regione->motivo + ")" : "";
+      throw ErroreRichiesta(
+          "Combo5 must be one of " + voci + ", not " + citazione(c.Combo5) + motivo,
+          "Combo5 deve essere una delle voci " + voci + ", non " + citazione(c.Combo5) + motivo);
     }
   }
 }
@@ -208,11 +244,15 @@ void completa_richiesta(const Richiesta& r) {
   const CampiForm1& c = r.campi;
   if (r.categoria_rinviata) controlla_voce(c.List1, "List1", categorie_lavoratore(*r.regole));
   if (c.List2.empty()) return;
-  if (c.List1.empty()) throw ErroreRichiesta("List2 needs a List1 category");
+  if (c.List1.empty()) {
+    throw ErroreRichiesta("List2 needs a List1 category", "List2 richiede una categoria in List1");
+  }
   const auto voci = voci_settore(*r.regole, indice_di(categorie_lavoratore(*r.regole), c.List1));
   if (indice_di(voci, c.List2) < 0) {
     throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " + elenco(voci) +
-                          "; not " + citazione(c.List2));
+                              "; not " + citazione(c.List2),
+                          "List2 deve essere una delle voci di \"" + c.List1 +
+                              "\": " + elenco(voci) + "; non " + citazione(c.List2));
   }
 }
 

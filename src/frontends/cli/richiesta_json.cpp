@@ -9,7 +9,10 @@ namespace zellora {
 
 Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fissate,
                           const ElencoNormative* normative) {
-  if (!oggetto.is_object()) throw ErroreRichiesta("the request must be a JSON object");
+  if (!oggetto.is_object()) {
+    throw ErroreRichiesta("the request must be a JSON object",
+                          "la richiesta deve essere un oggetto JSON");
+  }
   Richiesta r;
   if (normative != nullptr) r.normative = normative;
   // The keys come in name order, "Combo4" before "List1": a category is
@@ -20,10 +23,13 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fi
   }
   for (const auto& [chiave, valore] : oggetto.items()) {
     if (chiave == "profile") {
-      if (!valore.is_object()) throw ErroreRichiesta("profile must be an object");
+      if (!valore.is_object()) {
+        throw ErroreRichiesta("profile must be an object", "profile deve essere un oggetto");
+      }
       for (const auto& [nome, numero] : valore.items()) {
         if (tipo_chiave(nome) == TipoChiave::profilo && !numero.is_number()) {
-          throw ErroreRichiesta("profile." + nome + " must be a number");
+          throw ErroreRichiesta("profile." + nome + " must be a number",
+                                "profile." + nome + " deve essere un numero");
         }
         imposta_profilo(r, nome, numero.is_number() ? numero.get<double>() : 0);
       }
@@ -34,12 +40,11 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fi
     } else {
       switch (tipo_chiave(chiave)) {
         case TipoChiave::testo:
-          throw ErroreRichiesta(chiave + " must be a string (the text as typed)");
+          throw errore_testo(chiave);
         case TipoChiave::booleano:
-          throw ErroreRichiesta(chiave + " must be true or false");
+          throw errore_booleano(chiave);
         default:
-          throw ErroreRichiesta("unknown key " + citazione(chiave) +
-                                ": not a control of the input form");
+          throw errore_chiave_sconosciuta(chiave);
       }
     }
   }
@@ -62,7 +67,8 @@ Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fiss
       auto& viste = chiavi.back();
       const std::string& chiave = letto.get_ref<const std::string&>();
       if (std::find(viste.begin(), viste.end(), chiave) != viste.end()) {
-        throw ErroreRichiesta("key " + citazione(chiave) + " appears twice");
+        throw ErroreRichiesta("key " + citazione(chiave) + " appears twice",
+                              "la chiave " + citazione(chiave) + " compare due volte");
       }
       viste.push_back(chiave);
     }
@@ -96,6 +102,14 @@ std::string messaggio_json(const nlohmann::json::exception& errore) {
   }
   if (testo.size() <= 300 && semplice(testo)) return std::string(testo);
   return citazione(testo, 300);
+}
+
+std::string json_non_valido(const nlohmann::json::exception& errore, Lingua lingua) {
+  if (lingua == Lingua::inglese) return "invalid JSON: " + messaggio_json(errore);
+  if (const auto* sintassi = dynamic_cast<const nlohmann::json::parse_error*>(&errore)) {
+    return "JSON non valido: errore di sintassi al byte " + std::to_string(sintassi->byte);
+  }
+  return "JSON non valido";
 }
 
 }  // namespace zellora

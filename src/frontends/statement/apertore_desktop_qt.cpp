@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include "base/citazione.h"
 #include "base/file_atomico.h"
 
 namespace zellora {
@@ -16,8 +17,8 @@ QUrl url_del_file(const std::filesystem::path& file) {
 
 bool ApertoreDesktopQt::apri(const std::filesystem::path& file, std::string& errore) {
   if (QDesktopServices::openUrl(url_del_file(file))) return true;
-  errore =
-      "nessuna applicazione predefinita ha accettato di aprire \"" + testo_percorso(file) + "\"";
+  errore = "nessuna applicazione predefinita ha accettato di aprire " +
+           citazione_file(testo_percorso(file));
   return false;
 }
 

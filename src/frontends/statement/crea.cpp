@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "base/citazione.h"
 #include "base/file_atomico.h"
 #include "statement/docx.h"
 #include "statement/prospetto.h"
@@ -45,12 +46,8 @@ fs::path nome_file(const fs::path& cartella, const std::string& base, int numero
   return cartella / fs::path(std::u8string(nome.begin(), nome.end()));
 }
 
-std::string citato(const fs::path& p) {
-  std::string r(1, '"');
-  r += testo_percorso(p);
-  r += '"';
-  return r;
-}
+// A path in a message: quoted as every value shown back is.
+std::string citato(const fs::path& p) { return citazione_file(testo_percorso(p)); }
 
 // Makes the folder `p` for its owner alone (0700). False, with the system's
 // reason, when it exists already or cannot be made.
@@ -102,7 +99,7 @@ EsitoEsportazione fallita(int numero, std::string descrizione, fs::path file = {
 }
 
 std::string non_scritto(const fs::path& file, const std::string& ragione) {
-  return "Impossibile scrivere il prospetto \"" + testo_percorso(file) + "\": " + ragione;
+  return "Impossibile scrivere il prospetto " + citato(file) + ": " + ragione;
 }
 
 }  // namespace
@@ -190,8 +187,8 @@ EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& l
   std::string non_aperto;
   if (!apertore.apri(file, non_aperto)) {
     return fallita(errore_apertura,
-                   "Il prospetto \u00e8 stato salvato in \"" + testo_percorso(file) +
-                       "\" ma non \u00e8 stato possibile aprirlo: " + non_aperto,
+                   "Il prospetto \u00e8 stato salvato in " + citato(file) +
+                       " ma non \u00e8 stato possibile aprirlo: " + non_aperto,
                    file);
   }
   return {true, 0, {}, file};

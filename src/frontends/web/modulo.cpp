@@ -12,6 +12,8 @@
 //   zellora_grafici(R)        the figures of the charts of R
 //   zellora_regole()          what `zellora-cli rules` prints
 //   zellora_tabella(NOME)     what `zellora-cli rules NOME` prints
+//   zellora_citazione(T, N)   the text T of N bytes quoted as every value
+//                             shown back in a message is
 //   zellora_formato(X)        X in the amount format F
 //   zellora_misura(R, N)      microseconds of one calculation of R, over N
 //   zellora_lotto(NOME)       a staff sheet as `zellora-cli batch NOME`: the
@@ -87,6 +89,10 @@ using json = nlohmann::json;
 using namespace zellora;
 
 const Locale italiano = Locale::italiano();
+
+// A staff sheet the browser can no longer read (removed or changed while
+// it was read).
+constexpr std::string_view foglio_illeggibile = "il file non si pu\u00f2 leggere";
 
 std::string risposta;
 
@@ -433,6 +439,11 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_tabella(const char* nome) {
   }
 }
 
+EMSCRIPTEN_KEEPALIVE const char* zellora_citazione(const char* testo, int byte) {
+  return rispondi(citazione(
+      std::string_view(testo != nullptr ? testo : "", testo != nullptr && byte > 0 ? byte : 0)));
+}
+
 EMSCRIPTEN_KEEPALIVE const char* zellora_formato(double valore) {
   return rispondi(formato_F(valore, italiano).value_or(""));
 }
@@ -472,6 +483,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_lotto(const char* nome_file) {
     opzioni.riconosci_formato = true;
   }
   opzioni.locale = italiano;
+  opzioni.lingua = Lingua::italiano;
   opzioni.thread = 1;
   opzioni.avanzamento = [](std::uint64_t letti) { lotto_avanzamento(static_cast<double>(letti)); };
   FoglioPagina foglio;
@@ -486,15 +498,17 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_lotto(const char* nome_file) {
                        ? "jsonl"
                        : "csv";
     if (foglio.errore()) {
-      r["error"] = "the file cannot be read";
+      r["error"] = foglio_illeggibile;
       return rispondi(r);
     }
     r["lavoratori"] = riepilogo.lavoratori;
     r["rifiutati"] = riepilogo.rifiutati;
     r["irraggiungibili"] = riepilogo.irraggiungibili;
-    r["riepilogo"] = testo_riepilogo(riepilogo, italiano);
+    r["riepilogo"] = testo_riepilogo(riepilogo, italiano, Lingua::italiano);
+  } catch (const ErroreLotto& e) {
+    r["error"] = foglio.errore() ? std::string(foglio_illeggibile) : e.testo(Lingua::italiano);
   } catch (const std::exception& e) {
-    r["error"] = foglio.errore() ? std::string("the file cannot be read") : std::string(e.what());
+    r["error"] = foglio.errore() ? std::string(foglio_illeggibile) : std::string(e.what());
   }
   return rispondi(r);
 }

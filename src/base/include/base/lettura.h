@@ -1,6 +1,6 @@
 // Every file the programs read goes through here: the request of
 // zellora-cli, the staff sheet of a batch, a rule set file, the skin of the
-// windows.
+// windows and the files it names.
 //
 // Each kind of input has a size that no real file of its kind comes near.
 // The bytes are counted as they come and the reading stops at the limit, so
@@ -46,6 +46,8 @@ inline constexpr LimiteLettura limite_richiesta{un_mebibyte, "request"};
 inline constexpr LimiteLettura limite_regole{un_mebibyte, "rule set"};
 // The skin of the windows: a style sheet of a few KB.
 inline constexpr LimiteLettura limite_skin{un_mebibyte, "skin"};
+// A file the skin names: an image of a background, a border or an icon.
+inline constexpr LimiteLettura limite_file_skin{16 * un_mebibyte, "image of a skin"};
 // A staff sheet is read as a stream, row by row, and has no limit of its
 // own: the batch bounds a cell, a line and a row instead.
 inline constexpr LimiteLettura senza_limite{UINT64_MAX, "file"};

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/citazione.h"
+#include "base/file_atomico.h"
 #include "forms/casella_risultato.h"
 #include "forms/contesto.h"
 #include "platform/splash.h"
@@ -271,8 +273,8 @@ EsitoEsportazione Form2::Crea() {
   // Written: the operator is told where, whether or not the desktop opened
   // it (a desktop without an application for the document may say it did
   // and show nothing), and may open the folder.
-  QString testo = esito.riuscita ? QStringLiteral("Il prospetto \u00e8 stato salvato in \"%1\".")
-                                       .arg(QString::fromStdU16String(esito.file.u16string()))
+  QString testo = esito.riuscita ? QStringLiteral("Il prospetto \u00e8 stato salvato in %1.")
+                                       .arg(da_utf8(citazione_file(testo_percorso(esito.file))))
                                  : da_utf8(esito.errore.testo()) + QLatin1Char('.');
   if (contesto_.cartella_esportazione.isEmpty() && !avviso_cartella_.isEmpty()) {
     testo += QStringLiteral("\n\nNon \u00e8 nella cartella dei documenti perch\u00e9 ") +
@@ -283,8 +285,8 @@ EsitoEsportazione Form2::Crea() {
     std::string non_aperta;
     if (!contesto_.apertore->apri(cartella_file, non_aperta)) {
       messaggio_informativo(this, QStringLiteral("Non \u00e8 stato possibile aprire la cartella "
-                                                 "\"%1\": %2")
-                                      .arg(QString::fromStdU16String(cartella_file.u16string()),
+                                                 "%1: %2")
+                                      .arg(da_utf8(citazione_file(testo_percorso(cartella_file))),
                                            da_utf8(non_aperta)));
     }
   }

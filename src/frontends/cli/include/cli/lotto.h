@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/errore.h"
+#include "cli/richiesta.h"
 #include "form/normative.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
@@ -39,6 +40,10 @@ struct OpzioniLotto {
   unsigned thread = 0;  // calculating threads; 0: one per core and one more
   // Called after each block of rows with the bytes of input read so far.
   std::function<void(std::uint64_t letti)> avanzamento;
+  // The language of the messages of the rows the batch cannot take (their
+  // texts in the results) and of ErroreLotto; a refused calculation's
+  // messages are the form's, always Italian.
+  Lingua lingua = Lingua::inglese;
 };
 
 // A row that was not calculated: its number and why.
@@ -62,10 +67,11 @@ struct RiepilogoLotto {
   std::vector<RigaScartata> scartate;
 };
 
-// The summary of a run as `zellora-cli batch` prints it on standard error:
-// the refused rows kept, how many more, the counts and the two totals in
-// the locale's format.
-std::string testo_riepilogo(const RiepilogoLotto& riepilogo, const Locale& locale);
+// The summary of a run as `zellora-cli batch` prints it on standard error
+// (in English) and the page shows it (in Italian): the refused rows kept,
+// how many more, the counts and the two totals in the locale's format.
+std::string testo_riepilogo(const RiepilogoLotto& riepilogo, const Locale& locale,
+                            Lingua lingua = Lingua::inglese);
 
 // The most bytes one cell of a CSV row, or one line of JSON Lines, may hold
 // (1 MiB). A longer one refuses its row, naming the column, and is not kept.
@@ -78,9 +84,10 @@ inline constexpr std::uint64_t limite_intestazione = std::uint64_t{1} << 20;
 inline constexpr std::uint64_t limite_riga = std::uint64_t{64} << 20;
 
 // The whole input cannot be taken (no header, an unknown column): nothing is
-// calculated. The program's one error type; `dove` is the row and cell where
-// the input can no longer be split, when that is what went wrong.
-using ErroreLotto = Eccezione;
+// calculated. The program's one error type, as a request's; `dove` is the
+// row and cell where the input can no longer be split, when that is what
+// went wrong.
+using ErroreLotto = ErroreRichiesta;
 
 // Reads every row of `in`, calculates each worker as `zellora-cli` would,
 // and writes the result rows to `out`: for CSV the header row, then per

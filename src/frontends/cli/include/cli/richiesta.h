@@ -19,9 +19,30 @@
 
 namespace zellora {
 
-// A request that cannot be taken as it is: the program's one error type,
-// whose reason names the key.
-using ErroreRichiesta = Eccezione;
+// The language of the messages about a request or a sheet: English on the
+// command line, as its usage errors; Italian on the page, whose every message
+// is Italian.
+enum class Lingua { inglese, italiano };
+
+// A request or a sheet that cannot be taken as it is: the program's one error
+// type, whose reason names the key (or the column, the row), in English, with
+// the same reason in Italian beside it.
+class ErroreRichiesta : public Eccezione {
+ public:
+  ErroreRichiesta(Errore inglese, std::string italiano)
+      : Eccezione(std::move(inglese)), italiano_(std::move(italiano)) {}
+  ErroreRichiesta(std::string inglese, std::string italiano)
+      : ErroreRichiesta(Errore{{}, std::move(inglese)}, std::move(italiano)) {}
+
+  // The message in `lingua`: in Italian the place ("riga 3, cella 2") and
+  // the reason are one text.
+  std::string testo(Lingua lingua) const {
+    return lingua == Lingua::italiano ? italiano_ : std::string(what());
+  }
+
+ private:
+  std::string italiano_;
+};
 
 struct Richiesta {
   // The rule set whose category and sector lists the request is checked
@@ -53,6 +74,13 @@ enum class TipoChiave {
 };
 
 TipoChiave tipo_chiave(std::string_view chiave);
+
+// The refusals of a key that is no control of the form, of a value that is
+// not a text for a text field, and of one that is not true or false for an
+// option or the check box.
+ErroreRichiesta errore_chiave_sconosciuta(std::string_view chiave);
+ErroreRichiesta errore_testo(std::string_view chiave);
+ErroreRichiesta errore_booleano(std::string_view chiave);
 
 // Sets one control. Throws ErroreRichiesta for a name the form does not
 // have, an item its list does not hold, or two options of one pair both

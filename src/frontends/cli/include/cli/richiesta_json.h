@@ -29,4 +29,9 @@ Richiesta leggi_richiesta_json(std::string_view testo, const RegoleCalcolo* fiss
 // it quotes is escaped and cut as every value shown back is.
 std::string messaggio_json(const nlohmann::json::exception& errore);
 
+// The whole message of a request that is not JSON: "invalid JSON: " and the
+// reader's message; in Italian, where the reader stopped, without the
+// reader's English words.
+std::string json_non_valido(const nlohmann::json::exception& errore, Lingua lingua);
+
 }  // namespace zellora
