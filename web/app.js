@@ -327,21 +327,158 @@
     // The fields that complete what is typed ("Comune": "MILANO (MI)").
     for (const [nome, e] of controlli) {
       if (e.tagName !== 'INPUT' || e.type !== 'text') continue;
-      const voci = (normativaScelta().completamenti || {})[nome];
-      const id = 'completa-' + nome;
-      let elenco = document.getElementById(id);
-      if (!voci) {
-        e.removeAttribute('list');
-        continue;
-      }
-      if (!elenco) elenco = document.body.appendChild(crea('datalist', { id }));
-      if (elenco.dataset.normativa !== normativaScelta().nome) {
-        elenco.textContent = '';
-        for (const v of voci) elenco.append(crea('option', { value: v }));
-        elenco.dataset.normativa = normativaScelta().nome;
-      }
-      e.setAttribute('list', id);
+      if ((normativaScelta().completamenti || {})[nome]) completamento(e);
+      else if (e.dataset.completa) chiudiCompletamento(e);
     }
+  }
+
+  // ------------------------------------------------------------ completion
+
+  // A comune's name as the module compares it (chiave_comune of
+  // src/rules/comunali.cpp, the same rules): the letters in upper case, the
+  // accented ones of Latin-1 without their accent ("Forlì" and the list's
+  // "FORLI'" are both FORLI), apostrophes, hyphens, dots and blanks one blank
+  // between words and none at the ends, a province in brackets " (FC)".
+  const SENZA_ACCENTO = 'AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0\0AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0Y';
+  const SEPARA = new Set([' ', '\t', "'", '`', '-', '.', '_', '\u00a0', '\u00b4', '\u02bc', '\u2010',
+    '\u2011', '\u2012', '\u2013', '\u2014', '\u2018', '\u2019', '\u201b', '\u2032', '\u202f', '\u2212']);
+  function chiaveComune(testo) {
+    let k = '';
+    let spazio = false;  // a blank is owed before the next letter
+    for (const c of String(testo)) {
+      if (SEPARA.has(c)) {
+        spazio = true;
+      } else if (c === '(') {
+        if (k) k += ' ';
+        k += '(';
+        spazio = false;
+      } else if (c === ')') {
+        k += ')';
+        spazio = false;
+      } else {
+        if (spazio && k && !k.endsWith('(')) k += ' ';
+        spazio = false;
+        const n = c.codePointAt(0);
+        const lettera = n >= 0xc0 && n <= 0xff ? SENZA_ACCENTO[n - 0xc0] : '\0';
+        if (lettera !== '\0') k += lettera;
+        else if (c >= 'a' && c <= 'z') k += c.toUpperCase();
+        else k += c;
+      }
+    }
+    return k;
+  }
+
+  // The items a field offers for what is typed: those whose key begins with
+  // the key of the text, at most `MOSTRATE`. For "Comune" with a region
+  // chosen, only the comuni of that region (a comune of another one is
+  // refused); with "Nessuna", every comune.
+  const MOSTRATE = 30;
+  function proposte(e) {
+    const n = normativaScelta();
+    const voci = (n.completamenti || {})[e.id] || [];
+    if (!voci.chiavi) voci.chiavi = voci.map(chiaveComune);
+    const k = chiaveComune(e.value);
+    const regione = e.id === 'Text22' && n.regioni_comuni ? regioneScelta() : null;
+    const r = [];
+    for (let i = 0; i < voci.length && r.length < MOSTRATE; ++i) {
+      if (regione && n.regioni_comuni[i] !== regione) continue;
+      if (voci.chiavi[i].startsWith(k)) r.push(voci[i]);
+    }
+    return r;
+  }
+
+  // The region of "Regione" as the module reads it: "Nessuna" and blanks are
+  // none, another item is matched without regard to case and blanks around.
+  function regioneScelta() {
+    const e = controlli.get('Combo5');
+    const v = e && !e.disabled ? e.value.trim().toUpperCase() : '';
+    if (!v || v === 'NESSUNA') return null;
+    return (normativaScelta().scelte.Combo5 || []).find((x) => x.toUpperCase() === v) || null;
+  }
+
+  // A field that completes: a list of our own under it (a datalist would
+  // match only the letters as typed, not "Forlì" to FORLI'), as a combobox
+  // for assistive technology. Arrows move in the list, Enter or a click takes
+  // the item as the list writes it, Escape closes it.
+  function completamento(e) {
+    if (e.dataset.completa) return;
+    const id = 'completa-' + e.id;
+    e.dataset.completa = id;
+    const lista = document.body.appendChild(crea('ul', { id, role: 'listbox', classe: 'completamento', hidden: true }));
+    lista.setAttribute('aria-label', (campiTesto.get(e.id) || {}).etichetta || e.id);
+    e.setAttribute('role', 'combobox');
+    e.setAttribute('aria-autocomplete', 'list');
+    e.setAttribute('aria-controls', id);
+    e.setAttribute('aria-expanded', 'false');
+    let attiva = -1;
+    const voci = () => [...lista.children];
+    const evidenzia = (i) => {
+      attiva = i;
+      voci().forEach((v, j) => v.setAttribute('aria-selected', String(j === i)));
+      if (i >= 0) {
+        e.setAttribute('aria-activedescendant', voci()[i].id);
+        voci()[i].scrollIntoView({ block: 'nearest' });
+      } else {
+        e.removeAttribute('aria-activedescendant');
+      }
+    };
+    const scegli = (v) => {
+      e.value = v;
+      chiudiCompletamento(e);
+      e.dispatchEvent(new Event('input', { bubbles: true }));
+    };
+    const mostra = () => {
+      const trovate = e.value.trim() && document.activeElement === e ? proposte(e) : [];
+      // Nothing to offer, or only what is written already.
+      if (!trovate.length || (trovate.length === 1 && trovate[0] === e.value)) {
+        chiudiCompletamento(e);
+        return;
+      }
+      lista.textContent = '';
+      trovate.forEach((v, j) => {
+        const o = crea('li', { id: `${id}-${j}`, role: 'option', 'aria-selected': 'false', testo: v });
+        // Taken before the field loses its focus.
+        o.addEventListener('mousedown', (ev) => { ev.preventDefault(); scegli(v); });
+        lista.append(o);
+      });
+      const r = e.getBoundingClientRect();
+      lista.style.left = `${r.left + window.scrollX}px`;
+      lista.style.top = `${r.bottom + window.scrollY}px`;
+      lista.style.minWidth = `${r.width}px`;
+      lista.hidden = false;
+      e.setAttribute('aria-expanded', 'true');
+      evidenzia(-1);
+    };
+    e.addEventListener('input', (ev) => { if (ev.isTrusted !== false) mostra(); });
+    e.addEventListener('focus', mostra);
+    e.addEventListener('blur', () => chiudiCompletamento(e));
+    e.addEventListener('keydown', (ev) => {
+      const n = voci().length;
+      if (ev.key === 'ArrowDown' || ev.key === 'ArrowUp') {
+        if (lista.hidden) { mostra(); return; }
+        ev.preventDefault();
+        if (ev.key === 'ArrowDown') evidenzia((attiva + 1) % n);
+        else evidenzia(attiva <= 0 ? n - 1 : attiva - 1);
+      } else if (ev.key === 'Enter' && !lista.hidden && attiva >= 0) {
+        ev.preventDefault();
+        scegli(voci()[attiva].textContent);
+      } else if (ev.key === 'Escape' && !lista.hidden) {
+        ev.preventDefault();
+        chiudiCompletamento(e);
+      }
+    });
+    // Another region offers other comuni.
+    const combo5 = controlli.get('Combo5');
+    if (e.id === 'Text22' && combo5) combo5.addEventListener('change', () => chiudiCompletamento(e));
+  }
+
+  function chiudiCompletamento(e) {
+    const lista = document.getElementById(e.dataset.completa || '');
+    if (!lista) return;
+    lista.hidden = true;
+    lista.textContent = '';
+    e.setAttribute('aria-expanded', 'false');
+    e.removeAttribute('aria-activedescendant');
   }
 
   // The controls a rule set leaves off (the surcharges under a rule set

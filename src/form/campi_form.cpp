@@ -43,4 +43,20 @@ std::string_view etichetta(std::string_view nome) {
   return c != nullptr ? c->etichetta : nome;
 }
 
+bool senza_regione(std::string_view testo) {
+  const auto inizio = testo.find_first_not_of(" \t");
+  if (inizio == std::string_view::npos) return true;
+  testo = testo.substr(inizio, testo.find_last_not_of(" \t") + 1 - inizio);
+  if (testo.size() != nessuna_regione.size()) return false;
+  for (std::size_t i = 0; i < testo.size(); ++i) {
+    const char c =
+        testo[i] >= 'a' && testo[i] <= 'z' ? static_cast<char>(testo[i] - 'a' + 'A') : testo[i];
+    const char n = nessuna_regione[i] >= 'a' && nessuna_regione[i] <= 'z'
+                       ? static_cast<char>(nessuna_regione[i] - 'a' + 'A')
+                       : nessuna_regione[i];
+    if (c != n) return false;
+  }
+  return true;
+}
+
 }  // namespace zellora

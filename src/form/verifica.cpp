@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -166,6 +165,71 @@ bool vuoto(std::string_view testo) {
 
 std::string campo(std::string_view nome) { return "Il campo \"" + std::string(nome) + "\""; }
 
+// The items of comuni, quoted, the first ten and how many more.
+std::string voci(const std::vector<ComuneAddizionale>& comuni, bool con_regione = false) {
+  constexpr std::size_t massimo = 10;
+  std::string r;
+  for (std::size_t i = 0; i < comuni.size() && i < massimo; ++i) {
+    r += (i == 0 ? "" : ", ") + citazione(comuni[i].voce());
+    if (con_regione) r += " \u00e8 in " + citazione(comuni[i].regione);
+  }
+  if (comuni.size() > massimo) {
+    r += " e altri " + std::to_string(comuni.size() - massimo);
+  }
+  return r;
+}
+
+// The comune "Comune" names (`testo`) in the list of the rule set's year,
+// one of the region chosen when there is one; none, with the message that
+// says why, when the list does not hold it, holds several of that name or
+// holds it in another region.
+std::optional<ComuneAddizionale> leggi_comune(const std::string& testo, const RegoleCalcolo& regole,
+                                              const RegolaRegionale* regione,
+                                              std::vector<std::string>& messaggi) {
+  using Esito = RicercaComune::Esito;
+  const std::optional<int> anno = anno_delle_regole(regole);
+  const std::string normativa = "della normativa " + citazione(regole.nome);
+  if (!anno) {
+    messaggi.push_back(
+        campo("Comune") + " non contiene un comune dell'elenco " + normativa + ": " +
+        citazione(testo) +
+        ". La normativa non indica l'anno del suo elenco dei comuni (la chiave "
+        "elenco_comuni del suo file); indicare l'aliquota in \"Addizionale comunale %\" e "
+        "lasciare vuoto \"Comune\".");
+    return std::nullopt;
+  }
+  const std::string elenco = "dell'elenco " + std::to_string(*anno) + " " + normativa;
+  RicercaComune r =
+      cerca_comune(*anno, testo, regione != nullptr ? std::string_view(regione->nome) : "");
+  switch (r.esito) {
+    case Esito::trovato:
+      return std::move(r.comune);
+    case Esito::ambiguo:
+      messaggi.push_back(campo("Comune") + ": " + citazione(testo) +
+                         " \u00e8 il nome di pi\u00f9 comuni " + elenco + ": " + voci(r.candidati) +
+                         "; indicarne uno con la sua provincia.");
+      break;
+    case Esito::inizio:
+      messaggi.push_back(
+          campo("Comune") + " non contiene un comune " + elenco + ": " + citazione(testo) +
+          " \u00e8 l'inizio del nome di " + voci(r.candidati) +
+          (r.candidati.size() == 1 ? "; indicarlo per intero." : "; indicarne uno per intero."));
+      break;
+    case Esito::altra_regione:
+      messaggi.push_back(campo("Comune") + ": " + citazione(testo) + " non \u00e8 un comune di " +
+                         citazione(regione->nome) +
+                         ", la regione scelta in \"Regione\": " + voci(r.candidati, true) + ".");
+      break;
+    case Esito::non_trovato:
+      messaggi.push_back(
+          campo("Comune") + " non contiene un comune " + elenco +
+          " (nome e provincia, come \"MILANO (MI)\"): " + citazione(testo) +
+          (r.candidati.empty() ? "." : "; con quel nome: " + voci(r.candidati) + "."));
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string lavoratore_mancante(const CampiForm1& campi) {
@@ -179,16 +243,12 @@ std::string lavoratore_mancante(const CampiForm1& campi) {
 }
 
 std::optional<int> anno_delle_regole(const RegoleCalcolo& regole) {
-  int anno = 0;
-  const char* fine = regole.nome.data() + regole.nome.size();
-  const auto [p, errore] = std::from_chars(regole.nome.data(), fine, anno);
-  if (errore != std::errc() || p != fine) return std::nullopt;
-  return anno;
+  if (regole.elenco_comuni == 0) return std::nullopt;
+  return regole.elenco_comuni;
 }
 
 bool addizionali_chieste(const CampiForm1& c) {
-  return (!vuoto(c.Combo5) && c.Combo5 != nessuna_regione) || !vuoto(c.Text22) ||
-         !vuoto(c.Text23) || !vuoto(c.Text24);
+  return !senza_regione(c.Combo5) || !vuoto(c.Text22) || !vuoto(c.Text23) || !vuoto(c.Text24);
 }
 
 bool addizionali_disponibili(const RegoleCalcolo& regole) {
@@ -212,7 +272,7 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
     const auto nomina = [&nomi](bool dato, std::string_view nome) {
       if (dato) nomi += (nomi.empty() ? "\"" : ", \"") + std::string(nome) + "\"";
     };
-    nomina(!vuoto(c.Combo5) && c.Combo5 != nessuna_regione, "Regione");
+    nomina(!senza_regione(c.Combo5), "Regione");
     nomina(!vuoto(c.Text22), "Comune");
     nomina(!vuoto(c.Text23), "Addizionale comunale %");
     nomina(!vuoto(c.Text24), "Esenzione fino a");
@@ -222,8 +282,10 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
                        "2026).");
     return messaggi;
   }
-  if (!vuoto(c.Combo5) && c.Combo5 != nessuna_regione) {
-    const RegolaRegionale* r = regola_regionale(regole, c.Combo5);
+  // The region chosen, offered or not: a comune must be one of its own.
+  const RegolaRegionale* regione = nullptr;
+  if (!senza_regione(c.Combo5)) {
+    const RegolaRegionale* r = regione = regola_regionale(regole, c.Combo5);
     if (r == nullptr) {
       messaggi.push_back(campo("Regione") + " non contiene una regione della normativa " +
                          regole.nome + ": " + citazione(c.Combo5) + ".");
@@ -237,21 +299,16 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
   }
   const bool digitata = !vuoto(c.Text23);
   if (!vuoto(c.Text22)) {
-    const std::optional<int> anno = anno_delle_regole(regole);
-    std::optional<ComuneAddizionale> comune =
-        anno ? comune_per_voce(*anno, c.Text22) : std::nullopt;
-    // The name alone, where one comune of the list has it ("Milano").
-    if (!comune && anno) comune = comune_per_nome(*anno, c.Text22);
-    if (!comune) {
-      messaggi.push_back(campo("Comune") + " non contiene un comune dell'elenco della normativa " +
-                         regole.nome +
-                         " (nome e provincia, come \"MILANO (MI)\"): " + citazione(c.Text22) + ".");
-    } else if (!comune->offerto() && !digitata) {
-      messaggi.push_back(campo("Comune") + ": le aliquote di " + citazione(comune->voce()) +
-                         " non sono note (" + std::string(comune->motivo) +
-                         "); indicarle in \"Addizionale comunale %\".");
-    } else if (!digitata) {
-      in.comune = comune->regola;
+    if (const std::optional<ComuneAddizionale> comune =
+            leggi_comune(c.Text22, regole, regione, messaggi)) {
+      if (!comune->offerto() && !digitata) {
+        messaggi.push_back(campo("Comune") + ": le aliquote di " + citazione(comune->voce()) +
+                           " non sono note (" + std::string(comune->motivo) +
+                           "): indicare l'aliquota in \"Addizionale comunale %\" e l'eventuale "
+                           "soglia di esenzione in \"Esenzione fino a\".");
+      } else if (!digitata) {
+        in.comune = comune->regola;
+      }
     }
   }
   if (digitata || !vuoto(c.Text24)) {

@@ -14,6 +14,7 @@
 #include "base/lettura.h"
 #include "base/utf8.h"
 #include "numbers/conversioni.h"
+#include "rules/comunali.h"
 #include "rules/regionali.h"
 
 namespace zellora {
@@ -719,6 +720,7 @@ class Lettore {
   ImportiFascia importi_fascia(const toml::table& t, const std::string& percorso,
                                std::string_view chiave = "fasce");
   void leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r);
+  void leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r);
   void leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g);
   double aliquota_regionale(const toml::table& t, const std::string& percorso,
                             std::string_view chiave);
@@ -1289,12 +1291,37 @@ void Lettore::leggi_addizionale_regionale(const toml::table& radice, RegoleCalco
   }
 }
 
+// The year of the Ministry's list of the comuni, when the rule set has the
+// municipal surcharge: a year the program has a list of. Like the regions'
+// tables, it counts only under today's law (addizionali_disponibili).
+void Lettore::leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r) {
+  const std::string k = "elenco_comuni";
+  const toml::node* n = radice.get(k);
+  if (n == nullptr) return;
+  std::string anni;
+  for (const int a : anni_addizionale_comunale()) {
+    anni += (anni.empty() ? "" : ", ") + std::to_string(a);
+  }
+  const auto anno = n->value_exact<int64_t>();
+  if (!anno) {
+    errore(k,
+           "expected the year of a list of the comuni (" + anni + "), found " +
+               std::string(nome_tipo(n->type())),
+           n);
+  }
+  const auto elenchi = anni_addizionale_comunale();
+  if (std::find(elenchi.begin(), elenchi.end(), *anno) == elenchi.end()) {
+    errore(k, "no list of the comuni of " + std::to_string(*anno) + " (known: " + anni + ")", n);
+  }
+  r.elenco_comuni = static_cast<int>(*anno);
+}
+
 RegoleCalcolo Lettore::leggi(const toml::table& radice) {
-  controlla_chiavi(
-      radice, "",
-      {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
-       "detrazione_figli", "detrazione_altri", "cuneo_fiscale", "trattamento_integrativo",
-       "contributi", "profilo", "categoria", "ricerca_da_zero", "addizionale_regionale"});
+  controlla_chiavi(radice, "",
+                   {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
+                    "detrazione_figli", "detrazione_altri", "cuneo_fiscale",
+                    "trattamento_integrativo", "contributi", "profilo", "categoria",
+                    "ricerca_da_zero", "addizionale_regionale", "elenco_comuni"});
   for (const std::string_view k : {"fonte", "fonti"}) {
     if (const toml::node* n = radice.get(k)) {
       errore(std::string(k), "unknown key (give references inside the sections)", n);
@@ -1346,6 +1373,7 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
            da_zero);
   }
   leggi_addizionale_regionale(radice, r);
+  leggi_elenco_comuni(radice, r);
   std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
     return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);
   });

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <tuple>
 
 #include "comunali_dati.h"
 
@@ -30,7 +31,8 @@ std::string data_testo(std::int32_t yyyymmdd) {
   return s;
 }
 
-// Upper case of the ASCII letters, without the blanks around.
+// Upper case of the ASCII letters, without the blanks around: the key of a
+// cadastral code.
 std::string chiave(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -47,6 +49,84 @@ std::string voce_di(const dati::Comune& c) {
   return std::string(testo(c.nome)) + " (" + c.provincia + ")";
 }
 
+// The letter a Latin-1 letter of U+00C0 to U+00FF is without its accent, in
+// upper case; 0 for the signs of that block that are not such a letter.
+char senza_accento(unsigned codice) {
+  static constexpr char lettere[] =
+      "AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0\0"  // U+00C0 .. U+00DF
+      "AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0Y";  // U+00E0 .. U+00FF
+  return codice >= 0xC0 && codice <= 0xFF ? lettere[codice - 0xC0] : '\0';
+}
+
+// The sign of the text at `i` (its bytes in `n`), read as UTF-8; U+FFFD for
+// a byte that does not begin a sign.
+unsigned segno(std::string_view s, std::size_t i, std::size_t& n) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned c = b(i);
+  n = 1;
+  if (c < 0x80) return c;
+  std::size_t lunghezza = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+  if (lunghezza == 0 || i + lunghezza > s.size()) return 0xFFFD;
+  unsigned codice = c & (0x7F >> lunghezza);
+  for (std::size_t k = 1; k < lunghezza; ++k) {
+    if ((b(i + k) & 0xC0) != 0x80) return 0xFFFD;
+    codice = codice << 6 | (b(i + k) & 0x3F);
+  }
+  n = lunghezza;
+  return codice;
+}
+
+// The signs that part the words of a name: blanks, apostrophes, hyphens
+// and dots, as written on a keyboard or by a word processor.
+bool separa(unsigned c) {
+  switch (c) {
+    case ' ':
+    case '\t':
+    case '\'':
+    case '`':
+    case '-':
+    case '.':
+    case '_':
+    case 0xA0:   // no-break space
+    case 0xB4:   // acute accent
+    case 0x2BC:  // modifier letter apostrophe
+    case 0x2010:
+    case 0x2011:
+    case 0x2012:
+    case 0x2013:
+    case 0x2014:  // hyphens, dashes
+    case 0x2018:
+    case 0x2019:
+    case 0x201B:  // typographic apostrophes
+    case 0x2032:  // prime
+    case 0x202F:  // narrow no-break space
+    case 0x2212:  // minus
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A comune's key split into its name and, when it ends with one, the
+// province in brackets.
+struct ChiaveVoce {
+  std::string nome;
+  std::string provincia;  // "" when none
+};
+
+ChiaveVoce dividi(std::string_view testo) {
+  ChiaveVoce v{chiave_comune(testo), {}};
+  const std::size_t n = v.nome.size();
+  if (n >= 5 && v.nome[n - 1] == ')' && v.nome[n - 4] == '(' && (n == 5 || v.nome[n - 5] == ' ')) {
+    const char a = v.nome[n - 3], b = v.nome[n - 2];
+    if (a >= 'A' && a <= 'Z' && b >= 'A' && b <= 'Z') {
+      v.provincia = v.nome.substr(n - 3, 2);
+      v.nome.resize(n == 5 ? 0 : n - 5);
+    }
+  }
+  return v;
+}
+
 const dati::Elenco* elenco(int anno) {
   for (const dati::Elenco& e : dati::elenchi) {
     if (e.anno == anno) return &e;
@@ -60,6 +140,7 @@ ComuneAddizionale comune(const dati::Elenco& e, const dati::Comune& c) {
   r.codice = c.codice;
   r.nome = testo(c.nome);
   r.provincia = c.provincia;
+  r.regione = regione_della_provincia(r.provincia);
   r.motivo = testo(c.motivo);
   switch (c.stato) {
     case dati::Stato::deliberata:
@@ -98,9 +179,20 @@ ComuneAddizionale comune(const dati::Elenco& e, const dati::Comune& c) {
   return r;
 }
 
+// A comune of a list by the key of its name and its province.
+struct PerNome {
+  std::string nome;  // chiave_comune of the name
+  std::string provincia;
+  std::size_t i;  // in the list
+
+  bool operator<(const PerNome& o) const {
+    return std::tie(nome, provincia) < std::tie(o.nome, o.provincia);
+  }
+};
+
 // The indexes of every list, made at their first use.
 struct Indice {
-  std::map<std::string, std::size_t, std::less<>> per_voce;    // chiave of the item
+  std::vector<PerNome> per_nome;                               // sorted
   std::map<std::string, std::size_t, std::less<>> per_codice;  // chiave of the code
   std::vector<std::string> voci;                               // offered
 };
@@ -112,13 +204,13 @@ const Indice* indice(int anno) {
       Indice& ix = m[e.anno];
       for (std::size_t i = 0; i < e.comuni.size(); ++i) {
         const dati::Comune& c = e.comuni[i];
-        const std::string v = voce_di(c);
-        ix.per_voce.emplace(chiave(v), i);
+        ix.per_nome.push_back({chiave_comune(testo(c.nome)), c.provincia, i});
         ix.per_codice.emplace(c.codice, i);
         if (c.stato != dati::Stato::sconosciuta && c.stato != dati::Stato::scartata) {
-          ix.voci.push_back(v);
+          ix.voci.push_back(voce_di(c));
         }
       }
+      std::sort(ix.per_nome.begin(), ix.per_nome.end());
       std::sort(ix.voci.begin(), ix.voci.end());
     }
     return m;
@@ -127,19 +219,67 @@ const Indice* indice(int anno) {
   return it == indici.end() ? nullptr : &it->second;
 }
 
-using Mappa = std::map<std::string, std::size_t, std::less<>>;
+// The comuni of a list whose name's key is `nome` (with `intero`) or begins
+// with `nome` and a blank (without), of `provincia` when it is not empty,
+// sorted by item.
+std::vector<ComuneAddizionale> per_nome(const dati::Elenco& e, const Indice& ix,
+                                        const std::string& nome, std::string_view provincia,
+                                        bool intero) {
+  std::vector<ComuneAddizionale> r;
+  const std::string inizio = intero ? nome : nome + " ";
+  for (auto it = std::lower_bound(ix.per_nome.begin(), ix.per_nome.end(), PerNome{inizio, {}, 0});
+       it != ix.per_nome.end(); ++it) {
+    if (intero ? it->nome != nome : !it->nome.starts_with(inizio)) break;
+    if (!provincia.empty() && it->provincia != provincia) continue;
+    r.push_back(comune(e, e.comuni[it->i]));
+  }
+  std::sort(r.begin(), r.end(), [](const ComuneAddizionale& a, const ComuneAddizionale& b) {
+    return a.voce() < b.voce();
+  });
+  return r;
+}
 
-std::optional<ComuneAddizionale> trova(int anno, Mappa Indice::*mappa, std::string_view k) {
-  const dati::Elenco* e = elenco(anno);
-  const Indice* ix = indice(anno);
-  if (e == nullptr || ix == nullptr) return std::nullopt;
-  const auto& m = ix->*mappa;
-  const auto it = m.find(k);
-  if (it == m.end()) return std::nullopt;
-  return comune(*e, e->comuni[it->second]);
+std::vector<ComuneAddizionale> della_regione(const std::vector<ComuneAddizionale>& comuni,
+                                             std::string_view regione) {
+  std::vector<ComuneAddizionale> r;
+  for (const ComuneAddizionale& c : comuni) {
+    if (c.regione == regione) r.push_back(c);
+  }
+  return r;
 }
 
 }  // namespace
+
+std::string chiave_comune(std::string_view testo) {
+  std::string k;
+  bool spazio = false;  // a blank is owed before the next letter
+  for (std::size_t i = 0; i < testo.size();) {
+    std::size_t n = 1;
+    const unsigned c = segno(testo, i, n);
+    if (separa(c)) {
+      spazio = true;
+    } else if (c == '(') {
+      if (!k.empty()) k += ' ';
+      k += '(';
+      spazio = false;
+    } else if (c == ')') {
+      k += ')';
+      spazio = false;
+    } else {
+      if (spazio && !k.empty() && k.back() != '(') k += ' ';
+      spazio = false;
+      if (const char lettera = senza_accento(c)) {
+        k += lettera;
+      } else if (c >= 'a' && c <= 'z') {
+        k += static_cast<char>(c - 'a' + 'A');
+      } else {
+        k.append(testo.substr(i, n));
+      }
+    }
+    i += n;
+  }
+  return k;
+}
 
 RegolaComunale regola_comunale_digitata(double aliquota, double esenzione_fino_a) {
   RegolaComunale r;
@@ -215,23 +355,83 @@ const std::vector<std::string>& voci_comuni(int anno) {
   return ix == nullptr ? nessuna : ix->voci;
 }
 
-std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce) {
-  return trova(anno, &Indice::per_voce, chiave(voce));
+std::vector<std::string> voci_comuni(int anno, std::string_view regione) {
+  std::vector<std::string> r;
+  for (const std::string& v : voci_comuni(anno)) {
+    // "NAME (PR)": the province is the two letters before the last bracket.
+    if (regione_della_provincia(std::string_view(v).substr(v.size() - 3, 2)) == regione) {
+      r.push_back(v);
+    }
+  }
+  return r;
 }
 
-std::optional<ComuneAddizionale> comune_per_nome(int anno, std::string_view nome) {
+std::string_view regione_della_provincia(std::string_view sigla) {
+  for (const dati::Provincia& p : dati::province) {
+    if (sigla == p.sigla) return p.regione;
+  }
+  return {};
+}
+
+std::vector<std::string> sigle_province() {
+  std::vector<std::string> r;
+  for (const dati::Provincia& p : dati::province) r.emplace_back(p.sigla);
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce) {
+  const dati::Elenco* e = elenco(anno);
   const Indice* ix = indice(anno);
-  if (ix == nullptr) return std::nullopt;
-  const std::string inizio = chiave(nome) + " (";
-  const auto primo = ix->per_voce.lower_bound(inizio);
-  if (primo == ix->per_voce.end() || !primo->first.starts_with(inizio)) return std::nullopt;
-  const auto dopo = std::next(primo);
-  if (dopo != ix->per_voce.end() && dopo->first.starts_with(inizio)) return std::nullopt;
-  return comune_per_voce(anno, primo->first);
+  const ChiaveVoce k = dividi(voce);
+  if (e == nullptr || ix == nullptr || k.provincia.empty()) return std::nullopt;
+  const auto trovati = per_nome(*e, *ix, k.nome, k.provincia, true);
+  if (trovati.size() != 1) return std::nullopt;
+  return trovati.front();
 }
 
 std::optional<ComuneAddizionale> comune_per_codice(int anno, std::string_view codice) {
-  return trova(anno, &Indice::per_codice, chiave(codice));
+  const dati::Elenco* e = elenco(anno);
+  const Indice* ix = indice(anno);
+  if (e == nullptr || ix == nullptr) return std::nullopt;
+  const auto it = ix->per_codice.find(chiave(codice));
+  if (it == ix->per_codice.end()) return std::nullopt;
+  return comune(*e, e->comuni[it->second]);
+}
+
+RicercaComune cerca_comune(int anno, std::string_view testo, std::string_view regione) {
+  using Esito = RicercaComune::Esito;
+  RicercaComune r;
+  const dati::Elenco* e = elenco(anno);
+  const Indice* ix = indice(anno);
+  const ChiaveVoce k = dividi(testo);
+  if (e == nullptr || ix == nullptr || k.nome.empty()) return r;
+  const auto esito = [&r](Esito x, std::vector<ComuneAddizionale> candidati) {
+    r.esito = x;
+    r.candidati = std::move(candidati);
+    return r;
+  };
+  std::vector<ComuneAddizionale> trovati = per_nome(*e, *ix, k.nome, k.provincia, true);
+  if (!trovati.empty()) {
+    // Those of the region, when one is chosen: a name alone may be of one
+    // comune there and of others elsewhere.
+    std::vector<ComuneAddizionale> scelti =
+        regione.empty() ? trovati : della_regione(trovati, regione);
+    if (scelti.empty()) return esito(Esito::altra_regione, std::move(trovati));
+    if (scelti.size() > 1) return esito(Esito::ambiguo, std::move(scelti));
+    r.esito = Esito::trovato;
+    r.comune = std::move(scelti.front());
+    return r;
+  }
+  std::vector<ComuneAddizionale> inizi = per_nome(*e, *ix, k.nome, k.provincia, false);
+  if (!inizi.empty()) {
+    std::vector<ComuneAddizionale> scelti = della_regione(inizi, regione);
+    return esito(Esito::inizio,
+                 regione.empty() || scelti.empty() ? std::move(inizi) : std::move(scelti));
+  }
+  // An item of another province: the comuni of that name.
+  if (!k.provincia.empty()) return esito(Esito::non_trovato, per_nome(*e, *ix, k.nome, {}, true));
+  return r;
 }
 
 std::vector<ComuneAddizionale> comuni_non_offerti(int anno) {

@@ -47,9 +47,17 @@ struct Elenco {
   std::span<const Comune> comuni;
 };
 
+// A province by its sigla ("RM") and the region or autonomous province it
+// is in, by the name the rule sets give it ("Lazio").
+struct Provincia {
+  char sigla[3];
+  const char* regione;
+};
+
 extern const std::span<const Fascia> fasce;
 extern const std::span<const Delibera> delibere;
 extern const char* const testi;                // NUL-terminated texts, starting with the empty one
 extern const std::span<const Elenco> elenchi;  // by year, increasing
+extern const std::span<const Provincia> province;
 
 }  // namespace zellora::comunali_dati

@@ -343,6 +343,28 @@ fails(rules_user_broken 0 [=[rotta.toml": descrizione: missing key]=] "${CLI}" r
 fails(rules_user_named 2 "rotta.toml" "${CLI}" rules rotta)
 check_batch(normativa_user_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2027\n" 0
   ";2027\n")
+# A copy of 2026 under a name of one's own keeps the comuni of its list
+# (`elenco_comuni`); without the key "Comune" says that the rule set names
+# no list, and the rate typed in "Addizionale comunale %" still counts.
+string(REPLACE "nome = \"2026\"" "nome = \"mia\"" testo_mia "${testo_2026}")
+file(WRITE "${DATI_UTENTE}/zellora/regole/mia.toml" "${testo_mia}")
+string(REPLACE "nome = \"mia\"" "nome = \"senza_comuni\"" testo_senza "${testo_mia}")
+string(REGEX REPLACE "\nelenco_comuni = [0-9]+" "\n" testo_senza "${testo_senza}")
+file(WRITE "${DATI_UTENTE}/zellora/regole/senza_comuni.toml" "${testo_senza}")
+set(LOMBARDIA [=["List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000","Combo5":"Lombardia"]=])
+check(normativa_user_comuni "{${LOMBARDIA},\"Combo4\":\"mia\",\"Text22\":\"Milano\"}" 0
+  [=["status": "ok"]=] [=["Text26": "216,58"]=])
+check(normativa_user_senza_comuni "{${LOMBARDIA},\"Combo4\":\"senza_comuni\",\"Text22\":\"MILANO (MI)\"}" 1
+  [=["status": "refused"]=]
+  [=[Il campo \"Comune\" non contiene un comune dell'elenco della normativa \"senza_comuni\": \"MILANO (MI)\". La normativa non indica l'anno del suo elenco dei comuni (la chiave elenco_comuni del suo file)]=])
+check(normativa_user_senza_comuni_aliquota "{${LOMBARDIA},\"Combo4\":\"senza_comuni\",\"Text23\":\"0,8\"}" 0
+  [=["Text26": "216,58"]=])
+# "Nessuna" as every item of the list: case and blanks aside, in a request
+# and in a sheet's row.
+check(nessuna_minuscola [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000","Combo4":"2026","Combo5":" nessuna ","Text22":"Milano"}]=] 0
+  [=["status": "ok"]=] [=["Text26": "216,58"]=])
+check_batch(nessuna_righe "List1;List2;Text1;Combo4;Combo5;Text22\nImpiegato;Settore previdenziale Commercio -50dip;30000;2026;NESSUNA ;Milano\nImpiegato;Settore previdenziale Commercio -50dip;30000;2026;nessuna;\n" 0
+  "\n2;ok;" "\n3;ok;")
 file(REMOVE_RECURSE "${DATI_UTENTE}")
 set(EXTRA_ARGS)
 

@@ -124,7 +124,9 @@ TEST_P(Casi, GiveTheOutcomeKept) {
     const double tenuta = atteso.at("record").at(c.nome).get<double>();
     EXPECT_EQ(calcolata, tenuta) << c.nome << ": " << json(calcolata) << ", kept " << json(tenuta);
   }
-  const int caselle = caselle_mostrate(attuali, addizionali);
+  // The results texts as the results window holds them: a refused request
+  // empties it to the texts of always, whatever the rule set.
+  const int caselle = motore.risultati().numero_caselle();
   EXPECT_EQ(atteso.at("results").size(), static_cast<std::size_t>(caselle));
   for (int i = 1; i <= caselle; ++i) {
     const std::string box = "Text" + std::to_string(i);

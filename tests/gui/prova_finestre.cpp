@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
 #include <QHorizontalStackedBarSeries>
@@ -603,6 +604,26 @@ class ProvaFinestre : public QObject {
     QVERIFY(combo5->findText(QStringLiteral("Lombardia")) > 0);
     QVERIFY(in1<QLineEdit>("Text22")->completer() != nullptr);
     QCOMPARE(in1<QLabel>("Label17")->buddy(), in1<QWidget>("Text22"));
+    // "Comune" completes as the calculation matches, accents, apostrophes,
+    // case and blanks aside, with the comune as the list writes it: every
+    // comune with "Nessuna", those of the region chosen otherwise.
+    const auto proposte = [&](const char* testo) {
+      QCompleter* completa = in1<QLineEdit>("Text22")->completer();
+      completa->setCompletionPrefix(QString::fromUtf8(testo));
+      QStringList r;
+      for (int i = 0; completa->setCurrentRow(i); ++i) r << completa->currentCompletion();
+      return r;
+    };
+    QCOMPARE(proposte("forl\u00ec ("), QStringList({"FORLI' (FC)"}));
+    QCOMPARE(proposte("FORL\u00cc (fc)"), QStringList({"FORLI' (FC)"}));
+    QCOMPARE(proposte("Sant\u2019Agata di Mil"), QStringList({"SANT'AGATA DI MILITELLO (ME)"}));
+    QCOMPARE(proposte("cant\u00f9 "), QStringList({"CANTU' (CO)"}));
+    QCOMPARE(proposte("castro ("), QStringList({"CASTRO (BG)", "CASTRO (LE)"}));
+    combo5->setCurrentText(QStringLiteral("Lombardia"));
+    QCOMPARE(proposte("castro ("), QStringList({"CASTRO (BG)"}));
+    QCOMPARE(proposte("roma ("), QStringList());
+    combo5->setCurrentText(QStringLiteral("Lazio"));
+    QCOMPARE(proposte("roma ("), QStringList({"ROMA (RM)"}));
     combo5->setCurrentText(QStringLiteral("Lombardia"));
     scrivi(in1<QLineEdit>("Text22"), QStringLiteral("MILANO (MI)"));
     calcola();

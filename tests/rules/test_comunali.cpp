@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "rules/comunali.h"
+#include "rules/regionali.h"
 
 namespace zellora {
 namespace {
@@ -152,11 +156,11 @@ TEST(Comunali, LaRicercaDiUnComune) {
       {2026, "TRENTO (TN)", false, "TRENTO (TN)", StatoComunale::non_istituita,
        "Addizionale non istituita (elenco MEF 2025: \"0*\"; nessuna delibera per il 2026)"},
       {2025, "LEGNANO (MI)", false, "LEGNANO (MI)", StatoComunale::scartata,
-       "has no lower limit after another band"},
+       "non ha un limite inferiore dopo un altro scaglione"},
       {2025, "CAPITIGNANO (AQ)", false, "CAPITIGNANO (AQ)", StatoComunale::sconosciuta,
-       "is inapplicable for 2025"},
+       "non si applica al 2025"},
       {2026, "M439", true, "CASTEGNERO NANTO (VI)", StatoComunale::sconosciuta,
-       "not in the list of 2025"},
+       "non \u00e8 nell'elenco del 2025"},
       {2025, "M439", true, nullptr, StatoComunale::sconosciuta, ""},
       {2025, "VALLECROSIA (IM)", false, "VALLECROSIA (IM)", StatoComunale::deliberata, ""},
       {2026, "VALLECROSIA (IM)", false, nullptr, StatoComunale::sconosciuta, ""},
@@ -164,6 +168,26 @@ TEST(Comunali, LaRicercaDiUnComune) {
        StatoComunale::deliberata, "Delibera n. 72 del 17/12/2025"},
       {2025, "MILANO", false, nullptr, StatoComunale::sconosciuta, ""},
       {2007, "MILANO (MI)", false, nullptr, StatoComunale::sconosciuta, ""},
+      // As people write them: an accented letter for the list's apostrophe,
+      // a typographic apostrophe, other case, blanks, hyphens.
+      {2026, "FORL\u00cc (FC)", false, "FORLI' (FC)", StatoComunale::prorogata, ""},
+      {2026, "Forl\u00ec(fc)", false, "FORLI' (FC)", StatoComunale::prorogata, ""},
+      {2026, "  forli'  ( FC ) ", false, "FORLI' (FC)", StatoComunale::prorogata, ""},
+      {2026, "Forli (FC)", false, "FORLI' (FC)", StatoComunale::prorogata, ""},
+      {2026, "CANT\u00d9 (CO)", false, "CANTU' (CO)", StatoComunale::deliberata, ""},
+      {2026, "Cant\u00f9 (CO)", false, "CANTU' (CO)", StatoComunale::deliberata, ""},
+      {2026, "Sant\u2019Agata di Militello (ME)", false, "SANT'AGATA DI MILITELLO (ME)",
+       StatoComunale::prorogata, ""},
+      {2026, "sant' agata di militello (me)", false, "SANT'AGATA DI MILITELLO (ME)",
+       StatoComunale::prorogata, ""},
+      {2026, "Bellaria Igea Marina (RN)", false, "BELLARIA-IGEA MARINA (RN)",
+       StatoComunale::prorogata, ""},
+      {2026, "bellaria\u2013igea-marina (rn)", false, "BELLARIA-IGEA MARINA (RN)",
+       StatoComunale::prorogata, ""},
+      {2026, "Termeno sulla strada del vino (BZ)", false, "TERMENO SULLA STRADA DEL VINO. (BZ)",
+       StatoComunale::prorogata, ""},
+      {2026, "Sant Agata di Militello", false, nullptr, StatoComunale::sconosciuta, ""},
+      {2026, "FORLI' (FO)", false, nullptr, StatoComunale::sconosciuta, ""},
   };
   for (const Caso& c : casi) {
     SCOPED_TRACE(std::to_string(c.anno) + " \"" + c.cerca + "\"");
@@ -181,6 +205,150 @@ TEST(Comunali, LaRicercaDiUnComune) {
     const auto& voci = voci_comuni(c.anno);
     EXPECT_EQ(std::binary_search(voci.begin(), voci.end(), x->voce()), x->offerto());
   }
+}
+
+// The key names are compared by: what people write and what the list
+// writes become the same text.
+TEST(Comunali, LaChiaveDelNome) {
+  const std::pair<const char*, const char*> casi[] = {
+      {"FORLI'", "FORLI"},
+      {"Forl\u00ec", "FORLI"},
+      {"FORL\u00cc (FC)", "FORLI (FC)"},
+      {"forl\u00ec(fc)", "FORLI (FC)"},
+      {"forl\u00ec ( fc )", "FORLI (FC)"},
+      {"SANT'AGATA DI MILITELLO", "SANT AGATA DI MILITELLO"},
+      {"Sant\u2019Agata di Militello", "SANT AGATA DI MILITELLO"},
+      {"Sant\u2018Agata  di\tMilitello", "SANT AGATA DI MILITELLO"},
+      {"Sant\u02bcAgata di Militello", "SANT AGATA DI MILITELLO"},
+      {"ALA' DEI SARDI", "ALA DEI SARDI"},
+      {"Al\u00e0 dei Sardi", "ALA DEI SARDI"},
+      {"BELLARIA-IGEA MARINA", "BELLARIA IGEA MARINA"},
+      {"Bellaria \u2013 Igea Marina", "BELLARIA IGEA MARINA"},
+      {"TERMENO SULLA STRADA DEL VINO.", "TERMENO SULLA STRADA DEL VINO"},
+      {"SALORNO SULLA STRADA DEL VINO .SALURN AN DER",
+       "SALORNO SULLA STRADA DEL VINO SALURN AN DER"},
+      {"\u00c0\u00c8\u00c9\u00cc\u00d2\u00d9\u00e0\u00e8\u00e9\u00ec\u00f2\u00f9\u00e7\u00f1",
+       "AEEIOUAEEIOUCN"},
+      {"  '-. ", ""},
+      {"Cefal\u00f9\u00a0", "CEFALU"},
+      {"\xff\xfe", "\xff\xfe"},                   // not UTF-8: kept as it is
+      {"\u0141\u00f3d\u017a", "\u0141OD\u017a"},  // beyond Latin-1: kept
+  };
+  for (const auto& [testo, chiave] : casi) {
+    EXPECT_EQ(chiave_comune(testo), chiave) << testo;
+  }
+}
+
+// A comune as a user means it, with the region chosen or none: found, a name
+// several comuni have, the beginning of names, a comune of another region.
+TEST(Comunali, CercaUnComune) {
+  using Esito = RicercaComune::Esito;
+  struct Caso {
+    int anno;
+    const char* testo;
+    const char* regione;
+    Esito esito;
+    std::vector<std::string> voci;  // the comune found, or the candidates
+  };
+  const Caso casi[] = {
+      {2026, "Milano", "", Esito::trovato, {"MILANO (MI)"}},
+      {2026, "Forl\u00ec", "", Esito::trovato, {"FORLI' (FC)"}},
+      {2026, "Forl\u00ec", "Emilia-Romagna", Esito::trovato, {"FORLI' (FC)"}},
+      {2026, "Castro", "", Esito::ambiguo, {"CASTRO (BG)", "CASTRO (LE)"}},
+      {2026, "castro ", "Lombardia", Esito::trovato, {"CASTRO (BG)"}},
+      {2026, "Castro", "Puglia", Esito::trovato, {"CASTRO (LE)"}},
+      {2026, "Castro", "Lazio", Esito::altra_regione, {"CASTRO (BG)", "CASTRO (LE)"}},
+      {2026, "CASTRO (LE)", "Lombardia", Esito::altra_regione, {"CASTRO (LE)"}},
+      {2026, "Reggio", "", Esito::inizio, {"REGGIO CALABRIA (RC)", "REGGIO EMILIA (RE)"}},
+      {2026, "Reggio", "Calabria", Esito::inizio, {"REGGIO CALABRIA (RC)"}},
+      {2026, "Reggio (RE)", "", Esito::inizio, {"REGGIO EMILIA (RE)"}},
+      {2026, "Reggio", "Lazio", Esito::inizio, {"REGGIO CALABRIA (RC)", "REGGIO EMILIA (RE)"}},
+      {2026, "ROMA (RM)", "Lombardia", Esito::altra_regione, {"ROMA (RM)"}},
+      {2026, "Roma", "Lombardia", Esito::altra_regione, {"ROMA (RM)"}},
+      {2026, "ROMA (RM)", "Lazio", Esito::trovato, {"ROMA (RM)"}},
+      {2026, "Trento", "Provincia autonoma di Trento", Esito::trovato, {"TRENTO (TN)"}},
+      {2026, "Trento", "Provincia autonoma di Bolzano", Esito::altra_regione, {"TRENTO (TN)"}},
+      {2026, "Bolzano", "Provincia autonoma di Bolzano", Esito::trovato, {"BOLZANO (BZ)"}},
+      {2025, "Cagliari", "Sardegna", Esito::trovato, {"CAGLIARI (CA)"}},
+      {2026, "MILANO (RM)", "", Esito::non_trovato, {"MILANO (MI)"}},
+      {2026, "Milanoo", "", Esito::non_trovato, {}},
+      {2026, "'", "", Esito::non_trovato, {}},
+      {2007, "Milano", "", Esito::non_trovato, {}},
+  };
+  for (const Caso& c : casi) {
+    SCOPED_TRACE(std::to_string(c.anno) + " \"" + c.testo + "\" " + c.regione);
+    const RicercaComune r = cerca_comune(c.anno, c.testo, c.regione);
+    EXPECT_EQ(r.esito, c.esito);
+    std::vector<std::string> voci;
+    if (r.comune) voci.push_back(r.comune->voce());
+    for (const ComuneAddizionale& x : r.candidati) voci.push_back(x.voce());
+    EXPECT_EQ(voci, c.voci);
+    EXPECT_EQ(r.comune.has_value(), c.esito == Esito::trovato);
+  }
+}
+
+// Every province of the Ministry's lists is in the table of provinces, in
+// a region or autonomous province by the name the rule sets give it; every
+// comune has its region; and each item of a list is found as itself.
+TEST(Comunali, OgniProvinciaHaLaSuaRegione) {
+  std::set<std::string> sigle;
+  for (const char* file : {"comunali-2025.csv", "comunali-2026.csv"}) {
+    std::ifstream in(std::string(ZELLORA_DATI_COMUNALI) + "/" + file);
+    ASSERT_TRUE(in) << file;
+    std::string riga;
+    std::getline(in, riga);  // the header
+    while (std::getline(in, riga)) {
+      std::istringstream campi(riga);
+      std::string codice, nome, sigla;
+      std::getline(campi, codice, ';');
+      std::getline(campi, nome, ';');
+      std::getline(campi, sigla, ';');
+      sigle.insert(sigla);
+    }
+  }
+  EXPECT_EQ(sigle.size(), 107u);
+  const auto& regioni = nomi_regioni();
+  std::set<std::string> coperte;
+  for (const std::string& sigla : sigle) {
+    const std::string_view regione = regione_della_provincia(sigla);
+    EXPECT_NE(std::find(regioni.begin(), regioni.end(), regione), regioni.end())
+        << sigla << ": \"" << regione << "\"";
+    coperte.emplace(regione);
+  }
+  // The table holds those provinces only, and every region has some.
+  EXPECT_EQ(sigle_province(), std::vector<std::string>(sigle.begin(), sigle.end()));
+  EXPECT_EQ(coperte.size(), regioni.size());
+  EXPECT_EQ(regione_della_provincia("RM"), "Lazio");
+  EXPECT_EQ(regione_della_provincia("TN"), "Provincia autonoma di Trento");
+  EXPECT_EQ(regione_della_provincia("BZ"), "Provincia autonoma di Bolzano");
+  EXPECT_EQ(regione_della_provincia("SU"), "Sardegna");
+  EXPECT_EQ(regione_della_provincia("AO"), "Valle d'Aosta");
+  EXPECT_EQ(regione_della_provincia("FC"), "Emilia-Romagna");
+  EXPECT_EQ(regione_della_provincia("XX"), "");
+  EXPECT_EQ(regione_della_provincia(""), "");
+  for (const int anno : anni_addizionale_comunale()) {
+    SCOPED_TRACE(anno);
+    for (const std::string& voce : voci_comuni(anno)) {
+      const auto c = comune_per_voce(anno, voce);
+      ASSERT_TRUE(c.has_value()) << voce;
+      EXPECT_EQ(c->voce(), voce);
+      EXPECT_FALSE(c->regione.empty()) << voce;
+    }
+    for (const ComuneAddizionale& x : comuni_non_offerti(anno)) {
+      EXPECT_EQ(comune_per_voce(anno, x.voce())->codice, x.codice);
+    }
+    // A region's comuni are those of its provinces, and all of them.
+    std::size_t tutti = 0;
+    for (const std::string& regione : regioni) {
+      for (const std::string& voce : voci_comuni(anno, regione)) {
+        EXPECT_EQ(comune_per_voce(anno, voce)->regione, regione) << voce;
+        ++tutti;
+      }
+    }
+    EXPECT_EQ(tutti, voci_comuni(anno).size());
+  }
+  EXPECT_EQ(voci_comuni(2026, "Valle d'Aosta").size(), 74u);
+  EXPECT_TRUE(voci_comuni(2026, "Nessuna").empty());
 }
 
 }  // namespace

@@ -66,11 +66,13 @@ TEST(Regole, LeRegoleIncluse) {
   EXPECT_FALSE(v.cuneo.presente);
   EXPECT_FALSE(v.integrativo.presente);
   EXPECT_FALSE(v.ricerca_da_zero);
+  EXPECT_EQ(v.elenco_comuni, 0);
   for (const std::string_view nome : {"2025", "2026"}) {
     SCOPED_TRACE(nome);
     const RegoleCalcolo& r = regole_incluse(nome);
     const bool nuovo = nome == "2026";
     EXPECT_TRUE(r.ricerca_da_zero);
+    EXPECT_EQ(r.elenco_comuni, nuovo ? 2026 : 2025);
     ASSERT_EQ(r.irpef_annua.n, 3u);
     EXPECT_EQ(r.irpef_annua.limiti[1], 50000);
     EXPECT_EQ(r.irpef_mensile.limiti[1], 4166.67);
@@ -337,6 +339,16 @@ TEST(Regole, FileRotti) {
        "r.toml: contributi.aggiuntivo_entro_massimale", "no legal reference"},
       {modificato("[cuneo_fiscale]\n", "[[cuneo_fiscale]]\n", "2026"), "r.toml: cuneo_fiscale",
        "expected a table, found an array"},
+      // The year of the list of the comuni: one the program has.
+      {modificato("elenco_comuni = 2026", "elenco_comuni = 2027", "2026"), "r.toml: elenco_comuni",
+       "no list of the comuni of 2027 (known: 2025, 2026)"},
+      {modificato("elenco_comuni = 2026", "elenco_comuni = \"2026\"", "2026"),
+       "r.toml: elenco_comuni",
+       "expected the year of a list of the comuni (2025, 2026), found a string"},
+      {modificato("elenco_comuni = 2026", "elenco_comuni = 2026.0", "2026"),
+       "r.toml: elenco_comuni", "found a number"},
+      {modificato("elenco_comuni = 2026", "elenco_comuni = 2025", "2026"), "", ""},
+      {modificato("elenco_comuni = 2026", "", "2026"), "", ""},
   };
   for (const Caso& c : casi) {
     try {

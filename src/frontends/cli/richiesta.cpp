@@ -211,7 +211,7 @@ void controlla_addizionali(const Richiesta& r) {
           std::pair{"Text23", &CampiForm1::Text23}, std::pair{"Text24", &CampiForm1::Text24}}) {
       const std::string& valore = c.*campo;
       if (valore.find_first_not_of(" \t") == std::string::npos ||
-          (campo == &CampiForm1::Combo5 && valore == nessuna_regione)) {
+          (campo == &CampiForm1::Combo5 && senza_regione(valore))) {
         continue;
       }
       throw ErroreRichiesta(
@@ -223,7 +223,7 @@ void controlla_addizionali(const Richiesta& r) {
               chiave + " o scegliere una normativa che le ha (2025, 2026)");
     }
   }
-  if (c.Combo5 != nessuna_regione && c.Combo5.find_first_not_of(" \t") != std::string::npos) {
+  if (!senza_regione(c.Combo5)) {
     const RegolaRegionale* regione = regola_regionale(regole, c.Combo5);
     if (regione == nullptr || !regione->offerta) {
       std::string voci(1, '"');

@@ -166,10 +166,17 @@ void addizionali_di(const RegoleCalcolo& regole, json& normativa) {
   for (const std::string& regione : regioni_offerte(regole)) regioni.push_back(regione);
   normativa["scelte"]["Combo5"] = regioni;
   normativa["spenti"] = json::array();
+  // Each comune with its region, for "Comune" to complete the comuni of the
+  // region chosen.
   if (const std::optional<int> anno = anno_delle_regole(regole)) {
     json comuni = json::array();
-    for (const std::string& voce : voci_comuni(*anno)) comuni.push_back(voce);
+    json regioni_comuni = json::array();
+    for (const std::string& voce : voci_comuni(*anno)) {
+      comuni.push_back(voce);
+      regioni_comuni.push_back(regione_della_provincia(voce.substr(voce.size() - 3, 2)));
+    }
     normativa["completamenti"]["Text22"] = comuni;
+    normativa["regioni_comuni"] = regioni_comuni;
   }
 }
 

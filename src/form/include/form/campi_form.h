@@ -93,5 +93,9 @@ inline constexpr std::array<std::string_view, 2> voci_coniuge = {"No", "Si"};
 inline constexpr std::array<std::string_view, 2> voci_percentuale = {"50", "100"};
 // The first item of "Regione": no regional surcharge.
 inline constexpr std::string_view nessuna_regione = "Nessuna";
+// Whether a "Regione" text chooses no region: blanks, or "Nessuna" matched
+// as the regions are (blanks around and the case of the letters aside:
+// "nessuna", "NESSUNA ").
+bool senza_regione(std::string_view testo);
 
 }  // namespace zellora

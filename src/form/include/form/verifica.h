@@ -48,8 +48,9 @@ struct LetturaInput {
 
 LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
 
-// The year of a rule set named by one ("2026"): the year of the Ministry's
-// list of the comuni it takes; none for another name.
+// The year of the Ministry's list of the comuni a rule set takes, as its
+// key `elenco_comuni` names it (2026 for "2026", kept by a copy of it under
+// another name); none when the rule set names none.
 std::optional<int> anno_delle_regole(const RegoleCalcolo& regole);
 
 // Whether the form asks for a surcharge: a "Regione" other than "Nessuna", a
@@ -65,9 +66,12 @@ bool addizionali_disponibili(const RegoleCalcolo& regole);
 // region's rule points into `regole`): the messages that refuse them, each
 // naming its field, empty when they are read. Refused: any of them under a
 // rule set without the tables, a region or comune the rule set or the year's
-// list does not hold (the value quoted), one that it holds without its
-// figures (with the reason), a rate or threshold that is not a number of 0
-// or more, a threshold without the rate it goes with.
+// list does not hold (the value quoted; a comune as people write it is
+// matched by chiave_comune), a name several comuni have or the beginning of
+// several names (the candidates listed), a comune of another region than the
+// one chosen (naming both), one that it holds without its figures (with the
+// reason and the two fields to fill instead), a rate or threshold that is
+// not a number of 0 or more, a threshold without the rate it goes with.
 std::vector<std::string> leggi_addizionali(const CampiForm1& campi, const RegoleCalcolo& regole,
                                            const Locale& locale, InputCalcolo& input);
 

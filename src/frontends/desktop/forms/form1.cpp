@@ -6,6 +6,7 @@
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardItemModel>
 #include <QStringList>
 
 #include "form/verifica.h"
@@ -34,6 +35,36 @@ int indice_scelto(const QListWidget* lista) {
   const QList<QListWidgetItem*> scelti = lista->selectedItems();
   return scelti.isEmpty() ? -1 : lista->row(scelti.front());
 }
+
+// Completes "Comune" with the comuni of the list as the list writes them,
+// matched as the calculation matches them (chiave_comune): "forlì",
+// "Forli'" and "FORLÌ" all offer "FORLI' (FC)", "sant’agata" the SANT'AGATA.
+class CompletamentoComune : public QCompleter {
+ public:
+  CompletamentoComune(const std::vector<std::string>& voci, QObject* padre) : QCompleter(padre) {
+    auto* modello = new QStandardItemModel(this);
+    for (const std::string& voce : voci) {
+      auto* riga = new QStandardItem(da_utf8(voce));
+      riga->setData(da_utf8(chiave_comune(voce)), ruolo_chiave);
+      modello->appendRow(riga);
+    }
+    setModel(modello);
+    setCompletionRole(ruolo_chiave);
+    setCaseSensitivity(Qt::CaseSensitive);  // the keys are in upper case
+    setFilterMode(Qt::MatchStartsWith);
+  }
+
+  QStringList splitPath(const QString& testo) const override {
+    return {da_utf8(chiave_comune(testo.toStdString()))};
+  }
+  // The item as the list writes it goes in the field, not its key.
+  QString pathFromIndex(const QModelIndex& indice) const override {
+    return indice.data(Qt::DisplayRole).toString();
+  }
+
+ private:
+  static constexpr int ruolo_chiave = Qt::UserRole + 1;
+};
 
 // Sets the wait cursor while a calculation runs (the net-to-gross search may
 // take a moment).
@@ -85,6 +116,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
     if (scelto) Option2_Click();
   });
   connect(ui_->Combo4, &QComboBox::currentTextChanged, this, &Form1::Combo4_Click);
+  connect(ui_->Combo5, &QComboBox::currentTextChanged, this, &Form1::completamento_comuni);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(ui_->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
   connect(ui_->List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
@@ -265,20 +297,26 @@ void Form1::stato_addizionali() {
     const int indice = ui_->Combo5->findText(scelta);
     ui_->Combo5->setCurrentIndex(disponibili && indice >= 0 ? indice : 0);
   }
-  QStringList comuni;
-  if (const std::optional<int> anno = anno_delle_regole(scelte)) {
-    for (const std::string& voce : voci_comuni(*anno)) comuni.push_back(da_utf8(voce));
-  }
-  auto* completamento = new QCompleter(comuni, ui_->Text22);
-  completamento->setCaseSensitivity(Qt::CaseInsensitive);
-  completamento->setFilterMode(Qt::MatchStartsWith);
-  delete ui_->Text22->completer();
-  ui_->Text22->setCompleter(completamento);
+  completamento_comuni();
   for (QWidget* w : std::initializer_list<QWidget*>{ui_->Frame12, ui_->Label16, ui_->Combo5,
                                                     ui_->Label17, ui_->Text22, ui_->Label18,
                                                     ui_->Text23, ui_->Label19, ui_->Text24}) {
     w->setEnabled(disponibili);
   }
+}
+
+void Form1::completamento_comuni() {
+  // The comuni of the region chosen, or every comune with "Nessuna": a
+  // comune of another region is refused.
+  std::vector<std::string> comuni;
+  if (const std::optional<int> anno = anno_delle_regole(regole())) {
+    const std::string regione = ui_->Combo5->currentText().toStdString();
+    const RegolaRegionale* r =
+        senza_regione(regione) ? nullptr : regola_regionale(regole(), regione);
+    comuni = r == nullptr ? voci_comuni(*anno) : voci_comuni(*anno, r->nome);
+  }
+  delete ui_->Text22->completer();
+  ui_->Text22->setCompleter(new CompletamentoComune(comuni, ui_->Text22));
 }
 
 void Form1::Combo4_Click() {

@@ -72,6 +72,7 @@ struct ComuneAddizionale {
   std::string_view codice;     // cadastral code, "F205"
   std::string_view nome;       // "MILANO"
   std::string_view provincia;  // "MI"
+  std::string_view regione;    // "Lombardia": regione_della_provincia(provincia)
   StatoComunale stato = StatoComunale::sconosciuta;
   std::optional<DeliberaComunale> delibera;  // deliberata, prorogata
   RegolaComunale regola;                     // deliberata, prorogata; rate 0 if non_istituita
@@ -94,17 +95,53 @@ std::vector<int> anni_addizionale_comunale();
 std::string_view stato_elenco_comunale(int anno);
 
 // The comuni offered in a year ("MILANO (MI)"), sorted; empty for a year
-// without a list.
+// without a list. With a region (by the name the rule sets give it), only
+// the comuni of its provinces.
 const std::vector<std::string>& voci_comuni(int anno);
+std::vector<std::string> voci_comuni(int anno, std::string_view regione);
 
-// A comune of a year's list by its item ("MILANO (MI)", spaces around and
-// the case of the letters aside) or by its cadastral code, offered or not;
-// none when the year or the comune is not in the data.
+// The region or autonomous province a province is in, by the province's
+// sigla as the Ministry's lists give it ("RM": "Lazio", "TN": "Provincia
+// autonoma di Trento") and by the name the rule sets give the region
+// (nomi_regioni()); empty for a sigla not in the table. The table
+// (data/comunali/province.csv) is ISTAT's list of the territorial units
+// ("Elenco dei codici e delle denominazioni delle unità territoriali"), and
+// the build refuses a list with a province it does not hold.
+std::string_view regione_della_provincia(std::string_view sigla);
+// The siglas of the table, sorted.
+std::vector<std::string> sigle_province();
+
+// A comune's name as people write it, in the form names are compared in:
+// the letters in upper case, the accented ones without their accent
+// ("Forlì" and the list's "FORLI'" are both "FORLI"), apostrophes
+// (typographic ones too), hyphens, dots and blanks one blank between words
+// and none at the ends, a province in brackets as " (FC)". Letters outside
+// Latin-1 are kept as they are.
+std::string chiave_comune(std::string_view testo);
+
+// A comune of a year's list by its item ("MILANO (MI)", compared by
+// chiave_comune: "Forlì (fc)" is "FORLI' (FC)") or by its cadastral code,
+// offered or not; none when the year or the comune is not in the data.
 std::optional<ComuneAddizionale> comune_per_voce(int anno, std::string_view voce);
 std::optional<ComuneAddizionale> comune_per_codice(int anno, std::string_view codice);
-// The comune of a year's list named `nome` alone ("Milano"), offered or
-// not, when no other comune of the list has that name; none otherwise.
-std::optional<ComuneAddizionale> comune_per_nome(int anno, std::string_view nome);
+
+// The comune a user means by `testo` in a year's list: its item ("CASTRO
+// (LE)") or its name alone ("Castro"), compared by chiave_comune, offered or
+// not. With a region (by the name the rule sets give it; empty for none),
+// a name alone is looked for among the region's comuni first.
+struct RicercaComune {
+  enum class Esito {
+    trovato,        // `comune`
+    ambiguo,        // a name several comuni have: `candidati`
+    inizio,         // no comune of that name; the names it begins: `candidati`
+    altra_regione,  // the comuni of that name or item are not in the region: `candidati`
+    non_trovato,    // no comune; `candidati` those of the name in other provinces
+  };
+  Esito esito = Esito::non_trovato;
+  std::optional<ComuneAddizionale> comune;
+  std::vector<ComuneAddizionale> candidati;  // sorted by item
+};
+RicercaComune cerca_comune(int anno, std::string_view testo, std::string_view regione = {});
 
 // The comuni of a year that are not offered, in the list's order.
 std::vector<ComuneAddizionale> comuni_non_offerti(int anno);

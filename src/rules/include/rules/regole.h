@@ -288,6 +288,9 @@ struct RegoleCalcolo {
   // The regional surcharge, one entry per region and autonomous province
   // in the order of the file; empty for a rule set without it.
   std::vector<RegolaRegionale> addizionale_regionale;
+  // The year of the Ministry's list of the comuni the municipal surcharge
+  // takes (`elenco_comuni`, one of anni_addizionale_comunale()); 0 for none.
+  int elenco_comuni = 0;
 
   // Every figure with its reference, in the order of the file.
   std::vector<Fonte> fonti;

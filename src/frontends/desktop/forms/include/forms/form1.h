@@ -68,6 +68,9 @@ class Form1 : public QMainWindow {
   // The surcharges' controls under the rule set chosen: the regions it
   // offers, the comuni of its year's list, enabled only where it has them.
   void stato_addizionali();
+  // "Comune" completes the comuni of the rule set's list in the region
+  // chosen in "Regione" (all with "Nessuna").
+  void completamento_comuni();
   QString guida_attuale(const char* testo) const;
   void mostra_risultati();
 
