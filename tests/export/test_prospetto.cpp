@@ -27,6 +27,17 @@ TEST(Prospetto, AnnualAndMonthlyRows) {
             prospetto_atteso("Costo del Lavoro : 2.000,00 (=annui euro 24000)"));
 }
 
+// A statement of the rules of 2007 says so as one of today's law does, every
+// other line as the original's.
+TEST(Prospetto, NamesTheRulesOf2007Too) {
+  Risultati r = risultati_prova();
+  r.normativa = "2007";
+  std::vector<Paragrafo> atteso = prospetto_atteso("Costo del Lavoro : 2.345,67");
+  atteso.insert(atteso.begin() + 2, {"Normativa 2007", Allineamento::centro, false});
+  EXPECT_EQ(paragrafi(componi_prospetto(r, false, Locale::italiano())), atteso);
+  EXPECT_EQ(atteso.size(), numero_paragrafi_prospetto(false));
+}
+
 TEST(Prospetto, AnnualFigureFollowsTheLocale) {
   const Locale en{".", ","};
   const EsitoProspetto e = componi_prospetto(risultati_prova("2,345.67"), true, en);

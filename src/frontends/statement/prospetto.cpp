@@ -22,7 +22,11 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
   auto& v = p.paragrafi;
   v.push_back(vuoto(Allineamento::predefinito));
   v.push_back({std::string(titolo_prospetto), Allineamento::centro, true});
-  if (r.righe_attuali) v.push_back({"Normativa " + r.normativa, Allineamento::centro, false});
+  // The rule set of the figures, whichever it is (a statement of the rules of
+  // 2007 is not taken for one of today's law).
+  if (!r.normativa.empty()) {
+    v.push_back({"Normativa " + r.normativa, Allineamento::centro, false});
+  }
   v.push_back(vuoto(Allineamento::centro));
   v.push_back(vuoto(sx));
   // The rows of the window that the statement has, each under its own label,

@@ -30,18 +30,20 @@ struct Paragrafo {
 };
 
 // The paragraphs of the statement: fourteen of its own (the blank lines, the
-// headings and the conditions) and one for each row of the results it has
-// (rules/righe.h); today's law adds the rule set's name under the title and
-// its rows. 34 under the rules of 2007, 38 under today's law, 40 with the
-// surcharges.
-constexpr std::size_t numero_paragrafi_prospetto(bool attuali, bool addizionali = false) {
-  std::size_t n = attuali ? 15 : 14;
+// headings and the conditions), the rule set's name under the title when the
+// results have one (every calculation's have), and one for each row of the
+// results it has (rules/righe.h); today's law adds its rows. 34 under the
+// rules of 2007 without the name (the original's), 35 with it, 38 under
+// today's law, 40 with the surcharges.
+constexpr std::size_t numero_paragrafi_prospetto(bool attuali, bool addizionali = false,
+                                                 bool con_normativa = true) {
+  std::size_t n = con_normativa ? 15 : 14;
   for (const RigaRisultato& riga : righe_risultato) {
     if (!riga.voce_prospetto.empty() && mostrata(riga, attuali, addizionali)) ++n;
   }
   return n;
 }
-inline constexpr std::size_t paragrafi_prospetto = numero_paragrafi_prospetto(false);
+inline constexpr std::size_t paragrafi_prospetto = numero_paragrafi_prospetto(false, false, false);
 inline constexpr std::size_t paragrafi_prospetto_attuale = numero_paragrafi_prospetto(true);
 
 // The whole document is set in this font and size.
@@ -82,8 +84,8 @@ struct EsitoProspetto {
 // of rules/righe.h; "Irpef netta" has none). `mensile` is the input form's
 // "Mensile" option: in monthly mode the cost-of-labour row adds the annual
 // figure, twelve times the "Costo del Lavoro" text read back under `locale`,
-// written in the locale's general number form. With the rows of today's law
-// it names the rule set under the title ("Normativa 2026") and has their
+// written in the locale's general number form. It names the rule set under
+// the title ("Normativa 2026"); with the rows of today's law it has their
 // rows too ("Ulteriore detrazione" after the other family's deduction,
 // "Somma esente" and "Trattamento integrativo" before the net pay). An empty
 // box gives its label alone; in monthly mode an unreadable "Costo del
