@@ -309,8 +309,10 @@ EsitoEsportazione Form2::Crea() {
     }
     if (!cartella.isEmpty()) {
       QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+      const std::optional<CampiForm1>& campi = contesto_.motore->campi_calcolo();
       esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
-                            contesto_.motore->locale(), percorso(cartella), *contesto_.apertore);
+                            contesto_.motore->locale(), percorso(cartella), *contesto_.apertore,
+                            campi ? &*campi : nullptr);
       QApplication::restoreOverrideCursor();
     }
   }
