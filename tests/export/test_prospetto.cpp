@@ -38,8 +38,8 @@ TEST(Prospetto, NamesTheRulesOf2007Too) {
   EXPECT_EQ(atteso.size(), numero_paragrafi_prospetto(false));
 }
 
-// The inputs of the calculation, each a line of its own after the headings,
-// then a blank line; every line of the figures as without them.
+// The inputs of the calculation, each a line of its own between the blank
+// lines under the headings; every line of the figures as without them.
 TEST(Prospetto, ListsTheInputsOfTheCalculation) {
   CalcoloProspetto calcolo;
   calcolo.data = "08/12/2026";
@@ -57,24 +57,19 @@ TEST(Prospetto, ListsTheInputsOfTheCalculation) {
   r.normativa = "2007";
   const auto s = Allineamento::sinistra;
   std::vector<Paragrafo> atteso = prospetto_atteso("Costo del Lavoro : 2.345,67");
-  atteso.insert(atteso.begin() + 4, {{"Data : 08/12/2026", s, false},
-                                     {"Categoria del lavoratore : Impiegato", s, false},
-                                     {"Settore previdenziale : Settore previdenziale Commercio "
-                                      "-50dip",
-                                      s, false},
-                                     {"Periodo : Annuo", s, false},
-                                     {"Tipologia di calcolo : Dal lordo al netto", s, false},
-                                     {"Coniuge a carico : Si, 12 mesi", s, false},
-                                     {"Figli a carico : 2 al 100%, di cui minori di 3 anni 1, "
-                                      "12 mesi",
-                                      s, false},
-                                     {"Altri a carico : 1 al 50%, 6 mesi", s, false},
-                                     {"", s, false}});
+  atteso.insert(atteso.begin() + 3,
+                {{"Data : 08/12/2026", s, false},
+                 {"Lavoratore : Impiegato, Settore previdenziale Commercio -50dip", s, false},
+                 {"Periodo : Annuo", s, false},
+                 {"Tipologia di calcolo : Dal lordo al netto", s, false},
+                 {"Familiari a carico : coniuge Si (12 mesi); figli 2 al 100% (12 mesi), di cui "
+                  "minori di 3 anni 1; altri 1 al 50% (6 mesi)",
+                  s, false}});
   atteso.insert(atteso.begin() + 2, {"Normativa 2007", Allineamento::centro, false});
   EXPECT_EQ(paragrafi(componi_prospetto(r, false, Locale::italiano(), &calcolo)), atteso);
 
   // A month, from net to gross, under today's law: the region and the
-  // comune, no months of dependency, nothing for nobody.
+  // comune, no months of dependency.
   c = CampiForm1{};
   c.Option1 = false;
   c.Option2 = true;
@@ -83,19 +78,18 @@ TEST(Prospetto, ListsTheInputsOfTheCalculation) {
   c.Text7 = "13";
   c.Combo5 = "Lombardia";
   c.Text22 = "MILANO (MI)";
-  EXPECT_EQ(
-      righe_calcolo_prospetto(calcolo, true),
-      (std::vector<std::string>{"Data : 08/12/2026", "Categoria del lavoratore : non indicata",
-                                "Settore previdenziale : non indicato",
-                                "Periodo : Mensile, 13 mensilit\u00e0 retribuite",
-                                "Tipologia di calcolo : Dal netto al lordo",
-                                "Coniuge a carico : No", "Figli a carico : 0", "Altri a carico : 0",
-                                "Regione : Lombardia", "Comune : MILANO (MI)"}));
+  EXPECT_EQ(righe_calcolo_prospetto(calcolo, true),
+            (std::vector<std::string>{"Data : 08/12/2026",
+                                      "Lavoratore : categoria non indicata, settore non indicato",
+                                      "Periodo : Mensile, 13 mensilit\u00e0 retribuite",
+                                      "Tipologia di calcolo : Dal netto al lordo",
+                                      "Familiari a carico : coniuge No; figli 0; altri 0",
+                                      "Regione e comune : Lombardia, MILANO (MI)"}));
   c.Text22.clear();
   c.Text23 = "0,8";
   c.Text24 = "10000";
   EXPECT_EQ(righe_calcolo_prospetto(calcolo, true).back(),
-            "Comune : addizionale comunale 0,8%, esenzione fino a 10000");
+            "Regione e comune : Lombardia, addizionale comunale 0,8%, esenzione fino a 10000");
 }
 
 TEST(Prospetto, AnnualFigureFollowsTheLocale) {

@@ -34,41 +34,39 @@ std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo
   };
   // The months of dependency count in the annual calculation only.
   const auto mesi = [&c](const std::string& n) {
-    return c.Option1 ? ", " + n + " mesi" : std::string();
+    return c.Option1 ? " (" + n + " mesi)" : std::string();
   };
   std::vector<std::string> v;
   v.push_back("Data : " + calcolo.data);
-  v.push_back("Categoria del lavoratore : " + o(c.List1, "non indicata"));
-  v.push_back("Settore previdenziale : " + o(c.List2, "non indicato"));
+  v.push_back("Lavoratore : " + o(c.List1, "categoria non indicata") + ", " +
+              o(c.List2, "settore non indicato"));
   v.push_back("Periodo : " + (c.Option1 ? std::string("Annuo")
                                         : "Mensile, " + c.Text7 + " mensilit\u00e0 retribuite"));
   v.push_back(std::string("Tipologia di calcolo : ") +
               (c.Option3 ? "Dal netto al lordo" : "Dal lordo al netto"));
-  const bool coniuge = c.Combo3 == "Si";
-  v.push_back("Coniuge a carico : " + std::string(coniuge ? "Si" + mesi(c.Text2) : "No"));
-  std::string figli = "Figli a carico : " + a_carico(c.Text4, c.Combo1);
+  std::string famiglia = "Familiari a carico : coniuge ";
+  famiglia += c.Combo3 == "Si" ? "Si" + mesi(c.Text2) : std::string("No");
+  famiglia += "; figli " + a_carico(c.Text4, c.Combo1);
   if (a_carico(c.Text4, "") != "0") {
+    famiglia += mesi(c.Text9);
     if (!attuali && !c.Text6.empty() && c.Text6 != "0") {
-      figli += ", di cui minori di 3 anni " + c.Text6;
+      famiglia += ", di cui minori di 3 anni " + c.Text6;
     }
-    figli += mesi(c.Text9);
   }
-  v.push_back(std::move(figli));
-  std::string altri = "Altri a carico : " + a_carico(c.Text3, c.Combo2);
-  if (a_carico(c.Text3, "") != "0") altri += mesi(c.Text10);
-  v.push_back(std::move(altri));
+  famiglia += "; altri " + a_carico(c.Text3, c.Combo2);
+  if (a_carico(c.Text3, "") != "0") famiglia += mesi(c.Text10);
+  v.push_back(std::move(famiglia));
   if (attuali) {
-    v.push_back("Regione : " + o(c.Combo5, "Nessuna"));
-    std::string comune = "Comune : ";
+    std::string addizionali = "Regione e comune : " + o(c.Combo5, "Nessuna") + ", ";
     if (!c.Text22.empty()) {
-      comune += c.Text22;
+      addizionali += c.Text22;
     } else if (!c.Text23.empty()) {
-      comune += "addizionale comunale " + c.Text23 + "%";
-      if (!c.Text24.empty()) comune += ", esenzione fino a " + c.Text24;
+      addizionali += "addizionale comunale " + c.Text23 + "%";
+      if (!c.Text24.empty()) addizionali += ", esenzione fino a " + c.Text24;
     } else {
-      comune += "nessuno";
+      addizionali += "nessun comune";
     }
-    v.push_back(std::move(comune));
+    v.push_back(std::move(addizionali));
   }
   return v;
 }
@@ -86,13 +84,14 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
     v.push_back({"Normativa " + r.normativa, Allineamento::centro, false});
   }
   v.push_back(vuoto(Allineamento::centro));
-  v.push_back(vuoto(sx));
+  // The inputs between the blank lines under the headings: the statement
+  // stays on one page.
   if (calcolo != nullptr) {
     for (std::string& riga : righe_calcolo_prospetto(*calcolo, r.righe_attuali)) {
       v.push_back({std::move(riga), sx, false});
     }
-    v.push_back(vuoto(sx));
   }
+  v.push_back(vuoto(sx));
   // The rows of the window that the statement has, each under its own label,
   // panel by panel.
   Pannello pannello = Pannello::lavoratore;

@@ -77,9 +77,9 @@ struct CalcoloProspetto {
   std::string data;
 };
 
-// The lines of the inputs, each of its own, after the headings and before
-// the figures: the date, the worker's category and sector, the period, the
-// direction, the spouse, the children and the other dependants, and under
+// The lines of the inputs, after the headings and before the figures, each
+// of its own: the date, the worker's category and sector, the period, the
+// direction, the family (spouse, children, other dependants), and under
 // today's law the region and the comune. Their texts ("Periodo : Annuo").
 std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo, bool attuali);
 
@@ -106,8 +106,8 @@ struct EsitoProspetto {
 // box gives its label alone; in monthly mode an unreadable "Costo del
 // Lavoro" refuses the whole statement rather than leaving it without its
 // total.
-// With `calcolo`, the lines of its inputs too (righe_calcolo_prospetto) and
-// a blank line after them.
+// With `calcolo`, the lines of its inputs too (righe_calcolo_prospetto),
+// between the two blank lines under the headings.
 EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale,
                                  const CalcoloProspetto* calcolo = nullptr);
 
