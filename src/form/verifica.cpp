@@ -11,13 +11,45 @@
 
 namespace zellora {
 
-bool campi_non_valorizzati(const CampiForm1& c) {
-  for (const std::string* testo :
-       {&c.Text1, &c.Text2, &c.Text3, &c.Text4, &c.Text5, &c.Text6, &c.Text7, &c.Text9, &c.Text10,
-        &c.Text11, &c.Text13, &c.Text14, &c.Text15, &c.Text19, &c.Text21}) {
-    if (testo->empty()) return true;
+namespace {
+
+// The fifteen fields of the empty-field warning, in the order it checks them.
+struct CampoControllato {
+  std::string_view nome;
+  std::string CampiForm1::*campo;
+};
+using F = CampiForm1;
+constexpr std::array<CampoControllato, 15> campi_controllati = {{
+    {"Text1", &F::Text1},
+    {"Text2", &F::Text2},
+    {"Text3", &F::Text3},
+    {"Text4", &F::Text4},
+    {"Text5", &F::Text5},
+    {"Text6", &F::Text6},
+    {"Text7", &F::Text7},
+    {"Text9", &F::Text9},
+    {"Text10", &F::Text10},
+    {"Text11", &F::Text11},
+    {"Text13", &F::Text13},
+    {"Text14", &F::Text14},
+    {"Text15", &F::Text15},
+    {"Text19", &F::Text19},
+    {"Text21", &F::Text21},
+}};
+
+}  // namespace
+
+std::vector<std::string_view> elenco_campi_non_valorizzati(const CampiForm1& c) {
+  std::vector<std::string_view> vuoti;
+  for (const CampoControllato& k : campi_controllati) {
+    if ((c.*k.campo).empty()) vuoti.push_back(k.nome);
   }
-  return false;
+  return vuoti;
+}
+
+bool campi_non_valorizzati(const CampiForm1& c) {
+  return std::any_of(campi_controllati.begin(), campi_controllati.end(),
+                     [&c](const CampoControllato& k) { return (c.*k.campo).empty(); });
 }
 
 namespace {

@@ -41,6 +41,7 @@ std::vector<Paragrafo> prospetto_atteso(const std::string& riga29) {
       {"Detrazione Coniuge : 6.000,16", s, false},
       {"Detrazione Figli : 7.000,17", s, false},
       {"Detrazione Altri Familiari : 8.000,18", s, false},
+      {"Irpef netta : 9.000,19", s, false},
       {"Altre Trattenute Non Deducibili: 20.000,30", s, false},
       {"Altre Competenze Non Imponibili : 21.000,31", s, false},
       {"Retribuzione Netta : 10.000,20", s, true},

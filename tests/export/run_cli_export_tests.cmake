@@ -46,7 +46,8 @@ endfunction()
 
 run(docx "${TIPICA}" "${WORK}/typical.docx" 0 [=["Text16": "40.766,22"]=])
 contains(docx "${WORK}/typical.docx" word/document.xml "PROSPETTO ZELLORA"
-  "Retribuzione Netta : 21.455,00" ">Costo del Lavoro : 40.766,22<")
+  "Retribuzione Netta : 21.455,00" ">Costo del Lavoro : 40.766,22<" "Normativa 2007"
+  "Lavoratore : Impiegato, Settore previdenziale" "Periodo : Annuo" ">Irpef netta : ")
 
 run(monthly "${MENSILE}" "${WORK}/monthly.DOCX" 0)
 contains(monthly "${WORK}/monthly.DOCX" word/document.xml "(=annui euro ")

@@ -21,7 +21,7 @@ struct ApertoreFinto : ApertoreDocumenti {
   bool accetta = true;
   std::vector<fs::path> aperti;
   bool apri(const fs::path& file, std::string& errore) override {
-    EXPECT_EQ(leggi_docx(file).paragrafi.size(), 34u);  // complete when opened
+    EXPECT_EQ(leggi_docx(file).paragrafi.size(), paragrafi_prospetto);  // complete when opened
     aperti.push_back(file);
     if (!accetta) errore = "no application for .docx";
     return accetta;
@@ -64,7 +64,7 @@ TEST(Crea, NamesByTimeAndNeverOverwrites) {
   std::string prima;
   std::getline(std::ifstream(c.percorso / "Prospetto Zellora 2026-12-07 15.04.31 (2).docx"), prima);
   EXPECT_EQ(prima, "earlier");
-  EXPECT_EQ(leggi_docx(c.percorso / nomi[0]).paragrafi[28].testo,
+  EXPECT_EQ(leggi_docx(c.percorso / nomi[0]).paragrafi[29].testo,
             "Costo del Lavoro : 2.345,67 (=annui euro 28148,04)");
 }
 

@@ -18,8 +18,24 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path scrivi(const CartellaProva& c, Formato formato, const std::string& nome) {
-  const Prospetto p =
-      componi_prospetto(risultati_prova(), true, Locale::italiano()).prospetto.value();
+  // The longest statement: today's law with both surcharges, and the inputs.
+  Risultati r = risultati_prova();
+  r.normativa = "2026";
+  r.righe_attuali = true;
+  r.righe_addizionali = true;
+  for (int n : {22, 23, 24, 25, 26}) r.imposta_testo(n, "1.000,00");
+  CalcoloProspetto calcolo;
+  calcolo.data = "08/12/2026";
+  calcolo.campi.List1 = "Collaborazioni Coordinate e Continuative";
+  calcolo.campi.List2 = "Iscritto ad altre forme di previdenza obbligatoria";
+  calcolo.campi.Combo3 = "Si";
+  calcolo.campi.Text4 = "2";
+  calcolo.campi.Combo1 = "100";
+  calcolo.campi.Text3 = "1";
+  calcolo.campi.Combo2 = "50";
+  calcolo.campi.Combo5 = "Lombardia";
+  calcolo.campi.Text22 = "MILANO (MI)";
+  const Prospetto p = componi_prospetto(r, true, Locale::italiano(), &calcolo).prospetto.value();
   const std::optional<Errore> errore =
       scrivi_prospetto(p, formato, c.percorso / nome, documento_pdf);
   EXPECT_EQ(errore, std::nullopt) << errore->testo();

@@ -64,11 +64,12 @@ TEST(Docx, ReadsBackAnnualAndMonthly) {
     EXPECT_EQ(d.caratteri, std::set<std::string>{"Times New Roman/24"});
     EXPECT_FALSE(d.grassetto_parziale);
     EXPECT_FALSE(d.segno_in_grassetto);
-    EXPECT_EQ(d.caratteri_paragrafi, std::vector<std::string>(34, "Times New Roman/12pt"));
+    EXPECT_EQ(d.caratteri_paragrafi,
+              std::vector<std::string>(paragrafi_prospetto, "Times New Roman/12pt"));
     EXPECT_TRUE(stessa_pagina(d.pagina, {210, 297, 25, 20, 20, 20}));
   }
   const fs::path f = scrivi(c, prospetto(risultati_prova("2.000,00"), true));
-  EXPECT_EQ(leggi_docx(f).paragrafi[28].testo, "Costo del Lavoro : 2.000,00 (=annui euro 24000)");
+  EXPECT_EQ(leggi_docx(f).paragrafi[29].testo, "Costo del Lavoro : 2.000,00 (=annui euro 24000)");
   // Under today's law the document carries every paragraph of the statement.
   Risultati attuali = risultati_prova();
   attuali.righe_attuali = true;

@@ -38,7 +38,8 @@ TEST(Odt, OdtReadsBack) {
   EXPECT_FALSE(d.grassetto_parziale);
   // Empty paragraphs too are in the document's font, so their lines have
   // its height; the page is the Word document's.
-  EXPECT_EQ(d.caratteri_paragrafi, std::vector<std::string>(34, "Times New Roman/12pt"));
+  EXPECT_EQ(d.caratteri_paragrafi,
+            std::vector<std::string>(paragrafi_prospetto, "Times New Roman/12pt"));
   EXPECT_TRUE(stessa_pagina(d.pagina, {210, 297, 25, 20, 20, 20}));
   const std::string manifesto = voce_zip(f, "META-INF/manifest.xml");
   for (const char* parte : {"content.xml", "styles.xml", "meta.xml"}) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -42,12 +43,16 @@ inline void scrivi(QLineEdit* box, const QString& testo) {
 inline void premi(QAbstractButton* pulsante) { QTest::mouseClick(pulsante, Qt::LeftButton); }
 
 // The typical request: "Impiegato", "Settore previdenziale Commercio -50dip",
-// 30000 as the pay, annual, gross to net.
-inline bool richiesta_tipica(QWidget* form1) {
+// 30000 as the pay, annual, gross to net, under the rule set `normativa`
+// (the form opens on today's law; the figures of always are those of 2007).
+inline bool richiesta_tipica(QWidget* form1, const QString& normativa = QStringLiteral("2007")) {
   auto* list1 = controllo<QListWidget>(form1, "List1");
   auto* list2 = controllo<QListWidget>(form1, "List2");
   auto* text1 = controllo<QLineEdit>(form1, "Text1");
-  if (list1 == nullptr || list2 == nullptr || text1 == nullptr) return false;
+  auto* combo4 = controllo<QComboBox>(form1, "Combo4");
+  if (list1 == nullptr || list2 == nullptr || text1 == nullptr || combo4 == nullptr) return false;
+  combo4->setCurrentText(normativa);
+  if (combo4->currentText() != normativa) return false;
   if (!scegli(list1, QStringLiteral("Impiegato"))) return false;
   if (!scegli(list2, QStringLiteral("Settore previdenziale Commercio -50dip"))) return false;
   premi(controllo<QRadioButton>(form1, "Option1"));

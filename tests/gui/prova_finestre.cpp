@@ -32,8 +32,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QValueAxis>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include <sys/stat.h>
@@ -176,6 +178,27 @@ void confronta_barra(QChartView* vista, Legenda* legenda, Form2* form2,
   std::int64_t parti = 0;
   for (const Quota& q : attesa.parti) parti += q.centesimi;
   QCOMPARE(somma, parti);
+}
+
+// The contrast of a box's text with its background: the darkest pixel of
+// the text against the pixel at the box's left (the figures are on the
+// right), as WCAG computes it from their luminances.
+double contrasto_testo(QLineEdit* box) {
+  const QImage img = box->grab().toImage();
+  const auto luminanza = [](QColor c) {
+    const auto lineare = [](double v) {
+      return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lineare(c.redF()) + 0.7152 * lineare(c.greenF()) + 0.0722 * lineare(c.blueF());
+  };
+  const double fondo = luminanza(QColor(img.pixel(4, img.height() / 2)));
+  double testo = fondo;
+  for (int x = img.width() / 2; x < img.width() - 3; ++x) {
+    for (int y = 3; y < img.height() - 3; ++y) {
+      testo = std::min(testo, luminanza(QColor(img.pixel(x, y))));
+    }
+  }
+  return (fondo + 0.05) / (testo + 0.05);
 }
 
 template <typename S>
@@ -349,6 +372,11 @@ class ProvaFinestre : public QObject {
     for (const char* c : {"Combo1", "Combo2", "Combo3"}) {
       QCOMPARE(in1<QComboBox>(c)->currentText(), QString());
     }
+    // The form opens on the newest built-in rule set, today's law, and the
+    // run uses it; the figures of always are asked for by choosing 2007.
+    QCOMPARE(in1<QComboBox>("Combo4")->currentText(), QStringLiteral("2026"));
+    QCOMPARE(motore_->regole().nome, std::string("2026"));
+    QCOMPARE(form1->campi().Combo4, std::string("2026"));
 
     QVERIFY(richiesta_tipica(form1));
     QCOMPARE(list2->count(), 7);
@@ -362,6 +390,8 @@ class ProvaFinestre : public QObject {
     QVERIFY(form2 != nullptr && form2->isVisible());
     QVERIFY(form2->parentWidget() == nullptr);
     QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+    QCOMPARE(controllo<QLabel>(form2, "RigaCalcolo")->text(),
+             QStringLiteral("Normativa 2007 - Annuo - Dal lordo al netto"));
     QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
     QCOMPARE(casella2(16), QStringLiteral("40.766,22"));
     QCOMPARE(casella2(1), QStringLiteral("30.000,00"));
@@ -435,20 +465,51 @@ class ProvaFinestre : public QObject {
     QCOMPARE(sentinella.visti.size(), std::size_t(1));
     const Messaggio& m = sentinella.visti.front();
     QCOMPARE(m.titolo, QStringLiteral("Zellora"));
-    QCOMPARE(m.testo, u8(messaggio_campi_vuoti));
-    QCOMPARE(m.testo, QStringLiteral("Attenzione ci sono dei campi non valorizzati, se non "
-                                     "necessari ai fini del conteggio mettere 0"));
+    // The warning as it always read, then the empty field named by its
+    // label, which the form marks.
+    QCOMPARE(m.testo, u8(messaggio_campi_vuoti) +
+                          QStringLiteral("\n\nCampi non valorizzati: \"Numero mensilit\u00e0 "
+                                         "retribuite\"."));
+    QVERIFY(
+        m.testo.startsWith(QStringLiteral("Attenzione ci sono dei campi non valorizzati, se non "
+                                          "necessari ai fini del conteggio mettere 0")));
     QCOMPARE(m.icona, QMessageBox::Critical);
     QCOMPARE(m.pulsanti, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(form1->form2() == nullptr);
     QCOMPARE(motore_->record(), prima);
+    QVERIFY(form1->segnato_vuoto(in1<QLineEdit>("Text7")));
+    QCOMPARE(in1<QLineEdit>("Text7")->accessibleDescription(),
+             QStringLiteral("campo non valorizzato"));
+    QVERIFY(!form1->segnato_vuoto(in1<QLineEdit>("Text5")));
+
+    // Two empty fields, in the order of the check; the first one that can
+    // be typed into gets the focus.
+    scrivi(in1<QLineEdit>("Text11"), QString());
+    scrivi(in1<QLineEdit>("Text1"), QString());
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QVERIFY2(sentinella.visti[1].testo.endsWith(
+                 QStringLiteral("Campi non valorizzati: \"Retribuzione / Compenso\", \"Numero "
+                                "mensilit\u00e0 retribuite\", \"Indicare il tasso Inail "
+                                "applicato\".")),
+             qPrintable(sentinella.visti[1].testo));
+    for (const char* n : {"Text1", "Text7", "Text11"}) {
+      QVERIFY2(form1->segnato_vuoto(in1<QLineEdit>(n)), n);
+    }
+    QCOMPARE(form1->focusWidget(), in1<QLineEdit>("Text1"));
+    // Typed into, no longer marked.
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("0"));
+    scrivi(in1<QLineEdit>("Text11"), QStringLiteral("0"));
+    QVERIFY(!form1->segnato_vuoto(in1<QLineEdit>("Text1")));
+    QCOMPARE(in1<QLineEdit>("Text1")->accessibleDescription(), QString());
 
     // The operator types 0 and calculates again.
     premi(in1<QRadioButton>("Option2"));
     scrivi(in1<QLineEdit>("Text7"), QStringLiteral("0"));
     premi(in1<QRadioButton>("Option1"));
     calcola();
-    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QVERIFY(!form1->segnato_vuoto(in1<QLineEdit>("Text7")));
     QVERIFY(form1->form2() != nullptr && form1->form2()->isVisible());
   }
 
@@ -544,13 +605,18 @@ class ProvaFinestre : public QObject {
   }
 
   void normativa_attuale_nel_form_e_nei_risultati() {
+    Sentinella sentinella;
     avvia();
     Form1* form1 = entra();
     auto* combo4 = in1<QComboBox>("Combo4");
     QStringList voci;
     for (int i = 0; i < combo4->count(); ++i) voci << combo4->itemText(i);
     QCOMPARE(voci, QStringList({"2007", "2025", "2026"}));
-    QCOMPARE(combo4->currentText(), QStringLiteral("2007"));
+    QCOMPARE(combo4->currentText(), QStringLiteral("2026"));
+    QVERIFY(!in1<QLineEdit>("Text6")->isEnabled());
+    QVERIFY(in1<QWidget>("Command6")->isVisibleTo(form1));
+    QVERIFY(in1<QWidget>("Combo5")->isEnabled());
+    combo4->setCurrentText(QStringLiteral("2007"));
     QVERIFY(in1<QLineEdit>("Text6")->isEnabled());
     QVERIFY(!in1<QWidget>("Command6")->isVisibleTo(form1));
     // No surcharges under 2007: their controls are disabled.
@@ -574,10 +640,11 @@ class ProvaFinestre : public QObject {
     premi(in1<QPushButton>("Command7"));
     QVERIFY(form1->form6()->testo().contains(QStringLiteral("genitori e i nonni")));
 
-    QVERIFY(richiesta_tipica(form1));
+    QVERIFY(richiesta_tipica(form1, QStringLiteral("2026")));
     calcola();
     Form2* form2 = form1->form2();
-    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo - Normativa 2026"));
+    QCOMPARE(form2->windowTitle(),
+             QStringLiteral("Risultato Calcolo - Normativa 2026 - Annuo - Dal lordo al netto"));
     QCOMPARE(casella2(10), QStringLiteral("23.905,00"));
     QCOMPARE(casella2(23), QStringLiteral("1.000,00"));
     // The worker's rows top to bottom, none overlapping, inside the panel.
@@ -594,7 +661,7 @@ class ProvaFinestre : public QObject {
     QVERIFY(sotto <= controllo<QWidget>(form2, "Frame1")->height());
     QVERIFY(controllo<QWidget>(form2, "Frame1")->geometry().bottom() <
             controllo<QWidget>(form2, "Command1")->y());
-    QVERIFY(form2->height() > 566);
+    QVERIFY(form2->height() > 596);
 
     // A region and a comune: the two surcharges shown before the net, which
     // they reduce; "Nessuna" and no comune, the window as before.
@@ -643,9 +710,26 @@ class ProvaFinestre : public QObject {
     QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
     QCOMPARE(casella2(10), QStringLiteral("21.455,00"));
     for (int n : {22, 23, 24}) QVERIFY(!form2->casella(n)->isVisibleTo(form2));
-    QCOMPARE(form2->size(), QSize(635, 566));
+    QCOMPARE(form2->size(), QSize(635, 596));
     QCOMPARE(form2->casella(10)->geometry(), QRect(160, 440, 97, 19));
-    QCOMPARE(ordine_tab(form2).split(' ').size(), 23);
+    // The boxes are read and copied, not stops of Tab: the keyboard goes
+    // from the net to the two commands.
+    QCOMPARE(ordine_tab(form2).split(' ').size(), 2);
+    for (int n = 1; n <= 21; ++n) {
+      QCOMPARE(form2->casella(n)->focusPolicy(), Qt::ClickFocus);
+    }
+    // Monthly, net to gross: the line says so, the caption of 2007 stays.
+    premi(in1<QRadioButton>("Option2"));
+    premi(in1<QRadioButton>("Option3"));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("1500"));
+    calcola();
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+    QCOMPARE(controllo<QLabel>(form2, "RigaCalcolo")->text(),
+             QStringLiteral("Normativa 2007 - Mensile - Dal netto al lordo"));
+    combo4->setCurrentText(QStringLiteral("2025"));
+    calcola();
+    QCOMPARE(form2->windowTitle(),
+             QStringLiteral("Risultato Calcolo - Normativa 2025 - Mensile - Dal netto al lordo"));
   }
 
   void secondo_calcolo_sostituisce_ogni_cifra() {
@@ -685,7 +769,7 @@ class ProvaFinestre : public QObject {
 
     // Moved, closed, then calculated again: the same window, filled anew,
     // where the operator left it.
-    form2->move(dove + QPoint(37, 23));
+    form2->move(dove + QPoint(37, -23));
     const QPoint lasciata = form2->pos();
     form2->close();
     calcola();
@@ -706,7 +790,7 @@ class ProvaFinestre : public QObject {
     auto* grafici = controllo<QPushButton>(form2, "Command2");
     auto* esporta = controllo<QPushButton>(form2, "Command1");
     QCOMPARE(grafici->text(), QStringLiteral("Grafici"));
-    QCOMPARE(esporta->geometry(), QRect(256, 504, 121, 25));
+    QCOMPARE(esporta->geometry(), QRect(256, 534, 121, 25));
     QCOMPARE(grafici->y(), esporta->y());
     QVERIFY(QRect(QPoint(0, 0), form2->size()).contains(grafici->geometry()));
     for (QWidget* w : grafici->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -718,7 +802,19 @@ class ProvaFinestre : public QObject {
     premi(grafici);
     Form7* form7 = form2->form7();
     QVERIFY(form7 != nullptr && form7->isVisible());
-    QCOMPARE(form7->windowTitle(), QStringLiteral("Grafici"));
+    QCOMPARE(form7->windowTitle(),
+             QStringLiteral("Grafici - Normativa 2007 - Annuo - Dal lordo al netto"));
+    // Tab goes to the page's chart before the tab bar; the crosshair starts
+    // at the worker.
+    QCOMPARE(ordine_tab(form7).split(' ').mid(0, 2),
+             QStringList({"GraficoLavoratore", "GraficoAzienda"}));
+    QVERIFY(ordine_tab(form7).indexOf(QStringLiteral("GraficoAzienda")) <
+            ordine_tab(form7).indexOf(QStringLiteral("qt_tabwidget_tabbar")));
+    QVERIFY(!form7->pannello()->mirino_visibile());
+    QTest::keyClick(form7->pannello()->vista_curva(), Qt::Key_Right);
+    QVERIFY2(form7->pannello()->testo_mirino().contains(QStringLiteral("Lordo: 30.000,00")),
+             qPrintable(form7->pannello()->testo_mirino()));
+    form7->aggiorna();
     QCOMPARE(form7->font().family(), QStringLiteral("MS Sans Serif"));
     confronta_grafici(form7, form2, campi_tipici());
     const QString punto = form7->pannello()->suggerimento_curva(30000.4);
@@ -858,8 +954,11 @@ class ProvaFinestre : public QObject {
     calcola();
     Form2* form2 = form1->form2();
     auto* esporta = controllo<QPushButton>(form2, "Command1");
+    auto* grafici = controllo<QPushButton>(form2, "Command2");
     QVERIFY(!esporta->autoDefault() && !esporta->isDefault());
     QCOMPARE(form2->focusWidget(), form2->casella(10));
+    std::map<int, double> aggiornate;
+    for (int n : {10, 16, 4}) aggiornate[n] = contrasto_testo(form2->casella(n));
     QTest::keyClick(form2->casella(10), Qt::Key_Return);
     QVERIFY(apertore_->aperti.empty());
     QVERIFY(sentinella.visti.empty());
@@ -871,11 +970,41 @@ class ProvaFinestre : public QObject {
     QVERIFY2(sentinella.visti[0].testo.contains(QStringLiteral("virgola: \"30,5\"")),
              qPrintable(sentinella.visti[0].testo));
     QVERIFY(form2->non_aggiornato());
-    QVERIFY(form2->windowTitle().contains(QStringLiteral("non aggiornato")));
+    // A caption that the title bar shows whole, the notice whole in the
+    // window; no statement of figures that are not the form's.
+    QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo - non aggiornato"));
+    auto* riga = controllo<QLabel>(form2, "RigaCalcolo");
+    QVERIFY2(riga->text().startsWith(QStringLiteral("Non aggiornato: l'ultimo calcolo")),
+             qPrintable(riga->text()));
+    QVERIFY(riga->text().contains(QStringLiteral("Normativa 2007 - Annuo")));
+    QVERIFY(riga->heightForWidth(riga->width()) <= riga->height());
+    QVERIFY(!esporta->isEnabled());
+    premi(esporta);
+    esporta->setFocus();
+    QTest::keyClick(esporta, Qt::Key_Return);
+    QVERIFY(apertore_->aperti.empty());
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    // The grey figures stay readable: at least 4,5:1 on the yellow totals
+    // and on white, and lighter than the figures up to date.
+    for (int n : {10, 16, 4}) {
+      const double stantia = contrasto_testo(form2->casella(n));
+      QVERIFY2(stantia >= 4.5, qPrintable(QStringLiteral("Text%1: %2").arg(n).arg(stantia)));
+      QVERIFY2(stantia < aggiornate[n], qPrintable(QStringLiteral("Text%1").arg(n)));
+    }
     scrivi(in1<QLineEdit>("Text14"), QStringLiteral("0"));
     calcola();
     QVERIFY(!form2->non_aggiornato());
     QCOMPARE(form2->windowTitle(), QStringLiteral("Risultato Calcolo"));
+    QVERIFY(esporta->isEnabled());
+    QCOMPARE(riga->text(), QStringLiteral("Normativa 2007 - Annuo - Dal lordo al netto"));
+
+    // From the net, "Grafici" in two Tabs (the boxes are no stops).
+    QVERIFY(QTest::qWaitForWindowActive(form2));
+    form2->casella(10)->setFocus();
+    for (int i = 0; i < 2 && QApplication::focusWidget() != grafici; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), grafici);
 
     QTest::keyClick(form2, Qt::Key_Escape);
     QVERIFY(!form2->isVisible());
@@ -911,6 +1040,16 @@ class ProvaFinestre : public QObject {
                            << QStringLiteral("sotto");
     QTest::newRow("nessuna origine")
         << QRect(0, 0, 683, 492) << QRect() << QSize(822, 790) << QStringLiteral("centro");
+    // The results window from the input form, which moves aside where that
+    // gives room for both side by side, and only then.
+    QTest::newRow("1600x1000 form spostato") << QRect(0, 0, 1600, 970) << QRect(367, 240, 866, 489)
+                                             << QSize(637, 690) << QStringLiteral("accanto");
+    QTest::newRow("1600x1000 form a destra") << QRect(0, 0, 1600, 970) << QRect(700, 240, 866, 489)
+                                             << QSize(637, 690) << QStringLiteral("accanto");
+    QTest::newRow("1600x1000 form fermo") << QRect(0, 0, 1600, 970) << QRect(0, 0, 866, 489)
+                                          << QSize(637, 690) << QStringLiteral("fermo");
+    QTest::newRow("1024x768 form fermo") << QRect(0, 0, 1024, 740) << QRect(78, 126, 866, 489)
+                                         << QSize(637, 690) << QStringLiteral("fermo");
   }
 
   void finestre_accanto_e_dentro_lo_schermo() {
@@ -918,6 +1057,14 @@ class ProvaFinestre : public QObject {
     QFETCH(QRect, origine);
     QFETCH(QSize, frame);
     QFETCH(QString, dove);
+    if (dove == QStringLiteral("accanto") || dove == QStringLiteral("fermo")) {
+      const QRect spostata = origine_accanto(area, origine, frame);
+      QCOMPARE(spostata.size(), origine.size());
+      QCOMPARE(spostata.top(), origine.top());
+      QVERIFY(area.contains(spostata));
+      if (dove == QStringLiteral("fermo")) QCOMPARE(spostata, origine);
+      origine = spostata;
+    }
     const std::optional<QRect> da = origine.isNull() ? std::nullopt : std::optional(origine);
     const QRect posto = posto_finestra(area, frame, da);
     QVERIFY2(area.contains(posto), qPrintable(QStringLiteral("%1,%2 %3x%4")
@@ -936,6 +1083,7 @@ class ProvaFinestre : public QObject {
     if (dove == QStringLiteral("sotto")) QVERIFY(posto.top() > origine.bottom());
     if (dove == QStringLiteral("cascata")) QVERIFY(posto.topLeft() != origine.topLeft());
     if (dove == QStringLiteral("centro")) QCOMPARE(posto.center(), area.center());
+    if (dove == QStringLiteral("accanto")) QVERIFY(!posto.intersects(origine));
   }
 
   // The offscreen screen is 800x600, narrower than the input form; run
@@ -944,11 +1092,15 @@ class ProvaFinestre : public QObject {
   // sight, whether the keyboard or the program put it there.
   void finestre_piu_grandi_dello_schermo_scorrono() {
     avvia();
-    Form1* form1 = entra();
-    const QRect area = form1->screen()->availableGeometry();
+    const QRect area = ingresso_->screen()->availableGeometry();
     const auto in_vista = [](QWidget* w) {
       return w->isVisible() && w->visibleRegion().boundingRect() == w->rect();
     };
+    // The entry window, which has no frame to move it by, whole on the
+    // screen with "Entra".
+    QVERIFY(area.contains(ingresso_->frameGeometry()));
+    QVERIFY(in_vista(controllo<QPushButton>(ingresso_.get(), "Command1")));
+    Form1* form1 = entra();
     QVERIFY(area.contains(form1->frameGeometry()));
     QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 465));
     QVERIFY(QTest::qWaitForWindowActive(form1));
@@ -1394,8 +1546,9 @@ class ProvaFinestre : public QObject {
     // Tab order: frame by frame, top left to bottom right, the calculate
     // button last.
     QCOMPARE(ordine_tab(form1),
-             QStringLiteral("Option1 Option2 Combo4 Text5 Text7 Option4 Option3 Text2 Text9 Text10 "
-                            "Combo3 Text4 Combo1 Text6 Text3 Combo2 List1 List2 Option5 Option6 "
+             QStringLiteral("Option1 Option2 Text5 Text7 Option4 Option3 Combo4 Text2 Text9 Text10 "
+                            "Combo3 Text4 Combo1 Command6 Text6 Text3 Combo2 Command7 List1 List2 "
+                            "Option5 Option6 "
                             "Text14 Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 "
                             "Command5 Text8 Text12 Text18 Text20 Check1 Text11 Combo5 Text22 "
                             "Text23 Text24 Command1"));
@@ -1410,7 +1563,7 @@ class ProvaFinestre : public QObject {
     QVERIFY(richiesta_tipica(form1));
     calcola();
     Form2* form2 = form1->form2();
-    QCOMPARE(form2->size(), QSize(635, 566));
+    QCOMPARE(form2->size(), QSize(635, 596));
     auto colore = [](QLineEdit* box) {
       const QImage img = box->grab().toImage();
       return QColor(img.pixel(4, img.height() / 2));

@@ -317,6 +317,11 @@ void VistaCurva::mouseMoveEvent(QMouseEvent* evento) {
   emit puntatore(chart()->mapToValue(nel_grafico));
 }
 
+void VistaCurva::focusInEvent(QFocusEvent* evento) {
+  QChartView::focusInEvent(evento);
+  emit fuoco();
+}
+
 void VistaCurva::leaveEvent(QEvent* evento) {
   QChartView::leaveEvent(evento);
   emit uscito();
@@ -378,10 +383,9 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
   for (QChartView* v : {lavoratore_, azienda_, static_cast<QChartView*>(curva_)}) {
     v->setRenderHint(QPainter::Antialiasing);
     v->setMinimumHeight(150);
-    // The bars are pictures of the legend's and the table's figures: the
-    // keyboard goes to the table; the curve takes the focus for its
-    // crosshair.
-    if (v != curva_) v->setFocusPolicy(Qt::NoFocus);
+    // Every chart takes the focus: a bar chart is read with its legend
+    // (its accessible description), the curve moves its crosshair.
+    v->setFocusPolicy(Qt::StrongFocus);
     sostituisci(v, nuovo_grafico(QString()));
   }
   auto* colonna = new QVBoxLayout(this);
@@ -427,6 +431,11 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
     schede_->addTab(netto, QStringLiteral("Netto secondo il lordo"));
     schede_->addTab(tabella_, QStringLiteral("Tabella"));
     colonna->addWidget(schede_);
+    // Tab goes to the page's chart or table first, then to the tab bar.
+    QWidget::setTabOrder(lavoratore_, azienda_);
+    QWidget::setTabOrder(azienda_, curva_);
+    QWidget::setTabOrder(curva_, tabella_);
+    QWidget::setTabOrder(tabella_, schede_->tabBar());
   } else {
     for (const auto& [widget, peso] :
          std::initializer_list<std::pair<QWidget*, int>>{{lavoratore_, 3},
@@ -444,6 +453,9 @@ PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
   connect(curva_, &VistaCurva::puntatore, this, [this](QPointF v) { segui(v.x()); });
   connect(curva_, &VistaCurva::uscito, this, &PannelloGrafici::nascondi_mirino);
   connect(curva_, &VistaCurva::tasto, this, &PannelloGrafici::sposta_mirino);
+  connect(curva_, &VistaCurva::fuoco, this, [this] {
+    if (!mirino_visibile()) mirino_sul_lavoratore();
+  });
 }
 
 QString PannelloGrafici::suggerimento_curva(double lordo) const {
@@ -509,8 +521,18 @@ void PannelloGrafici::nascondi_mirino() {
   }
 }
 
+void PannelloGrafici::mirino_sul_lavoratore() {
+  if (lordo_attuale_) segui(*lordo_attuale_);
+}
+
 void PannelloGrafici::sposta_mirino(int passi) {
   if (punti_.empty()) return;
+  // Not shown yet: an arrow shows it on the worker, Home and End at the ends.
+  const bool estremo = std::abs(passi) > 10;
+  if (!mirino_visibile() && lordo_attuale_ && !estremo) {
+    mirino_sul_lavoratore();
+    return;
+  }
   std::int64_t k = mirino_visibile() ? std::int64_t(punto_mirino_) + passi
                                      : (passi > 0 ? 0 : std::int64_t(punti_.size()) - 1);
   k = std::clamp<std::int64_t>(k, 0, std::int64_t(punti_.size()) - 1);
@@ -521,6 +543,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
                              std::optional<double> netto_voluto) {
   locale_ = locale;
   punti_.clear();
+  lordo_attuale_.reset();
   mirino_v_ = mirino_o_ = nullptr;
   fondo_mirino_ = nullptr;
   testo_mirino_ = nullptr;
@@ -629,6 +652,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
     minimo_netto = std::min(minimo_netto, netto_attuale);
     massimo_netto = std::max(massimo_netto, netto_attuale);
     attuale->append(c.lordo_attuale, netto_attuale);
+    lordo_attuale_ = c.lordo_attuale;
     attuale->setName(
         (netto_voluto ? QStringLiteral("Lordo trovato: ") : QStringLiteral("Lavoratore: ")) +
         importo(c.lordo_attuale, locale) + QStringLiteral(" \u2192 ") +

@@ -20,6 +20,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +49,7 @@
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
 #include "rules/tabella.h"
+#include "statement/crea.h"
 #include "statement/formato.h"
 #include "statement/prospetto.h"
 
@@ -103,8 +105,14 @@ void messaggio_qt(QtMsgType tipo, const QMessageLogContext&, const QString& test
 // Writes the statement of the calculation just made. Returns the exit status.
 int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
             bool mensile) {
-  const zellora::EsitoProspetto prospetto =
-      zellora::componi_prospetto(motore.risultati(), mensile, motore.locale());
+  // The statement lists the request's inputs and the day it is written.
+  std::optional<zellora::CalcoloProspetto> calcolo;
+  if (motore.campi_calcolo()) {
+    calcolo = zellora::CalcoloProspetto{*motore.campi_calcolo(),
+                                        zellora::data_prospetto(std::chrono::system_clock::now())};
+  }
+  const zellora::EsitoProspetto prospetto = zellora::componi_prospetto(
+      motore.risultati(), mensile, motore.locale(), calcolo ? &*calcolo : nullptr);
   if (!prospetto.prospetto) {
     std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
               << prospetto.errore.testo() << "\n";

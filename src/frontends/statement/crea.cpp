@@ -25,7 +25,7 @@ namespace {
 // Names tried before giving up: " (2)" up to " (999)".
 constexpr int nomi_massimi = 999;
 
-std::string data_ora_locale(std::chrono::system_clock::time_point quando) {
+std::string ora_locale(std::chrono::system_clock::time_point quando, const char* formato) {
   const std::time_t secondi =
       std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(quando));
   std::tm ora{};
@@ -35,8 +35,12 @@ std::string data_ora_locale(std::chrono::system_clock::time_point quando) {
   localtime_r(&secondi, &ora);
 #endif
   char testo[32];
-  const std::size_t n = std::strftime(testo, sizeof testo, "%Y-%m-%d %H.%M.%S", &ora);
+  const std::size_t n = std::strftime(testo, sizeof testo, formato, &ora);
   return std::string(testo, n);
+}
+
+std::string data_ora_locale(std::chrono::system_clock::time_point quando) {
+  return ora_locale(quando, "%Y-%m-%d %H.%M.%S");
 }
 
 fs::path nome_file(const fs::path& cartella, const std::string& base, int numero) {
@@ -128,15 +132,24 @@ fs::path cartella_prospetti(const fs::path& documenti, const fs::path& temporane
   return {};
 }
 
-EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
-                       const fs::path& cartella, ApertoreDocumenti& apertore) {
-  return Crea(risultati, mensile, locale, cartella, apertore, std::chrono::system_clock::now());
+std::string data_prospetto(std::chrono::system_clock::time_point quando) {
+  return ora_locale(quando, "%d/%m/%Y");
 }
 
 EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
                        const fs::path& cartella, ApertoreDocumenti& apertore,
-                       std::chrono::system_clock::time_point quando) {
-  const EsitoProspetto prospetto = componi_prospetto(risultati, mensile, locale);
+                       const CampiForm1* campi) {
+  return Crea(risultati, mensile, locale, cartella, apertore, std::chrono::system_clock::now(),
+              campi);
+}
+
+EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
+                       const fs::path& cartella, ApertoreDocumenti& apertore,
+                       std::chrono::system_clock::time_point quando, const CampiForm1* campi) {
+  std::optional<CalcoloProspetto> calcolo;
+  if (campi != nullptr) calcolo = CalcoloProspetto{*campi, data_prospetto(quando)};
+  const EsitoProspetto prospetto =
+      componi_prospetto(risultati, mensile, locale, calcolo ? &*calcolo : nullptr);
   if (!prospetto.prospetto) return fallita(errore_prospetto_rifiutato, prospetto.errore.testo());
 
   const std::string base = "Prospetto Zellora " + data_ora_locale(quando);

@@ -16,14 +16,81 @@ Paragrafo linea(std::string_view etichetta, std::string_view box, bool grassetto
 
 }  // namespace
 
-EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale& locale) {
+namespace {
+
+// A count and, when there is one, its share: "2 al 100%".
+std::string a_carico(const std::string& numero, const std::string& percentuale) {
+  std::string testo = numero.empty() ? std::string("0") : numero;
+  if (!percentuale.empty() && testo != "0") testo += " al " + percentuale + "%";
+  return testo;
+}
+
+}  // namespace
+
+std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo, bool attuali) {
+  const CampiForm1& c = calcolo.campi;
+  const auto o = [](const std::string& testo, const char* altrimenti) {
+    return testo.empty() ? std::string(altrimenti) : testo;
+  };
+  // The months of dependency count in the annual calculation only.
+  const auto mesi = [&c](const std::string& n) {
+    return c.Option1 ? " (" + n + " mesi)" : std::string();
+  };
+  std::vector<std::string> v;
+  v.push_back("Data : " + calcolo.data);
+  v.push_back("Lavoratore : " + o(c.List1, "categoria non indicata") + ", " +
+              o(c.List2, "settore non indicato"));
+  v.push_back("Periodo : " + (c.Option1 ? std::string("Annuo")
+                                        : "Mensile, " + c.Text7 + " mensilit\u00e0 retribuite"));
+  v.push_back(std::string("Tipologia di calcolo : ") +
+              (c.Option3 ? "Dal netto al lordo" : "Dal lordo al netto"));
+  std::string famiglia = "Familiari a carico : coniuge ";
+  famiglia += c.Combo3 == "Si" ? "Si" + mesi(c.Text2) : std::string("No");
+  famiglia += "; figli " + a_carico(c.Text4, c.Combo1);
+  if (a_carico(c.Text4, "") != "0") {
+    famiglia += mesi(c.Text9);
+    if (!attuali && !c.Text6.empty() && c.Text6 != "0") {
+      famiglia += ", di cui minori di 3 anni " + c.Text6;
+    }
+  }
+  famiglia += "; altri " + a_carico(c.Text3, c.Combo2);
+  if (a_carico(c.Text3, "") != "0") famiglia += mesi(c.Text10);
+  v.push_back(std::move(famiglia));
+  if (attuali) {
+    std::string addizionali = "Regione e comune : " + o(c.Combo5, "Nessuna") + ", ";
+    if (!c.Text22.empty()) {
+      addizionali += c.Text22;
+    } else if (!c.Text23.empty()) {
+      addizionali += "addizionale comunale " + c.Text23 + "%";
+      if (!c.Text24.empty()) addizionali += ", esenzione fino a " + c.Text24;
+    } else {
+      addizionali += "nessun comune";
+    }
+    v.push_back(std::move(addizionali));
+  }
+  return v;
+}
+
+EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale& locale,
+                                 const CalcoloProspetto* calcolo) {
   const Allineamento sx = Allineamento::sinistra;
   Prospetto p;
   auto& v = p.paragrafi;
   v.push_back(vuoto(Allineamento::predefinito));
   v.push_back({std::string(titolo_prospetto), Allineamento::centro, true});
-  if (r.righe_attuali) v.push_back({"Normativa " + r.normativa, Allineamento::centro, false});
+  // The rule set of the figures, whichever it is (a statement of the rules of
+  // 2007 is not taken for one of today's law).
+  if (!r.normativa.empty()) {
+    v.push_back({"Normativa " + r.normativa, Allineamento::centro, false});
+  }
   v.push_back(vuoto(Allineamento::centro));
+  // The inputs between the blank lines under the headings: the statement
+  // stays on one page.
+  if (calcolo != nullptr) {
+    for (std::string& riga : righe_calcolo_prospetto(*calcolo, r.righe_attuali)) {
+      v.push_back({std::move(riga), sx, false});
+    }
+  }
   v.push_back(vuoto(sx));
   // The rows of the window that the statement has, each under its own label,
   // panel by panel.

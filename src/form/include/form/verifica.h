@@ -35,6 +35,8 @@ std::string lavoratore_mancante(const CampiForm1& campi);
 // True when any of the fifteen checked text fields holds exactly the empty
 // text (in either period mode, disabled fields included).
 bool campi_non_valorizzati(const CampiForm1& campi);
+// Those fields, by control name ("Text7"), in the order they are checked.
+std::vector<std::string_view> elenco_campi_non_valorizzati(const CampiForm1& campi);
 
 // The inputs of the calculation that the form selects, or the messages that
 // refuse it: each text it reads that is not a number (named by its label),

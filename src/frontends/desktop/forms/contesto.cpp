@@ -33,6 +33,23 @@ void centra(QWidget* finestra) {
                  std::max(area.y(), area.y() + (area.height() - dimensione.height()) / 2));
 }
 
+namespace {
+constexpr int distacco = 8;  // between a window and the one beside it
+}  // namespace
+
+QRect origine_accanto(const QRect& area, const QRect& o, const QSize& frame) {
+  const int w = frame.width();
+  const bool a_destra = o.right() + distacco + w <= area.right() + 1;
+  const bool a_sinistra = o.left() - distacco - w >= area.left();
+  if (a_destra || a_sinistra || o.width() + distacco + w > area.width()) return o;
+  // The shorter move: the origin to the left with the window at its right,
+  // or to the right with the window at its left.
+  const int verso_sinistra = o.left() - (area.right() + 1 - w - distacco - o.width());
+  const int verso_destra = area.left() + w + distacco - o.left();
+  return verso_sinistra <= verso_destra ? o.translated(-verso_sinistra, 0)
+                                        : o.translated(verso_destra, 0);
+}
+
 QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine) {
   const QSize d = frame.boundedTo(area.size());
   const auto dentro = [&area, &d](QPoint p) {
@@ -45,7 +62,6 @@ QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<
                          area.y() + (area.height() - d.height()) / 2));
   }
   const QRect& o = *origine;
-  constexpr int distacco = 8;
   // Beside it, whole, on one side or the other, or below.
   if (o.right() + distacco + d.width() <= area.right() + 1) {
     return dentro(QPoint(o.right() + 1 + distacco, o.top()));
@@ -82,6 +98,8 @@ QMargins cornice_mostrata(const QWidget* finestra) {
 // of the program on screen; with none of them, a title bar as the style
 // draws one.
 QMargins cornice_di(const QWidget* finestra, const QWidget* origine) {
+  // A window without a frame (the entry window) gets none.
+  if (finestra->windowFlags().testFlag(Qt::FramelessWindowHint)) return {};
   std::vector<const QWidget*> misure = {finestra, origine};
   for (const QWidget* w : QApplication::topLevelWidgets()) misure.push_back(w);
   for (const QWidget* w : misure) {
@@ -166,6 +184,16 @@ void adatta_allo_schermo(QWidget* finestra, QSize voluta) {
   finestra->setMinimumSize(posto.boundedTo(QSize(240, 160)));
   finestra->setMaximumSize(voluta + QSize(barra, barra));
   finestra->resize(posto);
+}
+
+void fai_posto(QWidget* origine, const QWidget* finestra) {
+  if (origine == nullptr || !origine->isVisible()) return;
+  QScreen* schermo = origine->screen();
+  if (schermo == nullptr) return;
+  const QSize frame = finestra->size().grownBy(cornice_di(finestra, origine));
+  const QRect da = origine->frameGeometry();
+  const QRect dove = origine_accanto(schermo->availableGeometry(), da, frame);
+  if (dove != da) origine->move(dove.topLeft());
 }
 
 void colloca(QWidget* finestra, const QWidget* origine) {

@@ -136,18 +136,32 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   // Enter in a text field calculates, as "C A L C O L A" does.
   for (QLineEdit* campo : findChildren<QLineEdit*>()) {
     connect(campo, &QLineEdit::returnPressed, ui_->Command1, &QPushButton::click);
-    connect(campo, &QLineEdit::textChanged, campo, [campo] { testo_come_mostrato(campo); });
+    connect(campo, &QLineEdit::textChanged, campo, [this, campo] {
+      testo_come_mostrato(campo);
+      // Typed into: no longer marked empty.
+      if (campi_vuoti_.contains(campo)) segna_vuoto(campo, false);
+    });
   }
 
   // Load: the skin, the rule sets the run offers (the built-in ones, then
-  // the user's files), then the worker categories, none chosen.
+  // the user's files), the newest built-in one chosen (today's law; a request
+  // that names none still means the rules of 2007, but a form opens on the
+  // law in force), then the worker categories, none chosen.
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
   {
     QSignalBlocker blocco(ui_->Combo4);
     ui_->Combo4->clear();
     const ElencoNormative& normative =
         contesto_.motore != nullptr ? contesto_.motore->normative() : ElencoNormative::incluse();
-    for (const std::string& nome : normative.nomi()) ui_->Combo4->addItem(da_utf8(nome));
+    std::string piu_recente;
+    for (const std::string& nome : normative.nomi()) {
+      ui_->Combo4->addItem(da_utf8(nome));
+      const VoceNormativa* voce = normative.trova(nome);
+      if (voce != nullptr && voce->file.empty()) piu_recente = nome;
+    }
+    if (contesto_.motore != nullptr && !piu_recente.empty()) {
+      contesto_.motore->usa_normativa(piu_recente);
+    }
     ui_->Combo4->setCurrentText(da_utf8(regole().nome));
   }
   for (std::string_view categoria : categorie_lavoratore(regole())) {
@@ -371,6 +385,23 @@ void Form1::Command1_Click() {
   }
   QStringList messaggi;
   for (const std::string& m : esito.messaggi) messaggi << da_utf8(m);
+  // The empty fields: marked on the form and named after the warning.
+  for (QLineEdit* campo : campi_vuoti_.keys()) segna_vuoto(campo, false);
+  QLineEdit* primo_vuoto = nullptr;
+  if (esito.campi_vuoti) {
+    QStringList nomi;
+    for (std::string_view nome : elenco_campi_non_valorizzati(campi())) {
+      auto* campo = findChild<QLineEdit*>(da_utf8(nome));
+      if (campo == nullptr) continue;
+      segna_vuoto(campo, true);
+      nomi << QStringLiteral("\"%1\"").arg(da_utf8(etichetta(nome)));
+      if (primo_vuoto == nullptr && campo->isEnabled()) primo_vuoto = campo;
+    }
+    if (!nomi.isEmpty() && !messaggi.isEmpty()) {
+      messaggi.back() += QStringLiteral("\n\nCampi non valorizzati: ") +
+                         nomi.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+  }
 
   if (esito.stato != Stato::rifiutato) {
     mostra_risultati();
@@ -388,6 +419,20 @@ void Form1::Command1_Click() {
       messaggio_informativo(form2_.get(), testo);
     }
   }
+  if (primo_vuoto != nullptr) primo_vuoto->setFocus();
+}
+
+void Form1::segna_vuoto(QLineEdit* campo, bool vuoto) {
+  if (vuoto) {
+    if (!campi_vuoti_.contains(campo)) campi_vuoti_.insert(campo, campo->styleSheet());
+    campo->setStyleSheet(campi_vuoti_.value(campo) +
+                         QStringLiteral(" QLineEdit { border: 2px solid rgb(192, 0, 0); "
+                                        "background-color: rgb(255, 235, 235); }"));
+    campo->setAccessibleDescription(QStringLiteral("campo non valorizzato"));
+    return;
+  }
+  campo->setStyleSheet(campi_vuoti_.take(campo));
+  campo->setAccessibleDescription(QString());
 }
 
 void Form1::mostra_risultati() {

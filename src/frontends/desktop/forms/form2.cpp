@@ -28,6 +28,14 @@ std::filesystem::path percorso(const QString& cartella) {
   return std::filesystem::path(cartella.toStdU16String());
 }
 
+// The room the line above the panels takes: two lines of text, for the
+// notice of figures no longer up to date.
+constexpr int altezza_riga_calcolo = 30;
+
+// Stale figures: grey, with a contrast of 5,9:1 on the yellow of the totals
+// and 6,4:1 on white (text needs at least 4,5:1).
+constexpr char stile_non_aggiornato[] = " QLineEdit { color: #5f5f5f; }";
+
 }  // namespace
 
 Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
@@ -51,6 +59,19 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     w->setGeometry(dove);
     w->setVisible(!nascosto);
   }
+  // The line of what was calculated, above the panels, which move down.
+  for (QWidget* w : contenuto_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    w->move(w->pos() + QPoint(0, altezza_riga_calcolo));
+  }
+  contenuto_->setFixedSize(size() + QSize(0, altezza_riga_calcolo));
+  riga_calcolo_ = new QLabel(contenuto_);
+  riga_calcolo_->setObjectName(QStringLiteral("RigaCalcolo"));
+  riga_calcolo_->setGeometry(ui_->Frame1->x(), 4,
+                             ui_->Frame2->geometry().right() + 1 - ui_->Frame1->x(),
+                             altezza_riga_calcolo - 4);
+  riga_calcolo_->setWordWrap(true);
+  riga_calcolo_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  riga_calcolo_->setTextFormat(Qt::PlainText);
   auto* tutto = new QVBoxLayout(this);
   tutto->setContentsMargins(0, 0, 0, 0);
   tutto->addWidget(area_scorrevole(contenuto_, false));
@@ -86,6 +107,10 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     // Read by a screen reader as the row's label.
     etichetta->setBuddy(box);
     box->setAccessibleName(da_utf8(riga.etichetta));
+    // Read, selected and copied, but not a stop of Tab: from the net the
+    // keyboard goes to "Esporta" and "Grafici" (a screen reader reads the
+    // boxes all the same).
+    box->setFocusPolicy(Qt::ClickFocus);
     caselle_[std::size_t(riga.casella - 1)] = box;
     stili_.insert(box, box->styleSheet());
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
@@ -105,7 +130,7 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
 
 Form2::~Form2() = default;
 
-void Form2::mostra(const QWidget* origine) {
+void Form2::mostra(QWidget* origine) {
   // Some window managers place a window anew each time it is shown; the
   // window asks for the place it was left in, the first time one beside
   // the input form.
@@ -113,6 +138,7 @@ void Form2::mostra(const QWidget* origine) {
     if (lasciata_) {
       move(*lasciata_);
     } else if (origine != nullptr) {
+      fai_posto(origine, this);
       colloca(this, origine);
     }
   }
@@ -123,16 +149,28 @@ void Form2::mostra(const QWidget* origine) {
 }
 
 void Form2::segna_non_aggiornato() {
-  if (titolo_.isEmpty()) return;
-  setWindowTitle(titolo_ + QStringLiteral(" - non aggiornato: l'ultimo calcolo è stato rifiutato"));
+  if (calcolo_.isEmpty() || non_aggiornato_) return;
+  non_aggiornato_ = true;
+  // The caption stays short; the line says it whole.
+  setWindowTitle(QString::fromUtf8(titolo_risultati.data(), qsizetype(titolo_risultati.size())) +
+                 QStringLiteral(" - non aggiornato"));
+  riga_calcolo_->setText(QStringLiteral("Non aggiornato: l'ultimo calcolo \u00e8 stato rifiutato, "
+                                        "queste sono le cifre del calcolo precedente (") +
+                         calcolo_ + QStringLiteral(")."));
+  riga_calcolo_->setStyleSheet(
+      QStringLiteral("QLabel#RigaCalcolo { color: rgb(128, 0, 0); font-weight: bold; }"));
   for (QLineEdit* box : caselle_) {
-    box->setStyleSheet(box->styleSheet() + QStringLiteral(" QLineEdit { color: #8c8579; }"));
+    box->setStyleSheet(box->styleSheet() + QLatin1String(stile_non_aggiornato));
     box->setAccessibleDescription(QStringLiteral("non aggiornato"));
   }
-  if (form7_ != nullptr) form7_->setWindowTitle(QStringLiteral("Grafici - non aggiornati"));
+  ui_->Command1->setEnabled(false);
+  if (form7_ != nullptr) form7_->setWindowTitle(titolo_grafici());
 }
 
-bool Form2::non_aggiornato() const { return windowTitle() != titolo_; }
+QString Form2::titolo_grafici() const {
+  return non_aggiornato_ ? QStringLiteral("Grafici - non aggiornati")
+                         : QStringLiteral("Grafici - ") + calcolo_;
+}
 
 void Form2::keyPressEvent(QKeyEvent* evento) {
   // Esc closes the window, as a dialog's.
@@ -220,12 +258,25 @@ void Form2::riempi(const Risultati& risultati) {
     }
   }
   disponi(risultati.righe_attuali, risultati.righe_addizionali);
-  titolo_ =
-      risultati.righe_attuali
-          ? QStringLiteral("Risultato Calcolo - Normativa %1").arg(da_utf8(risultati.normativa))
-          : QStringLiteral("Risultato Calcolo");
-  setWindowTitle(titolo_);
-  if (form7_ != nullptr) form7_->setWindowTitle(QStringLiteral("Grafici"));
+  // What was calculated: the rule set, and the period and direction of the
+  // form's fields of the calculation.
+  const std::optional<CampiForm1>* campi =
+      contesto_.motore != nullptr ? &contesto_.motore->campi_calcolo() : nullptr;
+  const bool mensile =
+      campi != nullptr && campi->has_value() ? (*campi)->Option2 : mensile_ && mensile_();
+  const bool dal_netto = campi != nullptr && campi->has_value() && (*campi)->Option3;
+  calcolo_ = QStringLiteral("Normativa %1 - %2 - %3")
+                 .arg(da_utf8(risultati.normativa),
+                      mensile ? QStringLiteral("Mensile") : QStringLiteral("Annuo"),
+                      dal_netto ? QStringLiteral("Dal netto al lordo")
+                                : QStringLiteral("Dal lordo al netto"));
+  non_aggiornato_ = false;
+  const QString titolo = da_utf8(titolo_risultati);
+  setWindowTitle(risultati.righe_attuali ? titolo + QStringLiteral(" - ") + calcolo_ : titolo);
+  riga_calcolo_->setText(calcolo_);
+  riga_calcolo_->setStyleSheet(QStringLiteral("QLabel#RigaCalcolo { font-weight: bold; }"));
+  ui_->Command1->setEnabled(true);
+  if (form7_ != nullptr) form7_->setWindowTitle(titolo_grafici());
   for (int n = 1; n <= numero_caselle; ++n) {
     QLineEdit* box = casella(n);
     box->setText(da_utf8(risultati.Text(n)));
@@ -260,8 +311,10 @@ EsitoEsportazione Form2::Crea() {
     }
     if (!cartella.isEmpty()) {
       QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+      const std::optional<CampiForm1>& campi = contesto_.motore->campi_calcolo();
       esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
-                            contesto_.motore->locale(), percorso(cartella), *contesto_.apertore);
+                            contesto_.motore->locale(), percorso(cartella), *contesto_.apertore,
+                            campi ? &*campi : nullptr);
       QApplication::restoreOverrideCursor();
     }
   }
@@ -293,10 +346,15 @@ EsitoEsportazione Form2::Crea() {
   return esito;
 }
 
-void Form2::Command1_Click() { Crea(); }
+void Form2::Command1_Click() {
+  // Disabled while the figures are not those of the form; so is Enter.
+  if (non_aggiornato_) return;
+  Crea();
+}
 
 void Form2::Command2_Click() {
   if (form7_ == nullptr) form7_ = std::make_unique<Form7>(contesto_);
+  form7_->setWindowTitle(titolo_grafici());
   form7_->aggiorna();
   form7_->mostra(this);
 }

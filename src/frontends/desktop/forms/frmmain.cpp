@@ -1,9 +1,14 @@
 #include "forms/frmmain.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSvgRenderer>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "forms/form1.h"
 #include "platform/splash.h"
@@ -18,7 +23,8 @@ namespace zellora {
 namespace {
 
 // The picture of the entry window, drawn from the program's resources at
-// the screen's pixel density.
+// the screen's pixel density, as large as `dimensione` holds it without
+// stretching, centred.
 QPixmap immagine(const QSize& dimensione, qreal densita) {
   QSvgRenderer svg(QStringLiteral(":/zellora/ingresso.svg"));
   QPixmap pixmap(dimensione * densita);
@@ -27,10 +33,18 @@ QPixmap immagine(const QSize& dimensione, qreal densita) {
   if (svg.isValid()) {
     QPainter pittore(&pixmap);
     pittore.setRenderHint(QPainter::Antialiasing);
-    svg.render(&pittore, QRectF(QPointF(0, 0), QSizeF(dimensione)));
+    QSizeF disegno = QSizeF(svg.defaultSize());
+    if (disegno.isEmpty()) disegno = QSizeF(dimensione);
+    disegno.scale(QSizeF(dimensione), Qt::KeepAspectRatio);
+    const QPointF angolo((dimensione.width() - disegno.width()) / 2,
+                         (dimensione.height() - disegno.height()) / 2);
+    svg.render(&pittore, QRectF(angolo, disegno));
   }
   return pixmap;
 }
+
+// The least height of the picture on a short screen.
+constexpr int altezza_minima_immagine = 96;
 
 }  // namespace
 
@@ -50,8 +64,39 @@ frmMain::frmMain(Contesto contesto, QWidget* parent)
   QPalette sfondo = palette();
   sfondo.setColor(QPalette::Window, Qt::white);
   setPalette(sfondo);
-  setFixedSize(size());
+  // On a screen shorter than the page (a large scale factor) the picture is
+  // drawn smaller, the lines and "Entra" move up with it; on one shorter
+  // still the page scrolls, as every window does.
+  QScreen* schermo = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (schermo != nullptr) {
+    const int manca = height() - schermo->availableGeometry().height();
+    const int meno =
+        std::clamp(manca, 0, std::max(0, ui_->Image1->height() - altezza_minima_immagine));
+    if (meno > 0) {
+      ui_->Image1->resize(ui_->Image1->width(), ui_->Image1->height() - meno);
+      for (QWidget* w : {static_cast<QWidget*>(ui_->Label1), static_cast<QWidget*>(ui_->Label2),
+                         static_cast<QWidget*>(ui_->Label3), static_cast<QWidget*>(ui_->Label4),
+                         static_cast<QWidget*>(ui_->Command1)}) {
+        w->move(w->x(), w->y() - meno);
+      }
+      resize(width(), height() - meno);
+    }
+  }
+  auto* contenuto = new QWidget;
+  contenuto->setObjectName(QStringLiteral("contenuto"));
+  contenuto->setFixedSize(size());
+  for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QRect dove = w->geometry();
+    w->setParent(contenuto);
+    w->setGeometry(dove);
+    w->show();
+  }
+  auto* tutto = new QVBoxLayout(this);
+  tutto->setContentsMargins(0, 0, 0, 0);
+  tutto->addWidget(area_scorrevole(contenuto, false));
+  adatta_allo_schermo(this, contenuto->size());
   ui_->Image1->setPixmap(immagine(ui_->Image1->size(), devicePixelRatioF()));
+  ui_->Command1->setFocus();
   connect(ui_->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
   invio_preme(ui_->Command1);
   centra(this);

@@ -96,7 +96,7 @@ inline constexpr RigaRisultato righe_risultato[] = {
      23, Genere::detrazione, [](const RecordCalcolo& r) { return r.ulteriore_detrazione; },
      "Ulteriore detrazione : "},
     {"irpef_netta", "Irpef netta", Pannello::lavoratore, -1, Normative::tutte, 9,
-     Genere::irpef_netta, [](const RecordCalcolo& r) { return r.irpef_lorda; }, ""},
+     Genere::irpef_netta, [](const RecordCalcolo& r) { return r.irpef_lorda; }, "Irpef netta : "},
     {"trattenuta_non_deducibile", "Trattenuta Non deducibile", Pannello::lavoratore, -1,
      Normative::tutte, 20, Genere::cifra,
      [](const RecordCalcolo& r) { return r.trattenuta_non_deducibile; },

@@ -57,7 +57,8 @@ class Legenda : public QWidget {
 // The view of the curve: a crosshair and a label with the figures of the
 // point nearest to the pointer follow it while it is over the chart (and
 // stay while it rests); with the keyboard the arrows move them point by
-// point (Shift: ten points), Home and End to the ends.
+// point (Shift: ten points), Home and End to the ends; the first arrow, and
+// the focus, put them on the worker of the calculation.
 class VistaCurva : public QChartView {
   Q_OBJECT
 
@@ -68,8 +69,10 @@ class VistaCurva : public QChartView {
   void puntatore(QPointF valore);  // a point of the chart, in values
   void uscito();
   void tasto(int passi);  // +-1, +-10; a large number: to the end
+  void fuoco();           // the view got the keyboard's focus
 
  protected:
+  void focusInEvent(QFocusEvent* evento) override;
   void mouseMoveEvent(QMouseEvent* evento) override;
   void leaveEvent(QEvent* evento) override;
   void keyPressEvent(QKeyEvent* evento) override;
@@ -79,8 +82,9 @@ class PannelloGrafici : public QWidget {
   Q_OBJECT
 
  public:
-  // `schede`: the charts and the table in tabs (the charts window); else the
-  // three charts one under the other (the image).
+  // `schede`: the charts and the table in tabs (the charts window), each
+  // page's chart before the tab bar in the order of Tab; else the three
+  // charts one under the other (the image).
   explicit PannelloGrafici(QWidget* parent = nullptr, bool schede = true);
 
   // Draws `dati` anew; `netto_voluto` marks the net wanted by a calculation
@@ -110,6 +114,7 @@ class PannelloGrafici : public QWidget {
  private:
   void nascondi_mirino();
   void sposta_mirino(int passi);
+  void mirino_sul_lavoratore();
 
   QTabWidget* schede_ = nullptr;
   QChartView* lavoratore_;
@@ -124,6 +129,7 @@ class PannelloGrafici : public QWidget {
   QTableWidget* tabella_ = nullptr;
   std::vector<PuntoCurva> punti_;
   std::size_t punto_mirino_ = 0;
+  std::optional<double> lordo_attuale_;  // the worker's gross on the curve
   Locale locale_ = Locale::italiano();
   QGraphicsLineItem* mirino_v_ = nullptr;
   QGraphicsLineItem* mirino_o_ = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/errore.h"
+#include "form/campi_form.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
 #include "rules/righe.h"
@@ -30,18 +31,21 @@ struct Paragrafo {
 };
 
 // The paragraphs of the statement: fourteen of its own (the blank lines, the
-// headings and the conditions) and one for each row of the results it has
-// (rules/righe.h); today's law adds the rule set's name under the title and
-// its rows. 34 under the rules of 2007, 38 under today's law, 40 with the
-// surcharges.
-constexpr std::size_t numero_paragrafi_prospetto(bool attuali, bool addizionali = false) {
-  std::size_t n = attuali ? 15 : 14;
+// headings and the conditions), the rule set's name under the title when the
+// results have one (every calculation's have), and one for each row of the
+// results it has (rules/righe.h: the original's twenty, and "Irpef netta");
+// today's law adds its rows. 35 under the rules of 2007 without the name, 36
+// with it, 39 under today's law, 41 with the surcharges; the lines of the
+// inputs (righe_calcolo_prospetto) come on top of these.
+constexpr std::size_t numero_paragrafi_prospetto(bool attuali, bool addizionali = false,
+                                                 bool con_normativa = true) {
+  std::size_t n = con_normativa ? 15 : 14;
   for (const RigaRisultato& riga : righe_risultato) {
     if (!riga.voce_prospetto.empty() && mostrata(riga, attuali, addizionali)) ++n;
   }
   return n;
 }
-inline constexpr std::size_t paragrafi_prospetto = numero_paragrafi_prospetto(false);
+inline constexpr std::size_t paragrafi_prospetto = numero_paragrafi_prospetto(false, false, false);
 inline constexpr std::size_t paragrafi_prospetto_attuale = numero_paragrafi_prospetto(true);
 
 // The whole document is set in this font and size.
@@ -66,6 +70,19 @@ inline constexpr std::string_view condizioni_utilizzo =
     "correttezza dei conteggi, dei software, dei documenti, n\u00e8 l'aggiornamento costante "
     "degli stessi.";
 
+// What the statement says of the calculation besides its figures: the input
+// form's fields that made it and the day of the statement ("08/12/2026").
+struct CalcoloProspetto {
+  CampiForm1 campi;
+  std::string data;
+};
+
+// The lines of the inputs, after the headings and before the figures, each
+// of its own: the date, the worker's category and sector, the period, the
+// direction, the family (spouse, children, other dependants), and under
+// today's law the region and the comune. Their texts ("Periodo : Annuo").
+std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo, bool attuali);
+
 struct Prospetto {
   std::vector<Paragrafo> paragrafi;  // paragrafi[0] is the first
   bool operator==(const Prospetto&) const = default;
@@ -79,16 +96,19 @@ struct EsitoProspetto {
 
 // Builds the statement from the results texts as displayed, the rows in the
 // order of the window, each under its line of the statement (`voce_prospetto`
-// of rules/righe.h; "Irpef netta" has none). `mensile` is the input form's
+// of rules/righe.h). `mensile` is the input form's
 // "Mensile" option: in monthly mode the cost-of-labour row adds the annual
 // figure, twelve times the "Costo del Lavoro" text read back under `locale`,
-// written in the locale's general number form. With the rows of today's law
-// it names the rule set under the title ("Normativa 2026") and has their
+// written in the locale's general number form. It names the rule set under
+// the title ("Normativa 2026"); with the rows of today's law it has their
 // rows too ("Ulteriore detrazione" after the other family's deduction,
 // "Somma esente" and "Trattamento integrativo" before the net pay). An empty
 // box gives its label alone; in monthly mode an unreadable "Costo del
 // Lavoro" refuses the whole statement rather than leaving it without its
 // total.
-EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale);
+// With `calcolo`, the lines of its inputs too (righe_calcolo_prospetto),
+// between the two blank lines under the headings.
+EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale,
+                                 const CalcoloProspetto* calcolo = nullptr);
 
 }  // namespace zellora

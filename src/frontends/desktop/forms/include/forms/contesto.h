@@ -46,6 +46,16 @@ void centra(QWidget* finestra);
 // larger than the area is made as large as the area.
 QRect posto_finestra(const QRect& area, const QSize& frame, const std::optional<QRect>& origine);
 
+// Where the window whose frame is `origine` goes so that a window of frame
+// `frame` fits whole beside it on `area`: sideways, as little as needed, when
+// it does not fit beside it now but the two fit side by side; else where it
+// is.
+QRect origine_accanto(const QRect& area, const QRect& origine, const QSize& frame);
+
+// Moves `origine` sideways so that `finestra` fits whole beside it on its
+// screen, when the two fit side by side (origine_accanto).
+void fai_posto(QWidget* origine, const QWidget* finestra);
+
 // Moves (and, if the screen is too small, shrinks) `finestra` to its place
 // beside `origine` (centred when null) on the screen of `origine`, counting
 // the frame the window manager gives it.

@@ -4,6 +4,7 @@
 // Closing it, or its menu "Uscita", ends the program.
 #pragma once
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "form/campi_form.h"
 #include "forms/contesto.h"
 #include "platform/skin.h"
+
+class QLineEdit;
 
 namespace Ui {
 class Form1;
@@ -30,6 +33,12 @@ class Form1 : public QMainWindow {
 
   // The fields as they stand now.
   CampiForm1 campi() const;
+
+  // Whether the field is marked as one left empty by the last calculate
+  // command (until something is typed into it).
+  bool segnato_vuoto(const QLineEdit* campo) const {
+    return campi_vuoti_.contains(const_cast<QLineEdit*>(campo));
+  }
 
   // The results window (nullptr before the first calculation) and the help
   // popup (nullptr while it is closed).
@@ -73,12 +82,14 @@ class Form1 : public QMainWindow {
   void completamento_comuni();
   QString guida_attuale(const char* testo) const;
   void mostra_risultati();
+  void segna_vuoto(QLineEdit* campo, bool vuoto);
 
   std::unique_ptr<Ui::Form1> ui_;
   Contesto contesto_;
   Skin Skin1_;
   std::unique_ptr<Form2> form2_;
   QPointer<Form6> form6_;
+  QHash<QLineEdit*, QString> campi_vuoti_;  // the fields marked empty, with their style
 };
 
 }  // namespace zellora

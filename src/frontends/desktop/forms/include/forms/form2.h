@@ -1,8 +1,11 @@
 // Form2 "Risultato Calcolo": the figures of the last calculation, the
 // worker's side on the left and the cost of labour on the right, and
 // "Esporta", which writes them as a statement document, and "Grafici", which
-// opens the charts of them. Under today's law
-// the worker's side has three more rows and the caption names the rule set.
+// opens the charts of them. A line above the panels says what was
+// calculated (rule set, period, direction), or that the figures are no longer
+// those of the form. Under today's law the worker's side has three more rows
+// and the caption says what the line says; under the rules of 2007 it is the
+// original "Risultato Calcolo".
 #pragma once
 
 #include <QHash>
@@ -43,14 +46,21 @@ class Form2 : public QWidget {
   void riempi(const Risultati& risultati);
 
   // Shows the window in front: the first time beside `origine` (the input
-  // form) and on its screen, centred without one; then where the operator
-  // left it.
-  void mostra(const QWidget* origine = nullptr);
+  // form) and on its screen, moving the form sideways when that makes room
+  // for both side by side, centred without one; then where the operator left
+  // it.
+  void mostra(QWidget* origine = nullptr);
 
   // After a refused calculation the figures shown are no longer those of
-  // the form: the title says so, the figures turn grey, until the next fill.
+  // the form until the next fill: the caption and the line above the panels
+  // say so, the figures turn grey (still readable), and "Esporta" is
+  // disabled, so that no statement of them is taken for one of the form.
   void segna_non_aggiornato();
-  bool non_aggiornato() const;
+  bool non_aggiornato() const { return non_aggiornato_; }
+
+  // What was calculated: "Normativa 2026 - Annuo - Dal lordo al netto";
+  // empty before the first fill.
+  QString calcolo() const { return calcolo_; }
 
   // The box TextN of this window, one per row of the results
   // (rules/righe.h; the rows of today's law are shown under it only), and
@@ -80,6 +90,9 @@ class Form2 : public QWidget {
  private:
   // Places the worker's rows, with or without those of today's law.
   void disponi(bool attuali, bool addizionali);
+  // The charts window's caption: what was calculated, or that it is no
+  // longer the form's.
+  QString titolo_grafici() const;
 
   // The sizes and places as drawn, which more rows move.
   struct GeometriaBase {
@@ -97,8 +110,10 @@ class Form2 : public QWidget {
   std::array<QLineEdit*, numero_caselle> caselle_{};
   std::array<QLabel*, numero_caselle> etichette_{};
   std::optional<GeometriaBase> geometria_base_;
-  std::optional<QPoint> lasciata_;    // where the window was when last hidden
-  QString titolo_;                    // the title of the last fill
+  std::optional<QPoint> lasciata_;  // where the window was when last hidden
+  QLabel* riga_calcolo_ = nullptr;  // the line above the panels
+  QString calcolo_;                 // what it says of the last fill
+  bool non_aggiornato_ = false;
   QHash<QLineEdit*, QString> stili_;  // each box's style sheet as made
   std::unique_ptr<Form7> form7_;
   QString cartella_;         // where the last statement went, used again while it stands
