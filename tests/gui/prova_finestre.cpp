@@ -456,6 +456,7 @@ class ProvaFinestre : public QObject {
     Sentinella sentinella;
     avvia();
     Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1));
     // Emptied while monthly, then back to annual: disabled, still checked.
     premi(in1<QRadioButton>("Option2"));
     scrivi(in1<QLineEdit>("Text7"), QString());
@@ -517,12 +518,31 @@ class ProvaFinestre : public QObject {
     Sentinella sentinella;
     avvia();
     Form1* form1 = entra();
+    // No worker chosen: no figures, and the message says what to choose;
+    // the same once the category is changed and its sector not yet chosen.
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("30000"));
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(1));
+    QVERIFY2(sentinella.visti[0].testo.startsWith(QStringLiteral(
+                 "Scegliere la categoria del lavoratore e il settore previdenziale")),
+             qPrintable(sentinella.visti[0].testo));
+    QVERIFY(form1->form2() == nullptr);
+    QVERIFY(richiesta_tipica(form1));
+    QVERIFY(scegli(in1<QListWidget>("List1"), QStringLiteral("Operaio")));
+    calcola();
+    QCOMPARE(sentinella.visti.size(), std::size_t(2));
+    QVERIFY2(sentinella.visti[1].testo.startsWith(
+                 QStringLiteral("Scegliere il settore previdenziale di \"Operaio\"")),
+             qPrintable(sentinella.visti[1].testo));
+    QVERIFY(form1->form2() == nullptr);
+    sentinella.visti.clear();
     QVERIFY(richiesta_tipica(form1));
 
     // Not a number: refused, one line per message, no results window.
     scrivi(in1<QLineEdit>("Text1"), QStringLiteral("trentamila"));
     scrivi(in1<QLineEdit>("Text11"), QStringLiteral("x"));
     Motore riferimento(Locale::italiano());
+    QVERIFY(riferimento.scegli_settore(form1->campi().List1, form1->campi().List2));
     const EsitoCalcolo rifiuto = riferimento.verifica_campi(form1->campi());
     QCOMPARE(rifiuto.stato, Stato::rifiutato);
     QVERIFY(rifiuto.messaggi.size() >= 2);
