@@ -887,6 +887,8 @@ Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
         esempio = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "staff-example.sh")
         with open(foglio, "wb") as f:
             subprocess.run(["bash", esempio, str(opzioni.righe_velocita)], stdout=f, check=True)
+        scegli(d, "List1", "Impiegato")
+        scegli(d, "List2", "Settore previdenziale Commercio -50dip")
         avvia_foglio(d, foglio)
         digita(d, "Text1", "41000")
         durante = d.execute_async_script(LEGGI_A_CALCOLO_FATTO)[1]
