@@ -109,17 +109,23 @@ std::string righe_allineate(const std::vector<Riga>& righe) {
 }
 
 // A figure as written in the file, its decimal point as the reader writes
-// it ("0.0167", or "0,0167" on an Italian page).
+// it ("0.0167", or "0,0167" on an Italian page, where a list's items are
+// then parted by semicolons: "[1250; 2333,33]"). Quoted texts stay as they are.
 std::string cifra(const Fonte& f, std::string_view decimale) {
+  const std::string& v = f.valore;
   std::string out;
-  for (std::size_t i = 0; i < f.valore.size(); ++i) {
-    const bool tra_cifre = f.valore[i] == '.' && i > 0 && i + 1 < f.valore.size() &&
-                           std::isdigit(static_cast<unsigned char>(f.valore[i - 1])) != 0 &&
-                           std::isdigit(static_cast<unsigned char>(f.valore[i + 1])) != 0;
-    if (tra_cifre) {
+  bool virgolette = false;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '"') virgolette = !virgolette;
+    const auto cifra_in = [&](std::size_t j) {
+      return j < v.size() && std::isdigit(static_cast<unsigned char>(v[j])) != 0;
+    };
+    if (!virgolette && v[i] == '.' && i > 0 && cifra_in(i - 1) && cifra_in(i + 1)) {
       out += decimale;
+    } else if (!virgolette && v[i] == ',' && decimale == ",") {
+      out += ';';
     } else {
-      out += f.valore[i];
+      out += v[i];
     }
   }
   return out;
