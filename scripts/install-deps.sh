@@ -30,10 +30,23 @@ if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
 # `install-deps.sh web`: the page (make web, make test): Emscripten builds the
-# WebAssembly module, and its test drives headless Chromium with Selenium.
+# WebAssembly module, and its test drives headless Chromium with Selenium and
+# checks every state of the page with axe-core (npm's package, installed below
+# into .npm/, which git ignores; nothing of it is kept in the project).
 if [ "${1:-}" = "web" ]; then
   packages+=(emscripten python3 chromium chromium-driver python3-selenium)
+  command -v npm >/dev/null || packages+=(npm)
 fi
+
+# axe-core for the page's test, once the Debian packages are in.
+axe_core() {
+  [ "${1:-}" = "web" ] || return 0
+  local cartella
+  cartella="$(cd "$(dirname "$0")/.." && pwd)/.npm"
+  [ -f "$cartella/node_modules/axe-core/axe.min.js" ] && return 0
+  echo "Installing axe-core into $cartella"
+  npm install --prefix "$cartella" --no-save --no-package-lock --no-audit --no-fund axe-core@4
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -41,7 +54,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  axe_core "${1:-}"
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -49,3 +65,4 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+axe_core "${1:-}"

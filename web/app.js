@@ -67,6 +67,10 @@
     return righe;
   }
 
+  // The text fields that take a name from a list ("Comune": "MILANO (MI)")
+  // under some rule set; every other one holds a number.
+  const diNomi = (nome) => descrizione.normative.some((n) => (n.completamenti || {})[nome]);
+
   let contatore = 0;
   const nuovoId = (base) => `${base}-${++contatore}`;
 
@@ -79,8 +83,9 @@
         const e = crea('input', {
           type: 'text', id: nome, name: nome, autocomplete: 'off', spellcheck: 'false',
           maxlength: c.lunghezza_massima, classe: 'testo' + (c.allineamento === 'destra' ? ' destra' : ''),
-          // Every text field of the form holds a number, typed the Italian way.
-          inputmode: 'decimal',
+          // An amount is typed the Italian way, on a phone's number pad; a
+          // name ("Comune") on the letters.
+          inputmode: diNomi(nome) ? null : 'decimal',
         });
         e.value = campo ? campo.predefinito : (c.testo || '');
         e.style.setProperty('--larghezza', Math.max(3.5, c.w / 13).toFixed(1) + 'em');
@@ -247,7 +252,7 @@
       const fieldset = crea('fieldset', { classe: 'riquadro altri' });
       const r = crea('div', { classe: 'riga' });
       for (const c of altri) {
-        const e = crea('input', { type: 'text', id: c.nome, name: c.nome, autocomplete: 'off', classe: 'testo destra', maxlength: c.lunghezza_massima || null, inputmode: 'decimal' });
+        const e = crea('input', { type: 'text', id: c.nome, name: c.nome, autocomplete: 'off', classe: 'testo destra', maxlength: c.lunghezza_massima || null, inputmode: diNomi(c.nome) ? null : 'decimal' });
         e.value = c.predefinito;
         controlli.set(c.nome, e);
         r.append(crea('span', { classe: 'coppia' }, crea('label', { for: c.nome, testo: c.etichetta, classe: 'etichetta' }), crea('span', { classe: 'campo' }, e)));
@@ -684,9 +689,28 @@
     $('Esporta').disabled = uscita.status !== 'ok' && uscita.status !== 'unreachable';
   }
 
+  // A name still being typed into the field that completes it ("Mil" on the
+  // way to "MILANO (MI)"): the start of an item of its list, and the focus
+  // in it. Its message waits until the field is left or the form is sent.
+  function nomeInScrittura() {
+    const e = document.activeElement;
+    if (!e || !e.list || !controlli.has(e.id) || !campiTesto.has(e.id)) return null;
+    const v = e.value.trim().toLocaleUpperCase('it');
+    if (!v) return null;
+    let inizio = false;
+    for (const o of e.list.options) {
+      const voce = o.value.toLocaleUpperCase('it');
+      if (voce === v) return null;
+      if (voce.startsWith(v)) inizio = true;
+    }
+    return inizio ? e : null;
+  }
+
   // The messages of a calculation: all of them above the results, and each
-  // one that names a field by its label under that field too.
-  function mostraMessaggi(uscita) {
+  // one that names a field by its label under that field too. `tutti`: also
+  // those of a name still being typed.
+  function mostraMessaggi(uscita, tutti = false) {
+    ultimaUscita = uscita;
     const area = $('messaggi');
     area.textContent = '';
     document.querySelectorAll('.errore-campo').forEach((e) => e.remove());
@@ -694,7 +718,9 @@
       e.removeAttribute('aria-invalid');
       e.removeAttribute('aria-describedby');
     }
-    const messaggi = uscita.error ? [uscita.error] : (uscita.messages || []);
+    const inScrittura = tutti ? null : nomeInScrittura();
+    const attesa = inScrittura ? `"${campiTesto.get(inScrittura.id).etichetta}"` : null;
+    const messaggi = (uscita.error ? [uscita.error] : (uscita.messages || [])).filter((m) => !attesa || !m.includes(attesa));
     const classe = uscita.status === 'refused' || uscita.error ? 'errore' : 'avviso';
     for (const m of messaggi) {
       area.append(crea('p', { testo: m, classe: classe + ' messaggio' }));
@@ -754,13 +780,14 @@
     }, 0);
   }
 
-  function calcola() {
+  function calcola(tutti = false) {
     const r = JSON.stringify(richiesta());
     ultimaRichiesta = r;
     const uscita = chiamaJson('zellora_calcola', r);
     const normativa = normativaScelta();
     mostraRisultati(uscita, normativa);
-    mostraMessaggi(uscita);
+    mostraMessaggi(uscita, tutti);
+    mostraSommario(uscita, normativa);
     prospettoDaFare = true;
     // The address follows the form once the typing pauses (a browser takes
     // only so many changes of address in a row).
@@ -771,16 +798,45 @@
   }
   let indirizzoDaScrivere = 0;
   let prospettoDaFare = true;
+  let ultimaUscita = null;
 
-  // The statement is laid out when it is to be printed.
+  const stampabile = (uscita) => !!uscita && (uscita.status === 'ok' || uscita.status === 'unreachable');
+
+  // The statement is laid out when it is to be printed; a calculation that
+  // gives no figures prints why, not an empty page.
   function preparaStampa() {
-    if (prospettoDaFare && ultimaRichiesta) mostraProspetto(ultimaRichiesta);
+    if (!prospettoDaFare || !ultimaRichiesta) return;
     prospettoDaFare = false;
+    if (stampabile(ultimaUscita)) {
+      mostraProspetto(ultimaRichiesta);
+      return;
+    }
+    const art = $('prospetto');
+    art.textContent = '';
+    art.append(crea('p', { classe: 'par grassetto', testo: 'Nessun prospetto da stampare: il calcolo non ha dato cifre.' }));
+    const messaggi = ultimaUscita ? (ultimaUscita.error ? [ultimaUscita.error] : (ultimaUscita.messages || [])) : [];
+    for (const m of messaggi) art.append(crea('p', { classe: 'par', testo: m }));
+  }
+
+  // "Netto in busta" while the results are out of sight below the form.
+  function mostraSommario(uscita, normativa) {
+    const riga = normativa.righe_lavoratore.find((r) => r.id === 'netto_in_busta');
+    const testo = riga && uscita.results ? uscita.results['Text' + riga.box] : '';
+    $('sommario-netto').textContent = `${riga ? riga.etichetta : 'Netto in busta'}: ${stampabile(uscita) && testo ? testo : '—'}`;
+  }
+
+  function osservaSommario() {
+    const sommario = $('sommario');
+    if (typeof IntersectionObserver !== 'function') return;
+    new IntersectionObserver((voci) => {
+      for (const v of voci) sommario.hidden = v.isIntersecting || v.boundingClientRect.top < 0;
+    }).observe($('Form2'));
   }
 
   // ------------------------------------------------------------ the charts
 
   const tavolozza = ['#009E73', '#E69F00', '#56B4E9', '#D55E00', '#CC79A7', '#0072B2', '#F0E442', '#000000'];
+  const coloreSalto = '#EE3377'; // the desktop's
   const SVG = 'http://www.w3.org/2000/svg';
   function svg(tag, attributi = {}, ...figli) {
     const e = document.createElementNS(SVG, tag);
@@ -834,8 +890,12 @@
   }
 
   // The net and the marginal rate against the gross, the worker marked,
-  // and the cliffs: where the net falls as the gross rises (a rate above
-  // 100 %).
+  // and the cliffs the core finds (where one more euro of gross changes the
+  // net by a jump), marked on the net and listed under the chart as the
+  // desktop's charts window lists them. The rate's axis holds the ordinary
+  // rates only: a cliff is a jump, not a rate. The drawing is as wide as its
+  // place in CSS pixels, so that its text keeps the page's size on a phone
+  // and under the browser's zoom.
   function graficoCurva(figura, c, voceNetto) {
     figura.textContent = '';
     figura.append(crea('figcaption', { testo: c.titolo }));
@@ -843,53 +903,63 @@
     curvaCorrente = c;
     const cursore = $('punto-curva');
     cursore.max = String(Math.max(0, punti.length - 1));
-    if (!punti.length) { $('dettaglio-punto').textContent = ''; return; }
-    const W = 900, H = 420, sx = 70, dx = 70, su = 20, giu = 50;
+    if (!punti.length) { $('dettaglio-punto').textContent = ''; cursore.removeAttribute('aria-valuetext'); return; }
+    const W = Math.max(280, Math.round(figura.clientWidth || 900));
+    const H = Math.round(Math.min(440, Math.max(260, W * 0.55)));
+    const sx = 62, dx = 48, su = 14, giu = 46;
     const xmin = punti[0][0], xmax = punti[punti.length - 1][0] || 1;
-    let nmax = 1, amin = 0, amax = 100;
-    for (const [, n, a] of punti) {
-      if (n !== null) nmax = Math.max(nmax, n * 1.05);
-      if (a !== null) { amin = Math.min(amin, a * 100); amax = Math.max(amax, a * 100); }
+    const ordinaria = (p) => p[4] === 1 && p[2] !== null;
+    let nmin = 0, nmax = 1, amin = 0, amax = 60;
+    for (const p of punti) {
+      if (p[1] !== null) { nmax = Math.max(nmax, p[1] * 1.05); nmin = Math.min(nmin, p[1]); }
+      if (ordinaria(p)) { amin = Math.min(amin, p[2] * 100); amax = Math.max(amax, p[2] * 100); }
     }
-    const tn = tacche(0, nmax, 6);
+    if (c.netto_voluto !== undefined) nmax = Math.max(nmax, c.netto_voluto * 1.05);
+    amin = Math.floor(amin / 10) * 10;
+    amax = Math.ceil(amax / 10) * 10;
+    const righeTacche = Math.max(3, Math.min(6, Math.floor((H - su - giu) / 45)));
+    const tn = tacche(nmin, nmax, righeTacche);
+    nmin = Math.min(nmin, tn[0]);
     nmax = Math.max(nmax, tn[tn.length - 1]);
     const X = (v) => sx + ((v - xmin) / ((xmax - xmin) || 1)) * (W - sx - dx);
-    const YN = (v) => H - giu - (v / nmax) * (H - su - giu);
+    const YN = (v) => H - giu - ((v - nmin) / ((nmax - nmin) || 1)) * (H - su - giu);
     const YA = (v) => H - giu - ((v - amin) / ((amax - amin) || 1)) * (H - su - giu);
     const g = svg('svg', { viewBox: `0 0 ${W} ${H}`, role: 'img', 'aria-label': c.titolo, class: 'curva' });
     // Axes and grid.
     for (const v of tn) {
       g.append(svg('line', { x1: sx, x2: W - dx, y1: YN(v), y2: YN(v), class: 'griglia' }));
-      g.append(svg('text', { x: sx - 6, y: YN(v) + 4, 'text-anchor': 'end', class: 'tacca', testo: intero(v) }));
+      g.append(svg('text', { x: sx - 5, y: YN(v) + 4, 'text-anchor': 'end', class: 'tacca', testo: intero(v) }));
     }
-    for (const v of tacche(xmin, xmax, 8)) {
-      g.append(svg('text', { x: X(v), y: H - giu + 18, 'text-anchor': 'middle', class: 'tacca', testo: intero(v) }));
+    for (const v of tacche(xmin, xmax, Math.max(2, Math.floor((W - sx - dx) / 85)))) {
+      g.append(svg('text', { x: X(v), y: H - giu + 17, 'text-anchor': 'middle', class: 'tacca', testo: intero(v) }));
     }
-    for (const v of tacche(amin, amax, 6)) {
-      g.append(svg('text', { x: W - dx + 6, y: YA(v) + 4, class: 'tacca', testo: intero(v) }));
+    for (const v of tacche(amin, amax, righeTacche)) {
+      if (v < amin - 1e-9 || v > amax + 1e-9) continue;
+      g.append(svg('text', { x: W - dx + 5, y: YA(v) + 4, class: 'tacca tacca-aliquota', testo: intero(v) }));
     }
     g.append(svg('text', { x: (sx + W - dx) / 2, y: H - 8, 'text-anchor': 'middle', class: 'asse', testo: 'Lordo' }));
-    g.append(svg('text', { x: 14, y: (H - giu + su) / 2, transform: `rotate(-90 14 ${(H - giu + su) / 2})`, 'text-anchor': 'middle', class: 'asse', testo: voceNetto }));
-    g.append(svg('text', { x: W - 10, y: (H - giu + su) / 2, transform: `rotate(90 ${W - 10} ${(H - giu + su) / 2})`, 'text-anchor': 'middle', class: 'asse', testo: 'Aliquota marginale (%)' }));
+    g.append(svg('text', { x: 13, y: (H - giu + su) / 2, transform: `rotate(-90 13 ${(H - giu + su) / 2})`, 'text-anchor': 'middle', class: 'asse', testo: voceNetto }));
+    g.append(svg('text', { x: W - 8, y: (H - giu + su) / 2, transform: `rotate(90 ${W - 8} ${(H - giu + su) / 2})`, 'text-anchor': 'middle', class: 'asse', testo: 'Aliquota marginale (%)' }));
     g.append(svg('rect', { x: sx, y: su, width: W - sx - dx, height: H - su - giu, class: 'cornice' }));
-    // The lines.
-    const linea = (indice, Y) => {
+    // The lines: the rate only where it is a rate.
+    const linea = (indice, Y, vale) => {
       let d = '';
       let aperta = false;
       for (const p of punti) {
-        if (p[indice] === null) { aperta = false; continue; }
+        if (p[indice] === null || !vale(p)) { aperta = false; continue; }
         const v = indice === 2 ? p[indice] * 100 : p[indice];
         d += `${aperta ? 'L' : 'M'}${X(p[0]).toFixed(1)} ${Y(v).toFixed(1)}`;
         aperta = true;
       }
       return d;
     };
-    g.append(svg('path', { d: linea(2, YA), class: 'aliquota', stroke: tavolozza[3] }));
-    g.append(svg('path', { d: linea(1, YN), class: 'netto', stroke: tavolozza[5] }));
-    // The cliffs.
-    const scalini = punti.filter((p) => p[2] !== null && p[2] > 1 && p[1] !== null);
-    for (const p of scalini) {
-      g.append(svg('circle', { cx: X(p[0]), cy: YN(p[1]), r: 4, class: 'scalino' }, svg('title', { testo: `Scalino: il netto scende oltre ${intero(p[0])} di lordo` })));
+    g.append(svg('path', { d: linea(2, YA, ordinaria), class: 'aliquota', stroke: tavolozza[3] }));
+    g.append(svg('path', { d: linea(1, YN, () => true), class: 'netto', stroke: tavolozza[5] }));
+    // The cliffs, on the net where they are.
+    const salti = c.salti || [];
+    for (const s of salti) {
+      if (s.netto === null) continue;
+      g.append(svg('rect', { x: X(s.lordo) - 4.5, y: YN(s.netto) - 4.5, width: 9, height: 9, class: 'salto' }, svg('title', { testo: s.testo })));
     }
     if (c.netto_voluto !== undefined) {
       g.append(svg('line', { x1: sx, x2: W - dx, y1: YN(c.netto_voluto), y2: YN(c.netto_voluto), class: 'voluto', stroke: tavolozza[4] }));
@@ -921,8 +991,13 @@
     voce(tavolozza[3], 'Aliquota marginale (%)');
     if (c.etichetta_attuale) voce(tavolozza[7], c.etichetta_attuale, 'campione tondo');
     if (c.etichetta_voluto) voce(tavolozza[4], c.etichetta_voluto);
-    if (scalini.length) voce('#c00000', `Scalini: ${scalini.length} punti in cui il netto scende mentre il lordo sale (aliquota oltre il 100 %)`, 'campione tondo');
+    if (salti.length) voce(coloreSalto, c.titolo_salti.replace(/ \(.*/, ''));
     figura.append(legenda);
+    if (salti.length) {
+      const elenco = crea('ol', { id: 'salti-curva', classe: 'salti', 'aria-labelledby': 'titolo-salti' });
+      for (const s of salti) elenco.append(crea('li', { testo: s.testo }));
+      figura.append(crea('p', { id: 'titolo-salti', classe: 'titolo-salti', testo: c.titolo_salti + ':' }), elenco);
+    }
     g.mirino = mirino;
     g.X = X;
     // The point of the worker, as the slider starts.
@@ -940,6 +1015,8 @@
     if (!p) return;
     const f = (v) => (v === null ? '-' : chiama('zellora_formato', v));
     $('dettaglio-punto').textContent = `Lordo: ${f(p[0])} · ${descrizione.voce_netto || 'Netto in busta'}: ${f(p[1])} · Aliquota marginale: ${p[2] === null ? '-' : f(p[2] * 100)}% · ${descrizione.voce_costo || 'Costo del Lavoro'}: ${f(p[3])}`;
+    // The slider says the gross and the net of its point, not its index.
+    $('punto-curva').setAttribute('aria-valuetext', `Lordo ${f(p[0])}, ${descrizione.voce_netto || 'Netto in busta'} ${f(p[1])}`);
     const g = $('grafico-curva').querySelector('svg');
     if (g && g.mirino) {
       g.mirino.setAttribute('x1', g.X(p[0]));
@@ -1082,10 +1159,19 @@
     form.addEventListener('change', (ev) => { if (!testo(ev.target)) aggiorna(ev); });
     form.addEventListener('submit', (ev) => {
       ev.preventDefault();
-      calcola();
-      $('titolo-risultati').setAttribute('tabindex', '-1');
-      $('titolo-risultati').focus();
+      calcola(true);
+      // A refused form: to the first field in error, or to its message.
+      const sbagliato = form.querySelector('[aria-invalid="true"]:not(:disabled)');
+      const rifiutato = !stampabile(ultimaUscita) && $('messaggi').firstChild;
+      const destinazione = sbagliato || (rifiutato ? $('messaggi').firstChild : $('titolo-risultati'));
+      if (!sbagliato) destinazione.setAttribute('tabindex', '-1');
+      destinazione.focus();
     });
+    // A name typed into its field is judged when the field is left.
+    form.addEventListener('focusout', (ev) => {
+      if (ev.target.list && ultimaUscita) setTimeout(() => mostraMessaggi(ultimaUscita), 0);
+    });
+    window.addEventListener('resize', () => { if (graficiAperti) pianificaGrafici(); });
     $('Esporta').addEventListener('click', () => {
       preparaStampa();
       window.print();
@@ -1132,6 +1218,7 @@
     $('caricamento').hidden = true;
     for (const id of ['Form1', 'Form2', 'lotto', 'normativa']) $(id).hidden = false;
     calcola();
+    osservaSommario();
     performance.mark('zellora-primo-risultato');
     document.body.dataset.pronto = '1';
   }

@@ -125,6 +125,7 @@ std::optional<Salto> trova_salto(const Base& b, double da, double a, const Valut
     if (std::llabs(effetto) > std::llabs(s.variazione_voce)) {
       s.voce = riga.etichetta;
       s.variazione_voce = effetto;
+      s.variazione_riga = *dopo - *prima;
     }
   }
   return s;
@@ -143,7 +144,36 @@ std::string testo_lordo(double lordo) {
   return t;
 }
 
+std::string importo_salto(double valore, const Locale& locale) {
+  return formato_F(valore, locale).value_or("-");
+}
+
+std::string con_segno(std::int64_t centesimi, const Locale& locale) {
+  return (centesimi >= 0 ? "+" : "") + importo_salto(static_cast<double>(centesimi) / 100, locale);
+}
+
 }  // namespace
+
+bool aliquota_ordinaria(const Curva& c, const PuntoCurva& p) {
+  if (!std::isfinite(p.aliquota_marginale) || p.aliquota_marginale < -0.5 ||
+      p.aliquota_marginale > 1.5) {
+    return false;
+  }
+  return std::none_of(c.salti.begin(), c.salti.end(), [&](const Salto& s) {
+    return s.lordo >= p.lordo && s.lordo < p.lordo + c.passo;
+  });
+}
+
+std::string testo_salto(const Salto& s, const Locale& locale) {
+  std::string t = importo_salto(s.lordo, locale) + " \u2192 " +
+                  importo_salto(s.lordo + s.passo, locale) + " di lordo: +" +
+                  importo_salto(s.passo, locale) + " \u20ac di lordo, " +
+                  con_segno(s.variazione, locale) + " \u20ac di netto";
+  if (!s.voce.empty()) {
+    t += " (" + std::string(s.voce) + " " + con_segno(s.variazione_riga, locale) + ")";
+  }
+  return t;
+}
 
 std::optional<Ripartizione> ripartizione_lavoratore(const CifreRisultato& c) {
   const auto lordo = c.centesimi(casella_lordo);

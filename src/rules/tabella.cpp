@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <map>
 #include <span>
 #include <tuple>
@@ -107,6 +108,29 @@ std::string righe_allineate(const std::vector<Riga>& righe) {
   return out;
 }
 
+// A figure as written in the file, its decimal point as the reader writes
+// it ("0.0167", or "0,0167" on an Italian page, where a list's items are
+// then parted by semicolons: "[1250; 2333,33]"). Quoted texts stay as they are.
+std::string cifra(const Fonte& f, std::string_view decimale) {
+  const std::string& v = f.valore;
+  std::string out;
+  bool virgolette = false;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '"') virgolette = !virgolette;
+    const auto cifra_in = [&](std::size_t j) {
+      return j < v.size() && std::isdigit(static_cast<unsigned char>(v[j])) != 0;
+    };
+    if (!virgolette && v[i] == '.' && i > 0 && cifra_in(i - 1) && cifra_in(i + 1)) {
+      out += decimale;
+    } else if (!virgolette && v[i] == ',' && decimale == ",") {
+      out += ';';
+    } else {
+      out += v[i];
+    }
+  }
+  return out;
+}
+
 std::string_view gruppo_di(std::string_view chiave) {
   return chiave.substr(0, std::min(chiave.find('.'), chiave.find('[')));
 }
@@ -131,7 +155,8 @@ std::string titolo(std::string_view gruppo) {
 
 // The figures of a group, one row each; the figures of one band
 // ("fasce[2].da", "fasce[2].a", ...) on one row.
-std::string gruppo_generico(std::span<const Fonte* const> fonti, std::size_t prefisso) {
+std::string gruppo_generico(std::span<const Fonte* const> fonti, std::size_t prefisso,
+                            std::string_view decimale) {
   Note note;
   std::vector<Riga> righe;
   std::string ultima;
@@ -143,15 +168,15 @@ std::string gruppo_generico(std::span<const Fonte* const> fonti, std::size_t pre
       const std::string riga = chiave.substr(0, chiusa + 1);
       const std::string campo = chiave.substr(chiusa + 2);
       if (riga == ultima && !righe.empty()) {
-        righe.back().valore += "  " + campo + " " + f->valore;
+        righe.back().valore += "  " + campo + " " + cifra(*f, decimale);
         if (righe.back().segni.find(segno) == std::string::npos) righe.back().segni += " " + segno;
         continue;
       }
-      righe.push_back({riga, campo + " " + f->valore, segno});
+      righe.push_back({riga, campo + " " + cifra(*f, decimale), segno});
       ultima = riga;
       continue;
     }
-    righe.push_back({chiave, f->valore, segno});
+    righe.push_back({chiave, cifra(*f, decimale), segno});
     ultima.clear();
   }
   return righe_allineate(righe) + note.testo();
@@ -167,7 +192,7 @@ const Fonte* cerca(const RegoleCalcolo& r, const std::string& chiave) {
 // One table per category: the sector, the two INPS rates with their
 // references, and the profile of the shared figures (in the heading when
 // every sector of the category takes the same).
-std::string categorie(const RegoleCalcolo& r) {
+std::string categorie(const RegoleCalcolo& r, std::string_view decimale) {
   Note note;
   std::string out;
   std::size_t v = colonne("Settore");
@@ -191,7 +216,7 @@ std::string categorie(const RegoleCalcolo& r) {
       std::array<std::string, 5> riga = {s.voce, "", "", "", stesso ? "" : s.nome_profilo};
       for (std::size_t k = 0; k < 2; ++k) {
         if (const Fonte* f = cerca(r, base + (k == 0 ? "inps_dip" : "inps_az"))) {
-          riga[k + 1] = f->valore;
+          riga[k + 1] = cifra(*f, decimale);
           std::string segno = note.segno(*f);
           segno.erase(std::remove(segno.begin(), segno.end(), ' '), segno.end());
           if (riga[3].find(segno) == std::string::npos) {
@@ -225,7 +250,7 @@ std::string categorie(const RegoleCalcolo& r) {
 // One block per region or province, in the order of the file: its shape
 // and figures with their references, the reliefs it does not apply, or why
 // it is not offered.
-std::string regionali(const RegoleCalcolo& r) {
+std::string regionali(const RegoleCalcolo& r, std::string_view decimale) {
   static const std::map<FormaAddizionaleRegionale, std::string_view> forme = {
       {FormaAddizionaleRegionale::scaglioni, "per scaglioni"},
       {FormaAddizionaleRegionale::aliquota_unica, "aliquota unica"},
@@ -244,7 +269,7 @@ std::string regionali(const RegoleCalcolo& r) {
     for (const Fonte& f : r.fonti) {
       if (f.chiave.starts_with(prefisso)) fonti.push_back(&f);
     }
-    std::string righe = gruppo_generico(fonti, prefisso.size());
+    std::string righe = gruppo_generico(fonti, prefisso.size(), decimale);
     for (const AgevolazioneRegionale& a : g.non_applicate) {
       righe += a_capo("  non applicata: ", a.condizione, 4);
     }
@@ -260,9 +285,10 @@ std::string regionali(const RegoleCalcolo& r) {
 
 }  // namespace
 
-std::string tabella_regole(const RegoleCalcolo& r) {
+std::string tabella_regole(const RegoleCalcolo& r, std::string_view decimale) {
   std::string out = "Regole di calcolo \"" + r.nome + "\"\n" + r.descrizione + "\n";
-  out += "Importi in euro, aliquote come frazione (0.23 = 23 %); [n] rimanda al riferimento\n";
+  out += "Importi in euro, aliquote come frazione (0" + std::string(decimale) +
+         "23 = 23 %); [n] rimanda al riferimento\n";
   out += "normativo sotto il gruppo; ! segna una cifra non aggiornata.\n";
   if (r.ricerca_da_zero) out += "Ricerca del lordo dal netto: parte da un lordo di 0.\n";
   // Groups in the order of the file; the category table last, as a table.
@@ -276,18 +302,18 @@ std::string tabella_regole(const RegoleCalcolo& r) {
     out += titolo(g);
     out += '\n';
     if (g == "categoria") {
-      out += categorie(r);
+      out += categorie(r, decimale);
       continue;
     }
     if (g == "addizionale_regionale") {
-      out += regionali(r);
+      out += regionali(r, decimale);
       continue;
     }
     std::vector<const Fonte*> fonti;
     for (const Fonte& f : r.fonti) {
       if (gruppo_di(f.chiave) == g) fonti.push_back(&f);
     }
-    out += gruppo_generico(fonti, g.size() + 1);
+    out += gruppo_generico(fonti, g.size() + 1, decimale);
   }
   // A regional section whose regions are all not offered has no figure.
   if (!r.addizionale_regionale.empty() &&
@@ -295,7 +321,7 @@ std::string tabella_regole(const RegoleCalcolo& r) {
     out += '\n';
     out += titolo("addizionale_regionale");
     out += '\n';
-    out += regionali(r);
+    out += regionali(r, decimale);
   }
   return out;
 }

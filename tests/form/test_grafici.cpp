@@ -2,6 +2,7 @@
 // curve of the net against the gross.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -176,6 +177,16 @@ TEST(Grafici, CliffsAreOneEuroApart) {
       EXPECT_NEAR(static_cast<double>(netto(s.lordo + 1) - netto(s.lordo)),
                   static_cast<double>(s.variazione), 100);
       EXPECT_TRUE(s.variazione < -100 || s.variazione > 200) << s.variazione;
+      // The text gives the row's own change, with its sign: a row taken off
+      // the net that rises lowers it.
+      const auto riga = std::find_if(std::begin(righe_risultato), std::end(righe_risultato),
+                                     [&](const RigaRisultato& r) { return r.etichetta == s.voce; });
+      ASSERT_NE(riga, std::end(righe_risultato)) << s.voce;
+      EXPECT_EQ(riga->segno * s.variazione_riga, s.variazione_voce);
+      const std::string testo = testo_salto(s, prova::it());
+      EXPECT_NE(testo.find(std::string(s.voce) + (s.variazione_riga >= 0 ? " +" : " -")),
+                std::string::npos)
+          << testo;
       if (s.voce == "Trattamento integrativo" && s.variazione < 0) {
         integrativo = true;
         EXPECT_LT(s.variazione_voce, -10000);

@@ -150,6 +150,12 @@ TEST(Regole, FontiETabella) {
   EXPECT_NE(t.find("0.05666666"), std::string::npos);
   EXPECT_NE(t.find("da 24000.01  a 25000  importo 20"), std::string::npos);
   EXPECT_EQ(t.find("Ricerca del lordo"), std::string::npos);
+  // The page's table: decimal commas, a list's items parted by semicolons.
+  const std::string it = tabella_regole(r, ",");
+  EXPECT_NE(it.find("0,05666666"), std::string::npos);
+  EXPECT_NE(it.find("da 24000,01  a 25000  importo 20"), std::string::npos);
+  EXPECT_NE(it.find("[1250; 2333,33; 4583,33; 6250]"), std::string::npos);
+  EXPECT_NE(it.find("(0,23 = 23 %)"), std::string::npos);
   const std::string t26 = tabella_regole(regole_incluse("2026"));
   EXPECT_NE(t26.find("fino_a 20000  aliquota 0.048"), std::string::npos) << t26;
   EXPECT_NE(t26.find("[\"Collaborazioni Coordinate e Continuative\"]"), std::string::npos);

@@ -14,7 +14,12 @@ Chromium through Selenium, and checks:
   the page's Worker: the file downloaded byte for byte as `zellora-cli batch`
   writes it, the summary as it prints it, a sheet it refuses refused with
   its message, and the form still answering while a sheet is computed;
-- every control has a name for assistive technology;
+- every control has a name for assistive technology, and axe-core finds no
+  violation in any state of the page (opening, results, errors, charts,
+  staff sheet, rules, a phone's width);
+- on a phone and under the browser's zoom: the keyboard each field asks for,
+  targets of 24 px at least, the chart's text, the cents beside their
+  amounts, the net at the foot of the screen while the results are below it;
 - the page asks nothing of anyone but its own server.
 
 It also measures, and prints, the time to the first result, the time of
@@ -730,6 +735,218 @@ def schermate(d, server, cartella):
     d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
 
 
+# ------------------------------------------------------------------ accessibility, phone, zoom
+
+RADICE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def sorgente_axe():
+    """axe-core as scripts/install-deps.sh installs it (npm's package, in the
+    project's .npm/ or globally); None when it is nowhere."""
+    cercati = [os.path.join(RADICE, ".npm", "node_modules", "axe-core", "axe.min.js")]
+    if shutil.which("npm"):
+        r = subprocess.run(["npm", "root", "-g"], capture_output=True, text=True, timeout=60)
+        if r.returncode == 0 and r.stdout.strip():
+            cercati.append(os.path.join(r.stdout.strip(), "axe-core", "axe.min.js"))
+    for percorso in cercati:
+        if os.path.exists(percorso):
+            with open(percorso, encoding="utf-8") as f:
+                return f.read()
+    return None
+
+
+def axe(d, sorgente, stato):
+    """No violation of axe-core's rules in the page as it stands."""
+    d.execute_script(sorgente)
+    violazioni = d.execute_async_script("""
+const fatto = arguments[arguments.length - 1];
+axe.run(document, {resultTypes: ['violations']}).then((r) => fatto(r.violations.map((v) => ({
+  regola: v.id, impatto: v.impact,
+  dove: v.nodes.slice(0, 4).map((n) => n.target.join(' ') + ': ' + n.failureSummary.replace(/\\s+/g, ' '))}))))
+  .catch((e) => fatto(String(e)));""")
+    controlla(violazioni == [], f"axe-core, {stato}: {json.dumps(violazioni, ensure_ascii=False)}")
+
+
+def schermo(d, larghezza, altezza, telefono=False, scala=1):
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": larghezza, "height": altezza, "deviceScaleFactor": scala, "mobile": telefono})
+
+
+def calcolo_fatto(d):
+    attendi(lambda: d.execute_script("return document.body.dataset.calcolo === 'fatto'"), 10)
+
+
+def apri_grafici(d):
+    d.execute_script("document.getElementById('Grafici').click()")
+    attendi(lambda: d.execute_script("return !!document.querySelector('#grafico-curva svg')"), 30)
+    time.sleep(0.2)
+
+
+# The chart as drawn: the rate axis's figures, the smallest text's height in
+# CSS pixels, the cliffs marked and listed.
+LEGGI_CURVA = """
+const g = document.querySelector('#grafico-curva svg');
+const testi = [...g.querySelectorAll('text')].map((t) => t.getBoundingClientRect().height).filter((h) => h > 0);
+return {
+  aliquote: [...g.querySelectorAll('text.tacca-aliquota')].map((t) => Number(t.textContent.replace(/\\./g, ''))),
+  minima: Math.min(...testi),
+  segnati: g.querySelectorAll('.salto').length,
+  elencati: [...document.querySelectorAll('#salti-curva li')].map((l) => l.textContent),
+};
+"""
+
+# Every control a finger aims at, with its size in CSS pixels.
+LEGGI_BERSAGLI = """
+const fuori = [];
+for (const e of document.querySelectorAll('input, select, button, summary, a[href], textarea')) {
+  const r = e.getBoundingClientRect();
+  if (e.closest('[hidden]') || e.type === 'hidden' || r.width === 0) continue;
+  fuori.push([e.id || e.tagName + ' ' + e.textContent.slice(0, 30), Math.round(r.width), Math.round(r.height),
+              e.matches('input.testo, select:not(.lista), button, summary')]);
+}
+return fuori;
+"""
+
+# The results' amounts that wrap (the cents under the euros).
+LEGGI_A_CAPO = """
+return [...document.querySelectorAll('#Form2 output')].filter((o) => {
+  if (!o.textContent) return false;
+  const r = document.createRange();
+  r.selectNodeContents(o);
+  return new Set([...r.getClientRects()].map((q) => Math.round(q.top))).size > 1;
+}).map((o) => o.id + ' ' + o.textContent);
+"""
+
+
+def prova_accessibilita(d, server, lavoro, descrizione, coda):
+    """The page in every state, at a desktop's width, a phone's and 200 %
+    zoom: axe-core, the keyboards, the targets, the chart, the messages."""
+    sorgente = sorgente_axe()
+    controlla(sorgente is not None, "axe-core is not installed (scripts/install-deps.sh web installs it)")
+    if sorgente is None:
+        sorgente = "window.axe = {run: () => Promise.resolve({violations: []})};"
+    comune = next(c for c in descrizione["campi"] if c["nome"] == "Text22")
+    oggi = descrizione["normative"][-1]["nome"]
+    lavoratore = "&".join(p for p in coda.lstrip("?").split("&") if not p.startswith("Combo4="))
+
+    schermo(d, 1280, 900)
+    apri(d, server)
+    axe(d, sorgente, "opening")
+    # A phone shows letters for the comune's name, a number pad for amounts.
+    modi = d.execute_script("return ['Text22', 'Text1'].map((n) => document.getElementById(n).inputMode)")
+    controlla(modi == ["", "decimal"], f"input modes of Comune and the amount: {modi}")
+
+    apri(d, server, f"?{lavoratore}&Combo4={oggi}")
+    axe(d, sorgente, "results")
+    # A name being typed is not yet wrong; leaving the field judges it.
+    fuoco(d, "Text22", seleziona=True)
+    cdp(d, "Input.insertText", text="Mil")
+    calcolo_fatto(d)
+    durante = d.execute_script("""return [!!document.getElementById('errore-Text22'),
+      [...document.querySelectorAll('#messaggi p')].map((p) => p.textContent)]""")
+    controlla(not durante[0] and not any(f'"{comune["etichetta"]}"' in m for m in durante[1]),
+              f"the comune's error while its name is typed: {durante}")
+    fuoco(d, "Text1")
+    attendi(lambda: d.execute_script("return !!document.getElementById('errore-Text22')"), 5)
+    controlla(d.execute_script("return !!document.getElementById('errore-Text22')"),
+              "the comune's error once the field is left")
+    # Enter on a refused form: the focus on the first field in error.
+    scrivi(d, "Text22", "")
+    scrivi(d, "Text1", "abc")
+    calcolo_fatto(d)
+    tasto_invio = {"key": "Enter", "code": "Enter", "windowsVirtualKeyCode": 13, "text": "\r"}
+    cdp(d, "Input.dispatchKeyEvent", type="keyDown", **tasto_invio)
+    cdp(d, "Input.dispatchKeyEvent", type="keyUp", key="Enter", code="Enter", windowsVirtualKeyCode=13)
+    time.sleep(0.2)
+    controlla(d.execute_script("return document.activeElement.id") == "Text1",
+              f"Enter on a refused form leaves the focus on {d.execute_script('return document.activeElement.id')!r}")
+    axe(d, sorgente, "errors")
+    # Printing it gives the reason, not an empty page.
+    d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
+    stampa = d.execute_script("return document.getElementById('prospetto').textContent")
+    controlla("Nessun prospetto da stampare" in stampa, f"the print of a refused form: {stampa!r}")
+
+    # The address's notices: before the form's fields, and announced.
+    apri(d, server, "?Text1=25000&Nope=1")
+    posto = d.execute_script("""const a = document.getElementById('indirizzo');
+      return [a.getAttribute('aria-live'), a.getBoundingClientRect().top < document.getElementById('riquadri').getBoundingClientRect().top,
+              a.textContent]""")
+    controlla(posto[0] == "polite" and posto[1] and "Nope" in posto[2], f"the address's notices: {posto}")
+
+    # The charts: the rate's axis holds the ordinary rates, the cliffs (the
+    # core's, worded as the desktop words them) marked and listed.
+    apri(d, server, f"?{lavoratore}&Combo4={oggi}")
+    apri_grafici(d)
+    curva = d.execute_script(LEGGI_CURVA)
+    salti = d.execute_async_script("""
+const fatto = arguments[arguments.length - 1];
+Zellora().then(m => fatto(JSON.parse(m.ccall('zellora_grafici', 'string', ['string'], [arguments[0]])).curva.salti.map((s) => s.testo)));""",
+                                   json.dumps(d.execute_script(LEGGI_FORM)))
+    controlla(curva["aliquote"] and min(curva["aliquote"]) >= -50 and max(curva["aliquote"]) <= 150,
+              f"the marginal rate's axis: {curva['aliquote']}")
+    controlla(salti and curva["elencati"] == salti and curva["segnati"] == len(salti)
+              and all(" di netto" in t for t in salti),
+              f"the cliffs: listed {curva['elencati']}, marked {curva['segnati']}, the core's {salti}")
+    valore = d.execute_script("return document.getElementById('punto-curva').getAttribute('aria-valuetext') || ''")
+    controlla(valore.startswith("Lordo ") and "Netto in busta" in valore, f"the slider says {valore!r}")
+    axe(d, sorgente, "charts")
+
+    # The rules, the Italian way.
+    d.execute_script("const r = document.querySelector('details.regole'); r.open = true;")
+    attendi(lambda: d.execute_script("return document.querySelector('details.regole pre').textContent.length > 0"), 10)
+    tabella = d.execute_script("return document.querySelector('details.regole pre').textContent")
+    inglesi = re.findall(r".{0,20}\b0\.\d.{0,10}", tabella)
+    controlla(re.search(r"\b0,\d", tabella) and not inglesi,
+              f"the rules' figures are not written the Italian way: {inglesi[:3]}")
+    axe(d, sorgente, "rules")
+
+    # A staff sheet: its summary wraps, nothing to scroll.
+    foglio = os.path.join(lavoro, "accessibile.csv")
+    foglio_csv(foglio, 40, descrizione, random.Random(3))
+    calcola_foglio(d, foglio)
+    for larghezza in (1280, 360):
+        schermo(d, larghezza, 900, telefono=larghezza < 400)
+        time.sleep(0.2)
+        misure = d.execute_script("const r = document.getElementById('riepilogo'); return [r.scrollWidth, r.clientWidth, r.textContent.length]")
+        controlla(misure[2] > 0 and misure[0] <= misure[1], f"the sheet's summary at {larghezza} px: {misure}")
+    axe(d, sorgente, "staff sheet")
+
+    # A phone: as it opens, the results, the charts.
+    schermo(d, 360, 740, telefono=True, scala=2)
+    apri(d, server)
+    axe(d, sorgente, "phone, opening")
+    piccoli = [b for b in d.execute_script(LEGGI_BERSAGLI) if b[1] < 24 or b[2] < 24 or (b[3] and b[2] < 44)]
+    controlla(not piccoli, f"targets smaller than 24 px (44 for fields and buttons) on a phone: {piccoli}")
+    apri(d, server, f"?{lavoratore}&Combo4={oggi}")
+    controlla(not d.execute_script(LEGGI_A_CAPO), f"amounts that wrap on a phone: {d.execute_script(LEGGI_A_CAPO)}")
+    # The net at the foot of the screen while the results are below it.
+    attendi(lambda: d.execute_script("const s = document.getElementById('sommario'); return !!s && !s.hidden"), 5)
+    netto = d.execute_script("return document.getElementById('Form2-Text10').textContent")
+    sommario = d.execute_script("""const s = document.getElementById('sommario');
+      if (!s) return [true, '', false];
+      const r = s.getBoundingClientRect();
+      return [s.hidden, s.textContent, r.bottom <= innerHeight + 1 && r.top >= 0]""")
+    controlla(not sommario[0] and netto and netto in sommario[1] and sommario[2],
+              f"the net's summary while the results are below the screen: {sommario}, the net {netto!r}")
+    axe(d, sorgente, "phone, results")
+    d.execute_script("document.getElementById('Form2').scrollIntoView()")
+    attendi(lambda: d.execute_script("return document.getElementById('sommario')?.hidden"), 5)
+    controlla(d.execute_script("return document.getElementById('sommario')?.hidden") is not False,
+              "the net's summary stays with the results on the screen")
+    apri_grafici(d)
+    curva = d.execute_script(LEGGI_CURVA)
+    controlla(curva["minima"] >= 10, f"the chart's text is {curva['minima']:.1f} px high on a phone")
+    axe(d, sorgente, "phone, charts")
+    # 200 % zoom of a desktop's window: a viewport of 640 CSS pixels.
+    schermo(d, 640, 450, scala=2)
+    apri(d, server, f"?{lavoratore}&Combo4={oggi}")
+    apri_grafici(d)
+    curva = d.execute_script(LEGGI_CURVA)
+    controlla(curva["minima"] >= 10, f"the chart's text is {curva['minima']:.1f} px high at 200 %")
+    axe(d, sorgente, "200 %, charts")
+    d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
 # ------------------------------------------------------------------ main
 
 
@@ -745,6 +962,8 @@ def main():
     a.add_argument("--schermate", help="write the documentation's screenshots here")
     a.add_argument("--solo-schermate", action="store_true", help="only the screenshots")
     a.add_argument("--seme", type=int, default=19)
+    a.add_argument("--solo-accessibilita", action="store_true",
+                   help="only the checks of accessibility, the phone and the zoom (quick)")
     opzioni = a.parse_args()
 
     if not os.path.exists(os.path.join(opzioni.www, "zellora.wasm")):
@@ -784,6 +1003,9 @@ def main():
         descrizione = json.loads(d.execute_async_script("""
 const fatto = arguments[arguments.length - 1];
 Zellora().then(m => fatto(m.UTF8ToString(m._zellora_descrizione())));"""))
+        prova_accessibilita(d, server, lavoro, descrizione, coda)
+        if opzioni.solo_accessibilita:
+            raise SystemExit(1 if errori else 0)
 
         # Speed of one calculation inside the module.
         misure = d.execute_async_script("""

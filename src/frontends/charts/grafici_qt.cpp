@@ -252,8 +252,6 @@ QLabel* nuova_nota(QWidget* genitore) {
   return nota;
 }
 
-bool ordinaria(double aliquota) { return aliquota >= -0.5 && aliquota <= 1.5; }
-
 }  // namespace
 
 QColor colore_voce(std::string_view id) {
@@ -350,19 +348,6 @@ void VistaCurva::keyPressEvent(QKeyEvent* evento) {
 QString etichetta_quota(const Quota& quota, const Locale& locale) {
   return da_utf8(quota.voce) + QStringLiteral(": ") + importo_cent(quota.centesimi, locale) +
          QStringLiteral(" (") + importo(quota.percentuale, locale) + QStringLiteral("%)");
-}
-
-QString testo_salto(const Salto& s, const Locale& locale) {
-  const QString segno = s.variazione >= 0 ? QStringLiteral("+") : QString();
-  QString t = QStringLiteral("%1 \u2192 %2 di lordo: +%3 \u20ac di lordo, %4%5 \u20ac di netto")
-                  .arg(importo(s.lordo, locale), importo(s.lordo + s.passo, locale),
-                       importo(s.passo, locale), segno, importo_cent(s.variazione, locale));
-  if (!s.voce.empty()) {
-    t += QStringLiteral(" (%1 %2%3)")
-             .arg(da_utf8(s.voce), s.variazione_voce >= 0 ? QStringLiteral("+") : QString(),
-                  importo_cent(s.variazione_voce, locale));
-  }
-  return t;
 }
 
 PannelloGrafici::PannelloGrafici(QWidget* parent, bool schede)
@@ -618,19 +603,13 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   // non-deductible withholding), and 0. The rate's axis takes in the
   // ordinary rates: a cliff is a jump, not a rate, and is marked apart.
   double minimo_netto = 0, massimo_netto = 0, minimo_aliquota = 0, massimo_aliquota = 60;
-  const auto salto_nel_passo = [&c](const PuntoCurva& p) {
-    return std::any_of(c.salti.begin(), c.salti.end(), [&p, &c](const Salto& s) {
-      return s.lordo >= p.lordo && s.lordo < p.lordo + c.passo;
-    });
-  };
   for (const PuntoCurva& p : c.punti) {
     if (std::isfinite(p.netto)) {
       netto->append(p.lordo, p.netto);
       minimo_netto = std::min(minimo_netto, p.netto);
       massimo_netto = std::max(massimo_netto, p.netto);
     }
-    if (std::isfinite(p.aliquota_marginale) && ordinaria(p.aliquota_marginale) &&
-        !salto_nel_passo(p)) {
+    if (aliquota_ordinaria(c, p)) {
       marginale->append(p.lordo, p.aliquota_marginale * 100);
       minimo_aliquota = std::min(minimo_aliquota, p.aliquota_marginale * 100);
       massimo_aliquota = std::max(massimo_aliquota, p.aliquota_marginale * 100);
@@ -680,7 +659,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   if (!c.salti.empty() && !c.punti.empty()) {
     salti = new QScatterSeries;
     salti->setObjectName(QStringLiteral("SaltiNetto"));
-    salti->setName(QStringLiteral("Salti del netto"));
+    salti->setName(da_utf8(titolo_salti));
     salti->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     salti->setMarkerSize(9);
     salti->setColor(colore_salto);
@@ -690,7 +669,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
                                          [](double l, const PuntoCurva& p) { return l < p.lordo; });
       const PuntoCurva& p = dopo == punti_.begin() ? punti_.front() : *(dopo - 1);
       salti->append(s.lordo, p.netto);
-      righe_salti << QStringLiteral("%1. ").arg(++n) + testo_salto(s, locale);
+      righe_salti << QStringLiteral("%1. ").arg(++n) + da_utf8(testo_salto(s, locale));
     }
     grafico->addSeries(salti);
     voci_curva.push_back({colore_salto, salti->name()});
@@ -698,11 +677,10 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
   legenda_curva_->imposta(voci_curva);
   salti_->setText(righe_salti.isEmpty()
                       ? QString()
-                      : QStringLiteral("Salti del netto (dove un euro di lordo in pi\u00f9 cambia "
-                                       "il netto di colpo):\n") +
-                            righe_salti.join(QLatin1Char('\n')));
+                      : da_utf8(titolo_salti) + QStringLiteral(" (") + da_utf8(spiegazione_salti) +
+                            QStringLiteral("):\n") + righe_salti.join(QLatin1Char('\n')));
   salti_->setVisible(!righe_salti.isEmpty());
-  salti_->setAccessibleName(QStringLiteral("Salti del netto"));
+  salti_->setAccessibleName(da_utf8(titolo_salti));
 
   QCategoryAxis* asse_lordo = c.punti.empty()
                                   ? asse(0, 1, locale)
@@ -798,7 +776,7 @@ void PannelloGrafici::mostra(const std::optional<DatiGrafici>& dati, const Local
     if (netto_voluto)
       riga(QStringLiteral("Netto voluto"), importo(*netto_voluto, locale), QString());
     for (const Salto& s : c.salti) {
-      riga(QStringLiteral("Salto del netto: ") + testo_salto(s, locale),
+      riga(QStringLiteral("Salto del netto: ") + da_utf8(testo_salto(s, locale)),
            importo_cent(s.variazione, locale), QString());
     }
     tabella_->resizeColumnToContents(1);

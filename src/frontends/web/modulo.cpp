@@ -27,6 +27,7 @@
 #include <emscripten.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -395,15 +396,29 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
     g["azienda"] = ripartizione(dati->azienda, costo);
     const Curva& curva = dati->curva;
     json punti = json::array();
+    // A point's fifth figure: 1 where its rate is drawn as a rate.
     for (const PuntoCurva& p : curva.punti) {
-      punti.push_back(
-          {numero(p.lordo), numero(p.netto), numero(p.aliquota_marginale), numero(p.costo_lavoro)});
+      punti.push_back({numero(p.lordo), numero(p.netto), numero(p.aliquota_marginale),
+                       numero(p.costo_lavoro), aliquota_ordinaria(curva, p) ? 1 : 0});
+    }
+    // The cliffs, as the charts window lists them, each on the net of the
+    // point before it.
+    json salti = json::array();
+    for (const Salto& s : curva.salti) {
+      auto dopo = std::upper_bound(curva.punti.begin(), curva.punti.end(), s.lordo,
+                                   [](double l, const PuntoCurva& p) { return l < p.lordo; });
+      if (dopo != curva.punti.begin()) --dopo;
+      salti.push_back({{"lordo", s.lordo},
+                       {"netto", dopo == curva.punti.end() ? json(nullptr) : numero(dopo->netto)},
+                       {"testo", testo_salto(s, italiano)}});
     }
     g["curva"] = {
         {"titolo", curva.errore.empty()
                        ? std::string("Netto in busta e aliquota marginale secondo il lordo")
                        : "Curva non disponibile: " + curva.errore},
         {"punti", punti},
+        {"salti", salti},
+        {"titolo_salti", std::string(titolo_salti) + " (" + std::string(spiegazione_salti) + ")"},
         {"lordo_attuale", numero(curva.lordo_attuale)}};
     // The worker on the curve: the net shown, and from net to gross the net
     // wanted.
@@ -440,7 +455,8 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_regole() {
 
 EMSCRIPTEN_KEEPALIVE const char* zellora_tabella(const char* nome) {
   try {
-    return rispondi(tabella_regole(regole_incluse(nome != nullptr ? nome : "")));
+    // Figures the Italian way, as the page writes every number.
+    return rispondi(tabella_regole(regole_incluse(nome != nullptr ? nome : ""), italiano.decimale));
   } catch (const std::exception& e) {
     return rispondi(std::string(e.what()));
   }

@@ -97,14 +97,25 @@ inline constexpr std::int64_t punti_massimi = 1'000'000;
 // whole-euro gross (whole cents for a step below one euro) before the jump,
 // `variazione` the change of the net's balance in cents from `lordo` to
 // `lordo + passo`, and `voce`/`variazione_voce` the row of the window that
-// changes most across it, with its change in cents.
+// changes most across it: `variazione_voce` its effect on the net and
+// `variazione_riga` the change of the row itself, in cents (a surcharge that
+// rises by 184,00 takes 184,00 off the net).
 struct Salto {
   double lordo = 0;
   double passo = 1;
   std::int64_t variazione = 0;
   std::string_view voce;
   std::int64_t variazione_voce = 0;
+  std::int64_t variazione_riga = 0;
 };
+
+// What the list of cliffs is called, and one cliff in words, the same in the
+// charts window and on the page: "30.000,00 → 30.001,00 di lordo: +1,00 € di
+// lordo, -184,00 € di netto (Addizionale comunale +184,00)".
+inline constexpr std::string_view titolo_salti = "Salti del netto";
+inline constexpr std::string_view spiegazione_salti =
+    "dove un euro di lordo in pi\u00f9 cambia il netto di colpo";
+std::string testo_salto(const Salto& salto, const Locale& locale);
 
 struct Curva {
   std::vector<PuntoCurva> punti;
@@ -113,6 +124,11 @@ struct Curva {
   double da = 0, a = 0, passo = 0;
   std::string errore;  // why there is no curve: a limit the options break
 };
+
+// Whether a point's marginal rate is drawn as a rate: a number within -50 %
+// and 150 %, with no cliff inside its step (a cliff is a jump, marked apart,
+// and would flatten every ordinary rate on the axis).
+bool aliquota_ordinaria(const Curva& curva, const PuntoCurva& punto);
 
 // Everything the charts window shows for the last calculation of `motore`.
 struct DatiGrafici {

@@ -140,10 +140,6 @@ class PannelloGrafici : public QWidget {
 // The label of a part: "Irpef netta: 3.456,78 (11,52%)".
 QString etichetta_quota(const Quota& quota, const Locale& locale);
 
-// The text of a cliff: "15.000,00 → 15.001,00 di lordo: +1,00 € di lordo,
-// -1.197,00 € di netto (Trattamento integrativo -1.200,00)".
-QString testo_salto(const Salto& salto, const Locale& locale);
-
 // Writes the charts of `dati` as one image, SVG or PNG by the extension of
 // `file`, through the one safe writer (base/file_atomico.h): a file is
 // replaced whole or not at all, a FIFO or a device is written directly, a
