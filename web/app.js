@@ -694,16 +694,14 @@
   // in it. Its message waits until the field is left or the form is sent.
   function nomeInScrittura() {
     const e = document.activeElement;
-    if (!e || !e.list || !controlli.has(e.id) || !campiTesto.has(e.id)) return null;
-    const v = e.value.trim().toLocaleUpperCase('it');
-    if (!v) return null;
-    let inizio = false;
-    for (const o of e.list.options) {
-      const voce = o.value.toLocaleUpperCase('it');
-      if (voce === v) return null;
-      if (voce.startsWith(v)) inizio = true;
-    }
-    return inizio ? e : null;
+    if (!e || !controlli.has(e.id) || !campiTesto.has(e.id)) return null;
+    if (!((normativaScelta().completamenti || {})[e.id] || []).length) return null;
+    const k = chiaveComune(e.value);
+    if (!k) return null;
+    // The items it can still become, by the completion's own matching.
+    const voci = proposte(e);
+    if (voci.some((v) => chiaveComune(v) === k)) return null;
+    return voci.length > 0 ? e : null;
   }
 
   // The messages of a calculation: all of them above the results, and each
@@ -1169,7 +1167,8 @@
     });
     // A name typed into its field is judged when the field is left.
     form.addEventListener('focusout', (ev) => {
-      if (ev.target.list && ultimaUscita) setTimeout(() => mostraMessaggi(ultimaUscita), 0);
+      const completato = ((normativaScelta().completamenti || {})[ev.target.id] || []).length > 0;
+      if (completato && ultimaUscita) setTimeout(() => mostraMessaggi(ultimaUscita), 0);
     });
     window.addEventListener('resize', () => { if (graficiAperti) pianificaGrafici(); });
     $('Esporta').addEventListener('click', () => {

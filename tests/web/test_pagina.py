@@ -1036,6 +1036,13 @@ Zellora().then(m => fatto(['zellora_grafici', 'zellora_calcola'].map(
         apri(d, server)
         controlla(d.execute_script("return document.getElementById('Combo4').value")
                   == descrizione["normative"][-1]["nome"], "Normativa does not start at the newest rule set")
+        # As it opens, before a worker is chosen: no figures, and what to choose.
+        aperta = d.execute_async_script(LEGGI_A_CALCOLO_FATTO)[1]
+        controlla(aperta["stato"] == "refused" and not any(aperta["risultati"].values())
+                  and aperta["messaggi"][:1] == [
+                      'Scegliere la categoria del lavoratore e il settore previdenziale in '
+                      '"Caratteristiche previdenziali": senza, il calcolo non ha i contributi.'],
+                  f"figures without a worker as the page opens: {aperta}")
         nomi_accessibili(d)
         inizio = time.monotonic()
 
