@@ -186,6 +186,10 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
   bool esatto = true;
   std::vector<int> caselle = {1, -2, -18, -17, -9, -20, 21};
   if (t.righe_attuali) caselle.insert(caselle.end(), {22, 24});
+  // The surcharges, where their rows are shown.
+  for (int box : {25, 26}) {
+    if (t.righe_attuali && !t.Text(box).empty()) caselle.push_back(-box);
+  }
   for (int box : caselle) {
     const auto c = centesimi(t.Text(box < 0 ? -box : box));
     if (!c) {
