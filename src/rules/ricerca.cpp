@@ -211,8 +211,7 @@ class Ricerca {
   std::size_t primo_diverso(const Punto& a, const Punto& b) const;
   Fine tratto(const Punto& a, const Punto& b, int profondita);
   Fine finale(const Punto& a, const Punto& b);
-  Fine prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale);
-  Fine prova_ognuno(const Punto& a, const Punto& b);
+  Fine prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale, bool ognuno = false);
   Fine esamina(const Punto& p);
   void nota_superamento(const Punto& p, double netto);
   bool nella_banda(const Punto& p) const;
@@ -564,7 +563,9 @@ Fine Ricerca::tratto(const Punto& a, const Punto& b, int profondita) {
 // show the net wanted (the highest at or above it, the lowest less than a
 // euro above it) are one run of grosses.
 Fine Ricerca::finale(const Punto& a, const Punto& b) {
-  if (nella_banda(a)) return prova_ognuno(a, b);
+  // Where a jump is decided by the cents or by a step of a ratio: every
+  // gross (a cent's worth of gross, rarely more than one or two).
+  if (nella_banda(a)) return prova_da(a, a, b, true, true);
   const double scarto_a = scarto_su_linea(a, a, b);
   const double scarto_b = scarto_su_linea(b, a, b);
   const double alto_a = a.saldo + scarto_a;
@@ -672,16 +673,17 @@ void Ricerca::nota_superamento(const Punto& p, double netto) {
 
 // From `primo` (worked out) to the end `b` of the stretch from `a`, one
 // gross after another: the first whose net shown is the net wanted. The
-// net shown is worked out only where it can be; once the net is past the
-// run (above it, rising; below it, falling) nothing up to the end can be.
-Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale) {
+// net shown is worked out only where it can be (with `ognuno`, at every
+// gross); once the net is past the run (above it, rising; below it,
+// falling) nothing up to the end can be.
+Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b, bool sale, bool ognuno) {
   Punto corrente;
   const Punto* p = &primo;
   while (true) {
     const double s = scarto_su_linea(*p, a, b);
     const double alto = p->saldo + s;
     const double basso = p->saldo - s;
-    if (alto >= obiettivo_ && basso < obiettivo_ + 1) {
+    if (ognuno || (alto >= obiettivo_ && basso < obiettivo_ + 1)) {
       const Fine f = esamina(*p);
       if (f != Fine::avanti) return f;
     } else if (sale ? basso >= obiettivo_ + 1 : alto < obiettivo_) {
@@ -691,25 +693,6 @@ Fine Ricerca::prova_da(const Punto& primo, const Punto& a, const Punto& b, bool 
       }
       return Fine::avanti;
     }
-    if (p->lordo >= b.lordo) return Fine::avanti;
-    if (p->lordo + 1 == b.lordo) {
-      p = &b;
-    } else {
-      if (!valuta(p->lordo + 1, corrente)) return Fine::passaggi;
-      p = &corrente;
-    }
-  }
-}
-
-// A stretch where the net IRPEF is within a few cents of where the
-// surcharges become due: every gross is tried (a cent's worth of gross,
-// rarely more than one or two).
-Fine Ricerca::prova_ognuno(const Punto& a, const Punto& b) {
-  Punto corrente;
-  const Punto* p = &a;
-  while (true) {
-    const Fine f = esamina(*p);
-    if (f != Fine::avanti) return f;
     if (p->lordo >= b.lordo) return Fine::avanti;
     if (p->lordo + 1 == b.lordo) {
       p = &b;
