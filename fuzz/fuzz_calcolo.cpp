@@ -95,11 +95,11 @@ const RegoleCalcolo* regole_di_prova(std::string_view nome) {
 void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const RecordCalcolo& dopo,
                       const EsitoRicerca& esito, const Locale& locale,
                       const RegoleCalcolo& regole) {
-  auto lettura = leggi_input(c, locale);
+  // The input as the calculation took it: the form's figures, the
+  // surcharges asked for, the cuneo of the category.
+  auto lettura = input_del_calcolo(c, regole, locale);
   ZELLORA_VERIFICA(lettura.input.has_value(), "calculated with inputs that do not read");
   InputCalcolo& in = *lettura.input;
-  const auto& escluse = regole.cuneo.categorie_escluse;
-  in.cuneo = std::find(escluse.begin(), escluse.end(), c.List1) == escluse.end();
   const bool mensile = !c.Option1;
   RecordCalcolo w = prima;
   w.trattenuta_non_deducibile = Int(in.trattenuta);
