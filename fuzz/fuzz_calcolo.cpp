@@ -130,11 +130,13 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   // where the unrounded balance is more than a euro below it, nor, for the
   // net wanted, more than a euro above it (every figure shown is within a
   // cent of the record).
-  auto mostrato = [&](double g, bool solo_uguale) {
+  // Nothing where it cannot be (a net wanted of 2e80 less one euro is
+  // still 2e80: no sentinel figure would do).
+  auto mostrato = [&](double g, bool solo_uguale) -> std::optional<double> {
     const double saldo = prova::saldo_di(w, in, regole, mensile, g);
     const double margine = 1 + std::fabs(saldo) * 1e-12;
-    if (!(saldo + margine > obiettivo)) return obiettivo - 1;
-    if (solo_uguale && !(saldo - margine < obiettivo + 1)) return obiettivo + 1;
+    if (!(saldo + margine > obiettivo)) return std::nullopt;
+    if (solo_uguale && !(saldo - margine < obiettivo + 1)) return std::nullopt;
     RecordCalcolo prova = w;
     return passo_ricerca(prova, in, regole, mensile, g);
   };
@@ -144,10 +146,12 @@ void verifica_ricerca(const RecordCalcolo& prima, const CampiForm1& c, const Rec
   const double fine = esito.esatta ? trovato : 1e12;
   const auto nessuno = [&](double da, double a) {
     for (double g = da; g < a; g += 1) {
-      ZELLORA_VERIFICA(mostrato(g, true) != obiettivo,
+      const auto uguale = mostrato(g, true);
+      ZELLORA_VERIFICA(!uguale || *uguale != obiettivo,
                        "the search passed over a gross that gives the net");
       if (superato && g < trovato) {
-        ZELLORA_VERIFICA(!(mostrato(g, false) > obiettivo),
+        const auto sopra = mostrato(g, false);
+        ZELLORA_VERIFICA(!sopra || !(*sopra > obiettivo),
                          "a gross above the net before the one shown");
       }
     }
