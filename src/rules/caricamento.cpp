@@ -1298,20 +1298,18 @@ void Lettore::leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r) {
   const std::string k = "elenco_comuni";
   const toml::node* n = radice.get(k);
   if (n == nullptr) return;
-  std::string anni;
-  for (const int a : anni_addizionale_comunale()) {
-    anni += (anni.empty() ? "" : ", ") + std::to_string(a);
-  }
-  const auto anno = n->value_exact<int64_t>();
-  if (!anno) {
-    errore(k,
-           "expected the year of a list of the comuni (" + anni + "), found " +
-               std::string(nome_tipo(n->type())),
-           n);
-  }
+  // Said in Italian: a desktop user reads it in the notice of the rule set
+  // files left out.
   const auto elenchi = anni_addizionale_comunale();
+  std::string anni;
+  for (const int a : elenchi) anni += (anni.empty() ? "" : ", ") + std::to_string(a);
+  const auto anno = n->value_exact<int64_t>();
+  if (!anno) errore(k, "deve essere l'anno di un elenco dei comuni (" + anni + ")", n);
   if (std::find(elenchi.begin(), elenchi.end(), *anno) == elenchi.end()) {
-    errore(k, "no list of the comuni of " + std::to_string(*anno) + " (known: " + anni + ")", n);
+    errore(k,
+           "non c'\u00e8 un elenco dei comuni del " + std::to_string(*anno) + " (elenchi: " + anni +
+               ")",
+           n);
   }
   r.elenco_comuni = static_cast<int>(*anno);
 }

@@ -347,12 +347,11 @@ TEST(Regole, FileRotti) {
        "expected a table, found an array"},
       // The year of the list of the comuni: one the program has.
       {modificato("elenco_comuni = 2026", "elenco_comuni = 2027", "2026"), "r.toml: elenco_comuni",
-       "no list of the comuni of 2027 (known: 2025, 2026)"},
+       "non c'\u00e8 un elenco dei comuni del 2027 (elenchi: 2025, 2026)"},
       {modificato("elenco_comuni = 2026", "elenco_comuni = \"2026\"", "2026"),
-       "r.toml: elenco_comuni",
-       "expected the year of a list of the comuni (2025, 2026), found a string"},
+       "r.toml: elenco_comuni", "deve essere l'anno di un elenco dei comuni (2025, 2026)"},
       {modificato("elenco_comuni = 2026", "elenco_comuni = 2026.0", "2026"),
-       "r.toml: elenco_comuni", "found a number"},
+       "r.toml: elenco_comuni", "deve essere l'anno di un elenco dei comuni"},
       {modificato("elenco_comuni = 2026", "elenco_comuni = 2025", "2026"), "", ""},
       {modificato("elenco_comuni = 2026", "", "2026"), "", ""},
   };
