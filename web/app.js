@@ -339,38 +339,12 @@
 
   // ------------------------------------------------------------ completion
 
-  // A comune's name as the module compares it (chiave_comune of
-  // src/rules/comunali.cpp, the same rules): the letters in upper case, the
-  // accented ones of Latin-1 without their accent ("Forlì" and the list's
-  // "FORLI'" are both FORLI), apostrophes, hyphens, dots and blanks one blank
-  // between words and none at the ends, a province in brackets " (FC)".
-  const SENZA_ACCENTO = 'AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0\0AAAAAA\0CEEEEIIII\0NOOOOO\0OUUUUY\0Y';
-  const SEPARA = new Set([' ', '\t', "'", '`', '-', '.', '_', '\u00a0', '\u00b4', '\u02bc', '\u2010',
-    '\u2011', '\u2012', '\u2013', '\u2014', '\u2018', '\u2019', '\u201b', '\u2032', '\u202f', '\u2212']);
+  // A comune's name as the module compares it: the core's own matching
+  // (case, accents, apostrophes, blanks, hyphens), so the completion and the
+  // calculation agree on every name.
   function chiaveComune(testo) {
-    let k = '';
-    let spazio = false;  // a blank is owed before the next letter
-    for (const c of String(testo)) {
-      if (SEPARA.has(c)) {
-        spazio = true;
-      } else if (c === '(') {
-        if (k) k += ' ';
-        k += '(';
-        spazio = false;
-      } else if (c === ')') {
-        k += ')';
-        spazio = false;
-      } else {
-        if (spazio && k && !k.endsWith('(')) k += ' ';
-        spazio = false;
-        const n = c.codePointAt(0);
-        const lettera = n >= 0xc0 && n <= 0xff ? SENZA_ACCENTO[n - 0xc0] : '\0';
-        if (lettera !== '\0') k += lettera;
-        else if (c >= 'a' && c <= 'z') k += c.toUpperCase();
-        else k += c;
-      }
-    }
-    return k;
+    const s = String(testo);
+    return chiama('zellora_chiave_comune', s, modulo.lengthBytesUTF8(s));
   }
 
   // The items a field offers for what is typed: those whose key begins with

@@ -838,6 +838,13 @@ def prova_accessibilita(d, server, lavoro, descrizione, coda):
 
     apri(d, server, f"?{lavoratore}&Combo4={oggi}")
     axe(d, sorgente, "results")
+    # The completion matches names as the calculation does: accents,
+    # typographic apostrophes and case, and offers the list's spelling.
+    for digitato, atteso in (("forlì", "FORLI' (FC)"), ("Sant\u2019Agata di Mil", "SANT'AGATA DI MILITELLO (ME)")):
+        fuoco(d, "Text22", seleziona=True)
+        cdp(d, "Input.insertText", text=digitato)
+        offerte = d.execute_script("return [...document.querySelectorAll('#completa-Text22 li')].map((l) => l.textContent)")
+        controlla(atteso in offerte, f"Comune {digitato!r} offers {offerte[:5]}, not {atteso!r}")
     # A name being typed is not yet wrong; leaving the field judges it.
     fuoco(d, "Text22", seleziona=True)
     cdp(d, "Input.insertText", text="Mil")

@@ -14,6 +14,8 @@
 //   zellora_tabella(NOME)     what `zellora-cli rules NOME` prints
 //   zellora_citazione(T, N)   the text T of N bytes quoted as every value
 //                             shown back in a message is
+//   zellora_chiave_comune(T, N) the text T of N bytes as a comune's name is
+//                             compared (the completion of "Comune")
 //   zellora_formato(X)        X in the amount format F
 //   zellora_misura(R, N)      microseconds of one calculation of R, over N
 //   zellora_lotto(NOME)       a staff sheet as `zellora-cli batch NOME`: the
@@ -464,6 +466,11 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_tabella(const char* nome) {
 
 EMSCRIPTEN_KEEPALIVE const char* zellora_citazione(const char* testo, int byte) {
   return rispondi(citazione(
+      std::string_view(testo != nullptr ? testo : "", testo != nullptr && byte > 0 ? byte : 0)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zellora_chiave_comune(const char* testo, int byte) {
+  return rispondi(chiave_comune(
       std::string_view(testo != nullptr ? testo : "", testo != nullptr && byte > 0 ? byte : 0)));
 }
 
