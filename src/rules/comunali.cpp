@@ -7,6 +7,7 @@
 #include <map>
 #include <tuple>
 
+#include "base/utf8.h"
 #include "comunali_dati.h"
 
 namespace zellora {
@@ -61,18 +62,12 @@ char senza_accento(unsigned codice) {
 // The sign of the text at `i` (its bytes in `n`), read as UTF-8; U+FFFD for
 // a byte that does not begin a sign.
 unsigned segno(std::string_view s, std::size_t i, std::size_t& n) {
-  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned c = b(i);
-  n = 1;
-  if (c < 0x80) return c;
-  std::size_t lunghezza = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
-  if (lunghezza == 0 || i + lunghezza > s.size()) return 0xFFFD;
-  unsigned codice = c & (0x7F >> lunghezza);
-  for (std::size_t k = 1; k < lunghezza; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) return 0xFFFD;
-    codice = codice << 6 | (b(i + k) & 0x3F);
+  char32_t codice = 0;
+  n = sequenza_utf8(s.substr(i), codice);
+  if (n == 0) {
+    n = 1;
+    return 0xFFFD;
   }
-  n = lunghezza;
   return codice;
 }
 
