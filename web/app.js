@@ -142,7 +142,7 @@
         if (c.classe === 'QLabel') {
           chiudi();
           if (etichetta && etichetta.textContent.trim().length > 2) precedente = etichetta;
-          etichetta = crea('label', { testo: c.testo, classe: 'etichetta' });
+          etichetta = crea('label', { testo: c.testo, classe: 'etichetta', 'data-nome': c.nome });
           gruppo = crea('span', { classe: 'coppia' }, etichetta);
           continue;
         }
@@ -329,12 +329,28 @@
       for (const v of voci) e.append(crea('option', { value: v, testo: v }));
       e.value = voci.includes(prima) ? prima : voci[0];
     }
+    notaRegione();
     // The fields that complete what is typed ("Comune": "MILANO (MI)").
     for (const [nome, e] of controlli) {
       if (e.tagName !== 'INPUT' || e.type !== 'text') continue;
       if ((normativaScelta().completamenti || {})[nome]) completamento(e);
       else if (e.dataset.completa) chiudiCompletamento(e);
     }
+  }
+
+  // Beside "Regione", as on the desktop: why the region chosen has no
+  // table, and the field to type its rate in.
+  function notaRegione() {
+    const nota = document.querySelector('[data-nome="Label22"]');
+    const combo5 = controlli.get('Combo5');
+    if (!nota || !combo5) return;
+    if (!nota.id) {
+      nota.id = 'nota-regione';
+      nota.setAttribute('aria-live', 'polite');
+      combo5.setAttribute('aria-describedby', nota.id);
+      combo5.addEventListener('change', notaRegione);
+    }
+    nota.textContent = ((normativaScelta().note || {}).Combo5 || {})[combo5.value] || '';
   }
 
   // ------------------------------------------------------------ completion

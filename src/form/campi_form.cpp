@@ -2,9 +2,9 @@
 
 namespace zellora {
 
-const std::array<CampoTesto, 22>& campi_testo() {
+const std::array<CampoTesto, 23>& campi_testo() {
   using F = CampiForm1;
-  static const std::array<CampoTesto, 22> campi = {{
+  static const std::array<CampoTesto, 23> campi = {{
       {"Text1", "Retribuzione / Compenso", 0, &F::Text1},
       {"Text2", "N.mesi coniuge carico", 2, &F::Text2},
       {"Text3", "Altri a carico", 2, &F::Text3},
@@ -27,6 +27,7 @@ const std::array<CampoTesto, 22>& campi_testo() {
       {"Text22", "Comune", 0, &F::Text22},
       {"Text23", "Addizionale comunale %", 0, &F::Text23},
       {"Text24", "Esenzione fino a", 0, &F::Text24},
+      {"Text25", "Addizionale regionale %", 0, &F::Text25},
   }};
   return campi;
 }

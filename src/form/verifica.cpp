@@ -280,7 +280,8 @@ std::optional<int> anno_delle_regole(const RegoleCalcolo& regole) {
 }
 
 bool addizionali_chieste(const CampiForm1& c) {
-  return !senza_regione(c.Combo5) || !vuoto(c.Text22) || !vuoto(c.Text23) || !vuoto(c.Text24);
+  return !senza_regione(c.Combo5) || !vuoto(c.Text22) || !vuoto(c.Text23) || !vuoto(c.Text24) ||
+         !vuoto(c.Text25);
 }
 
 bool addizionali_disponibili(const RegoleCalcolo& regole) {
@@ -297,6 +298,7 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
                                            const Locale& locale, InputCalcolo& in) {
   std::vector<std::string> messaggi;
   in.regione = nullptr;
+  in.regione_digitata.reset();
   in.comune.reset();
   if (!addizionali_chieste(c)) return messaggi;
   if (!addizionali_disponibili(regole)) {
@@ -308,25 +310,41 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
     nomina(!vuoto(c.Text22), "Comune");
     nomina(!vuoto(c.Text23), "Addizionale comunale %");
     nomina(!vuoto(c.Text24), "Esenzione fino a");
+    nomina(!vuoto(c.Text25), "Addizionale regionale %");
     messaggi.push_back("Le addizionali regionale e comunale non sono previste dalla normativa " +
                        citazione(regole.nome) + ": lasciare vuoti i campi " + nomi +
                        " (\"Regione\": \"Nessuna\") o scegliere una normativa che le ha (2025, "
                        "2026).");
     return messaggi;
   }
-  // The region chosen, offered or not: a comune must be one of its own.
+  // The region chosen, offered or not: a comune must be one of its own. A
+  // rate typed in "Addizionale regionale %" takes the place of its table,
+  // and of a table the rule set does not have.
+  const bool regionale_digitata = !vuoto(c.Text25);
   const RegolaRegionale* regione = nullptr;
   if (!senza_regione(c.Combo5)) {
     const RegolaRegionale* r = regione = regola_regionale(regole, c.Combo5);
     if (r == nullptr) {
       messaggi.push_back(campo("Regione") + " non contiene una regione della normativa " +
                          regole.nome + ": " + citazione(c.Combo5) + ".");
-    } else if (!r->offerta) {
-      messaggi.push_back(campo("Regione") + ": l'addizionale regionale di " + citazione(r->nome) +
-                         " non \u00e8 calcolabile con la normativa " + regole.nome + " (" +
-                         r->motivo + ").");
-    } else {
+    } else if (!r->offerta && !regionale_digitata) {
+      std::string nota = nota_regione(regole, r->nome);
+      nota[0] = 'n';  // "Nessuna tabella ..." after the field
+      messaggi.push_back(campo("Regione") + ": " + nota);
+    } else if (r->offerta) {
       in.regione = r;
+    }
+  }
+  if (regionale_digitata) {
+    const std::optional<double> aliquota = converti_numero(c.Text25, locale);
+    if (!aliquota) {
+      messaggi.push_back(non_un_numero("Text25", c.Text25, locale));
+    } else if (!std::isfinite(*aliquota) || *aliquota < 0 || *aliquota > 100) {
+      messaggi.push_back(campo("Addizionale regionale %") +
+                         " deve contenere un'aliquota in percento da 0 a 100, non " +
+                         citazione(c.Text25) + ".");
+    } else {
+      in.regione_digitata = regola_regionale_digitata(*aliquota);
     }
   }
   const bool digitata = !vuoto(c.Text23);
@@ -378,6 +396,28 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
   return messaggi;
 }
 
+std::vector<std::string> voci_regione(const RegoleCalcolo& regole) {
+  std::vector<std::string> voci = {std::string(nessuna_regione)};
+  if (!addizionali_disponibili(regole)) return voci;
+  for (const RegolaRegionale& r : regole.addizionale_regionale) voci.push_back(r.nome);
+  std::sort(voci.begin() + 1, voci.end());
+  return voci;
+}
+
+std::string nota_regione(const RegoleCalcolo& regole, std::string_view regione) {
+  const RegolaRegionale* r = senza_regione(regione) ? nullptr : regola_regionale(regole, regione);
+  if (r == nullptr) return {};
+  if (r->offerta) {
+    if (!detrazione_figli_non_applicata(*r)) return {};
+    return "Le detrazioni di " + citazione(r->nome) +
+           " per i figli a carico non sono sottratte dall'addizionale: contano i figli di ogni "
+           "et\u00e0 e la loro disabilit\u00e0, che il modulo non chiede.";
+  }
+  return "Nessuna tabella di " + citazione(r->nome) + " nella normativa " + regole.nome + " (" +
+         r->motivo +
+         "): indicare l'aliquota in \"Addizionale regionale %\", unica su tutto l'imponibile.";
+}
+
 LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& regole,
                                const Locale& locale) {
   LetturaInput lettura = leggi_input(campi, locale);
@@ -389,6 +429,7 @@ LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& reg
   }
   if (!lettura.input) return lettura;
   lettura.input->regione = addizionali.regione;
+  lettura.input->regione_digitata = std::move(addizionali.regione_digitata);
   lettura.input->comune = addizionali.comune;
   const auto& escluse = regole.cuneo.categorie_escluse;
   lettura.input->cuneo = std::find(escluse.begin(), escluse.end(), campi.List1) == escluse.end();

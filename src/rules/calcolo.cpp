@@ -149,7 +149,8 @@ void cuneo_e_integrativo(RecordCalcolo& r, const InputCalcolo& in, const RegoleC
 void addizionali(RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
   r.addizionale_regionale = 0;
   r.addizionale_comunale = 0;
-  if (in.regione == nullptr && !in.comune) return;
+  const RegolaRegionale* regione = in.regola_regionale();
+  if (regione == nullptr && !in.comune) return;
   // Both are due only when the IRPEF is, after every deduction (D.Lgs.
   // 446/1997 art. 50 c. 2; D.Lgs. 360/1998 art. 1 c. 4): an "Irpef netta"
   // shown of at least 0,01.
@@ -158,8 +159,8 @@ void addizionali(RecordCalcolo& r, const InputCalcolo& in, bool mensile) {
   // to a year that chooses the month's bands, and a twelfth of the amount.
   const double base = mensile ? r.imponibile_annuo : r.imponibile_fiscale;
   const double parte = mensile ? 12 : 1;
-  if (in.regione != nullptr && dovuta) {
-    r.addizionale_regionale = addizionale_regionale(base, *in.regione) / parte;
+  if (regione != nullptr && dovuta) {
+    r.addizionale_regionale = addizionale_regionale(base, *regione) / parte;
   }
   if (in.comune && dovuta) {
     r.addizionale_comunale = addizionale_comunale(base, *in.comune) / parte;

@@ -90,6 +90,16 @@ const RegolaRegionale* regola_regionale(const RegoleCalcolo& regole, std::string
   return nullptr;
 }
 
+RegolaRegionale regola_regionale_digitata(double aliquota) {
+  RegolaRegionale r;
+  r.nome = "aliquota digitata";
+  r.offerta = true;
+  r.forma = FormaAddizionaleRegionale::aliquota_unica;
+  r.aliquote.n = 1;
+  r.aliquote.aliquote[0] = aliquota / 100;
+  return r;
+}
+
 double addizionale_regionale(double base, const RegolaRegionale& r) {
   if (!r.offerta || !(base > 0)) return 0;
   if (r.esenzione && base <= r.esenzione_fino_a) return 0;

@@ -322,7 +322,7 @@ void Ricerca::raccogli_limiti() {
   // (the taxable income, in a month brought to a year): their brackets,
   // bands and thresholds are limits of that income. Past a threshold the
   // whole base is taxed, and the net drops there.
-  if (const RegolaRegionale* g = in_.regione) {
+  if (const RegolaRegionale* g = in_.regola_regionale()) {
     aggiungi(Grandezza::reddito, 0);
     if (g->esenzione) aggiungi(Grandezza::reddito, g->esenzione_fino_a);
     const double dedotto = g->deduzione ? g->deduzione_importo : 0;
@@ -352,7 +352,7 @@ void Ricerca::raccogli_limiti() {
   }
 
   aggiungi(Grandezza::eccedenza, 0);
-  if ((in_.regione != nullptr || in_.comune) && n_ + 2 <= massimo_limiti) {
+  if ((in_.regola_regionale() != nullptr || in_.comune) && n_ + 2 <= massimo_limiti) {
     // Widened by the steps of the ratios in four decimals, which move the
     // net IRPEF off its straight line.
     bande_[0] = n_;
@@ -369,7 +369,7 @@ void Ricerca::raccogli_limiti() {
     aggiungi(Grandezza::integrativo_parziale, 0);
     aggiungi(Grandezza::integrativo_tetto, t.importo / parte_);
   }
-  if (in_.regione != nullptr) aggiungi(Grandezza::regionale, 0);
+  if (in_.regola_regionale() != nullptr) aggiungi(Grandezza::regionale, 0);
 }
 
 // Where the law takes a deduction's ratio in its first four decimals, the
@@ -436,7 +436,7 @@ bool Ricerca::valuta(double lordo, Punto& p) {
                   std::fabs(r.ritenuta_inail) + 2 * std::fmax(r.irpef_lorda, 0) +
                   std::fabs(r.somma_esente) + std::fabs(r.trattamento_integrativo) +
                   std::fabs(r.trattenuta_non_deducibile) + std::fabs(r.competenza_non_imponibile));
-  if (in_.regione != nullptr || in_.comune) {
+  if (in_.regola_regionale() != nullptr || in_.comune) {
     p.scarto += scarto_addizionali + scarto_relativo * (std::fabs(r.addizionale_regionale) +
                                                         std::fabs(r.addizionale_comunale));
   }
@@ -496,7 +496,7 @@ bool Ricerca::valuta(double lordo, Punto& p) {
         x = secondo ? (detrazioni - r.irpef_lorda) - l.valore : 0;
         break;
       case Grandezza::regionale:
-        x = saldo_addizionale_regionale(R, *in_.regione) - l.valore;
+        x = saldo_addizionale_regionale(R, *in_.regola_regionale()) - l.valore;
         break;
     }
     p.margini[i] = x;

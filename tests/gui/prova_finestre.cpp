@@ -640,7 +640,7 @@ class ProvaFinestre : public QObject {
     QVERIFY(in1<QLineEdit>("Text6")->isEnabled());
     QVERIFY(!in1<QWidget>("Command6")->isVisibleTo(form1));
     // No surcharges under 2007: their controls are disabled.
-    for (const char* nome : {"Combo5", "Text22", "Text23", "Text24"}) {
+    for (const char* nome : {"Combo5", "Text22", "Text23", "Text24", "Text25"}) {
       QVERIFY(!in1<QWidget>(nome)->isEnabled());
     }
 
@@ -711,7 +711,20 @@ class ProvaFinestre : public QObject {
     QCOMPARE(proposte("roma ("), QStringList());
     combo5->setCurrentText(QStringLiteral("Lazio"));
     QCOMPARE(proposte("roma ("), QStringList({"ROMA (RM)"}));
+    // A region without a table is offered, with why beside the list; its
+    // rate typed in "Addizionale regionale %" is calculated.
+    QVERIFY(in1<QLabel>("Label22")->text().isEmpty());
+    combo5->setCurrentText(QStringLiteral("Calabria"));
+    QCOMPARE(combo5->currentText(), QStringLiteral("Calabria"));
+    QVERIFY(in1<QLabel>("Label22")->text().contains(QStringLiteral("Addizionale regionale %")));
+    QCOMPARE(in1<QLabel>("Label20")->buddy(), in1<QWidget>("Text25"));
+    scrivi(in1<QLineEdit>("Text25"), QStringLiteral("1,73"));
+    calcola();
+    QVERIFY(form2->casella(25)->isVisibleTo(form2));
+    QVERIFY(casella2(25) != QStringLiteral("0,00") && !casella2(25).isEmpty());
+    scrivi(in1<QLineEdit>("Text25"), QString());
     combo5->setCurrentText(QStringLiteral("Lombardia"));
+    QVERIFY(in1<QLabel>("Label22")->text().isEmpty());
     scrivi(in1<QLineEdit>("Text22"), QStringLiteral("MILANO (MI)"));
     calcola();
     for (int n : {25, 26}) QVERIFY(form2->casella(n)->isVisibleTo(form2));
@@ -1122,7 +1135,7 @@ class ProvaFinestre : public QObject {
     QVERIFY(in_vista(controllo<QPushButton>(ingresso_.get(), "Command1")));
     Form1* form1 = entra();
     QVERIFY(area.contains(form1->frameGeometry()));
-    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 465));
+    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 549));
     QVERIFY(QTest::qWaitForWindowActive(form1));
     for (const char* nome : {"Command1", "Text11", "Option1", "List2"}) {
       in1<QWidget>(nome)->setFocus();
@@ -1558,9 +1571,9 @@ class ProvaFinestre : public QObject {
     QCOMPARE(in1<QLineEdit>("Text5")->text(), QStringLiteral("123"));
 
     // Geometry in logical pixels, 15 twips each.
-    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 465));
+    QCOMPARE(in1<QWidget>("centralwidget")->size(), QSize(864, 549));
     QCOMPARE(in1<QWidget>("Frame3")->geometry(), QRect(8, 88, 849, 81));
-    QCOMPARE(in1<QWidget>("Command1")->geometry(), QRect(392, 432, 113, 25));
+    QCOMPARE(in1<QWidget>("Command1")->geometry(), QRect(392, 516, 113, 25));
     QCOMPARE(in1<QWidget>("List2")->size(), QSize(281, 69));
 
     // Tab order: frame by frame, top left to bottom right, the calculate
@@ -1571,7 +1584,7 @@ class ProvaFinestre : public QObject {
                             "Option5 Option6 "
                             "Text14 Text15 Text1 Command2 Text13 Command3 Text19 Command4 Text21 "
                             "Command5 Text8 Text12 Text18 Text20 Check1 Text11 Combo5 Text22 "
-                            "Text23 Text24 Command1"));
+                            "Text23 Text24 Text25 Command1"));
 
     QCOMPARE(in1<QPushButton>("Command1")->text(), QStringLiteral("C A L C O L A"));
     const QFont comando = in1<QPushButton>("Command1")->font();

@@ -36,12 +36,12 @@ TEST(Regionali, QualiRegioniOgniAnno) {
   const Caso casi[] = {
       {"2025",
        {"Calabria", "Valle d'Aosta"},
-       {"Campania", "Piemonte", "Provincia autonoma di Bolzano", "Provincia autonoma di Trento",
-        "Puglia", "Sardegna"}},
+       {"Campania", "Liguria", "Piemonte", "Provincia autonoma di Bolzano",
+        "Provincia autonoma di Trento", "Puglia", "Sardegna"}},
       {"2026",
        {"Calabria", "Provincia autonoma di Bolzano", "Provincia autonoma di Trento",
         "Valle d'Aosta"},
-       {"Campania", "Piemonte", "Puglia", "Sardegna"}},
+       {"Campania", "Liguria", "Piemonte", "Puglia", "Sardegna"}},
   };
   ASSERT_EQ(nomi_regioni().size(), 21u);
   EXPECT_TRUE(regole_predefinite().addizionale_regionale.empty());

@@ -857,8 +857,20 @@ def prova_accessibilita(d, server, lavoro, descrizione, coda):
     attendi(lambda: d.execute_script("return !!document.getElementById('errore-Text22')"), 5)
     controlla(d.execute_script("return !!document.getElementById('errore-Text22')"),
               "the comune's error once the field is left")
-    # Enter on a refused form: the focus on the first field in error.
     scrivi(d, "Text22", "")
+    # A region without a table is offered, with why beside the list; its
+    # rate typed in "Addizionale regionale %" is calculated.
+    scegli(d, "Combo5", "Calabria")
+    nota = d.execute_script("return (document.getElementById('nota-regione') || {}).textContent || ''")
+    controlla("Addizionale regionale %" in nota, f"the note beside Regione for Calabria: {nota!r}")
+    axe(d, sorgente, "region without a table")
+    scrivi(d, "Text25", "1,73")
+    calcolo_fatto(d)
+    messaggi = d.execute_script("return [...document.querySelectorAll('#messaggi p')].map((p) => p.textContent)")
+    controlla(not any("Regione" in m for m in messaggi), f"Calabria with its rate typed: {messaggi}")
+    scrivi(d, "Text25", "")
+    scegli(d, "Combo5", "Nessuna")
+    # Enter on a refused form: the focus on the first field in error.
     scrivi(d, "Text1", "abc")
     calcolo_fatto(d)
     tasto_invio = {"key": "Enter", "code": "Enter", "windowsVirtualKeyCode": 13, "text": "\r"}

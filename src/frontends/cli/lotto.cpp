@@ -669,11 +669,11 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
     messaggi.emplace_back(
         opzioni.lingua == Lingua::italiano
             ? "la riga chiede l'addizionale regionale o comunale, ma i risultati non hanno le "
-              "loro colonne: dare un foglio la cui intestazione ha Combo5, Text22, Text23 o "
-              "Text24, o un foglio JSON Lines"
+              "loro colonne: dare un foglio la cui intestazione ha Combo5, Text22, Text23, "
+              "Text24 o Text25, o un foglio JSON Lines"
             : "the row asks for the regional or municipal surcharge, but the results have no "
               "columns for them: give the input as a sheet whose header has Combo5, Text22, "
-              "Text23 or Text24, or write the results as JSON Lines");
+              "Text23, Text24 or Text25, or write the results as JSON Lines");
     esito.messaggi = unisci(messaggi);
     scrivi_riga(uscita, riga, esito, messaggi, nullptr, richiesta.regole, formati.uscita,
                 separatore, intestazione.attuali, intestazione.addizionali);
@@ -806,7 +806,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
         intestazione.attuali &&
         std::any_of(intestazione.colonne.begin(), intestazione.colonne.end(), [](const Colonna& c) {
           return c.nome == "Combo5" || c.nome == "Text22" || c.nome == "Text23" ||
-                 c.nome == "Text24";
+                 c.nome == "Text24" || c.nome == "Text25";
         });
     csv.colonne(std::move(posto), intestazione.colonne.size());
     numero = 1;

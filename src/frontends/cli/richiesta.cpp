@@ -208,7 +208,8 @@ void controlla_addizionali(const Richiesta& r) {
   if (!addizionali_disponibili(regole)) {
     for (const auto& [chiave, campo] :
          {std::pair{"Combo5", &CampiForm1::Combo5}, std::pair{"Text22", &CampiForm1::Text22},
-          std::pair{"Text23", &CampiForm1::Text23}, std::pair{"Text24", &CampiForm1::Text24}}) {
+          std::pair{"Text23", &CampiForm1::Text23}, std::pair{"Text24", &CampiForm1::Text24},
+          std::pair{"Text25", &CampiForm1::Text25}}) {
       const std::string& valore = c.*campo;
       if (valore.find_first_not_of(" \t") == std::string::npos ||
           (campo == &CampiForm1::Combo5 && senza_regione(valore))) {
@@ -223,16 +224,18 @@ void controlla_addizionali(const Richiesta& r) {
               chiave + " o scegliere una normativa che le ha (2025, 2026)");
     }
   }
+  // A region the rule set names without a table is the form's to refuse,
+  // unless a rate is typed in its place.
   if (!senza_regione(c.Combo5)) {
     const RegolaRegionale* regione = regola_regionale(regole, c.Combo5);
-    if (regione == nullptr || !regione->offerta) {
-      std::string voci(1, '"');
-      voci.append(nessuna_regione).push_back('"');
-      for (const auto& nome : regioni_offerte(regole)) voci += ", \"" + nome + "\"";
-      const std::string motivo = regione != nullptr ? " (" + regione->motivo + ")" : "";
+    if (regione == nullptr) {
+      std::string voci;
+      for (const auto& voce : voci_regione(regole)) {
+        voci += (voci.empty() ? "" : ", ") + citazione(voce);
+      }
       throw ErroreRichiesta(
-          "Combo5 must be one of " + voci + ", not " + citazione(c.Combo5) + motivo,
-          "Combo5 deve essere una delle voci " + voci + ", non " + citazione(c.Combo5) + motivo);
+          "Combo5 must be one of " + voci + ", not " + citazione(c.Combo5),
+          "Combo5 deve essere una delle voci " + voci + ", non " + citazione(c.Combo5));
     }
   }
 }

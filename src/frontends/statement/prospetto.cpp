@@ -57,13 +57,19 @@ std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo
   if (a_carico(c.Text3, "") != "0") famiglia += mesi(c.Text10);
   v.push_back(std::move(famiglia));
   if (attuali) {
-    std::string addizionali = "Regione e comune : " + o(c.Combo5, "Nessuna") + ", ";
-    if (!c.Text22.empty()) {
-      addizionali += c.Text22;
-    } else if (!c.Text23.empty()) {
+    // A typed rate stands in place of the table of the region or comune
+    // named, and is said beside it.
+    std::string addizionali = "Regione e comune : " + o(c.Combo5, "Nessuna");
+    if (!c.Text25.empty()) {
+      addizionali += ", addizionale regionale " + c.Text25 + "% (aliquota unica)";
+    }
+    addizionali += ", ";
+    if (!c.Text22.empty()) addizionali += c.Text22;
+    if (!c.Text23.empty()) {
+      if (!c.Text22.empty()) addizionali += ", ";
       addizionali += "addizionale comunale " + c.Text23 + "%";
       if (!c.Text24.empty()) addizionali += ", esenzione fino a " + c.Text24;
-    } else {
+    } else if (c.Text22.empty()) {
       addizionali += "nessun comune";
     }
     v.push_back(std::move(addizionali));

@@ -160,14 +160,20 @@ json righe_di(Pannello pannello, bool attuali) {
 // comuni "Comune" completes, and the controls that stay off under a rule set
 // without the tables.
 void addizionali_di(const RegoleCalcolo& regole, json& normativa) {
-  const std::vector<std::string_view> campi = {"Combo5", "Text22", "Text23", "Text24"};
+  const std::vector<std::string_view> campi = {"Combo5", "Text22", "Text23", "Text24", "Text25"};
   if (!addizionali_disponibili(regole)) {
     normativa["spenti"] = campi;
     return;
   }
-  json regioni = json::array({nessuna_regione});
-  for (const std::string& regione : regioni_offerte(regole)) regioni.push_back(regione);
+  const std::vector<std::string> regioni = voci_regione(regole);
   normativa["scelte"]["Combo5"] = regioni;
+  // What "Regione" says of a region without a table, as on the desktop.
+  json note = json::object();
+  for (const std::string& regione : regioni) {
+    const std::string nota = nota_regione(regole, regione);
+    if (!nota.empty()) note[regione] = nota;
+  }
+  normativa["note"]["Combo5"] = note;
   normativa["spenti"] = json::array();
   // Each comune with its region, for "Comune" to complete the comuni of the
   // region chosen.

@@ -62,10 +62,12 @@ struct CampiForm1 {
   std::string Text11 = "0";  // "Indicare il tasso Inail applicato"
 
   // "Addizionali" (only under rule sets with their tables)
-  std::string Combo5 = "Nessuna";  // "Regione": "Nessuna" or a region the rule set offers
+  std::string Combo5 = "Nessuna";  // "Regione": "Nessuna" or a region of the rule set
   std::string Text22;              // "Comune": "MILANO (MI)", empty for none
   std::string Text23;              // "Addizionale comunale %", in place of the comune's rates
   std::string Text24;              // "Esenzione fino a", with the typed rate
+  std::string Text25;              // "Addizionale regionale %": one rate on the whole base,
+                                   // in place of the region's table
 
   bool operator==(const CampiForm1&) const = default;
 };
@@ -80,7 +82,7 @@ struct CampoTesto {
 };
 
 // Every text field of the form.
-const std::array<CampoTesto, 22>& campi_testo();
+const std::array<CampoTesto, 23>& campi_testo();
 
 // The text field named `nome`, or nullptr.
 const CampoTesto* campo_testo(std::string_view nome);

@@ -56,7 +56,8 @@ LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
 std::optional<int> anno_delle_regole(const RegoleCalcolo& regole);
 
 // Whether the form asks for a surcharge: a "Regione" other than "Nessuna", a
-// "Comune" or a typed "Addizionale comunale %" (spaces alone are nothing).
+// "Comune", a typed "Addizionale comunale %" or "Addizionale regionale %"
+// (spaces alone are nothing).
 bool addizionali_chieste(const CampiForm1& campi);
 
 // Whether the rule set has the surcharges' tables (the regions it offers, or
@@ -71,11 +72,25 @@ bool addizionali_disponibili(const RegoleCalcolo& regole);
 // list does not hold (the value quoted; a comune as people write it is
 // matched by chiave_comune), a name several comuni have or the beginning of
 // several names (the candidates listed), a comune of another region than the
-// one chosen (naming both), one that it holds without its figures (with the
-// reason and the two fields to fill instead), a rate or threshold that is
-// not a number of 0 or more, a threshold without the rate it goes with.
+// one chosen (naming both), a region or comune that it holds without its
+// figures and no rate typed in their place (with the reason and the fields
+// to fill instead), a rate or threshold that is not a number of 0 or more,
+// a threshold without the rate it goes with. A typed "Addizionale regionale
+// %" is one rate on the whole base, with or without a region chosen.
 std::vector<std::string> leggi_addizionali(const CampiForm1& campi, const RegoleCalcolo& regole,
                                            const Locale& locale, InputCalcolo& input);
+
+// The items of "Regione" under `regole`: "Nessuna", then every region the
+// rule set names, with its table or not (sorted); only "Nessuna" under a
+// rule set without the surcharges.
+std::vector<std::string> voci_regione(const RegoleCalcolo& regole);
+
+// What the form says beside "Regione", as a sentence: for a region without
+// a table in `regole`, the reason and the field to type its rate in; for
+// one whose reliefs per child the amount does not subtract, that they are
+// not subtracted. Empty for "Nessuna", another region with its table, or a
+// name the rule set does not know.
+std::string nota_regione(const RegoleCalcolo& regole, std::string_view regione);
 
 // The input a calculation of `campi` under `regole` takes: the form's
 // figures (leggi_input), the surcharges asked for (leggi_addizionali) and

@@ -104,7 +104,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   ui_->setupUi(this);
   font_finestra(this);
   font_comando(ui_->Command1);
-  ui_->centralwidget->setFixedSize(864, 465);
+  ui_->centralwidget->setFixedSize(864, 549);
   // The form scrolls on a screen that cannot hold it whole.
   setCentralWidget(area_scorrevole(takeCentralWidget(), false));
   for (QComboBox* c : {ui_->Combo1, ui_->Combo2, ui_->Combo3}) c->setCurrentIndex(-1);
@@ -117,6 +117,7 @@ Form1::Form1(Contesto contesto, QWidget* parent)
   });
   connect(ui_->Combo4, &QComboBox::currentTextChanged, this, &Form1::Combo4_Click);
   connect(ui_->Combo5, &QComboBox::currentTextChanged, this, &Form1::completamento_comuni);
+  connect(ui_->Combo5, &QComboBox::currentTextChanged, this, &Form1::nota_regione_scelta);
   connect(ui_->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   connect(ui_->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
   connect(ui_->List2, &QListWidget::itemSelectionChanged, this, &Form1::List2_Click);
@@ -270,6 +271,7 @@ CampiForm1 Form1::campi() const {
     c.Text22.clear();
     c.Text23.clear();
     c.Text24.clear();
+    c.Text25.clear();
   }
   c.List1 = testo_scelto(ui_->List1);
   c.List2 = testo_scelto(ui_->List2);
@@ -304,19 +306,26 @@ void Form1::stato_addizionali() {
   {
     QSignalBlocker blocco(ui_->Combo5);
     ui_->Combo5->clear();
-    ui_->Combo5->addItem(da_utf8(nessuna_regione));
-    for (const std::string& regione : regioni_offerte(scelte)) {
-      ui_->Combo5->addItem(da_utf8(regione));
-    }
+    for (const std::string& voce : voci_regione(scelte)) ui_->Combo5->addItem(da_utf8(voce));
     const int indice = ui_->Combo5->findText(scelta);
     ui_->Combo5->setCurrentIndex(disponibili && indice >= 0 ? indice : 0);
   }
   completamento_comuni();
-  for (QWidget* w : std::initializer_list<QWidget*>{ui_->Frame12, ui_->Label16, ui_->Combo5,
-                                                    ui_->Label17, ui_->Text22, ui_->Label18,
-                                                    ui_->Text23, ui_->Label19, ui_->Text24}) {
+  nota_regione_scelta();
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           ui_->Frame12, ui_->Label16, ui_->Combo5, ui_->Label17, ui_->Text22, ui_->Label18,
+           ui_->Text23, ui_->Label19, ui_->Text24, ui_->Label20, ui_->Text25, ui_->Label21,
+           ui_->Label22}) {
     w->setEnabled(disponibili);
   }
+}
+
+void Form1::nota_regione_scelta() {
+  // A region without a table says why beside the list, and where its rate
+  // goes instead.
+  const QString nota = da_utf8(nota_regione(regole(), ui_->Combo5->currentText().toStdString()));
+  ui_->Label22->setText(nota);
+  ui_->Combo5->setAccessibleDescription(nota);
 }
 
 void Form1::completamento_comuni() {

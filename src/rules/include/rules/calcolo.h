@@ -29,10 +29,17 @@ struct InputCalcolo {
   double mensilita = 14;    // "Numero mensilità retribuite" (monthly mode)
   DatiFamiglia famiglia;
   // The surcharges asked for: the region's rule (of the rule set in use,
-  // which must outlive the calculation) and the comune's rule, or the rule
-  // typed in its place. Neither: both surcharges are 0.
+  // which must outlive the calculation) or the one rate typed in its place,
+  // and the comune's rule, or the rule typed in its place. None: both
+  // surcharges are 0.
   const RegolaRegionale* regione = nullptr;
+  std::optional<RegolaRegionale> regione_digitata;
   std::optional<RegolaComunale> comune;
+
+  // The regional rule the calculation applies: the typed one first.
+  const RegolaRegionale* regola_regionale() const {
+    return regione_digitata ? &*regione_digitata : regione;
+  }
 };
 
 // How a calculation ended.

@@ -45,6 +45,10 @@ std::vector<const RegolaRegionale*> regioni_non_offerte(const RegoleCalcolo& reg
 // name it.
 const RegolaRegionale* regola_regionale(const RegoleCalcolo& regole, std::string_view nome);
 
+// The rule of a rate typed in place of a region's table: `aliquota`
+// percent on the whole base, without exemptions or deductions.
+RegolaRegionale regola_regionale_digitata(double aliquota);
+
 // The year's regional surcharge on `base`, not rounded; 0 for a rule not
 // offered.
 double addizionale_regionale(double base, const RegolaRegionale& regola);

@@ -74,9 +74,12 @@ class Form1 : public QMainWindow {
   void stato_periodo(bool annuo);
   bool normativa_attuale() const;  // a rule set of today's law is chosen
   void stato_normativa();
-  // The surcharges' controls under the rule set chosen: the regions it
-  // offers, the comuni of its year's list, enabled only where it has them.
+  // The surcharges' controls under the rule set chosen: its regions, the
+  // comuni of its year's list, enabled only where it has them.
   void stato_addizionali();
+  // Beside "Regione": why the region chosen has no table, and the field to
+  // type its rate in; nothing for a region with its table.
+  void nota_regione_scelta();
   // "Comune" completes the comuni of the rule set's list in the region
   // chosen in "Regione" (all with "Nessuna").
   void completamento_comuni();
