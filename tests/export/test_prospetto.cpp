@@ -90,6 +90,13 @@ TEST(Prospetto, ListsTheInputsOfTheCalculation) {
   c.Text24 = "10000";
   EXPECT_EQ(righe_calcolo_prospetto(calcolo, true).back(),
             "Regione e comune : Lombardia, addizionale comunale 0,8%, esenzione fino a 10000");
+  // Typed rates stand in place of the tables of the region and comune
+  // named, and are said beside them.
+  c.Text22 = "MILANO (MI)";
+  c.Text25 = "1,73";
+  EXPECT_EQ(righe_calcolo_prospetto(calcolo, true).back(),
+            "Regione e comune : Lombardia, addizionale regionale 1,73% (aliquota unica), MILANO "
+            "(MI), addizionale comunale 0,8%, esenzione fino a 10000");
 }
 
 TEST(Prospetto, AnnualFigureFollowsTheLocale) {
