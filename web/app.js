@@ -347,10 +347,14 @@
     if (!nota.id) {
       nota.id = 'nota-regione';
       nota.setAttribute('aria-live', 'polite');
-      combo5.setAttribute('aria-describedby', nota.id);
       combo5.addEventListener('change', notaRegione);
     }
-    nota.textContent = ((normativaScelta().note || {}).Combo5 || {})[combo5.value] || '';
+    const testo = ((normativaScelta().note || {}).Combo5 || {})[combo5.value] || '';
+    // Once is enough: a calculation refused for the same reason says it
+    // under the field to fill.
+    const messaggi = (ultimaUscita && ultimaUscita.messages) || [];
+    nota.textContent = testo && messaggi.some((m) => m.includes(testo.slice(1))) ? '' : testo;
+    if (!combo5.hasAttribute('aria-describedby')) combo5.setAttribute('aria-describedby', nota.id);
   }
 
   // ------------------------------------------------------------ completion
@@ -730,6 +734,7 @@
         if (e.tagName === 'INPUT' && e.type === 'text' && e.value === '') e.setAttribute('aria-invalid', 'true');
       }
     }
+    notaRegione();
   }
 
   function mostraProspetto(r) {

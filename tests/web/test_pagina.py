@@ -861,8 +861,13 @@ def prova_accessibilita(d, server, lavoro, descrizione, coda):
     # A region without a table is offered, with why beside the list; its
     # rate typed in "Addizionale regionale %" is calculated.
     scegli(d, "Combo5", "Calabria")
-    nota = d.execute_script("return (document.getElementById('nota-regione') || {}).textContent || ''")
-    controlla("Addizionale regionale %" in nota, f"the note beside Regione for Calabria: {nota!r}")
+    calcolo_fatto(d)
+    # Said once: beside the list, or under the field to fill when the
+    # calculation is refused for it.
+    detti = d.execute_script("""return ['nota-regione', 'errore-Text25'].map(
+      (id) => (document.getElementById(id) || {}).textContent || '')""")
+    controlla(sum("Addizionale regionale %" in t for t in detti) == 1,
+              f"the reason for Calabria, beside Regione or under its rate: {detti}")
     axe(d, sorgente, "region without a table")
     scrivi(d, "Text25", "1,73")
     calcolo_fatto(d)
