@@ -202,10 +202,11 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
   double base_inail = 0;
   double base_aggiuntivo_anno = 0;
 
-  // The income the deductions are chosen on.
-  int ordinarie = d.ultimo_mese - d.primo_mese + 1;
-  int aggiuntive = 0;
-  for (const Voce& v : voci) aggiuntive += v.tipo == TipoBusta::ordinaria ? 0 : 1;
+  // The income the deductions are chosen on: the payroll office knows the
+  // hiring, not a termination to come, and projects the year to December.
+  DatiBuste fino_a_dicembre = d;
+  fino_a_dicembre.ultimo_mese = 12;
+  const std::vector<Voce> previste = piano(fino_a_dicembre);
   std::int64_t imponibile_finora = 0;
   double aliquota_somma = 0;  // of the last ordinary payslip
 
@@ -249,13 +250,15 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
       // (the additional ones by their share of a month).
       double R = 0;
       if (d.proiezione == Proiezione::mensilita) {
-        R = T * (ordinarie + aggiuntive);
+        R = T * static_cast<double>(previste.size());
       } else {
-        double avanti = 0;
-        for (std::size_t j = i; j < voci.size(); ++j) {
-          avanti += voci[j].tipo == TipoBusta::ordinaria
+        double avanti = 1;
+        for (const Voce& w : previste) {
+          const bool dopo = w.mese > v.mese || (w.mese == v.mese && w.tipo != TipoBusta::ordinaria);
+          if (!dopo) continue;
+          avanti += w.tipo == TipoBusta::ordinaria
                         ? 1
-                        : euro(voci[j].lordo) / std::fmax(euro(lordo_del_mese(d, voci[j].mese)), 1);
+                        : euro(w.lordo) / std::fmax(euro(lordo_del_mese(d, w.mese)), 1);
         }
         R = euro(imponibile_finora) + T * avanti;
       }
