@@ -98,15 +98,20 @@ void membro_euro(std::string& out, std::string_view nome, std::int64_t c) {
   aggiungi_euro(out, c);
 }
 
-void busta_json(std::string& out, const BustaPaga& b) {
+// A line of the year; the totals without a month and a kind.
+void busta_json(std::string& out, const BustaPaga& b, bool totale = false) {
   out += '{';
-  membro(out, "month", true);
-  out += std::to_string(b.mese);
-  membro(out, "kind");
-  aggiungi_stringa_json(out, nome_tipo(b.tipo));
-  for (std::size_t i = 0; i < colonne_dati; ++i)
-    membro_euro(out, colonne[i].nome, colonne[i].cifra(b));
-  if (b.tipo == TipoBusta::ordinaria) {
+  if (!totale) {
+    membro(out, "month", true);
+    out += std::to_string(b.mese);
+    membro(out, "kind");
+    aggiungi_stringa_json(out, nome_tipo(b.tipo));
+  }
+  for (std::size_t i = 0; i < colonne_dati; ++i) {
+    membro(out, colonne[i].nome, totale && i == 0);
+    aggiungi_euro(out, colonne[i].cifra(b));
+  }
+  if (!totale && b.tipo == TipoBusta::ordinaria) {
     membro_euro(out, "projected_income", static_cast<std::int64_t>(b.reddito_previsto * 100 + 0.5));
   }
   out += '}';
@@ -214,7 +219,7 @@ std::string uscita_buste_json(const EsitoBuste& e, const std::string& normativa)
     }
     out += ']';
     membro(out, "totals");
-    busta_json(out, a.totale);
+    busta_json(out, a.totale, true);
     membro(out, "year");
     out += '{';
     membro(out, "net_irpef", true);

@@ -100,7 +100,7 @@ struct Recupero {
 // reconciliation with the annual pass, next year's instalments.
 struct AnnoBuste {
   std::vector<BustaPaga> buste;  // the adjustment last, in its month
-  BustaPaga totale;              // the sum of every line (tipo conguaglio, mese 0)
+  BustaPaga totale;              // the sum of every line (its kind and month mean nothing)
   int giorni = 365;              // the days of work of the year
 
   // The annual pass of the year's taxable income as the payslips add it
