@@ -204,6 +204,10 @@ void contributi_annui(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalc
 
 void passo_annuo(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole) {
   contributi_annui(r, in, regole);
+  imposte_annue(r, in, regole);
+}
+
+void imposte_annue(RecordCalcolo& r, const InputCalcolo& in, const RegoleCalcolo& regole) {
   r.irpef_lorda = imposta_scaglioni(r.imponibile_fiscale, regole.irpef_annua);
 
   detrazioni_dip_annua(r, in.famiglia, regole.dipendente);

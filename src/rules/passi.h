@@ -8,9 +8,8 @@ namespace zellora {
 
 // The first part of a pass: the contributions and the taxable income (in a
 // month also the annual-equivalent income) for the gross already in the
-// record, and nothing after them: no tax, no deductions.
-void contributi_annui(RecordCalcolo& record, const InputCalcolo& input,
-                      const RegoleCalcolo& regole);
+// record, and nothing after them: no tax, no deductions (the annual one,
+// contributi_annui, is in calcolo.h).
 void contributi_mensili(RecordCalcolo& record, const InputCalcolo& input,
                         const RegoleCalcolo& regole, bool ordine_ricerca);
 

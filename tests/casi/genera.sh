@@ -13,6 +13,10 @@ shift
 cartella=$(cd "$(dirname "$0")" && pwd)
 if [ $# -eq 0 ]; then set -- "$cartella"/*.json; fi
 riga='^\{"name": "([A-Za-z0-9_]+)", ("fonte": \{.*\}, )?"request": (\{.*\}),$'
+# A case of a year of payslips (buste_*.json) also gives the options of
+# `zellora-cli payslips` (strings without quotes, commas or brackets) and
+# the published figures it must show, before its request.
+riga_buste='^\{"name": "([A-Za-z0-9_]+)", ("fonte": \{.*\}, )"options": (\[[^]]*\]), "checks": (\[[^]]*\]), "request": (\{.*\}),$'
 for file in "$@"; do
   nuovo=$(mktemp "$file.XXXXXX")
   trap 'rm -f "$nuovo"' EXIT
@@ -20,13 +24,32 @@ for file in "$@"; do
     printf '['
     separa=''
     while IFS= read -r linea; do
-      [[ $linea =~ $riga ]] || continue
-      nome=${BASH_REMATCH[1]}
-      fonte=${BASH_REMATCH[2]}
-      richiesta=${BASH_REMATCH[3]}
+      argomenti=(--format json)
+      if [[ $linea =~ $riga_buste ]]; then
+        nome=${BASH_REMATCH[1]}
+        opzioni=${BASH_REMATCH[3]}
+        fonte="${BASH_REMATCH[2]}\"options\": $opzioni, \"checks\": ${BASH_REMATCH[4]}, "
+        richiesta=${BASH_REMATCH[5]}
+        opzioni=${opzioni#[}
+        opzioni=${opzioni%]}
+        argomenti=(payslips --format json)
+        IFS=',' read -ra lette <<< "$opzioni"
+        for a in "${lette[@]}"; do
+          a=${a# }
+          a=${a#\"}
+          a=${a%\"}
+          [ -n "$a" ] && argomenti+=("$a")
+        done
+      elif [[ $linea =~ $riga ]]; then
+        nome=${BASH_REMATCH[1]}
+        fonte=${BASH_REMATCH[2]}
+        richiesta=${BASH_REMATCH[3]}
+      else
+        continue
+      fi
       # The neutral C locale reads numbers the Italian way.
       esito=0
-      uscita=$(printf '%s' "$richiesta" | LC_ALL=C "$cli" --format json) || esito=$?
+      uscita=$(printf '%s' "$richiesta" | LC_ALL=C "$cli" "${argomenti[@]}") || esito=$?
       if [ $esito -gt 1 ]; then
         echo "genera.sh: $file: case $nome: zellora-cli ended with status $esito" >&2
         exit 1

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,8 +16,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/opzioni_buste.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
+#include "cli/uscita_buste.h"
 #include "rules/caricamento.h"
 
 using namespace zellora;
@@ -95,9 +98,50 @@ const RegoleCalcolo* regole_prova(std::string& errore) {
 
 class Casi : public testing::TestWithParam<Caso> {};
 
+// A case of a year of payslips (buste_*.json): `zellora-cli payslips` with
+// the case's options, its JSON kept whole, and the figures published.
+void caso_buste(const json& caso) {
+  EXPECT_TRUE(fonte_valida(caso)) << "a case of payslips needs its \"fonte\"";
+  std::string errore;
+  const RegoleCalcolo* prova = regole_prova(errore);
+  ASSERT_EQ(errore, "") << "rule set refused";
+  OpzioniBuste opzioni;
+  ASSERT_EQ(opzioni_buste_da_argomenti(caso.at("options").get<std::vector<std::string>>(), opzioni),
+            "");
+  const Richiesta richiesta = leggi_richiesta_json(caso.at("request").dump(), prova);
+  Motore motore(Locale::italiano(), *richiesta.regole);
+  applica_profilo(motore, richiesta);
+  const EsitoBuste esito = buste_paga(motore, richiesta.campi, opzioni);
+  const json uscita = json::parse(uscita_buste_json(esito, motore.regole().nome));
+  EXPECT_EQ(uscita, caso.at("expected"));
+  // Where each published figure is: "MONTH KIND" a payslip, or a part.
+  for (const json& c : caso.at("checks")) {
+    const std::string dove = c.at("where");
+    const json* parte = nullptr;
+    if (uscita.contains(dove)) {
+      parte = &uscita.at(dove);
+    } else {
+      for (const json& b : uscita.at("payslips")) {
+        if (std::to_string(b.at("month").get<int>()) + " " + b.at("kind").get<std::string>() ==
+            dove) {
+          parte = &b;
+        }
+      }
+    }
+    ASSERT_NE(parte, nullptr) << dove;
+    EXPECT_EQ(std::llround(parte->at(c.at("field").get<std::string>()).get<double>() * 100),
+              std::llround(c.at("value").get<double>() * 100))
+        << dove << " " << c.at("field");
+  }
+}
+
 TEST_P(Casi, GiveTheOutcomeKept) {
   const json& atteso = GetParam().dati.at("expected");
   SCOPED_TRACE(GetParam().file);
+  if (GetParam().file.starts_with("buste_")) {
+    caso_buste(GetParam().dati);
+    return;
+  }
   if (GetParam().file.starts_with("normativa_")) {
     EXPECT_TRUE(fonte_valida(GetParam().dati))
         << "a case of today's law needs \"fonte\": {indirizzo, editore, data, pubblicato} or "

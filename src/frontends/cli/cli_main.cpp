@@ -41,8 +41,11 @@
 #include "base/file_atomico.h"
 #include "base/lettura.h"
 #include "cli/cli_lotto.h"
+#include "cli/opzioni_buste.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
+#include "cli/uscita_buste.h"
+#include "form/buste_paga.h"
 #include "form/grafici.h"
 #include "form/motore.h"
 #include "form/normative.h"
@@ -245,6 +248,35 @@ int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& moto
   return 0;
 }
 
+// `payslips`: the options of the year, read as the form reads nothing of
+// them. Returns a usage error's text, empty when they are sound.
+// `payslips`: the year of the worker of the request. A refusal exits with
+// 1, its messages in the output (on standard error for CSV).
+int stampa_buste(zellora::Motore& motore, const zellora::CampiForm1& campi,
+                 const zellora::OpzioniBuste& opzioni, const std::string& formato) {
+  const zellora::EsitoBuste esito = zellora::buste_paga(motore, campi, opzioni);
+  const std::string& normativa = motore.regole().nome;
+  std::string testo;
+  if (formato == "csv") {
+    for (const auto& messaggio : esito.esito.messaggi) {
+      std::cerr << "zellora-cli: " << messaggio << "\n";
+    }
+    if (!esito.anno) return 1;
+    testo = zellora::uscita_buste_csv(esito, ',');
+  } else if (formato == "text") {
+    testo = zellora::uscita_buste_testo(esito, normativa, motore.locale());
+  } else {
+    testo = zellora::uscita_buste_json(esito, normativa);
+  }
+  const std::unique_ptr<zellora::ScritturaFile> out = zellora::ScritturaFile::uscita_standard();
+  out->flusso() << testo;
+  zellora::Errore ragione;
+  if (!out->completa(ragione)) {
+    return errore_uso("cannot write the payslips to standard output: " + ragione.ragione);
+  }
+  return esito.anno ? 0 : 1;
+}
+
 int principale(int argc, char** argv) {
   CLI::App app{
       "Zellora: gross-to-net and net-to-gross payroll estimate for one worker.\n"
@@ -344,6 +376,29 @@ int principale(int argc, char** argv) {
   nomi.emplace_back(comando_curva->add_option("--rules", file_regole_curva, aiuto_regole)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
                     &file_regole_curva);
+  zellora::ArgomentiBuste argomenti_buste;
+  std::string nome_locale_buste;
+  std::string file_regole_buste;
+  std::string formato_buste;
+  CLI::App* comando_buste = app.add_subcommand(
+      "payslips",
+      "print the year of payslips of the worker of the request, month by month as a payroll "
+      "office works them out: the thirteenth and fourteenth as payslips of their own, the "
+      "adjustment in December or in the month of termination, last year's surcharges in "
+      "instalments, and the year reconciled with the annual calculation. The monthly gross is "
+      "Text1 in \"Mensile\", Text1 divided by the payments in \"Annuo\"");
+  zellora::aggiungi_opzioni_buste(*comando_buste, argomenti_buste);
+  comando_buste
+      ->add_option("--format", formato_buste,
+                   "json, csv or text (default: json unless stdout is a terminal)")
+      ->check(CLI::IsMember({"json", "csv", "text"}));
+  nomi.emplace_back(comando_buste->add_option("--input", file_input, aiuto_input), &file_input);
+  nomi.emplace_back(comando_buste->add_option("--locale", nome_locale_buste, aiuto_locale)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &nome_locale_buste);
+  nomi.emplace_back(comando_buste->add_option("--rules", file_regole_buste, aiuto_regole)
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
+                    &file_regole_buste);
   std::string nome_regole;
   CLI::App* comando_regole = app.add_subcommand(
       "rules",
@@ -386,6 +441,12 @@ int principale(int argc, char** argv) {
   if (!file_regole_tabella.empty()) file_regole = file_regole_tabella;
   if (!nome_locale_curva.empty()) nome_locale = nome_locale_curva;
   if (!file_regole_curva.empty()) file_regole = file_regole_curva;
+  if (!nome_locale_buste.empty()) nome_locale = nome_locale_buste;
+  if (!file_regole_buste.empty()) file_regole = file_regole_buste;
+  if (*comando_buste) {
+    const std::string errore = zellora::completa_opzioni_buste(argomenti_buste);
+    if (!errore.empty()) return errore_uso(errore);
+  }
   if (*comando_regole && !nome_regole.empty() && !file_regole.empty()) {
     return errore_uso("rules: give a built-in NAME or --rules FILE, not both");
   }
@@ -522,10 +583,14 @@ int principale(int argc, char** argv) {
     lotto.normative = &normative;
     return zellora::esegui_comando_lotto(lotto);
   }
-  if (*comando_curva) {
+  if (*comando_curva || *comando_buste) {
     for (const char* opzione : {"--export", "--format", "--chart"}) {
       if (app.count(opzione) > 0) {
-        return errore_uso(std::string(opzione) + " does not go with `curve`");
+        return errore_uso(std::string(opzione) + " does not go with `" +
+                          (*comando_curva ? "curve" : "payslips") + "`" +
+                          (*comando_buste && std::string(opzione) == "--format"
+                               ? " before it; give it after `payslips`"
+                               : ""));
       }
     }
   }
@@ -583,6 +648,11 @@ int principale(int argc, char** argv) {
   zellora::Motore motore(locale, *richiesta.regole);
   motore.offri_normative(normative);
   zellora::applica_profilo(motore, richiesta);
+  if (*comando_buste) {
+    return stampa_buste(
+        motore, richiesta.campi, argomenti_buste.opzioni,
+        formato_buste.empty() ? (ZELLORA_ISATTY(stdout) ? "text" : "json") : formato_buste);
+  }
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);
   {

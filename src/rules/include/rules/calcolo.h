@@ -105,6 +105,16 @@ inline constexpr std::int64_t passaggi_massimi = 1'000;
 // One annual pass for the gross and inputs already in the record.
 void passo_annuo(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole);
 
+// The annual pass after the contributions, on the taxable income already in
+// the record: the gross tax, the deductions, the cuneo fiscale and the
+// trattamento integrativo, the surcharges.
+void imposte_annue(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole);
+
+// The contributions and the taxable income of the annual pass, for the
+// gross already in the record.
+void contributi_annui(RecordCalcolo& record, const InputCalcolo& input,
+                      const RegoleCalcolo& regole);
+
 // One monthly pass. In the net-to-gross search the INAIL withholding is
 // subtracted before the other contributions in the taxable income.
 void passo_mensile(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
