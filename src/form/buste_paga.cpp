@@ -113,7 +113,7 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
         "La normativa dell'anno precedente non c'\u00e8: le sue addizionali sono "
         "calcolate con la normativa " +
         citazione(regole.nome) + ".");
-  } else if (!dati_dati && (input.regione != nullptr || input.comune)) {
+  } else if (!dati_dati && (input.regola_regionale() != nullptr || input.comune)) {
     e.note.push_back("Le addizionali dell'anno precedente non sono note (nessuna normativa " +
                      (prima ? citazione(*prima) : std::string("dell'anno precedente")) +
                      "): nessuna rata trattenuta.");

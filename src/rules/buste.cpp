@@ -127,6 +127,7 @@ RecordCalcolo annui_su(const InputCalcolo& input, const RecordCalcolo& profilo,
   in.famiglia.mesi_figli = 12;
   in.famiglia.mesi_altri = 12;
   in.regione = nullptr;
+  in.regione_digitata.reset();
   in.comune.reset();
   r.imponibile_fiscale = R;
   imposte_annue(r, in, regole);
@@ -186,7 +187,7 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
   anno.giorni = giorni_mesi(d.primo_mese, d.ultimo_mese);
   const std::vector<Voce> voci = piano(d);
   const bool attuali = regole_attuali(regole);
-  const bool addizionali = input.regione != nullptr || input.comune.has_value();
+  const bool addizionali = input.regola_regionale() != nullptr || input.comune.has_value();
 
   // The 1 % above the first pension bracket, month by month on the
   // month's threshold, the year's twelfth in whole euros as INPS publishes
