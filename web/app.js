@@ -699,8 +699,9 @@
   }
 
   // The messages of a calculation: all of them above the results, and each
-  // one that names a field by its label under that field too. `tutti`: also
-  // those of a name still being typed.
+  // one of a refusal that names a field by its label under that field too
+  // (the notes of figures that were calculated name fields only to say what
+  // may be typed there). `tutti`: also those of a name still being typed.
   function mostraMessaggi(uscita, tutti = false) {
     ultimaUscita = uscita;
     const area = $('messaggi');
@@ -716,6 +717,7 @@
     const classe = uscita.status === 'refused' || uscita.error ? 'errore' : 'avviso';
     for (const m of messaggi) {
       area.append(crea('p', { testo: m, classe: classe + ' messaggio' }));
+      if (classe !== 'errore') continue;
       for (const campo of campiTesto.values()) {
         if (!m.includes(`"${campo.etichetta}"`)) continue;
         const e = controlli.get(campo.nome);

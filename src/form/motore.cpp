@@ -42,6 +42,8 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
   esito = campi.Option1 ? calcola_irpef_annua(record_, *lettura.input, locale_, *regole_)
                         : calcola_mensile(record_, *lettura.input, locale_, *regole_);
   if (esito.stato == Stato::rifiutato) return esito;
+  // How the comune's deliberation was read: told with the figures.
+  for (const std::string& n : lettura.note) esito.messaggi.push_back(n);
   // The window's employer panel is monthly when "Mensile" is selected, by
   // the number of monthly payments typed (already read for a monthly
   // calculation).
@@ -62,6 +64,7 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     return rifiuto;
   }
   risultati_.riempi(cifre, locale_);
+  risultati_.note = std::move(lettura.note);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
   if (da_tenere != nullptr) {
     campi_calcolo_ = std::move(*da_tenere);

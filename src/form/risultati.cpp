@@ -38,7 +38,8 @@ void Risultati::riempi(const CifreRisultato& nuove, const Locale& locale) {
 
 bool Risultati::operator==(const Risultati& altri) const {
   if (!(cifre == altri.cifre && normativa == altri.normativa &&
-        righe_attuali == altri.righe_attuali && righe_addizionali == altri.righe_addizionali)) {
+        righe_attuali == altri.righe_attuali && righe_addizionali == altri.righe_addizionali &&
+        note == altri.note)) {
     return false;
   }
   for (int n = 1; n <= caselle_risultato; ++n) {

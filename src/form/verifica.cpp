@@ -294,9 +294,90 @@ bool addizionali_disponibili(const RegoleCalcolo& regole) {
   return anno && !voci_comuni(*anno).empty();
 }
 
+bool lavoratore_dipendente(const CampiForm1& c, const RegoleCalcolo& regole) {
+  const auto& escluse = regole.cuneo.categorie_escluse;
+  return std::find(escluse.begin(), escluse.end(), c.List1) == escluse.end();
+}
+
+std::vector<std::string> note_comune(const ComuneAddizionale& comune, bool dipendente,
+                                     const Locale& locale) {
+  constexpr std::size_t lunghezza_testo = 400;
+  std::vector<std::string> note;
+  const std::string inizio = "Addizionale comunale di " + citazione(comune.voce()) + ": ";
+  const auto euro = [&locale](double importo) { return formato_F(importo, locale).value_or("?"); };
+  // How to type the rule when the worker meets the exemption's condition:
+  // one rate on the whole base, nothing up to its threshold, which is the
+  // comune's rule exactly when it has one rate; with bands, only that
+  // nothing is due.
+  std::string digitare;
+  if (comune.regola.n == 1) {
+    digitare =
+        " Se il lavoratore ne ha i requisiti: con una soglia del reddito imponibile, "
+        "indicare " +
+        formato_generale(comune.regola.scaglioni[0].aliquota, locale).value_or("?") +
+        " in \"Addizionale comunale %\" e la soglia in \"Esenzione fino a\"; senza, 0 in "
+        "\"Addizionale comunale %\". I due campi prendono il posto delle cifre del comune.";
+  } else {
+    digitare =
+        " Se il lavoratore ne ha i requisiti e il suo reddito imponibile \u00e8 entro la soglia "
+        "che l'esenzione pone (se ne pone una), l'addizionale non \u00e8 dovuta: indicare 0 in "
+        "\"Addizionale comunale %\".";
+  }
+  for (const EsenzioneComunale& e : comune.esenzioni) {
+    const std::string testo = citazione(e.testo, lunghezza_testo);
+    switch (e.lettura) {
+      case LetturaEsenzione::reddito:
+        note.push_back(inizio + "esenzione applicata come soglia del reddito imponibile di " +
+                       euro(e.fino_a) +
+                       " (fino alla soglia nulla \u00e8 dovuto, oltre l'aliquota "
+                       "si applica all'intero reddito): " +
+                       testo + ".");
+        break;
+      case LetturaEsenzione::lavoro:
+        if (e.applicata(dipendente)) {
+          note.push_back(
+              inizio + "esenzione applicata come soglia di " + euro(e.fino_a) + " del reddito " +
+              (dipendente ? "di lavoro dipendente" : "assimilato a quello di lavoro dipendente") +
+              ", considerato l'unico reddito del lavoratore: " + testo + ".");
+        } else {
+          note.push_back(inizio + "esenzione non applicata, riguarda " +
+                         (dipendente ? "i redditi assimilati a quello di lavoro dipendente, non "
+                                       "un lavoratore dipendente"
+                                     : "i lavoratori dipendenti, non le collaborazioni") +
+                         ": " + testo + ".");
+        }
+        break;
+      case LetturaEsenzione::altri:
+        note.push_back(inizio + "esenzione non applicata, riguarda redditi diversi da " +
+                       (dipendente ? "quello di lavoro dipendente"
+                                   : "quello assimilato al lavoro dipendente") +
+                       ": " + testo + ".");
+        break;
+      case LetturaEsenzione::condizione:
+        note.push_back(inizio +
+                       "esenzione non applicata, dipende da requisiti che il calcolo non conosce "
+                       "e che considera non soddisfatti: " +
+                       testo + "." + digitare);
+        break;
+      case LetturaEsenzione::non_letta:
+        note.push_back(inizio +
+                       "esenzione non applicata, la sua soglia non si legge come un solo "
+                       "importo: " +
+                       testo + "." + digitare);
+        break;
+    }
+  }
+  if (!comune.letture.empty()) {
+    note.push_back(inizio + "delibera letta cos\u00ec: " + std::string(comune.letture) + ".");
+  }
+  return note;
+}
+
 std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalcolo& regole,
-                                           const Locale& locale, InputCalcolo& in) {
+                                           const Locale& locale, InputCalcolo& in,
+                                           std::vector<std::string>* note) {
   std::vector<std::string> messaggi;
+  if (note != nullptr) note->clear();
   in.regione = nullptr;
   in.regione_digitata.reset();
   in.comune.reset();
@@ -357,7 +438,9 @@ std::vector<std::string> leggi_addizionali(const CampiForm1& c, const RegoleCalc
                            "): indicare l'aliquota in \"Addizionale comunale %\" e l'eventuale "
                            "soglia di esenzione in \"Esenzione fino a\".");
       } else if (!digitata) {
-        in.comune = comune->regola;
+        const bool dipendente = lavoratore_dipendente(c, regole);
+        in.comune = comune->regola_per(dipendente);
+        if (note != nullptr) *note = note_comune(*comune, dipendente, locale);
       }
     }
   }
@@ -422,7 +505,8 @@ LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& reg
                                const Locale& locale) {
   LetturaInput lettura = leggi_input(campi, locale);
   InputCalcolo addizionali;
-  std::vector<std::string> non_lette = leggi_addizionali(campi, regole, locale, addizionali);
+  std::vector<std::string> non_lette =
+      leggi_addizionali(campi, regole, locale, addizionali, &lettura.note);
   if (!non_lette.empty()) {
     lettura.input.reset();
     for (auto& m : non_lette) lettura.messaggi.push_back(std::move(m));
@@ -431,8 +515,7 @@ LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& reg
   lettura.input->regione = addizionali.regione;
   lettura.input->regione_digitata = std::move(addizionali.regione_digitata);
   lettura.input->comune = addizionali.comune;
-  const auto& escluse = regole.cuneo.categorie_escluse;
-  lettura.input->cuneo = std::find(escluse.begin(), escluse.end(), campi.List1) == escluse.end();
+  lettura.input->cuneo = lavoratore_dipendente(campi, regole);
   return lettura;
 }
 

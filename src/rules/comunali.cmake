@@ -72,6 +72,22 @@ function(centesimi testo out)
   set(${out} "${r}" PARENT_SCOPE)
 endfunction()
 
+# An amount the lists write otherwise than centesimi() reads, in cents, and
+# how it was read: the decimals after a dot ("12.000.00", "7500.00"), a
+# comma with no decimals ("15.000,"), a third decimal that is 0
+# ("28.000,000"). "" when it is none of these.
+function(centesimi_altrimenti testo out)
+  set(r "")
+  if(testo MATCHES "^([0-9]+(\\.[0-9][0-9][0-9])*)\\.([0-9][0-9])$")
+    centesimi("${CMAKE_MATCH_1},${CMAKE_MATCH_3}" r)
+  elseif(testo MATCHES "^(.*),$")
+    centesimi("${CMAKE_MATCH_1}" r)
+  elseif(testo MATCHES "^(.*,[0-9][0-9])0$")
+    centesimi("${CMAKE_MATCH_1}" r)
+  endif()
+  set(${out} "${r}" PARENT_SCOPE)
+endfunction()
+
 # A rate in percent (",8", "0,8", "1,014", "0") in thousandths of a point;
 # "" when it is not one.
 function(millesimi testo out)
@@ -119,9 +135,9 @@ endfunction()
 # The shapes a band's words may take once the numbers are replaced by N, and
 # what they say: "fino" (from 0 up to N), "da-a" (from N1 up to N2), "oltre"
 # (above N, no upper limit). Anything else is not read.
-set(forme_fino "fino a N" "fino al N")
+set(forme_fino "fino a N" "fino al N" "fino a fino a N")
 set(forme_da_a "da N a N" "da N fino a N" "da N e fino a N" "dal N a N" "dal N al N"
-    "oltre N fino a N" "oltre N e fino a N" "tra N e N" "N - N" "N-N")
+    "oltre N fino a N" "oltre N e fino a N" "tra N e N" "N - N" "N-N" "N a N" "da N fino a a N")
 set(forme_oltre "oltre N" "oltre i N" "oltre a N" "da N" "dal N")
 # Leading words of a band's text that say nothing of its limits.
 set(parole_vuote "a" "scaglione" "scaglioni" "di" "reddito" "redditi" "imponibile" "imponibili"
@@ -132,6 +148,7 @@ set(parole_vuote "a" "scaglione" "scaglioni" "di" "reddito" "redditi" "imponibil
 function(leggi_fascia testo out)
   normalizza("${testo}" t)
   set(${out}_errore "" PARENT_SCOPE)
+  set(${out}_letture "" PARENT_SCOPE)
   if(NOT t MATCHES "^applicabile a (.*)$")
     set(${out}_errore "testo dello scaglione non letto: \"${testo}\"" PARENT_SCOPE)
     return()
@@ -149,14 +166,21 @@ function(leggi_fascia testo out)
   string(REGEX MATCHALL "[0-9][0-9.,]*" numeri "${t}")
   string(REGEX REPLACE "[0-9][0-9.,]*" "N" forma "${t}")
   set(valori "")
+  set(letture "")
   foreach(n IN LISTS numeri)
     centesimi("${n}" c)
     if(c STREQUAL "")
-      set(${out}_errore "testo dello scaglione non letto (importo \"${n}\"): \"${testo}\"" PARENT_SCOPE)
-      return()
+      centesimi_altrimenti("${n}" c)
+      if(c STREQUAL "")
+        set(${out}_errore "testo dello scaglione non letto (importo \"${n}\"): \"${testo}\"" PARENT_SCOPE)
+        return()
+      endif()
+      euro(${c} e)
+      list(APPEND letture "l'importo \"${n}\" dello scaglione \"${testo}\" letto come ${e}")
     endif()
     list(APPEND valori ${c})
   endforeach()
+  set(${out}_letture "${letture}" PARENT_SCOPE)
   if(forma IN_LIST forme_fino)
     set(${out}_da "" PARENT_SCOPE)
     set(${out}_a "${valori}" PARENT_SCOPE)
@@ -204,6 +228,112 @@ function(euro c out)
   set(${out} "${e}${gruppi},${d}" PARENT_SCOPE)
 endfunction()
 
+# How an exemption's words (normalised) are read. The Ministry's own form
+# is "Esenzione per redditi imponibili fino a euro N"; the deliberations
+# word many others, read here by what they name:
+#   soglia      the Ministry's form;
+#   reddito     a threshold of the income whatever its kind ("redditi fino
+#               a 28.000,00", "reddito imponibile ... < o = euro 15.000,00");
+#   lavoro      a threshold of the incomes of work: <out>_dipendenti when it
+#               names employees (TUIR art. 49), <out>_assimilati when it names
+#               the incomes assimilated to theirs (art. 50, the collaborators);
+#   altri       incomes that a worker's pay is not (pensions alone, self-
+#               employment, unemployment benefits, "altri redditi", ...);
+#   condizione  a condition the calculation does not know (ISEE, household,
+#               children, disability, age, property, a gross income, ...);
+#   non_letta   a threshold of one of the first two kinds whose amount does
+#               not read as one amount.
+# Sets <out>_tipo, <out>_dipendenti, <out>_assimilati (ON or OFF) and
+# <out>_soglia (cents; "" when not read): "inferiore a N" is N less a cent.
+set(parole_condizione "isee" "figli" "famil" "nucle" "handicap" "disabil" "invalid" "sessant"
+    "settant" "anno di et" "vivono" "proprietar" "diritti reali" "intero anno" "lordo")
+set(parole_altri "altri " "altre " "restanti" "diverso da" "diversi da" "diversa da" "indennit" "cassa integrazion" "mobilit"
+    "disoccupaz")
+set(parole_dipendenti "dipendent" "lavoratori" "cud" "lavoro o ")
+set(parole_assimilati "assimilat" "parasubordinat" "cud")
+set(parole_non_lavoro "pension" "autonom" "impres" "terreni" "abitazione" "immobil" "sportiv"
+    "coniuge" "fabbricat")
+
+function(contiene testo parole out)
+  set(${out} OFF PARENT_SCOPE)
+  foreach(p IN LISTS ${parole})
+    string(FIND "${testo}" "${p}" i)
+    if(NOT i EQUAL -1)
+      set(${out} ON PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+endfunction()
+
+function(leggi_esenzione tn out)
+  set(dipendenti OFF)
+  set(assimilati OFF)
+  set(soglia "")
+  string(REGEX REPLACE "[0-9][0-9.,]*" "N" forma "${tn}")
+  # The incomes assimilated to an employee's, by name: they are not an
+  # employee's.
+  string(REGEX REPLACE "assimilat[a-z]* a(l|llo|d)? (quell[a-z]* di )?lavoro dipendente" "assimilati"
+                       t "${tn}")
+  contiene("${t}" parole_condizione condizione)
+  contiene("${t}" parole_altri altri)
+  contiene("${t}" parole_dipendenti dipendenti)
+  contiene("${t}" parole_assimilati assimilati)
+  contiene("${t}" parole_non_lavoro non_lavoro)
+  if(forma STREQUAL "esenzione per redditi imponibili fino a N")
+    set(tipo soglia)
+  elseif(condizione)
+    set(tipo condizione)
+  elseif(altri)
+    set(tipo altri)
+  elseif(dipendenti OR assimilati)
+    set(tipo lavoro)
+  elseif(non_lavoro)
+    set(tipo altri)
+  else()
+    set(tipo reddito)
+  endif()
+  if(tipo STREQUAL "soglia")
+    string(REGEX MATCHALL "[0-9][0-9.,]*" numeri "${tn}")
+    centesimi("${numeri}" soglia)
+  elseif(tipo STREQUAL "reddito" OR tipo STREQUAL "lavoro")
+    # The amounts of the text, without the numbers of laws, articles, dates
+    # and shares; those of a thousand euro or more are the threshold, which
+    # must be one.
+    string(REGEX REPLACE "[0-9]+/[0-9]+(/[0-9]+)?" " " a "${tn}")
+    string(REGEX REPLACE "[0-9][0-9]?\\.[0-9][0-9]?\\.[0-9][0-9][0-9][0-9]" " " a "${a}")
+    string(REGEX REPLACE "(^|[ (])(art|artt|n|comma|c|lett)\\.? ?[0-9]+" " " a "${a}")
+    string(REGEX REPLACE "[0-9]+ ?(%|per cento|°)" " " a "${a}")
+    string(REGEX MATCHALL "[0-9][0-9.,]*[0-9]" numeri "${a}")
+    set(importi "")
+    set(illeggibile OFF)
+    foreach(n IN LISTS numeri)
+      centesimi("${n}" c)
+      if(c STREQUAL "")
+        centesimi_altrimenti("${n}" c)
+      endif()
+      if(c STREQUAL "")
+        set(illeggibile ON)
+      elseif(NOT c LESS 100000)
+        list(APPEND importi ${c})
+      endif()
+    endforeach()
+    list(REMOVE_DUPLICATES importi)
+    list(LENGTH importi n)
+    if(n EQUAL 1 AND NOT illeggibile)
+      set(soglia ${importi})
+      if(tn MATCHES "inferior|al di sotto|< " AND NOT tn MATCHES "ugual|pari o inferior|inferior[a-z]* o pari|< o =")
+        math(EXPR soglia "${soglia} - 1")
+      endif()
+    else()
+      set(tipo non_letta)
+    endif()
+  endif()
+  set(${out}_tipo ${tipo} PARENT_SCOPE)
+  set(${out}_dipendenti ${dipendenti} PARENT_SCOPE)
+  set(${out}_assimilati ${assimilati} PARENT_SCOPE)
+  set(${out}_soglia "${soglia}" PARENT_SCOPE)
+endfunction()
+
 # ---------------------------------------------------------------------------
 # The check of one row with a deliberation. Sets in the caller's scope
 # `errore` (the reason, or "") and, for a good row, `fasce` (a list of
@@ -214,6 +344,10 @@ function(verifica_riga f)
   set(errore "")
   set(fasce "")
   set(esenzione 0)
+  set(altre_esenzioni "")
+  set(testi_esenzioni "")
+  set(soglie_altre "")
+  set(letture "")
   list(GET f 0 codice)
   list(GET f 7 multialiq)
   list(GET f 32 flag)
@@ -273,22 +407,29 @@ function(verifica_riga f)
       list(APPEND aliquote ${m})
       set(fasce "-1:${m}")
     elseif(tn MATCHES "^esenzione")
-      string(REGEX MATCHALL "[0-9][0-9.,]*" numeri "${tn}")
-      string(REGEX REPLACE "[0-9][0-9.,]*" "N" forma "${tn}")
-      if(NOT forma STREQUAL "esenzione per redditi imponibili fino a N")
-        set(errore "un'esenzione che non è una soglia del reddito imponibile: \"${t}\"")
-        break()
-      endif()
-      centesimi("${numeri}" s)
-      if(s STREQUAL "")
-        set(errore "coppia ${pos}: l'importo dell'esenzione non è leggibile: \"${t}\"")
-        break()
-      endif()
       if(NOT m EQUAL 0)
         set(errore "coppia ${pos}: un'esenzione con l'aliquota \"${a}\"")
         break()
       endif()
-      list(APPEND soglie ${s})
+      leggi_esenzione("${tn}" e)
+      if(e_tipo STREQUAL "soglia")
+        if(e_soglia STREQUAL "")
+          set(errore "coppia ${pos}: l'importo dell'esenzione non è leggibile: \"${t}\"")
+          break()
+        endif()
+        list(APPEND soglie ${e_soglia})
+      else()
+        # Read in other words: kept with its reading and its text, which the
+        # result quotes.
+        if(e_soglia STREQUAL "")
+          set(e_soglia -1)
+        endif()
+        list(APPEND altre_esenzioni "${e_tipo}:${e_dipendenti}:${e_assimilati}:${e_soglia}")
+        list(APPEND testi_esenzioni "${t}")
+        if(e_tipo STREQUAL "reddito" OR e_tipo STREQUAL "lavoro")
+          list(APPEND soglie_altre ${e_soglia})
+        endif()
+      endif()
     elseif(tn MATCHES "^applicabile")
       if(aperta)
         set(errore "coppia ${pos}: uno scaglione dopo quello senza limite superiore")
@@ -299,6 +440,7 @@ function(verifica_riga f)
         set(errore "coppia ${pos}: ${b_errore}")
         break()
       endif()
+      list(APPEND letture ${b_letture})
       math(EXPR n_fasce "${n_fasce} + 1")
       list(APPEND aliquote ${m})
       # The lower figure must be the upper limit of the band before, or that
@@ -315,15 +457,30 @@ function(verifica_riga f)
           break()
         endif()
         if(b_da STREQUAL "")
-          set(errore "coppia ${pos}: lo scaglione \"${t}\" non ha un limite inferiore dopo un altro scaglione")
-          break()
+          # "fino a 15000", "fino a 28000", ...: each band from the limit of
+          # the one before, as a table of brackets is written.
+          if(b_a STREQUAL "" OR NOT b_a GREATER limite)
+            set(errore "coppia ${pos}: lo scaglione \"${t}\" non ha un limite inferiore dopo un altro scaglione")
+            break()
+          endif()
+          set(b_da ${limite})
+          euro(${limite} le)
+          list(APPEND letture "lo scaglione \"${t}\" letto come dal limite del precedente, ${le}")
         endif()
         math(EXPR dopo "${limite} + 1")
+        math(EXPR vuoto "${b_da} - ${limite}")
         if(b_da GREATER dopo)
           euro(${limite} le)
           euro(${b_da} de)
-          set(errore "coppia ${pos}: un vuoto tra ${le} e ${de}")
-          break()
+          # "fino a 15.000" then "da 15.001" (or "da 15.000,10"): the bands
+          # written in whole euros (or tenths) follow each other; what lies
+          # between is in the next band, which starts where the one before
+          # ends. A wider gap is not read.
+          if(vuoto GREATER 100)
+            set(errore "coppia ${pos}: un vuoto tra ${le} e ${de}")
+            break()
+          endif()
+          list(APPEND letture "tra ${le} e ${de} nessuno scaglione: il reddito oltre ${le} è nello scaglione che inizia da ${de}")
         endif()
         if(b_da LESS limite)
           euro(${limite} le)
@@ -407,15 +564,35 @@ function(verifica_riga f)
       set(esenzione ${soglie})
     endif()
     centesimi("${importo_esente}" ie)
+    list(LENGTH altre_esenzioni n_altre)
+    # The exemptions in other words count as thresholds of the row's shape;
+    # with them the Ministry leaves IMPORTO_ESENTE at 0 or gives one of
+    # their amounts.
+    math(EXPR n_tutte "${n_soglie} + ${n_altre}")
+    set(ie_altra OFF)
+    if(n_altre GREATER 0 AND NOT ie STREQUAL "")
+      if(ie EQUAL 0 OR ie IN_LIST soglie_altre)
+        set(ie_altra ON)
+      endif()
+    endif()
     if(NOT multialiq STREQUAL atteso)
       set(errore "MULTIALIQ \"${multialiq}\" con ${n_coppie} coppie")
     elseif(ie STREQUAL "")
       set(errore "IMPORTO_ESENTE \"${importo_esente}\" non è un importo")
-    elseif(NOT ie EQUAL esenzione AND NOT (flag STREQUAL "0" AND ie EQUAL 0))
+    elseif(NOT ie EQUAL esenzione AND NOT (flag STREQUAL "0" AND ie EQUAL 0) AND NOT ie_altra)
       euro(${esenzione} ee)
       set(errore "IMPORTO_ESENTE \"${importo_esente}\" diverso dal testo dell'esenzione (${ee})")
     elseif(flag STREQUAL "0")
+    elseif(flag MATCHES "^[56]$")
+      # 5 and 6: a single rate or bands with exemptions for categories of
+      # taxpayers or of incomes.
+      if(n_altre EQUAL 0)
+        set(errore "FLAG_NUOVA \"${flag}\" senza un'esenzione per categorie")
+      elseif((flag EQUAL 5 AND NOT n_unica EQUAL 1) OR (flag EQUAL 6 AND n_fasce EQUAL 0))
+        set(errore "FLAG_NUOVA \"${flag}\" diverso dalla riga")
+      endif()
     elseif(flag MATCHES "^[1-4]$")
+      set(n_soglie ${n_tutte})
       if(n_unica EQUAL 1 AND n_soglie EQUAL 0)
         set(forma 1)
       elseif(n_unica EQUAL 1)
@@ -436,6 +613,9 @@ function(verifica_riga f)
   set(errore "${errore}" PARENT_SCOPE)
   set(fasce "${fasce}" PARENT_SCOPE)
   set(esenzione "${esenzione}" PARENT_SCOPE)
+  set(altre_esenzioni "${altre_esenzioni}" PARENT_SCOPE)
+  set(testi_esenzioni "${testi_esenzioni}" PARENT_SCOPE)
+  set(letture "${letture}" PARENT_SCOPE)
 endfunction()
 
 # ---------------------------------------------------------------------------
@@ -524,6 +704,9 @@ string(REPLACE ";" "\t" intestazione "${intestazione}")
 set_property(GLOBAL PROPERTY out_fasce "")
 set_property(GLOBAL PROPERTY out_delibere "")
 set_property(GLOBAL PROPERTY out_comuni "")
+set_property(GLOBAL PROPERTY out_esenzioni "")
+set(n_esenzioni_tot 0)
+set(lette "")
 set(out_elenchi "")
 set(note "")
 set(n_delibere 0)
@@ -646,8 +829,48 @@ foreach(voce IN LISTS elenchi)
         list(LENGTH fasce nf)
         nel_pool("numero_${numero}" "${numero}" numero_c)
         nel_pool("nota_${nota}" "${nota}" indice_nota)
+        set(indice_letture 0)
+        if(NOT letture STREQUAL "")
+          list(JOIN letture "; " letture)
+          nel_pool("letture_${anno}_${codice}" "${letture}" indice_letture)
+          string(APPEND lette "${anno};${codice};${nome};${provincia};${letture}\n")
+        endif()
+        list(LENGTH altre_esenzioni ne)
+        set(k 0)
+        foreach(x IN LISTS altre_esenzioni)
+          string(REPLACE ":" ";" x "${x}")
+          list(GET x 0 tipo)
+          list(GET x 1 dip)
+          list(GET x 2 ass)
+          list(GET x 3 soglia)
+          list(GET testi_esenzioni ${k} te)
+          math(EXPR k "${k} + 1")
+          # The incomes named count for a threshold of the incomes of work
+          # only.
+          foreach(v dip ass)
+            if(${v} AND tipo STREQUAL "lavoro")
+              set(${v} true)
+            else()
+              set(${v} false)
+            endif()
+          endforeach()
+          nel_pool("esenzione_${te}" "${te}" indice_te)
+          set_property(GLOBAL APPEND_STRING PROPERTY out_esenzioni
+            "    {${soglia}, ${indice_te}, Lettura::${tipo}, ${dip}, ${ass}},\n")
+          if(soglia EQUAL -1)
+            set(se "")
+          else()
+            euro(${soglia} se)
+          endif()
+          string(APPEND lette "${anno};${codice};${nome};${provincia};${tipo}")
+          if(tipo STREQUAL "lavoro")
+            string(APPEND lette " (dipendenti ${dip}, assimilati ${ass})")
+          endif()
+          string(APPEND lette " ${se};${te}\n")
+        endforeach()
         set_property(GLOBAL APPEND_STRING PROPERTY out_delibere
-          "    {${numero_c}, ${data_n}, ${pubblicazione_n}, ${esenzione}, ${indice_nota}, ${anno}, ${n_fasce_tot}, ${nf}},\n")
+          "    {${numero_c}, ${data_n}, ${pubblicazione_n}, ${esenzione}, ${indice_nota}, ${indice_letture}, ${anno}, ${n_fasce_tot}, ${n_esenzioni_tot}, ${nf}, ${ne}},\n")
+        math(EXPR n_esenzioni_tot "${n_esenzioni_tot} + ${ne}")
         foreach(b IN LISTS fasce)
           string(REPLACE ":" ", " b "${b}")
           set_property(GLOBAL APPEND_STRING PROPERTY out_fasce "    {${b}},\n")
@@ -679,11 +902,11 @@ foreach(voce IN LISTS elenchi)
   set(anno_prec ${anno})
 endforeach()
 
-if(n_fasce_tot GREATER 65535)
-  message(FATAL_ERROR "comunali.cmake: ${n_fasce_tot} bands: more than the data's fields hold")
+if(n_fasce_tot GREATER 65535 OR n_esenzioni_tot GREATER 65535)
+  message(FATAL_ERROR "comunali.cmake: ${n_fasce_tot} bands, ${n_esenzioni_tot} exemptions: more than the data's fields hold")
 endif()
 get_property(pool_testo GLOBAL PROPERTY pool_testo)
-foreach(v out_fasce out_delibere out_comuni)
+foreach(v out_fasce out_delibere out_comuni out_esenzioni)
   get_property(${v} GLOBAL PROPERTY ${v})
 endforeach()
 
@@ -698,6 +921,9 @@ namespace {
 
 constexpr Fascia fasce_[] = {
 ${out_fasce}};
+
+constexpr Esenzione esenzioni_[] = {
+${out_esenzioni}};
 
 constexpr Delibera delibere_[] = {
 ${out_delibere}};
@@ -714,6 +940,7 @@ ${out_province}};
 }  // namespace
 
 const std::span<const Fascia> fasce{fasce_};
+const std::span<const Esenzione> esenzioni{esenzioni_};
 const std::span<const Delibera> delibere{delibere_};
 const char* const testi = testi_;
 const std::span<const Elenco> elenchi{elenchi_};
@@ -724,6 +951,13 @@ const std::span<const Provincia> province{province_};
 file(WRITE "${SCARTI}.tmp" "\
 # The comuni of the municipal surcharge lists that are not offered: YEAR;CODE;NAME;PROVINCE;STATE;REASON
 ${riepilogo}${scarti}")
+# The exemptions and amounts read in other words than the Ministry's, and
+# how (beside <out.txt>: comunali-lette.txt).
+get_filename_component(cartella_scarti "${SCARTI}" DIRECTORY)
+file(WRITE "${cartella_scarti}/comunali-lette.txt.tmp" "\
+# The deliberations read in other words than the Ministry's: YEAR;CODE;NAME;PROVINCE;READING;TEXT
+${lette}")
 # Written whole or not at all.
+file(RENAME "${cartella_scarti}/comunali-lette.txt.tmp" "${cartella_scarti}/comunali-lette.txt")
 file(RENAME "${CPP}.tmp" "${CPP}")
 file(RENAME "${SCARTI}.tmp" "${SCARTI}")

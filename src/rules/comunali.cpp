@@ -170,6 +170,33 @@ ComuneAddizionale comune(const dati::Elenco& e, const dati::Comune& c) {
                                f.aliquota_millesimi / 1000.0};
     }
     r.regola.esenzione_fino_a = d.esenzione_centesimi / 100.0;
+    r.letture = testo(d.letture);
+    for (std::size_t i = 0; i < d.n_esenzioni; ++i) {
+      const dati::Esenzione& x = dati::esenzioni[d.prima_esenzione + i];
+      EsenzioneComunale es;
+      switch (x.lettura) {
+        case dati::Lettura::reddito:
+          es.lettura = LetturaEsenzione::reddito;
+          break;
+        case dati::Lettura::lavoro:
+          es.lettura = LetturaEsenzione::lavoro;
+          break;
+        case dati::Lettura::altri:
+          es.lettura = LetturaEsenzione::altri;
+          break;
+        case dati::Lettura::condizione:
+          es.lettura = LetturaEsenzione::condizione;
+          break;
+        case dati::Lettura::non_letta:
+          es.lettura = LetturaEsenzione::non_letta;
+          break;
+      }
+      es.dipendenti = x.dipendenti;
+      es.assimilati = x.assimilati;
+      es.fino_a = x.soglia_centesimi < 0 ? 0 : x.soglia_centesimi / 100.0;
+      es.testo = testo(x.testo);
+      r.esenzioni.push_back(es);
+    }
   }
   return r;
 }
@@ -301,6 +328,29 @@ double addizionale_comunale(double base, const RegolaComunale& regola) {
 bool ComuneAddizionale::offerto() const {
   return stato == StatoComunale::deliberata || stato == StatoComunale::prorogata ||
          stato == StatoComunale::non_istituita;
+}
+
+bool EsenzioneComunale::applicata(bool dipendente) const {
+  switch (lettura) {
+    case LetturaEsenzione::reddito:
+      return true;
+    case LetturaEsenzione::lavoro:
+      return dipendente ? dipendenti : assimilati;
+    case LetturaEsenzione::altri:
+    case LetturaEsenzione::condizione:
+    case LetturaEsenzione::non_letta:
+      break;
+  }
+  return false;
+}
+
+RegolaComunale ComuneAddizionale::regola_per(bool dipendente) const {
+  RegolaComunale r = regola;
+  // Exempt when any exemption that applies is: up to the highest threshold.
+  for (const EsenzioneComunale& e : esenzioni) {
+    if (e.applicata(dipendente)) r.esenzione_fino_a = std::max(r.esenzione_fino_a, e.fino_a);
+  }
+  return r;
 }
 
 std::string ComuneAddizionale::voce() const {

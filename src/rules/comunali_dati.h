@@ -17,18 +17,37 @@ struct Fascia {
   std::int32_t aliquota_millesimi;
 };
 
+// How an exemption worded otherwise than the Ministry's form was read
+// (comunali.cmake, leggi_esenzione).
+enum class Lettura : std::uint8_t { reddito, lavoro, altri, condizione, non_letta };
+
+// An exemption worded otherwise: its threshold (inclusive; -1 when not
+// read), its text, its reading and, for `lavoro`, the incomes it names.
+struct Esenzione {
+  std::int32_t soglia_centesimi;
+  std::uint32_t testo;
+  Lettura lettura;
+  bool dipendenti;
+  bool assimilati;
+};
+
 // One deliberation as published in a list: its bands are
-// fasce[prima_fascia .. prima_fascia + n_fasce). Texts are offsets into
-// `testi`.
+// fasce[prima_fascia .. prima_fascia + n_fasce), its exemptions worded
+// otherwise esenzioni[prima_esenzione .. + n_esenzioni). Texts are offsets
+// into `testi`; `letture` says how amounts or bands written otherwise were
+// read (the empty text for none).
 struct Delibera {
   std::uint32_t numero;
   std::int32_t data;
   std::int32_t pubblicazione;
-  std::int32_t esenzione_centesimi;  // 0: none
+  std::int32_t esenzione_centesimi;  // the Ministry's form; 0: none
   std::uint32_t nota;
+  std::uint32_t letture;
   std::uint16_t anno_elenco;
   std::uint16_t prima_fascia;
+  std::uint16_t prima_esenzione;
   std::uint8_t n_fasce;
+  std::uint8_t n_esenzioni;
 };
 
 // One comune in one year's list.
@@ -55,6 +74,7 @@ struct Provincia {
 };
 
 extern const std::span<const Fascia> fasce;
+extern const std::span<const Esenzione> esenzioni;
 extern const std::span<const Delibera> delibere;
 extern const char* const testi;                // NUL-terminated texts, starting with the empty one
 extern const std::span<const Elenco> elenchi;  // by year, increasing

@@ -67,6 +67,13 @@ TEST(Prospetto, ListsTheInputsOfTheCalculation) {
                   s, false}});
   atteso.insert(atteso.begin() + 2, {"Normativa 2007", Allineamento::centro, false});
   EXPECT_EQ(paragrafi(componi_prospetto(r, false, Locale::italiano(), &calcolo)), atteso);
+  // What the operator was told with the figures (how a comune's
+  // deliberation was read): a line each, after the inputs.
+  r.note = {"Addizionale comunale di \"PIZZO (VV)\": prima", "seconda"};
+  atteso.insert(atteso.begin() + 9,
+                {{"Nota : Addizionale comunale di \"PIZZO (VV)\": prima", s, false},
+                 {"Nota : seconda", s, false}});
+  EXPECT_EQ(paragrafi(componi_prospetto(r, false, Locale::italiano(), &calcolo)), atteso);
 
   // A month, from net to gross, under today's law: the region and the
   // comune, no months of dependency.

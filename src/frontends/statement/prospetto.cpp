@@ -97,6 +97,9 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
       v.push_back({std::move(riga), sx, false});
     }
   }
+  // What the operator was told with the figures: how the comune's
+  // deliberation was read.
+  for (const std::string& nota : r.note) v.push_back({"Nota : " + nota, sx, false});
   v.push_back(vuoto(sx));
   // The rows of the window that the statement has, each under its own label,
   // panel by panel.

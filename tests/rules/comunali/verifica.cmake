@@ -1,6 +1,6 @@
 # The check of the municipal surcharge lists on rows made to fail it, one
 # fault each (prova-*.csv): the comuni refused, and why, must be those of
-# atteso.txt.
+# atteso.txt; the rows worded otherwise must be read as lette.txt says.
 #   cmake -DSCRIPT=<comunali.cmake> -DDATI=<this folder> -DOUT=<folder> -P verifica.cmake
 file(MAKE_DIRECTORY "${OUT}")
 execute_process(
@@ -14,6 +14,12 @@ file(READ "${OUT}/comunali-scartate.txt" ottenuto)
 file(READ "${DATI}/atteso.txt" atteso)
 if(NOT ottenuto STREQUAL atteso)
   message(FATAL_ERROR "the refused comuni differ from atteso.txt:\n${ottenuto}")
+endif()
+# The exemptions, amounts and bands read in other words, and how.
+file(READ "${OUT}/comunali-lette.txt" ottenuto)
+file(READ "${DATI}/lette.txt" atteso)
+if(NOT ottenuto STREQUAL atteso)
+  message(FATAL_ERROR "the readings differ from lette.txt:\n${ottenuto}")
 endif()
 
 # A list that is not the Ministry's must stop the build, not be read.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "numbers/numeri.h"
 #include "rules/cifre.h"
@@ -30,6 +31,9 @@ class Risultati {
   // comunale" are shown too (under today's law only).
   bool righe_addizionali = false;
   int numero_caselle() const { return caselle_mostrate(righe_attuali, righe_addizionali); }
+  // What the operator is told with the figures (LetturaInput::note): how the
+  // comune's deliberation was read. The statement repeats them.
+  std::vector<std::string> note;
 
   // The text of the box `TextN`, and of a row of the table.
   std::string_view Text(int n) const {

@@ -46,6 +46,9 @@ std::vector<std::string_view> elenco_campi_non_valorizzati(const CampiForm1& cam
 struct LetturaInput {
   std::optional<InputCalcolo> input;
   std::vector<std::string> messaggi;
+  // What the operator is told with the figures: how a comune's deliberation
+  // was read (note_comune).
+  std::vector<std::string> note;
 };
 
 LetturaInput leggi_input(const CampiForm1& campi, const Locale& locale);
@@ -76,9 +79,27 @@ bool addizionali_disponibili(const RegoleCalcolo& regole);
 // figures and no rate typed in their place (with the reason and the fields
 // to fill instead), a rate or threshold that is not a number of 0 or more,
 // a threshold without the rate it goes with. A typed "Addizionale regionale
-// %" is one rate on the whole base, with or without a region chosen.
+// %" is one rate on the whole base, with or without a region chosen. With
+// `note`, the notes of the comune taken (note_comune).
 std::vector<std::string> leggi_addizionali(const CampiForm1& campi, const RegoleCalcolo& regole,
-                                           const Locale& locale, InputCalcolo& input);
+                                           const Locale& locale, InputCalcolo& input,
+                                           std::vector<std::string>* note = nullptr);
+
+// Whether the worker of the form is an employee (TUIR art. 49): a category
+// the rule set does not leave out of the cuneo fiscale, which is the
+// employees' alone; the others are the collaborators.
+bool lavoratore_dipendente(const CampiForm1& campi, const RegoleCalcolo& regole);
+
+// The notes of a comune's rule for the worker (lavoratore_dipendente), in
+// Italian, each quoting the deliberation's words: each exemption worded
+// otherwise than the Ministry's form, applied (as a threshold of the taxable
+// income, or of the pay as the only income of work) or left out and why
+// (other incomes; a condition the calculation does not know, taken as not
+// met, or a threshold that does not read, with how to type the rate and
+// threshold instead), and the amounts or bands written otherwise and how
+// they were read. None for a deliberation in the Ministry's words.
+std::vector<std::string> note_comune(const ComuneAddizionale& comune, bool dipendente,
+                                     const Locale& locale);
 
 // The items of "Regione" under `regole`: "Nessuna", then every region the
 // rule set names, with its table or not (sorted); only "Nessuna" under a

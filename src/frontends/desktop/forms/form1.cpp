@@ -418,7 +418,9 @@ void Form1::Command1_Click() {
     // The figures on screen are those of an earlier calculation.
     form2_->segna_non_aggiornato();
   }
-  if (esito.stato != Stato::ok && !messaggi.isEmpty()) {
+  // A calculation that ran may come with notes (how a comune's deliberation
+  // was read): shown as the notice about its figures.
+  if (!messaggi.isEmpty()) {
     const QString testo = messaggi.join(QLatin1Char('\n'));
     if (esito.stato == Stato::rifiutato || form2_ == nullptr) {
       messaggio_critico(this, testo);

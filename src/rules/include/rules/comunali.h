@@ -58,6 +58,33 @@ RegolaComunale regola_comunale_digitata(double aliquota, double esenzione_fino_a
 // (in a month, the caller brings it to a year first). Not rounded.
 double addizionale_comunale(double base, const RegolaComunale& regola);
 
+// How an exemption worded otherwise than the Ministry's form ("Esenzione
+// per redditi imponibili fino a euro N") is read, by what it names.
+enum class LetturaEsenzione {
+  reddito,     // a threshold of the income whatever its kind: applied
+  lavoro,      // a threshold of the incomes of work it names: applied to a
+               // worker whose pay is one of them
+  altri,       // incomes that a worker's pay is not (pensions alone, self-
+               // employment, unemployment benefits, ...): left out
+  condizione,  // a condition the calculation does not know (ISEE, household,
+               // children, age, property, a gross income): left out, as if
+               // it were not met
+  non_letta,   // its threshold does not read as one amount: left out
+};
+
+struct EsenzioneComunale {
+  LetturaEsenzione lettura = LetturaEsenzione::non_letta;
+  bool dipendenti = false;  // lavoro: it names employees' income (TUIR art. 49)
+  bool assimilati = false;  // lavoro: it names the income assimilated to it
+                            // (art. 50: the collaborators')
+  double fino_a = 0;        // reddito, lavoro: the threshold, inclusive
+  std::string_view testo;   // as published
+
+  // Whether it applies to the worker: an employee, or (`dipendente` false)
+  // a collaborator, whose pay is the only income.
+  bool applicata(bool dipendente) const;
+};
+
 struct DeliberaComunale {
   std::string_view numero;    // "46"
   std::string data;           // "28/09/2020"
@@ -77,9 +104,18 @@ struct ComuneAddizionale {
   std::optional<DeliberaComunale> delibera;  // deliberata, prorogata
   RegolaComunale regola;                     // deliberata, prorogata; rate 0 if non_istituita
   std::string_view motivo;                   // sconosciuta, scartata: why, in words
+  // The exemptions worded otherwise than the Ministry's form, which
+  // `regola` leaves out (regola_per applies those that apply), and how
+  // amounts or bands written otherwise were read ("" when none was).
+  std::vector<EsenzioneComunale> esenzioni;
+  std::string_view letture;
 
   // Whether the comune is offered: its rules are known.
   bool offerto() const;
+  // The rule for a worker (an employee, or with `dipendente` false a
+  // collaborator) whose pay is the only income: `regola` with the highest
+  // threshold of the exemptions that apply to it.
+  RegolaComunale regola_per(bool dipendente) const;
   // "MILANO (MI)", as the list of comuni shows it.
   std::string voce() const;
   // The legal reference of the rules: "Delibera n. 46 del 28/09/2020,
