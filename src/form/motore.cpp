@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/citazione.h"
 #include "form/verifica.h"
 #include "rules/profilo.h"
 
@@ -10,8 +11,20 @@ namespace zellora {
 
 bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
   const int c = indice_di(categorie_lavoratore(*regole_), categoria);
-  const int s = indice_di(voci_settore(*regole_, c), settore);
-  settore_scelto_ = scrivi_profilo(record_, *regole_, c, s);
+  const SettoreTrovato s = trova_settore(*regole_, c, settore);
+  settore_scelto_ = scrivi_profilo(record_, *regole_, c, s.indice);
+  nota_settore_.clear();
+  // An item of an earlier list: the results say which of today's sectors
+  // stands for it (named whole: the loader took it as printable text).
+  if (settore_scelto_ && s.precedente) {
+    nota_settore_ = "Il settore " + citazione(settore) +
+                    " non \u00e8 pi\u00f9 tra quelli della normativa " + regole_->nome +
+                    ": il calcolo segue \"" +
+                    regole_->categorie[static_cast<std::size_t>(c)]
+                        .settori[static_cast<std::size_t>(s.indice)]
+                        .voce +
+                    "\".";
+  }
   return settore_scelto_;
 }
 
@@ -62,6 +75,7 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     return rifiuto;
   }
   risultati_.riempi(cifre, locale_);
+  if (!nota_settore_.empty()) esito.messaggi.push_back(nota_settore_);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
   if (da_tenere != nullptr) {
     campi_calcolo_ = std::move(*da_tenere);
