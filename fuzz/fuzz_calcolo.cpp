@@ -215,10 +215,15 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
     ZELLORA_VERIFICA(netto && *netto == m.record().retribuzione_intera,
                      "an exact search shows another net");
   } else if (!t.Text(10).empty()) {
-    ZELLORA_VERIFICA(esito.messaggi.size() == 1 &&
-                         esito.messaggi[0].find(" il netto raggiunto \u00e8 di " +
-                                                std::string(t.Text(10))) != std::string::npos,
-                     "an inexact search does not say the net shown");
+    // The search's words first; after them only what is said of the sector
+    // (an item of an earlier list).
+    ZELLORA_VERIFICA(
+        !esito.messaggi.empty() &&
+            esito.messaggi[0].find(" il netto raggiunto \u00e8 di " + std::string(t.Text(10))) !=
+                std::string::npos &&
+            std::all_of(esito.messaggi.begin() + 1, esito.messaggi.end(),
+                        [](const std::string& m) { return m.starts_with("Il settore "); }),
+        "an inexact search does not say the net shown");
   }
 }
 
