@@ -222,7 +222,7 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
             esito.messaggi[0].find(" il netto raggiunto \u00e8 di " + std::string(t.Text(10))) !=
                 std::string::npos &&
             std::all_of(esito.messaggi.begin() + 1, esito.messaggi.end(),
-                        [](const std::string& m) { return m.starts_with("Il settore "); }),
+                        [](const std::string& altro) { return altro.starts_with("Il settore "); }),
         "an inexact search does not say the net shown");
   }
 }

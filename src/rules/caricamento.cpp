@@ -1019,9 +1019,9 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
       settore.profilo = it->second.profilo;
       settore.profilo.aliquota_inps_dip = numero(s, q, "inps_dip", Tipo::aliquota);
       settore.profilo.aliquota_inps_az = numero(s, q, "inps_az", Tipo::aliquota);
-      if (const toml::node* n = s.get("voci_precedenti")) {
+      if (const toml::node* precedenti = s.get("voci_precedenti")) {
         const std::string k = q + ".voci_precedenti";
-        const toml::array& w = array(*n, k);
+        const toml::array& w = array(*precedenti, k);
         for (std::size_t m = 0; m < w.size(); ++m) {
           std::string voce = stringa(*w.get(m), indice(k, m));
           if (voce.empty()) errore(indice(k, m), "empty", w.get(m));
