@@ -215,7 +215,8 @@ void verifica_netto(const Motore& m, const EsitoCalcolo& esito) {
     ZELLORA_VERIFICA(netto && *netto == m.record().retribuzione_intera,
                      "an exact search shows another net");
   } else if (!t.Text(10).empty()) {
-    // The search's message, then the notes of the comune's deliberation.
+    // The search's message, then the notes of the comune's deliberation
+    // and what is said of an item of an earlier sector list.
     ZELLORA_VERIFICA(esito.messaggi.size() == 1 + t.note.size() &&
                          esito.messaggi[0].find(" il netto raggiunto \u00e8 di " +
                                                 std::string(t.Text(10))) != std::string::npos,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/citazione.h"
 #include "form/verifica.h"
 #include "rules/profilo.h"
 
@@ -10,8 +11,20 @@ namespace zellora {
 
 bool Motore::scegli_settore(std::string_view categoria, std::string_view settore) {
   const int c = indice_di(categorie_lavoratore(*regole_), categoria);
-  const int s = indice_di(voci_settore(*regole_, c), settore);
-  settore_scelto_ = scrivi_profilo(record_, *regole_, c, s);
+  const SettoreTrovato s = trova_settore(*regole_, c, settore);
+  settore_scelto_ = scrivi_profilo(record_, *regole_, c, s.indice);
+  nota_settore_.clear();
+  // An item of an earlier list: the results say which of today's sectors
+  // stands for it (named whole: the loader took it as printable text).
+  if (settore_scelto_ && s.precedente) {
+    nota_settore_ = "Il settore " + citazione(settore) +
+                    " non \u00e8 pi\u00f9 tra quelli della normativa " + regole_->nome +
+                    ": il calcolo segue \"" +
+                    regole_->categorie[static_cast<std::size_t>(c)]
+                        .settori[static_cast<std::size_t>(s.indice)]
+                        .voce +
+                    "\".";
+  }
   return settore_scelto_;
 }
 
@@ -64,6 +77,12 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
     return rifiuto;
   }
   risultati_.riempi(cifre, locale_);
+  // What is said of an item of an earlier sector list, after the comune's
+  // notes: in the messages and, with them, in the statement.
+  if (!nota_settore_.empty()) {
+    esito.messaggi.push_back(nota_settore_);
+    lettura.note.push_back(nota_settore_);
+  }
   risultati_.note = std::move(lettura.note);
   if (risultati_.normativa != regole_->nome) risultati_.normativa = regole_->nome;
   if (da_tenere != nullptr) {

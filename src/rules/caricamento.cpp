@@ -979,6 +979,8 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
   std::set<std::string, std::less<>> nomi;
   for (std::size_t i = 0; i < a.size(); ++i) {
     const std::string p = indice("categoria", i);
+    // The items of the category, current and earlier, each naming one sector.
+    std::set<std::string, std::less<>> voci;
     const toml::table& t = tabella(*a.get(i), p);
     controlla_chiavi(t, p, {"nome", "profilo", "settori"});
     entra(t, p);
@@ -991,11 +993,10 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
     if (t.contains("profilo")) profilo_categoria = testo_campo(t, p, "profilo");
     const auto v = righe(t, p, "settori", static_cast<std::size_t>(-1));
     if (v.empty()) errore(p + ".settori", "category without sectors", t.get("settori"));
-    std::set<std::string, std::less<>> voci;
     for (std::size_t j = 0; j < v.size(); ++j) {
       const std::string q = indice(p + ".settori", j);
       const toml::table& s = *v[j];
-      controlla_chiavi(s, q, {"voce", "profilo", "inps_dip", "inps_az"});
+      controlla_chiavi(s, q, {"voce", "profilo", "inps_dip", "inps_az", "voci_precedenti"});
       entra(s, q);
       Settore settore;
       settore.voce = testo_campo(s, q, "voce");
@@ -1018,6 +1019,22 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
       settore.profilo = it->second.profilo;
       settore.profilo.aliquota_inps_dip = numero(s, q, "inps_dip", Tipo::aliquota);
       settore.profilo.aliquota_inps_az = numero(s, q, "inps_az", Tipo::aliquota);
+      if (const toml::node* precedenti = s.get("voci_precedenti")) {
+        const std::string k = q + ".voci_precedenti";
+        const toml::array& w = array(*precedenti, k);
+        for (std::size_t m = 0; m < w.size(); ++m) {
+          std::string voce = stringa(*w.get(m), indice(k, m));
+          if (voce.empty()) errore(indice(k, m), "empty", w.get(m));
+          if (!voci.insert(voce).second) {
+            errore(indice(k, m),
+                   "item " + citazione(voce) +
+                       " given twice in this category (an earlier item "
+                       "names one sector only)",
+                   w.get(m));
+          }
+          settore.voci_precedenti.push_back(std::move(voce));
+        }
+      }
       esci();
       c.settori.push_back(std::move(settore));
     }

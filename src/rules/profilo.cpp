@@ -18,6 +18,20 @@ std::vector<std::string_view> voci_settore(const RegoleCalcolo& regole, int cate
   return voci;
 }
 
+SettoreTrovato trova_settore(const RegoleCalcolo& regole, int categoria, std::string_view voce) {
+  if (categoria < 0 || static_cast<std::size_t>(categoria) >= regole.categorie.size()) return {};
+  const auto& settori = regole.categorie[static_cast<std::size_t>(categoria)].settori;
+  for (std::size_t i = 0; i < settori.size(); ++i) {
+    if (settori[i].voce == voce) return {static_cast<int>(i), false};
+  }
+  for (std::size_t i = 0; i < settori.size(); ++i) {
+    for (const std::string& v : settori[i].voci_precedenti) {
+      if (v == voce) return {static_cast<int>(i), true};
+    }
+  }
+  return {};
+}
+
 int indice_di(std::span<const std::string_view> elenco, std::string_view testo) {
   for (std::size_t i = 0; i < elenco.size(); ++i) {
     if (elenco[i] == testo) return static_cast<int>(i);

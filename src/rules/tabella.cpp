@@ -197,7 +197,10 @@ std::string categorie(const RegoleCalcolo& r, std::string_view decimale) {
   std::string out;
   std::size_t v = colonne("Settore");
   for (const Categoria& c : r.categorie) {
-    for (const Settore& s : c.settori) v = std::max(v, colonne(s.voce));
+    for (const Settore& s : c.settori) {
+      v = std::max(v, colonne(s.voce));
+      for (const std::string& p : s.voci_precedenti) v = std::max(v, colonne(p) + 17);
+    }
   }
   for (std::size_t i = 0; i < r.categorie.size(); ++i) {
     const Categoria& c = r.categorie[i];
@@ -225,6 +228,10 @@ std::string categorie(const RegoleCalcolo& r, std::string_view decimale) {
         }
       }
       righe.push_back(riga);
+      // The items of earlier lists this sector stands for.
+      for (const std::string& p : s.voci_precedenti) {
+        righe.push_back({"  voce di prima \"" + p + "\"", "", "", "", ""});
+      }
     }
     std::array<std::size_t, 5> w = {v, 0, 0, 0, 0};
     for (const auto& riga : righe) {

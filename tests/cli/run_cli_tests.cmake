@@ -302,10 +302,11 @@ set(BATCH_ARGS)
 set(EXTRA_ARGS)
 check(normativa_2025 [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip",
   "Text1":"30000","Combo4":"2025"}]=] 0 [=["rules": "2025"]=] [=["Text23": "1.000,00"]=]
-  [=["Text10": "23.905,00"]=])
+  [=["Text10": "23.986,00"]=]
+  [=[non è più tra quelli della normativa 2025: il calcolo segue \"Terziario e commercio fino a 5 dipendenti\"]=])
 check(normativa_unknown [=[{"Combo4":"2024"}]=] 2 [=[Combo4 must be one of "2007", "2025", "2026"]=])
 check_batch(normativa_rows "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\nImpiegato;Settore previdenziale Commercio -50dip;30000;2007\nImpiegato;Settore previdenziale Commercio -50dip;30000;2024\n" 1
-  [=[total "Netto in busta": 45.360,00]=] "row 4: invalid")
+  [=[total "Netto in busta": 45.441,00]=] "row 4: invalid")
 # Each row names its rule set (the last column); with --rules, a Combo4 that
 # names another rule set is refused, naming both, in a row and in a request.
 check_batch(normativa_named "List1;List2;Text1;Combo4\nImpiegato;Settore previdenziale Commercio -50dip;30000;2025\n" 0
@@ -351,7 +352,7 @@ file(WRITE "${DATI_UTENTE}/zellora/regole/mia.toml" "${testo_mia}")
 string(REPLACE "nome = \"mia\"" "nome = \"senza_comuni\"" testo_senza "${testo_mia}")
 string(REGEX REPLACE "\nelenco_comuni = [0-9]+" "\n" testo_senza "${testo_senza}")
 file(WRITE "${DATI_UTENTE}/zellora/regole/senza_comuni.toml" "${testo_senza}")
-set(LOMBARDIA [=["List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000","Combo5":"Lombardia"]=])
+set(LOMBARDIA [=["List1":"Impiegato","List2":"Terziario e commercio oltre 15 dipendenti","Text1":"30000","Combo5":"Lombardia"]=])
 check(normativa_user_comuni "{${LOMBARDIA},\"Combo4\":\"mia\",\"Text22\":\"Milano\"}" 0
   [=["status": "ok"]=] [=["Text26": "216,58"]=])
 check(normativa_user_senza_comuni "{${LOMBARDIA},\"Combo4\":\"senza_comuni\",\"Text22\":\"MILANO (MI)\"}" 1
@@ -361,7 +362,7 @@ check(normativa_user_senza_comuni_aliquota "{${LOMBARDIA},\"Combo4\":\"senza_com
   [=["Text26": "216,58"]=])
 # "Nessuna" as every item of the list: case and blanks aside, in a request
 # and in a sheet's row.
-check(nessuna_minuscola [=[{"List1":"Impiegato","List2":"Settore previdenziale Commercio -50dip","Text1":"30000","Combo4":"2026","Combo5":" nessuna ","Text22":"Milano"}]=] 0
+check(nessuna_minuscola [=[{"List1":"Impiegato","List2":"Terziario e commercio oltre 15 dipendenti","Text1":"30000","Combo4":"2026","Combo5":" nessuna ","Text22":"Milano"}]=] 0
   [=["status": "ok"]=] [=["Text26": "216,58"]=])
 check_batch(nessuna_righe "List1;List2;Text1;Combo4;Combo5;Text22\nImpiegato;Settore previdenziale Commercio -50dip;30000;2026;NESSUNA ;Milano\nImpiegato;Settore previdenziale Commercio -50dip;30000;2026;nessuna;\n" 0
   "\n2;ok;" "\n3;ok;")

@@ -68,6 +68,59 @@ TEST(Normativa, PublishedFigures2025) {
   EXPECT_EQ(basso.motore.risultati().Text(9), "805,00");
 }
 
+TEST(Normativa, EveryEarlierSectorItemStandsForOneSectorOfToday) {
+  // The items of the lists of before, in stored requests and sheets, are
+  // calculated with the sector of today the rule set names for each, and
+  // the outcome says which; an item of today's list says nothing.
+  const struct {
+    const char *categoria, *voce, *settore;
+  } voci[] = {
+      {"Impiegato", "Settore previdenziale Commercio -50dip",
+       "Terziario e commercio fino a 5 dipendenti"},
+      {"Impiegato", "Settore previdenziale Commercio +50dip",
+       "Terziario e commercio oltre 15 dipendenti"},
+      {"Operaio", "Settore previdenziale Industria -15dip", "Industria fino a 15 dipendenti"},
+      {"Operaio", "Settore previdenziale Industria +15dip", "Industria da 16 a 50 dipendenti"},
+      {"Impiegato", "Settore previdenziale Industria +50dip", "Industria oltre 50 dipendenti"},
+      {"Operaio", "Settore previdenziale Pubblici-Esercizi",
+       "Pubblici esercizi fino a 5 dipendenti"},
+      {"Impiegato", "Settore previdenziale Artigianato", "Artigianato fino a 15 dipendenti"},
+      {"Apprendista", "azienda +9 dip.",
+       "Terziario, commercio e pubblici esercizi da 10 a 15 dipendenti"},
+      {"Apprendista", "azienda -9 dip. 2\u00b0 anno di apprendistato",
+       "Terziario, commercio e pubblici esercizi fino a 5 dipendenti, 2\u00b0 anno"},
+      {"Impiegato", "Industria oltre 50 dipendenti", nullptr},
+  };
+  for (const char* normativa : {"2025", "2026"}) {
+    for (const auto& v : voci) {
+      Lavoratore oggi(normativa, "30000");
+      ASSERT_TRUE(
+          oggi.motore.scegli_settore(v.categoria, v.settore != nullptr ? v.settore : v.voce))
+          << normativa << " " << v.voce;
+      const RecordCalcolo atteso = oggi.calcola();
+      Lavoratore prima(normativa, "30000");
+      ASSERT_TRUE(prima.motore.scegli_settore(v.categoria, v.voce)) << normativa << " " << v.voce;
+      const EsitoCalcolo esito = prima.motore.verifica_campi(prima.campi);
+      EXPECT_EQ(esito.stato, Stato::ok);
+      EXPECT_EQ(prima.motore.record().aliquota_inps_dip, atteso.aliquota_inps_dip) << v.voce;
+      EXPECT_EQ(prima.motore.record().aliquota_inps_az, atteso.aliquota_inps_az) << v.voce;
+      EXPECT_EQ(prima.motore.risultati().Text(10), oggi.motore.risultati().Text(10)) << v.voce;
+      if (v.settore == nullptr) {
+        EXPECT_TRUE(esito.messaggi.empty()) << v.voce;
+      } else {
+        ASSERT_EQ(esito.messaggi.size(), 1u) << v.voce;
+        EXPECT_EQ(esito.messaggi[0], "Il settore \"" + std::string(v.voce) +
+                                         "\" non \u00e8 pi\u00f9 tra quelli della normativa " +
+                                         normativa + ": il calcolo segue \"" + v.settore + "\".");
+      }
+    }
+  }
+  // Under 2007 the items are those of its own list, and nothing is said.
+  Motore m;
+  EXPECT_TRUE(m.scegli_settore("Impiegato", "Settore previdenziale Commercio -50dip"));
+  EXPECT_FALSE(m.scegli_settore("Impiegato", "Terziario e commercio fino a 5 dipendenti"));
+}
+
 TEST(Normativa, NetAboveTheGrossIsFoundFromZero) {
   // A gross of 10000 nets 10628: the search walks up from 0, not from the
   // net, and finds the smallest gross that shows it.

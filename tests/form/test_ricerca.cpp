@@ -329,8 +329,8 @@ TEST(Ricerca, ThePassesDoNotGrowWithTheDependants) {
   const RegoleCalcolo& regole = regole_incluse("2025");
   RecordCalcolo profilo;
   const auto voci = voci_settore(regole, 1);
-  ASSERT_TRUE(scrivi_profilo(profilo, regole, 1,
-                             indice_di(voci, "Settore previdenziale Industria -15dip")));
+  ASSERT_TRUE(
+      scrivi_profilo(profilo, regole, 1, indice_di(voci, "Industria fino a 15 dipendenti")));
   for (const double benefit : {0.0, 1e3, 1e5, 1e7}) {
     for (const double figli : {0.0, 1.0, 4.0, 10.0, 50.0, 99.0}) {
       for (const bool mensile : {true, false}) {
@@ -368,8 +368,8 @@ TEST(Ricerca, ADeductionRisingWithTheIncomeIsNotSkipped) {
   RecordCalcolo profilo;
   // "Impiegato" with the INPS rate of 9,19 % the fault was found with.
   const auto voci = voci_settore(regole, 1);
-  ASSERT_TRUE(scrivi_profilo(profilo, regole, 1,
-                             indice_di(voci, "Settore previdenziale Industria -15dip")));
+  ASSERT_TRUE(
+      scrivi_profilo(profilo, regole, 1, indice_di(voci, "Industria fino a 15 dipendenti")));
   {
     RecordCalcolo r = profilo;
     const auto esito = calcola_annuo(r, netto(14650), regole);

@@ -228,7 +228,7 @@ def main():
             return 1
         settore = next((l for l in liste if l.name == "Settore previdenziale"), None)
         if attendi(lambda: settore if settore.childCount > 0 else None) is None or not scegli(
-                settore, "Settore previdenziale Commercio -50dip"):
+                settore, "Terziario e commercio fino a 5 dipendenti"):
             print("cannot choose the sector")
             return 1
         scrivi(nomi["Retribuzione / Compenso"], "30000")
@@ -245,7 +245,7 @@ def main():
         else:
             # The form opens on today's law (2026).
             testo = netto.queryText().getText(0, -1)
-            if testo != "23.905,00":
+            if testo != "23.986,00":
                 errori.append("Form2: \"Netto in busta\" reads %r" % testo)
         for atteso in ["Retribuzione", "Irpef netta", "Costo del Lavoro", "Esporta", "Grafici"]:
             if atteso not in nomi2:

@@ -54,7 +54,12 @@ inline bool richiesta_tipica(QWidget* form1, const QString& normativa = QStringL
   combo4->setCurrentText(normativa);
   if (combo4->currentText() != normativa) return false;
   if (!scegli(list1, QStringLiteral("Impiegato"))) return false;
-  if (!scegli(list2, QStringLiteral("Settore previdenziale Commercio -50dip"))) return false;
+  // The shop of the typical request, in the list of its rule set.
+  if (!scegli(list2, normativa == QStringLiteral("2007")
+                         ? QStringLiteral("Settore previdenziale Commercio -50dip")
+                         : QStringLiteral("Terziario e commercio fino a 5 dipendenti"))) {
+    return false;
+  }
   premi(controllo<QRadioButton>(form1, "Option1"));
   premi(controllo<QRadioButton>(form1, "Option4"));
   scrivi(text1, QStringLiteral("30000"));

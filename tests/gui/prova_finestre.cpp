@@ -365,8 +365,9 @@ class ProvaFinestre : public QObject {
     auto* list2 = in1<QListWidget>("List2");
     QStringList categorie;
     for (int i = 0; i < list1->count(); ++i) categorie << list1->item(i)->text();
+    // The form opens on 2026, whose categories have the executives too.
     QCOMPARE(categorie, QStringList({"Collaborazioni Coordinate e Continuative", "Impiegato",
-                                     "Operaio", "Apprendista"}));
+                                     "Operaio", "Dirigente", "Apprendista"}));
     QVERIFY(list1->selectedItems().isEmpty());
     QCOMPARE(list2->count(), 0);
     for (const char* c : {"Combo1", "Combo2", "Combo3"}) {
@@ -652,6 +653,24 @@ class ProvaFinestre : public QObject {
     QCOMPARE(motore_->record().aliquota_inps_dip, 0.1168);
     QVERIFY(inps_2007 != 0.1168);
     QCOMPARE(form1->campi().Combo4, std::string("2026"));
+    // The lists are the new rule set's: an item of the list of before shows
+    // as the sector of today it stands for, chosen, and back again.
+    combo4->setCurrentText(QStringLiteral("2007"));
+    QVERIFY(scegli(in1<QListWidget>("List1"), "Impiegato"));
+    QVERIFY(scegli(in1<QListWidget>("List2"), "Settore previdenziale Commercio -50dip"));
+    combo4->setCurrentText(QStringLiteral("2026"));
+    QCOMPARE(form1->campi().List1, std::string("Impiegato"));
+    QCOMPARE(form1->campi().List2, std::string("Terziario e commercio fino a 5 dipendenti"));
+    QVERIFY(in1<QListWidget>("List1")
+                ->findItems(QStringLiteral("Dirigente"), Qt::MatchExactly)
+                .size() == 1);
+    QCOMPARE(motore_->record().aliquota_inps_dip, 0.0936);
+    combo4->setCurrentText(QStringLiteral("2007"));
+    QCOMPARE(form1->campi().List2, std::string("Settore previdenziale Commercio -50dip"));
+    QVERIFY(in1<QListWidget>("List1")
+                ->findItems(QStringLiteral("Dirigente"), Qt::MatchExactly)
+                .isEmpty());
+    combo4->setCurrentText(QStringLiteral("2026"));
     QVERIFY(!in1<QLineEdit>("Text6")->isEnabled());
     QVERIFY(
         ordine_tab(form1).contains(QStringLiteral("Combo1 Command6 Text6 Text3 Combo2 Command7")));
@@ -665,7 +684,7 @@ class ProvaFinestre : public QObject {
     Form2* form2 = form1->form2();
     QCOMPARE(form2->windowTitle(),
              QStringLiteral("Risultato Calcolo - Normativa 2026 - Annuo - Dal lordo al netto"));
-    QCOMPARE(casella2(10), QStringLiteral("23.905,00"));
+    QCOMPARE(casella2(10), QStringLiteral("23.986,00"));
     QCOMPARE(casella2(23), QStringLiteral("1.000,00"));
     // The worker's rows top to bottom, none overlapping, inside the panel.
     int sotto = 0;
@@ -729,11 +748,11 @@ class ProvaFinestre : public QObject {
     calcola();
     for (int n : {25, 26}) QVERIFY(form2->casella(n)->isVisibleTo(form2));
     QVERIFY(form2->casella(25)->y() < form2->casella(10)->y());
-    QVERIFY(casella2(10) != QStringLiteral("23.905,00"));
+    QVERIFY(casella2(10) != QStringLiteral("23.986,00"));
     combo5->setCurrentText(QStringLiteral("Nessuna"));
     in1<QLineEdit>("Text22")->clear();
     calcola();
-    QCOMPARE(casella2(10), QStringLiteral("23.905,00"));
+    QCOMPARE(casella2(10), QStringLiteral("23.986,00"));
     for (int n : {25, 26}) QVERIFY(!form2->casella(n)->isVisibleTo(form2));
 
     // Back to the rules of 2007: the window of always.

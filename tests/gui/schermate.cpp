@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "comandi_finestre.h"
 #include "form/motore.h"
@@ -132,7 +133,9 @@ int main(int argc, char** argv) {
     controllo<QComboBox>(form1, "Combo4")->setCurrentText(QString::fromLatin1(s.normativa));
     zellora::prova::scegli(controllo<QListWidget>(form1, "List1"), QStringLiteral("Impiegato"));
     zellora::prova::scegli(controllo<QListWidget>(form1, "List2"),
-                           QStringLiteral("Settore previdenziale Commercio -50dip"));
+                           std::string_view(s.normativa) == "2007"
+                               ? QStringLiteral("Settore previdenziale Commercio -50dip")
+                               : QStringLiteral("Terziario e commercio fino a 5 dipendenti"));
     premi(controllo<QRadioButton>(form1, s.mensile ? "Option2" : "Option1"));
     premi(controllo<QRadioButton>(form1, s.netto ? "Option3" : "Option4"));
     controllo<QComboBox>(form1, "Combo3")->setCurrentText(QStringLiteral("Si"));

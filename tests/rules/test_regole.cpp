@@ -98,16 +98,18 @@ TEST(Regole, LeRegoleIncluse) {
     ASSERT_TRUE(r.integrativo.presente);
     EXPECT_EQ(r.integrativo.riduzione, 75);
     EXPECT_EQ(r.integrativo.secondo_limite, 28000);
-    ASSERT_EQ(r.categorie.size(), 4u);
+    // Collaborators, "Impiegato", "Operaio", "Dirigente", "Apprendista".
+    ASSERT_EQ(r.categorie.size(), 5u);
     const Profilo& c0 = r.categorie[0].settori[0].profilo;
     EXPECT_EQ(c0.aliquota_inps_dip + c0.aliquota_inps_az, 0.3503);
     EXPECT_EQ(c0.massimale_inps, nuovo ? 122295 : 120607);
     EXPECT_EQ(r.categorie[0].settori[1].profilo.aliquota_inps_az, 0.16);
     EXPECT_EQ(r.categorie[1].settori[1].profilo.soglia_contributo_aggiuntivo,
               nuovo ? 56224 : 55448);
-    EXPECT_EQ(r.categorie[3].settori[0].profilo.soglia_contributo_aggiuntivo,
+    EXPECT_EQ(r.categorie[4].settori[0].profilo.soglia_contributo_aggiuntivo,
               nuovo ? 56224 : 55448);
-    EXPECT_EQ(r.categorie[2].settori[6].profilo.aliquota_inps_az, 0.2693);
+    // "Artigianato fino a 15 dipendenti", "Operaio": 26,93 + FSBA 0,45.
+    EXPECT_EQ(r.categorie[2].settori[11].profilo.aliquota_inps_az, 0.2738);
   }
 }
 
@@ -284,6 +286,16 @@ TEST(Regole, FileRotti) {
       {modificato("Commercio -50dip\",  inps_dip = 0.0919, inps_az = 0.2898",
                   "Commercio +50dip\",  inps_dip = 0.0919, inps_az = 0.2898"),
        "r.toml: categoria[1].settori[1].voce", "given twice"},
+      // An item of an earlier list names one sector, and is none of the list's.
+      {modificato("voci_precedenti = [\"Settore previdenziale Commercio +50dip\"]",
+                  "voci_precedenti = [\"Settore previdenziale Commercio -50dip\"]", "2026"),
+       "r.toml: categoria[1].settori[6].voci_precedenti[0]", "given twice in this category"},
+      {modificato("voci_precedenti = [\"Settore previdenziale Industria +50dip\"]",
+                  "voci_precedenti = [\"Industria fino a 15 dipendenti\"]", "2026"),
+       "r.toml: categoria[1].settori[2].voci_precedenti[0]", "given twice in this category"},
+      {modificato("voci_precedenti = [\"Settore previdenziale Artigianato\"]",
+                  "voci_precedenti = \"Settore previdenziale Artigianato\"", "2026"),
+       "r.toml: categoria[1].settori[11].voci_precedenti", "expected an array"},
       {modificato("profilo = \"apprendista\"\n", "profilo = \"apprendisti\"\n"),
        "r.toml: categoria[3].profilo", "unknown profile \"apprendisti\""},
       {testo_2007() + "[[categoria]]\nnome = \"Vuota\"\nprofilo = \"dipendente\"\nsettori = []\n",

@@ -685,7 +685,7 @@ def richieste_di_rete(d, server):
 
 def schermate(d, server, cartella):
     """The pictures of the documentation."""
-    tipica = ("?List1=Impiegato&List2=Settore%20previdenziale%20Commercio%20-50dip&Text1=30000"
+    tipica = ("?List1=Impiegato&List2=Terziario%20e%20commercio%20fino%20a%205%20dipendenti&Text1=30000"
               "&Combo4=2026&Combo3=Si&Text4=1&Combo1=100")
 
     def pagina_intera(nome, larghezza, mobile=False):

@@ -250,8 +250,11 @@ void completa_richiesta(const Richiesta& r) {
   if (c.List1.empty()) {
     throw ErroreRichiesta("List2 needs a List1 category", "List2 richiede una categoria in List1");
   }
-  const auto voci = voci_settore(*r.regole, indice_di(categorie_lavoratore(*r.regole), c.List1));
-  if (indice_di(voci, c.List2) < 0) {
+  const int categoria = indice_di(categorie_lavoratore(*r.regole), c.List1);
+  const auto voci = voci_settore(*r.regole, categoria);
+  // An item of an earlier list of the rule set's own naming one of its
+  // sectors is taken too (a stored request, a sheet of before).
+  if (trova_settore(*r.regole, categoria, c.List2).indice < 0) {
     throw ErroreRichiesta("List2 must be one of the items of \"" + c.List1 + "\": " + elenco(voci) +
                               "; not " + citazione(c.List2),
                           "List2 deve essere una delle voci di \"" + c.List1 +

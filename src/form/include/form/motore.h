@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "form/campi_form.h"
@@ -29,6 +30,7 @@ class Motore {
   void usa_regole(const RegoleCalcolo& regole) {
     regole_ = &regole;
     settore_scelto_ = false;
+    nota_settore_.clear();
   }
   const RegoleCalcolo& regole() const { return *regole_; }
 
@@ -82,6 +84,9 @@ class Motore {
   Risultati risultati_;
   std::optional<CampiForm1> campi_calcolo_;
   bool settore_scelto_ = false;
+  // What the results say of the sector chosen: the sector of today that an
+  // item of an earlier list stands for; empty for an item of the list.
+  std::string nota_settore_;
 };
 
 }  // namespace zellora

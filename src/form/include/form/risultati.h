@@ -32,7 +32,8 @@ class Risultati {
   bool righe_addizionali = false;
   int numero_caselle() const { return caselle_mostrate(righe_attuali, righe_addizionali); }
   // What the operator is told with the figures (LetturaInput::note): how the
-  // comune's deliberation was read. The statement repeats them.
+  // comune's deliberation was read, and the sector of today an item of an
+  // earlier list stands for. The statement repeats them.
   std::vector<std::string> note;
 
   // The text of the box `TextN`, and of a row of the table.

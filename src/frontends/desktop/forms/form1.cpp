@@ -348,6 +348,7 @@ void Form1::Combo4_Click() {
     stato_addizionali();
     return;
   }
+  const RegoleCalcolo& prima = regole();
   try {
     contesto_.motore->usa_normativa(ui_->Combo4->currentText().toStdString());
   } catch (const Eccezione& e) {
@@ -358,12 +359,50 @@ void Form1::Combo4_Click() {
   stato_addizionali();
   // The contribution figures of the chosen sector are those of the rule set
   // in use: a sector already chosen is taken again under the new one.
-  List2_Click();
+  rinnova_elenchi(prima);
 }
 
 void Form1::Option1_Click() { stato_periodo(true); }
 
 void Form1::Option2_Click() { stato_periodo(false); }
+
+void Form1::rinnova_elenchi(const RegoleCalcolo& prima) {
+  const std::string categoria = testo_scelto(ui_->List1);
+  const std::string settore = testo_scelto(ui_->List2);
+  const auto categorie = categorie_lavoratore(regole());
+  const int c = indice_di(categorie, categoria);
+  // A sector the new lists hold, or the sector of today that an item of an
+  // earlier list stands for ("Commercio -50dip" of 2007 under 2026), or the
+  // item of before a sector of today stands for (back under 2007).
+  int s = trova_settore(regole(), c, settore).indice;
+  const int c_prima = indice_di(categorie_lavoratore(prima), categoria);
+  const int s_prima = trova_settore(prima, c_prima, settore).indice;
+  if (s < 0 && s_prima >= 0) {
+    const auto& settori_prima = prima.categorie[static_cast<std::size_t>(c_prima)].settori;
+    for (const std::string& voce :
+         settori_prima[static_cast<std::size_t>(s_prima)].voci_precedenti) {
+      if (s < 0) s = indice_di(voci_settore(regole(), c), voce);
+    }
+  }
+  {
+    QSignalBlocker blocco1(ui_->List1);
+    QSignalBlocker blocco2(ui_->List2);
+    ui_->List1->clear();
+    for (std::string_view voce : categorie) ui_->List1->addItem(da_utf8(voce));
+    ui_->List1->clearSelection();
+    ui_->List1->setCurrentRow(c, QItemSelectionModel::ClearAndSelect);
+    ui_->List2->clear();
+    for (std::string_view voce : voci_settore(regole(), c)) ui_->List2->addItem(da_utf8(voce));
+    ui_->List2->clearSelection();
+    ui_->List2->setCurrentRow(s, QItemSelectionModel::ClearAndSelect);
+  }
+  if (contesto_.motore == nullptr) return;
+  if (s >= 0) {
+    List2_Click();
+  } else {
+    contesto_.motore->scegli_settore(testo_scelto(ui_->List1), {});
+  }
+}
 
 void Form1::List1_Click() {
   const int categoria = indice_scelto(ui_->List1);

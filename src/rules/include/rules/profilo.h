@@ -19,6 +19,15 @@ std::vector<std::string_view> categorie_lavoratore(const RegoleCalcolo& regole);
 // an index outside the list (no selection).
 std::vector<std::string_view> voci_settore(const RegoleCalcolo& regole, int categoria);
 
+// The sector of category `categoria` that the item `voce` names: one of the
+// list's items, or an item of an earlier list that stands for a sector of
+// today (`precedente`). `indice` is -1 for an item that names none.
+struct SettoreTrovato {
+  int indice = -1;
+  bool precedente = false;
+};
+SettoreTrovato trova_settore(const RegoleCalcolo& regole, int categoria, std::string_view voce);
+
 // Index of `testo` in the list, or -1.
 int indice_di(std::span<const std::string_view> elenco, std::string_view testo);
 

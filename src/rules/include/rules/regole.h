@@ -140,6 +140,10 @@ struct Settore {
   std::string voce;          // the item of the sector list
   std::string nome_profilo;  // the shared profile of the file it takes its figures from
   Profilo profilo;
+  // Items of earlier lists that stand for this sector (a stored request or
+  // sheet row naming one is calculated with this sector, and told so); not
+  // offered in the list.
+  std::vector<std::string> voci_precedenti;
 };
 
 struct Categoria {

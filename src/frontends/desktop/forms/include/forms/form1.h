@@ -72,6 +72,9 @@ class Form1 : public QMainWindow {
     return contesto_.motore != nullptr ? contesto_.motore->regole() : regole_predefinite();
   }
   void stato_periodo(bool annuo);
+  // The category and sector lists of the rule set in use, the choices made
+  // under `prima` kept where the new lists hold them.
+  void rinnova_elenchi(const RegoleCalcolo& prima);
   bool normativa_attuale() const;  // a rule set of today's law is chosen
   void stato_normativa();
   // The surcharges' controls under the rule set chosen: its regions, the
