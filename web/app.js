@@ -592,12 +592,27 @@
           e.checked = acceso;
         }
       } else if (e.tagName === 'SELECT') {
-        if (valore !== '' && ![...e.options].some((o) => o.value === valore)) {
+        let voce = valore;
+        // An item of an earlier sector list: the sector of today it stands
+        // for, said as the calculation says it.
+        if (chiave === 'List2' && voce !== '' && ![...e.options].some((o) => o.value === voce)) {
+          const n = normativaScelta();
+          const categoria = n.categorie.find((c) => c.nome === controlli.get('List1').value);
+          const oggi = categoria && (categoria.precedenti || {})[voce];
+          if (oggi) {
+            avvisi.push(
+              `Indirizzo: il settore ${citazione(voce)} non è più tra quelli della normativa ${n.nome}: ` +
+                `il calcolo segue ${citazione(oggi)}.`,
+            );
+            voce = oggi;
+          }
+        }
+        if (voce !== '' && ![...e.options].some((o) => o.value === voce)) {
           avvisi.push(`Indirizzo: ${chiave} non ha la voce ${citazione(valore)}; ignorato.`);
           continue;
         }
-        e.value = valore;
-        if (valore === '') e.selectedIndex = e.classList.contains('lista') ? -1 : 0;
+        e.value = voce;
+        if (voce === '') e.selectedIndex = e.classList.contains('lista') ? -1 : 0;
         if (chiave === 'Combo4') riempiCategorie();
         if (chiave === 'List1') riempiSettori();
       } else {

@@ -900,6 +900,10 @@ def prova_accessibilita(d, server, lavoro, descrizione, coda):
     # The charts: the rate's axis holds the ordinary rates, the cliffs (the
     # core's, worded as the desktop words them) marked and listed.
     apri(d, server, f"?{lavoratore}&Combo4={oggi}")
+    # The typical worker's sector is an item of the list of 2007: the page
+    # takes the sector of today it stands for, and says so.
+    avviso = d.execute_script("return document.getElementById('indirizzo').textContent")
+    controlla("il calcolo segue" in avviso, f"an earlier sector item in the address: {avviso!r}")
     apri_grafici(d)
     curva = d.execute_script(LEGGI_CURVA)
     salti = d.execute_async_script("""

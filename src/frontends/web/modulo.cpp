@@ -327,8 +327,15 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
       json categorie = json::array();
       const auto elenco = categorie_lavoratore(regole);
       for (std::size_t i = 0; i < elenco.size(); ++i) {
-        categorie.push_back(
-            {{"nome", elenco[i]}, {"settori", voci(voci_settore(regole, static_cast<int>(i)))}});
+        // The items of an earlier list each stand for one sector of today:
+        // an address that names one is read as that sector.
+        json precedenti = json::object();
+        for (const Settore& settore : regole.categorie[i].settori) {
+          for (const std::string& voce : settore.voci_precedenti) precedenti[voce] = settore.voce;
+        }
+        categorie.push_back({{"nome", elenco[i]},
+                             {"settori", voci(voci_settore(regole, static_cast<int>(i)))},
+                             {"precedenti", precedenti}});
       }
       json normativa = {{"nome", regole.nome},
                         {"descrizione", regole.descrizione},
