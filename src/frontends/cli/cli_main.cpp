@@ -17,6 +17,7 @@
 // be read, or results that cannot be written to standard output (a full
 // disk, a closed stream), 3 when the calculation ran but the statement could
 // not be written. No input ends the program without a message.
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -248,13 +249,20 @@ int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& moto
   return 0;
 }
 
-// `payslips`: the options of the year, read as the form reads nothing of
-// them. Returns a usage error's text, empty when they are sound.
 // `payslips`: the year of the worker of the request. A refusal exits with
 // 1, its messages in the output (on standard error for CSV).
 int stampa_buste(zellora::Motore& motore, const zellora::CampiForm1& campi,
-                 const zellora::OpzioniBuste& opzioni, const std::string& formato) {
-  const zellora::EsitoBuste esito = zellora::buste_paga(motore, campi, opzioni);
+                 const zellora::OpzioniBuste& opzioni, const std::string& formato,
+                 const std::string& errore_scelte) {
+  // The request's choices of the year are checked as the form's fields:
+  // a refusal naming the field.
+  zellora::EsitoBuste esito;
+  if (errore_scelte.empty()) {
+    esito = zellora::buste_paga(motore, campi, opzioni);
+  } else {
+    esito.esito.stato = zellora::Stato::rifiutato;
+    esito.esito.messaggi.push_back(errore_scelte);
+  }
   const std::string& normativa = motore.regole().nome;
   std::string testo;
   if (formato == "csv") {
@@ -649,9 +657,23 @@ int principale(int argc, char** argv) {
   motore.offri_normative(normative);
   zellora::applica_profilo(motore, richiesta);
   if (*comando_buste) {
+    // The year's choices come from the request ("payslips") or from the
+    // command line, not from both.
+    const bool nella_richiesta = std::find(richiesta.buste_date.begin(), richiesta.buste_date.end(),
+                                           true) != richiesta.buste_date.end();
+    std::string errore_scelte;
+    if (nella_richiesta) {
+      if (zellora::scelte_buste_date(*comando_buste)) {
+        return errore_uso(
+            "payslips: the request gives the year's choices (\"payslips\"): give them there or "
+            "as options, not both");
+      }
+      errore_scelte = zellora::leggi_campi_buste(richiesta.buste, locale, argomenti_buste.opzioni);
+    }
     return stampa_buste(
         motore, richiesta.campi, argomenti_buste.opzioni,
-        formato_buste.empty() ? (ZELLORA_ISATTY(stdout) ? "text" : "json") : formato_buste);
+        formato_buste.empty() ? (ZELLORA_ISATTY(stdout) ? "text" : "json") : formato_buste,
+        errore_scelte);
   }
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);

@@ -125,6 +125,16 @@ void aggiungi_opzioni_buste(CLI::App& comando, ArgomentiBuste& a) {
                      "this year's municipal advance, withheld March to November");
 }
 
+bool scelte_buste_date(const CLI::App& comando) {
+  for (const char* nome :
+       {"--payments", "--fourteenth-in", "--from-month", "--to-month", "--gross-from", "--extra",
+        "--deductions", "--projection", "--previous-taxable", "--previous-regional",
+        "--previous-municipal", "--previous-advance-paid", "--advance"}) {
+    if (comando.count(nome) > 0) return true;
+  }
+  return false;
+}
+
 std::string opzioni_buste_da_argomenti(const std::vector<std::string>& argomenti,
                                        OpzioniBuste& opzioni) {
   CLI::App app;

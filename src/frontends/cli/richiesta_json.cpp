@@ -33,6 +33,25 @@ Richiesta leggi_richiesta(const nlohmann::json& oggetto, const RegoleCalcolo* fi
         }
         imposta_profilo(r, nome, numero.is_number() ? numero.get<double>() : 0);
       }
+    } else if (chiave == "payslips") {
+      if (!valore.is_object()) {
+        throw ErroreRichiesta("payslips must be an object", "payslips deve essere un oggetto");
+      }
+      for (const auto& [nome, testo] : valore.items()) {
+        const CampoBuste* c = campo_buste(nome);
+        if (c == nullptr) {
+          throw ErroreRichiesta(
+              "unknown key payslips." + citazione(nome) + ": not a choice of the year",
+              "chiave payslips." + citazione(nome) +
+                  " sconosciuta: non \u00e8 una scelta dell'anno");
+        }
+        if (!testo.is_string()) {
+          throw ErroreRichiesta("payslips." + nome + " must be a text (as typed in the form)",
+                                "payslips." + nome + " deve essere un testo (come nel modulo)");
+        }
+        r.buste.*c->testo = testo.get<std::string>();
+        r.buste_date[static_cast<std::size_t>(c - campi_buste.data())] = true;
+      }
     } else if (valore.is_string()) {
       imposta_testo(r, chiave, valore.get<std::string>());
     } else if (valore.is_boolean()) {

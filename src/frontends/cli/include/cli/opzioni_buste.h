@@ -23,6 +23,9 @@ struct ArgomentiBuste {
 // Adds the options to the subcommand `comando`, each writing into `a`.
 void aggiungi_opzioni_buste(CLI::App& comando, ArgomentiBuste& a);
 
+// True when the command line gives any of the options of the year.
+bool scelte_buste_date(const CLI::App& comando);
+
 // Checks the options parsed into `a` and completes `a.opzioni`: the
 // usage error's text, empty when they are sound.
 std::string completa_opzioni_buste(ArgomentiBuste& a);

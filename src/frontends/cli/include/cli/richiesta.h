@@ -15,6 +15,7 @@
 #include "form/campi_form.h"
 #include "form/motore.h"
 #include "form/normative.h"
+#include "form/testi_buste.h"
 #include "rules/caricamento.h"
 
 namespace zellora {
@@ -63,6 +64,10 @@ struct Richiesta {
   std::vector<std::pair<std::string, double>> profilo;
   // Which controls of the three option pairs were named, and how.
   std::array<int, 6> opzioni_date{};  // 0 not named, 1 false, 2 true; Option1..Option6
+  // The choices of a year of payslips (`payslips`), as texts; which of
+  // them were named.
+  CampiBuste buste;
+  std::array<bool, campi_buste.size()> buste_date{};
 };
 
 // What a name of a request stands for.
