@@ -57,6 +57,9 @@ TEST(RichiestaJson, UsageErrors) {
            R"({"List1":"Impiegato","List2":"azienda +9 dip."})",
            R"({"profile":{"aliquota":1}})",
            R"({"profile":{"aliquota_tfr":"0,1"}})",
+           R"({"payslips":["to_month","9"]})",
+           R"({"payslips":{"month":"9"}})",
+           R"({"payslips":{"to_month":9}})",
            // A key given twice: neither value may be taken silently.
            R"({"Text1":"30000","Text1":"40000"})",
            R"({"profile":{"aliquota_tfr":0.1,"aliquota_tfr":0.2}})",

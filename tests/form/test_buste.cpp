@@ -10,6 +10,7 @@
 #include <string>
 
 #include "form/buste_paga.h"
+#include "form/testi_buste.h"
 #include "rules/buste.h"
 #include "rules/caricamento.h"
 
@@ -368,3 +369,53 @@ TEST(Buste, ThirteenthAndOrdinaryMonthOf2022) {
 }
 
 }  // namespace
+
+// The year's choices typed as a form's fields: each refusal names its field;
+// the sound ones are read as typed, the user's decimal sign included.
+TEST(Buste, ChoicesAreCheckedAsFields) {
+  struct Riga {
+    std::string_view chiave, testo;
+    const char* errore;  // a part of the message; nullptr: read
+  };
+  for (const Riga& r : std::initializer_list<Riga>{
+           {"payments", "15", "\"Mensilit\u00e0 dell'anno\""},
+           {"payments", "13,0", "\"Mensilit\u00e0 dell'anno\""},
+           {"fourteenth_in", "8", "\"Mese della quattordicesima\""},
+           {"from_month", "0", "\"Dal mese\""},
+           {"to_month", "12 ", nullptr},
+           {"gross_from", "7:2.200,50 10:2300", nullptr},
+           {"gross_from", "7:2200.5", "\"Lordo mensile dal mese\" contiene \"7:2200.5\""},
+           {"gross_from", "13:2000", "\"Lordo mensile dal mese\""},
+           {"gross_from", "7:-100", "\"Lordo mensile dal mese\""},
+           {"extra", "12:-800;1:600", nullptr},
+           {"extra", "12", "\"Importi una tantum\""},
+           {"deductions", "dodicesimi", "\"Detrazioni del mese\""},
+           {"projection", "year-to-date", nullptr},
+           {"previous_taxable", "-1", "\"Imponibile dell'anno precedente\""},
+           {"advance", "80,5", nullptr},
+       }) {
+    CampiBuste campi;
+    campi.*campo_buste(r.chiave)->testo = std::string(r.testo);
+    OpzioniBuste o;
+    const std::string errore = leggi_campi_buste(campi, Locale::italiano(), o);
+    if (r.errore == nullptr) {
+      EXPECT_EQ(errore, "") << r.chiave;
+    } else {
+      EXPECT_NE(errore.find(r.errore), std::string::npos) << r.chiave << ": " << errore;
+    }
+  }
+  CampiBuste campi;
+  campi.variazioni = "7:2.200,50 10:2300";
+  campi.una_tantum = "12:-800";
+  campi.primo_mese = "3";
+  campi.ultimo_mese = "2";
+  OpzioniBuste o;
+  EXPECT_NE(leggi_campi_buste(campi, Locale::italiano(), o).find("\"Dal mese\" \u00e8 dopo"),
+            std::string::npos);
+  campi.ultimo_mese = "";
+  ASSERT_EQ(leggi_campi_buste(campi, Locale::italiano(), o), "");
+  EXPECT_EQ(o.variazioni, (std::vector<std::pair<int, double>>{{7, 2200.5}, {10, 2300}}));
+  EXPECT_EQ(o.una_tantum, (std::vector<std::pair<int, double>>{{12, -800}}));
+  EXPECT_EQ(o.primo_mese, 3);
+  EXPECT_EQ(o.ultimo_mese, 12);
+}
