@@ -76,6 +76,13 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
   if (!input.percentuale && campi.Option1) {
     input.altri_dip /= 12;
   }
+  // So are the benefit, the deduction from the net and the non-taxable pay
+  // (in whole euros, as the annual calculation takes them): on each
+  // ordinary payslip.
+  const double parte = campi.Option1 ? 12 : 1;
+  d.benefit = in_centesimi(std::floor(input.benefit) / parte);
+  d.trattenuta = in_centesimi(std::floor(input.trattenuta) / parte);
+  d.competenza = in_centesimi(std::floor(input.competenza) / parte);
 
   // Last year's surcharges: of the same worker under last year's rule set,
   // with the pay of a whole year at this year's first monthly gross.
@@ -95,9 +102,10 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
     const int s = indice_di(voci_settore(regole_prima, c), campi.List2);
     if (!scrivi_profilo(profilo_prima, regole_prima, c, s)) profilo_prima = profilo;
     if (lettura_prima.input) {
-      d.precedente = anno_precedente(
-          *lettura_prima.input, profilo_prima, regole_prima, o.imponibile_precedente,
-          static_cast<double>(d.lordo_mensile) / 100 * d.mensilita, input);
+      d.precedente = anno_precedente(*lettura_prima.input, profilo_prima, regole_prima,
+                                     o.imponibile_precedente,
+                                     static_cast<double>(d.lordo_mensile) / 100 * d.mensilita,
+                                     static_cast<double>(d.benefit) / 100 * 12, input);
       e.normativa_precedente = regole_prima.nome;
     } else {
       e.note.push_back(
@@ -107,7 +115,7 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
     }
   } else if (o.imponibile_precedente) {
     // No rule set of last year: its taxable income under this year's.
-    d.precedente = anno_precedente(input, profilo, regole, o.imponibile_precedente, 0, input);
+    d.precedente = anno_precedente(input, profilo, regole, o.imponibile_precedente, 0, 0, input);
     e.normativa_precedente = regole.nome;
     e.note.push_back(
         "La normativa dell'anno precedente non c'\u00e8: le sue addizionali sono "

@@ -148,7 +148,8 @@ std::vector<VoceBuste> anno_prossimo_buste(const AnnoBuste& a) {
 
 std::vector<SerieBuste> serie_grafico_buste(const AnnoBuste& a) {
   std::vector<SerieBuste> serie;
-  for (const std::size_t c : {std::size_t{18}, std::size_t{1}, std::size_t{12}, std::size_t{20}}) {
+  for (const std::size_t c : {colonna_buste("net"), colonna_buste("inps"),
+                              colonna_buste("net_irpef"), colonna_buste("surcharges")}) {
     SerieBuste s{colonne_buste[c].etichetta, {}};
     s.centesimi.reserve(a.buste.size());
     for (const BustaPaga& b : a.buste) s.centesimi.push_back(colonne_buste[c].cifra(b));

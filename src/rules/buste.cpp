@@ -136,6 +136,9 @@ RecordCalcolo annui_su(const InputCalcolo& input, const RecordCalcolo& profilo,
 
 void somma_in(BustaPaga& t, const BustaPaga& b) {
   t.lordo += b.lordo;
+  t.benefit += b.benefit;
+  t.trattenuta += b.trattenuta;
+  t.competenza += b.competenza;
   t.inps += b.inps;
   t.aggiuntivo += b.aggiuntivo;
   t.altri += b.altri;
@@ -158,7 +161,8 @@ void somma_in(BustaPaga& t, const BustaPaga& b) {
 
 void netto_di(BustaPaga& b) {
   b.netto = b.lordo - b.inps - b.aggiuntivo - b.altri - b.inail - b.irpef_netta + b.somma_esente +
-            b.trattamento_integrativo - b.regionale - b.comunale_saldo - b.comunale_acconto;
+            b.trattamento_integrativo - b.regionale - b.comunale_saldo - b.comunale_acconto -
+            b.trattenuta + b.competenza;
 }
 
 }  // namespace
@@ -221,7 +225,13 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
     b.tipo = v.tipo;
     b.mese = v.mese;
     b.lordo = v.lordo;
-    const double g = euro(v.lordo);
+    if (v.tipo == TipoBusta::ordinaria) {
+      b.benefit = d.benefit;
+      b.trattenuta = d.trattenuta;
+      b.competenza = d.competenza;
+    }
+    // The base of contributions and tax: the pay and the benefit.
+    const double g = euro(v.lordo + b.benefit);
     // INPS on the pay up to the year's ceiling.
     const double entro = std::clamp(profilo.massimale_inps - base_inps, 0.0, g);
     base_inps += g;
@@ -241,7 +251,7 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
     const double entro_inail = std::clamp(profilo.massimale_inail - base_inail, 0.0, g);
     base_inail += g;
     b.inail = cent(profilo.quota_inail_dip * ((tasso_inail * entro_inail / 1000) / 3));
-    b.imponibile = b.lordo - b.inps - b.aggiuntivo - b.altri - b.inail;
+    b.imponibile = b.lordo + b.benefit - b.inps - b.aggiuntivo - b.altri - b.inail;
     const double T = euro(b.imponibile);
     b.irpef_lorda = cent(imposta_scaglioni(std::fmax(T, 0), regole.irpef_mensile));
 
@@ -394,9 +404,9 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
   // The annual pass of the year's gross, as "Annuo" gives it.
   RecordCalcolo a = profilo;
   a.retribuzione_lorda = euro(anno.totale.lordo);
-  a.valore_benefit = 0;
-  a.trattenuta_non_deducibile = 0;
-  a.competenza_non_imponibile = 0;
+  a.valore_benefit = euro(anno.totale.benefit);
+  a.trattenuta_non_deducibile = euro(anno.totale.trattenuta);
+  a.competenza_non_imponibile = euro(anno.totale.competenza);
   InputCalcolo ia = in;
   if (!ia.percentuale) ia.altri_dip = euro(anno.totale.altri);
   contributi_annui(a, ia, regole);
@@ -410,13 +420,15 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
   anno.addizionali_calcolo =
       cifra(annue, "addizionale_regionale") + cifra(annue, "addizionale_comunale");
   anno.netto_calcolo = cifra(annue, "retribuzione") - anno.contributi_calcolo -
-                       anno.irpef_netta_calcolo + anno.cuneo_calcolo - anno.addizionali_calcolo;
+                       anno.irpef_netta_calcolo + anno.cuneo_calcolo - anno.addizionali_calcolo -
+                       anno.totale.trattenuta + anno.totale.competenza;
   return anno;
 }
 
 AnnoPrecedente anno_precedente(const InputCalcolo& input, const RecordCalcolo& profilo,
                                const RegoleCalcolo& regole, std::optional<double> imponibile,
-                               double lordo_annuo, const InputCalcolo& input_anno) {
+                               double lordo_annuo, double benefit_annuo,
+                               const InputCalcolo& input_anno) {
   AnnoPrecedente p;
   p.noto = true;
   RecordCalcolo r = profilo;
@@ -426,7 +438,7 @@ AnnoPrecedente anno_precedente(const InputCalcolo& input, const RecordCalcolo& p
     r.imponibile_fiscale = *imponibile;
   } else {
     r.retribuzione_lorda = lordo_annuo;
-    r.valore_benefit = 0;
+    r.valore_benefit = benefit_annuo;
     contributi_annui(r, in, regole);
   }
   imposte_annue(r, in, regole);

@@ -27,19 +27,22 @@ struct Scenario {
   int aumento_da;  // a raise from this month; 0 none
   bool addizionali;
   bool senza_inps;  // taxable = gross: the year checked against the form's annual calculation
+  bool altre_voci;  // a benefit, a deduction from the net and a non-taxable pay
 };
 
 // clang-format off
 const Scenario scenari[] = {
-    {"year2007",          "2007",  600, 9000, 13, 1, 12, 0, false, false},
-    {"year2025",          "2025",  600, 9000, 14, 1, 12, 0, true,  false},
-    {"year2026",          "2026",  600, 9000, 13, 1, 12, 0, true,  false},
-    {"hiredInMarch",      "2026",  900, 4000, 14, 3, 12, 0, true,  false},
-    {"leftInSeptember",   "2026",  900, 4000, 14, 1,  9, 0, true,  false},
-    {"raiseInJuly",       "2026",  900, 4000, 13, 1, 12, 7, true,  false},
-    {"lowPay",            "2026",  300,  900, 13, 1, 12, 0, true,  false},
-    {"asTheAnnualPass",   "2026",  600, 6000, 12, 1, 12, 0, false, true},
-    {"asTheAnnualPass2025","2025", 600, 6000, 12, 1, 12, 7, false, true},
+    {"year2007",          "2007",  600, 9000, 13, 1, 12, 0, false, false, false},
+    {"year2025",          "2025",  600, 9000, 14, 1, 12, 0, true,  false, false},
+    {"year2026",          "2026",  600, 9000, 13, 1, 12, 0, true,  false, false},
+    {"hiredInMarch",      "2026",  900, 4000, 14, 3, 12, 0, true,  false, false},
+    {"leftInSeptember",   "2026",  900, 4000, 14, 1,  9, 0, true,  false, true},
+    {"raiseInJuly",       "2026",  900, 4000, 13, 1, 12, 7, true,  false, false},
+    {"lowPay",            "2026",  300,  900, 13, 1, 12, 0, true,  false, false},
+    {"asTheAnnualPass",   "2026",  600, 6000, 12, 1, 12, 0, false, true,  false},
+    {"asTheAnnualPass2025","2025", 600, 6000, 12, 1, 12, 7, false, true,  false},
+    {"otherItems2026",    "2026",  900, 5000, 14, 1, 12, 0, true,  false, true},
+    {"otherItems2007",    "2007",  900, 5000, 13, 1, 12, 0, false, false, true},
 };
 // clang-format on
 
@@ -69,6 +72,11 @@ Lavoratore casuale(const Scenario& s, std::mt19937& caso, QuotaDetrazioni q, Pro
   if (s.addizionali) {
     l.campi.Combo5 = "Lombardia";
     l.campi.Text22 = "Milano";
+  }
+  if (s.altre_voci) {
+    l.campi.Text13 = std::to_string(std::uniform_int_distribution<int>(0, 400)(caso));
+    l.campi.Text19 = std::to_string(std::uniform_int_distribution<int>(0, 150)(caso));
+    l.campi.Text21 = std::to_string(std::uniform_int_distribution<int>(0, 150)(caso));
   }
   l.opzioni.primo_mese = s.primo;
   l.opzioni.ultimo_mese = s.ultimo;
@@ -197,12 +205,29 @@ TEST_P(Buste, TheAdjustmentClosesTheYear) {
           EXPECT_EQ(a.integrativo_annuo, c.centesimi(24).value_or(-1));
         }
 
-        // Each payslip's net is its figures' balance.
+        // Each payslip's net is its figures' balance; the benefit is taxed,
+        // not paid; the other two are the form's month on each ordinary
+        // payslip.
+        const BustaPaga& t = a.totale;
         for (const BustaPaga& b : a.buste) {
           EXPECT_EQ(b.netto, b.lordo - b.inps - b.aggiuntivo - b.altri - b.inail - b.irpef_netta +
                                  b.somma_esente + b.trattamento_integrativo - b.regionale -
-                                 b.comunale_saldo - b.comunale_acconto);
+                                 b.comunale_saldo - b.comunale_acconto - b.trattenuta +
+                                 b.competenza);
+          const bool ordinaria = b.tipo == TipoBusta::ordinaria;
+          EXPECT_EQ(b.benefit, ordinaria ? in_centesimi(l.campi.Text13) * 100 : 0);
+          EXPECT_EQ(b.trattenuta, ordinaria ? in_centesimi(l.campi.Text19) * 100 : 0);
+          EXPECT_EQ(b.competenza, ordinaria ? in_centesimi(l.campi.Text21) * 100 : 0);
         }
+        EXPECT_EQ(t.imponibile, t.lordo + t.benefit - t.inps - t.aggiuntivo - t.altri - t.inail);
+        // The net of the year is the annual calculation's but for the
+        // lines of the reconciliation.
+        EXPECT_EQ(
+            t.netto,
+            a.netto_calcolo + (a.contributi_calcolo - (t.inps + t.aggiuntivo + t.altri + t.inail)) +
+                (a.irpef_netta_calcolo - t.irpef_netta) +
+                (t.somma_esente + t.trattamento_integrativo - a.cuneo_calcolo) +
+                (a.addizionali_calcolo - (t.regionale + t.comunale_saldo + t.comunale_acconto)));
 
         // A raise: the months before at the old gross, from its month the new.
         for (const BustaPaga& b : a.buste) {

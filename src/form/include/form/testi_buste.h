@@ -26,8 +26,9 @@ struct ColonnaBuste {
 };
 
 // clang-format off
-inline constexpr std::array<ColonnaBuste, 21> colonne_buste = {{
+inline constexpr std::array<ColonnaBuste, 24> colonne_buste = {{
     {"gross", "Retribuzione", [](const BustaPaga& b) { return b.lordo; }},
+    {"benefit", "Valore Convenzionale benefit", [](const BustaPaga& b) { return b.benefit; }},
     {"inps", "Ritenuta Inps", [](const BustaPaga& b) { return b.inps + b.aggiuntivo; }},
     {"additional_contribution", "di cui contributo aggiuntivo 1%", [](const BustaPaga& b) { return b.aggiuntivo; }},
     {"other_contributions", "Ritenuta Altri Contributi", [](const BustaPaga& b) { return b.altri; }},
@@ -45,6 +46,8 @@ inline constexpr std::array<ColonnaBuste, 21> colonne_buste = {{
     {"regional_surcharge_instalment", "Rata addizionale regionale", [](const BustaPaga& b) { return b.regionale; }},
     {"municipal_balance_instalment", "Rata saldo addizionale comunale", [](const BustaPaga& b) { return b.comunale_saldo; }},
     {"municipal_advance_instalment", "Rata acconto addizionale comunale", [](const BustaPaga& b) { return b.comunale_acconto; }},
+    {"non_deductible_deduction", "Trattenuta Non deducibile", [](const BustaPaga& b) { return b.trattenuta; }},
+    {"non_taxable_pay", "Competenza Non Imponibile", [](const BustaPaga& b) { return b.competenza; }},
     {"net", "Netto in busta", [](const BustaPaga& b) { return b.netto; }},
     {"deductions", "Detrazioni", [](const BustaPaga& b) {
        return b.detrazione_dip + b.detrazione_coniuge + b.detrazione_figli + b.detrazione_altri +
@@ -54,8 +57,15 @@ inline constexpr std::array<ColonnaBuste, 21> colonne_buste = {{
 }};
 // clang-format on
 
+// The column named `nome`.
+constexpr std::size_t colonna_buste(std::string_view nome) {
+  std::size_t i = 0;
+  while (i < colonne_buste.size() && colonne_buste[i].nome != nome) ++i;
+  return i;
+}
+
 // The columns of JSON and CSV: all but the two sums of the short table.
-inline constexpr std::size_t colonne_buste_dati = 19;
+inline constexpr std::size_t colonne_buste_dati = colonna_buste("deductions");
 
 // The short table of the year (the text output, the windows, the
 // statement): ten columns with a heading that fits, and the legend that
@@ -65,17 +75,23 @@ struct ColonnaBreve {
   std::string_view intestazione;
 };
 inline constexpr std::array<ColonnaBreve, 10> tabella_breve_buste = {{
-    {0, "Lordo"},
-    {1, "Inps"},
-    {5, "Imponibile"},
-    {6, "Irpef lorda"},
-    {19, "Detrazioni"},
-    {12, "Irpef netta"},
-    {13, "Somma es."},
-    {14, "Tratt. int."},
-    {20, "Addizionali"},
-    {18, "Netto"},
+    {colonna_buste("gross"), "Lordo"},
+    {colonna_buste("inps"), "Inps"},
+    {colonna_buste("taxable"), "Imponibile"},
+    {colonna_buste("gross_irpef"), "Irpef lorda"},
+    {colonna_buste("deductions"), "Detrazioni"},
+    {colonna_buste("net_irpef"), "Irpef netta"},
+    {colonna_buste("tax_free_sum"), "Somma es."},
+    {colonna_buste("integrative_treatment"), "Tratt. int."},
+    {colonna_buste("surcharges"), "Addizionali"},
+    {colonna_buste("net"), "Netto"},
 }};
+static_assert([] {
+  for (const ColonnaBreve& c : tabella_breve_buste) {
+    if (c.colonna >= colonne_buste.size()) return false;
+  }
+  return true;
+}());
 inline constexpr std::string_view legenda_buste =
     "Lordo: Retribuzione; Inps: Ritenuta Inps (con il contributo aggiuntivo 1%); Somma es.: "
     "Somma esente; Tratt. int.: Trattamento integrativo; Addizionali: rate delle addizionali "

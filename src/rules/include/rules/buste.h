@@ -53,6 +53,12 @@ struct DatiBuste {
   // of a month: a bonus, an unpaid leave. The additional payments do not
   // follow them.
   std::vector<Variazione> una_tantum;
+  // On each ordinary payslip, cents: the conventional value of a fringe
+  // benefit (taxed and subject to contributions, not paid), a deduction from
+  // the net and a non-taxable pay added to it.
+  std::int64_t benefit = 0;
+  std::int64_t trattenuta = 0;
+  std::int64_t competenza = 0;
   int mensilita = 13;            // 12, 13 or 14
   int mese_quattordicesima = 7;  // 6 or 7
   int primo_mese = 1;            // hired in that month (1: in service from last year)
@@ -69,6 +75,7 @@ struct BustaPaga {
   TipoBusta tipo = TipoBusta::ordinaria;
   int mese = 1;
   std::int64_t lordo = 0;
+  std::int64_t benefit = 0;      // "Valore Convenzionale benefit"
   std::int64_t inps = 0;         // the INPS contribution, the 1 % not included
   std::int64_t aggiuntivo = 0;   // the 1 % above the month's threshold (its adjustment)
   std::int64_t altri = 0;        // other contributions of the worker
@@ -86,6 +93,8 @@ struct BustaPaga {
   std::int64_t regionale = 0;         // the regional surcharge withheld (last year's)
   std::int64_t comunale_saldo = 0;    // last year's municipal balance withheld
   std::int64_t comunale_acconto = 0;  // this year's municipal advance withheld
+  std::int64_t trattenuta = 0;        // "Trattenuta Non deducibile"
+  std::int64_t competenza = 0;        // "Competenza Non Imponibile"
   std::int64_t netto = 0;             // "Netto in busta"
   double reddito_previsto = 0;        // the year's income the deductions were chosen on
 };
@@ -154,6 +163,7 @@ std::int64_t lordo_del_mese(const DatiBuste& dati, int mese);
 // is due when last year's IRPEF was not.
 AnnoPrecedente anno_precedente(const InputCalcolo& input, const RecordCalcolo& profilo,
                                const RegoleCalcolo& regole, std::optional<double> imponibile,
-                               double lordo_annuo, const InputCalcolo& input_anno);
+                               double lordo_annuo, double benefit_annuo,
+                               const InputCalcolo& input_anno);
 
 }  // namespace zellora
