@@ -877,7 +877,8 @@ QChart* grafico_buste(const AnnoBuste& anno, const Locale& locale, QWidget* vist
                                           vista);
                      });
     serie->append(set);
-    voci.push_back({set->color(), nome + QStringLiteral(": ") + importo_cent(totale, locale)});
+    voci.push_back({set->color(), nome + QStringLiteral(": ") + importo_cent(totale, locale) +
+                                      QStringLiteral(" nell'anno")});
   }
   legenda->imposta(voci);
   serie->setBarWidth(0.7);
@@ -890,7 +891,11 @@ QChart* grafico_buste(const AnnoBuste& anno, const Locale& locale, QWidget* vist
       negativi.empty() ? 0.0 : *std::min_element(negativi.begin(), negativi.end());
   const double massimo =
       positivi.empty() ? 1.0 : *std::max_element(positivi.begin(), positivi.end());
-  QCategoryAxis* valori = asse(std::min(0.0, minimo), std::max(massimo, 1.0), locale);
+  // A part below 0 too small to be seen (the adjustment's IRPEF of a few
+  // cents) would take a whole step of the axis: the axis starts at 0 then,
+  // and the table says it.
+  const double sotto = minimo < 0 && -minimo * 200 < massimo ? 0.0 : std::min(0.0, minimo);
+  QCategoryAxis* valori = asse(sotto, std::max(massimo, 1.0), locale);
   grafico->addAxis(valori, Qt::AlignLeft);
   serie->attachAxis(valori);
   return grafico;

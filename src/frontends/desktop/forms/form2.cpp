@@ -254,10 +254,9 @@ void Form2::disponi(bool attuali, bool addizionali) {
   }
   ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
   ui_->Command2->move(ui_->Command2->x(), base.esporta + in_piu);
-  const int da = ui_->Command2->geometry().right() + 1 +
-                 (ui_->Command2->x() - ui_->Command1->geometry().right() - 1);
-  comando_buste_->setGeometry(da, base.esporta + in_piu, ui_->Frame2->geometry().right() + 1 - da,
-                              ui_->Command2->height());
+  // "Buste paga" after "Grafici" as "Grafici" is after "Esporta".
+  comando_buste_->setGeometry(ui_->Command2->geometry().translated(
+      ui_->Command2->x() - ui_->Command1->x(), base.esporta + in_piu - ui_->Command2->y()));
   ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
   contenuto_->setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
   adatta_allo_schermo(this, contenuto_->size());

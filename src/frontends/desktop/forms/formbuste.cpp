@@ -57,6 +57,7 @@ QTableWidget* nuova_tabella(const QString& nome, const QString& accessibile, QWi
   // The arrows go from cell to cell; Tab leaves the table.
   t->setTabKeyNavigation(false);
   t->verticalHeader()->setVisible(false);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 8);
   return t;
 }
 
@@ -89,6 +90,9 @@ FormBuste::FormBuste(Contesto contesto, QWidget* parent)
     QWidget* w = nullptr;
     if (e_scelta(c.chiave)) {
       auto* combo = new QComboBox(scelte);
+      // As narrow as a line beside it: the list shows its labels whole.
+      combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+      combo->setMinimumContentsLength(16);
       for (const SceltaBuste& s : scelte_di(c.chiave)) {
         combo->addItem(da_utf8(s.etichetta), da_utf8(s.valore));
       }
@@ -224,7 +228,8 @@ FormBuste::FormBuste(Contesto contesto, QWidget* parent)
   setTabOrder(grafico_, schede_->tabBar());
   setTabOrder(schede_->tabBar(), chiudi);
   nomi_dalle_etichette(this);
-  resize(860, 720);
+  // Whole where the screen has room (colloca shrinks it to a smaller one).
+  resize(QSize(860, 720).expandedTo(QSize(0, sizeHint().height())));
   if (Skin1_.carica(contesto_.file_skin)) Skin1_.applica(this);
   pulisci();
 }
