@@ -258,4 +258,18 @@ std::string leggi_campi_buste(const CampiBuste& f, const Locale& locale, Opzioni
   return "";
 }
 
+std::string sigla_busta(const BustaPaga& b) {
+  switch (b.tipo) {
+    case TipoBusta::tredicesima:
+      return "13\u00aa";
+    case TipoBusta::quattordicesima:
+      return "14\u00aa";
+    case TipoBusta::conguaglio:
+      return "cong.";
+    case TipoBusta::ordinaria:
+      break;
+  }
+  return std::string(nome_mese(b.mese).substr(0, 3));
+}
+
 }  // namespace zellora

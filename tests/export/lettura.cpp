@@ -119,6 +119,8 @@ DocumentoLetto leggi_docx(const fs::path& file) {
         visto_g = visto_n = false;
       } else if (n == u"pPr") {
         in_ppr = true;
+      } else if (n == u"pageBreakBefore" && attivo(x)) {
+        d.pagine_nuove.push_back(d.paragrafi.size() - 1);
       } else if (n == u"jc") {
         const auto v = x.attributes().value(QStringLiteral("w:val"));
         d.paragrafi.back().allineamento =
@@ -202,6 +204,7 @@ PaginaProspetto pagina_odt(const fs::path& file) {
 DocumentoLetto leggi_odt(const fs::path& file) {
   struct Stile {
     QString allineamento, peso, famiglia, misura;
+    bool pagina_nuova = false;
   };
   std::map<QString, Stile> stili;
   DocumentoLetto d;
@@ -222,6 +225,7 @@ DocumentoLetto leggi_odt(const fs::path& file) {
         stile_corrente = a.value(QStringLiteral("style:name")).toString();
       } else if (n == u"paragraph-properties") {
         stili[stile_corrente].allineamento = a.value(QStringLiteral("fo:text-align")).toString();
+        stili[stile_corrente].pagina_nuova = a.value(QStringLiteral("fo:break-before")) == u"page";
       } else if (n == u"text-properties") {
         Stile& s = stili[stile_corrente];
         s.peso = a.value(QStringLiteral("fo:font-weight")).toString();
@@ -230,6 +234,7 @@ DocumentoLetto leggi_odt(const fs::path& file) {
       } else if (n == u"p") {
         const Stile& proprio = stili[a.value(QStringLiteral("text:style-name")).toString()];
         d.caratteri_paragrafi.push_back((proprio.famiglia + "/" + proprio.misura).toStdString());
+        if (proprio.pagina_nuova) d.pagine_nuove.push_back(d.paragrafi.size());
         const QString al = proprio.allineamento;
         d.paragrafi.push_back({"",
                                al.isEmpty()      ? Allineamento::predefinito

@@ -31,6 +31,7 @@ struct DocumentoLetto {
   // the size in points ("Times New Roman/12pt").
   std::vector<std::string> caratteri_paragrafi;
   PaginaProspetto pagina{0, 0, 0, 0, 0, 0};  // in millimetres, as read
+  std::vector<std::size_t> pagine_nuove;     // the paragraphs that start a page
 };
 
 // The same page, to a tenth of a millimetre.

@@ -61,6 +61,29 @@ if(NOT head STREQUAL "255044462d")  # %PDF-
   message(SEND_ERROR "pdf: not a PDF")
 endif()
 
+# payslips --export: the statement of the calculation with the year on a
+# page of its own; a year refused (net to gross) writes none.
+function(payslips name input target expected_exit)
+  file(WRITE "${WORK}/${name}.json" "${input}")
+  execute_process(
+    COMMAND "${CLI}" payslips --format json --input "${WORK}/${name}.json" --export "${target}"
+    RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 120)
+  if(NOT code STREQUAL "${expected_exit}")
+    message(SEND_ERROR "${name}: exit ${code}, expected ${expected_exit}\n${out}\n${err}")
+  endif()
+endfunction()
+set(MILANO [=[{"Combo4":"2026","Text1":"30000","List1":"Impiegato","List2":"Terziario e commercio fino a 5 dipendenti","Combo5":"Lombardia","Text22":"MILANO (MI)"}]=])
+payslips(payslips_docx "${MILANO}" "${WORK}/year.docx" 0)
+contains(payslips_docx "${WORK}/year.docx" word/document.xml "PROSPETTO ZELLORA"
+  "Retribuzione Netta : 23.392,00" "<w:pageBreakBefore/>" ">Buste paga dell&apos;anno<"
+  ">Tredicesima (dicembre)<" ">Totale<" ">23.392,05<" ">Riconciliazione<" ">L&apos;anno prossimo<")
+payslips(payslips_odt "${MILANO}" "${WORK}/year.odt" 0)
+contains(payslips_odt "${WORK}/year.odt" content.xml "fo:break-before=\"page\"" ">Totale<"
+  ">23.392,05<")
+string(REPLACE [=["Text1":"30000"]=] [=["Text1":"23392","Option3":true]=] NETTO "${MILANO}")
+payslips(payslips_net "${NETTO}" "${WORK}/net-year.docx" 1)
+absent(payslips_net "${WORK}/net-year.docx")
+
 # --chart: the three charts as one image, read back. Given -DGRAFICI=ON when
 # the program is built with Qt Charts.
 if(GRAFICI)

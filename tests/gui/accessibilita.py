@@ -265,6 +265,29 @@ def main():
         tabelle = [n for n in tutti(form7) if n.getRole() == pyatspi.ROLE_TABLE]
         if not tabelle or not tabelle[0].name:
             errori.append("Form7: no named table of the charts' figures")
+
+        # The year of payslips: its fields by their labels, its table read
+        # cell by cell with the figures of `zellora-cli payslips`, each
+        # heading described by its full label.
+        premi(nomi2["Buste paga"])
+        buste = attendi(lambda: finestra(app, "Buste paga dell'anno"))
+        if buste is None:
+            print("no window of the year of payslips")
+            return 1
+        nomib = controlla_finestra(buste)
+        for atteso in ["Al mese", "Detrazioni del mese", "Calcola", "Chiudi",
+                       "Buste paga dell'anno"]:
+            if atteso not in nomib:
+                errori.append("FormBuste: no control named %r" % atteso)
+        if "Buste paga dell'anno" in nomib:
+            t = nomib["Buste paga dell'anno"].queryTable()
+            letti = [t.getAccessibleAt(0, c).name for c in (0, 10)]
+            if letti != ["Gennaio", "1.869,54"]:
+                errori.append("FormBuste: January reads %r" % letti)
+            inps = t.getColumnHeader(2)
+            if inps is None or inps.name != "Inps" or inps.description != "Ritenuta Inps":
+                errori.append("FormBuste: the heading of INPS reads %r" % (
+                    None if inps is None else (inps.name, inps.description)))
     finally:
         app_processo.terminate()
         try:

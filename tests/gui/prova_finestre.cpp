@@ -27,6 +27,7 @@
 #include <QScatterSeries>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +52,7 @@
 #include "forms/form2.h"
 #include "forms/form6.h"
 #include "forms/form7.h"
+#include "forms/formbuste.h"
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 #include "platform/skin.h"
@@ -765,8 +767,8 @@ class ProvaFinestre : public QObject {
     QCOMPARE(form2->size(), QSize(635, 596));
     QCOMPARE(form2->casella(10)->geometry(), QRect(160, 440, 97, 19));
     // The boxes are read and copied, not stops of Tab: the keyboard goes
-    // from the net to the two commands.
-    QCOMPARE(ordine_tab(form2).split(' ').size(), 2);
+    // from the net to the three commands.
+    QCOMPARE(ordine_tab(form2).split(' ').size(), 3);
     for (int n = 1; n <= 21; ++n) {
       QCOMPARE(form2->casella(n)->focusPolicy(), Qt::ClickFocus);
     }
@@ -842,7 +844,7 @@ class ProvaFinestre : public QObject {
     auto* grafici = controllo<QPushButton>(form2, "Command2");
     auto* esporta = controllo<QPushButton>(form2, "Command1");
     QCOMPARE(grafici->text(), QStringLiteral("Grafici"));
-    QCOMPARE(esporta->geometry(), QRect(256, 534, 121, 25));
+    QCOMPARE(esporta->geometry(), QRect(120, 534, 121, 25));
     QCOMPARE(grafici->y(), esporta->y());
     QVERIFY(QRect(QPoint(0, 0), form2->size()).contains(grafici->geometry()));
     for (QWidget* w : grafici->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -955,6 +957,144 @@ class ProvaFinestre : public QObject {
     confronta_grafici(form7, form2, form1->campi());
   }
 
+  // "Buste paga": the year of the worker of the results, its figures those
+  // of `zellora-cli payslips` for the same worker, the chart's those of the
+  // table; Tab goes through the choices to the table. A choice that cannot
+  // be read is named; a net-to-gross calculation is refused with its
+  // message; a refused calculation takes the year away until the next one,
+  // and a calculation while the window is closed leaves no year of the
+  // worker before, to show or to export.
+  void buste_paga_seguono_il_calcolo() {
+    Sentinella sentinella;
+    avvia();
+    Form1* form1 = entra();
+    QVERIFY(richiesta_tipica(form1, QStringLiteral("2026")));
+    in1<QComboBox>("Combo5")->setCurrentText(QStringLiteral("Lombardia"));
+    scrivi(in1<QLineEdit>("Text22"), QStringLiteral("MILANO (MI)"));
+    calcola();
+    Form2* form2 = form1->form2();
+    auto* buste = controllo<QPushButton>(form2, "Command3");
+    auto* grafici = controllo<QPushButton>(form2, "Command2");
+    QCOMPARE(buste->text(), QStringLiteral("Buste paga"));
+    QCOMPARE(buste->y(), grafici->y());
+    QVERIFY(buste->x() > grafici->geometry().right());
+    QVERIFY(buste->geometry().right() <= controllo<QWidget>(form2, "Frame2")->geometry().right());
+    QVERIFY(buste->sizeHint().width() <= buste->width());
+    premi(buste);
+    FormBuste* f = form2->form_buste();
+    QVERIFY(f != nullptr && f->isVisible());
+    QCOMPARE(f->windowTitle(), QStringLiteral("Buste paga dell'anno - Normativa 2026 - Annuo - "
+                                              "Dal lordo al netto"));
+    QTableWidget* t = f->tabella();
+    // Twelve months, the thirteenth, the adjustment and the totals.
+    QCOMPARE(t->rowCount(), 15);
+    QCOMPARE(t->columnCount(), 11);
+    const auto testo = [t](int r, int c) { return t->item(r, c)->text(); };
+    QCOMPARE(testo(0, 0), QStringLiteral("Gennaio"));
+    QCOMPARE(testo(0, 1), QStringLiteral("2.307,69"));
+    QCOMPARE(testo(0, 10), QStringLiteral("1.821,42"));
+    QCOMPARE(testo(12, 0), QStringLiteral("Tredicesima (dicembre)"));
+    QCOMPARE(testo(13, 0), QStringLiteral("Conguaglio (dicembre)"));
+    QCOMPARE(testo(14, 0), QStringLiteral("Totale"));
+    QCOMPARE(testo(14, 9), QStringLiteral("594,67"));
+    QCOMPARE(testo(14, 10), QStringLiteral("23.392,05"));
+    // Each heading short, its full label its tooltip and description.
+    QTableWidgetItem* inps = t->horizontalHeaderItem(2);
+    QCOMPARE(inps->text(), QStringLiteral("Inps"));
+    QCOMPARE(inps->toolTip(), QStringLiteral("Ritenuta Inps"));
+    QCOMPARE(inps->data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Ritenuta Inps"));
+    QCOMPARE(f->riconciliazione()->item(0, 0)->text(), QStringLiteral("Riconciliazione"));
+    // The chart: a bar for each line, the net of each the table's.
+    auto* barre = qobject_cast<QStackedBarSeries*>(f->grafico()->chart()->series().front());
+    QVERIFY(barre != nullptr);
+    QStringList serie;
+    for (QBarSet* set : barre->barSets()) serie << set->label();
+    QCOMPARE(serie, QStringList({"Netto in busta", "Ritenuta Inps", "Irpef netta", "Addizionali"}));
+    for (int r = 0; r < 14; ++r) {
+      QCOMPARE(std::llround(barre->barSets()[0]->at(r) * 100), cent_testo(testo(r, 10)));
+      QCOMPARE(std::llround(barre->barSets()[3]->at(r) * 100), cent_testo(testo(r, 9)));
+    }
+    QVERIFY(f->grafico()->accessibleDescription().startsWith(
+        QStringLiteral("Gennaio: Netto in busta 1.821,42, Ritenuta Inps 216,00")));
+    QCOMPARE(ordine_tab(f), QStringLiteral("payments fourteenth_in from_month to_month gross_from "
+                                           "extra deductions projection previous_taxable "
+                                           "previous_regional previous_municipal "
+                                           "previous_advance_paid advance Calcola TabellaBuste "
+                                           "TabellaRiconciliazione qt_tabwidget_tabbar Chiudi"));
+    QCOMPARE(f->campo("to_month")->accessibleName(), QStringLiteral("Al mese"));
+    QCOMPARE(qobject_cast<QComboBox*>(f->campo("deductions"))->currentText(),
+             u8(scelte_detrazioni[0].etichetta));
+
+    // A choice of the year: the adjustment in the month of termination.
+    scrivi(qobject_cast<QLineEdit*>(f->campo("to_month")), QStringLiteral("9"));
+    premi(f->pulsante_calcola());
+    QCOMPARE(t->item(t->rowCount() - 2, 0)->text(), QStringLiteral("Conguaglio (settembre)"));
+    // One that cannot be read is named, and there is no year.
+    scrivi(qobject_cast<QLineEdit*>(f->campo("to_month")), QStringLiteral("13"));
+    premi(f->pulsante_calcola());
+    QVERIFY2(f->messaggi()->text().startsWith(QStringLiteral("Il campo \"Al mese\"")),
+             qPrintable(f->messaggi()->text()));
+    QCOMPARE(t->rowCount(), 0);
+    QVERIFY(f->anno_del_calcolo() == nullptr);
+    scrivi(qobject_cast<QLineEdit*>(f->campo("to_month")), QString());
+    premi(f->pulsante_calcola());
+    QVERIFY(f->anno_del_calcolo() != nullptr);
+
+    // A refused calculation: no year until the next calculation.
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("30.5"));
+    calcola();
+    QVERIFY(form2->non_aggiornato() && f->non_aggiornato());
+    QCOMPARE(t->rowCount(), 0);
+    QVERIFY(f->anno_del_calcolo() == nullptr);
+    QVERIFY(!f->pulsante_calcola()->isEnabled());
+    QCOMPARE(f->windowTitle(), QStringLiteral("Buste paga dell'anno - non aggiornate"));
+    scrivi(in1<QLineEdit>("Text14"), QStringLiteral("0"));
+    calcola();
+    QVERIFY(!f->non_aggiornato() && f->pulsante_calcola()->isEnabled());
+    QCOMPARE(t->rowCount(), 15);
+    QCOMPARE(testo(0, 10), QStringLiteral("1.821,42"));
+
+    // From net to gross: refused with its message.
+    premi(in1<QRadioButton>("Option3"));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("23392"));
+    calcola();
+    QVERIFY(!form2->non_aggiornato());
+    QCOMPARE(f->messaggi()->text(),
+             QStringLiteral("Le buste paga dell'anno si calcolano dal lordo al netto: scegliere "
+                            "\"Dal lordo al netto\"."));
+    QVERIFY(f->messaggi()->isVisible());
+    QCOMPARE(t->rowCount(), 0);
+
+    // Closed, a new calculation leaves no year of the worker before; "Buste
+    // paga" calculates that of the new one.
+    premi(in1<QRadioButton>("Option4"));
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("30000"));
+    calcola();
+    QVERIFY(f->anno_del_calcolo() != nullptr);
+    QTest::keyClick(f, Qt::Key_Escape);
+    QVERIFY(!f->isVisible());
+    scrivi(in1<QLineEdit>("Text1"), QStringLiteral("45000"));
+    calcola();
+    QVERIFY(f->anno_del_calcolo() == nullptr);
+    QCOMPARE(t->rowCount(), 0);
+    premi(buste);
+    QVERIFY(f->isVisible());
+    QCOMPARE(testo(0, 1), QStringLiteral("3.461,54"));
+
+    // "Esporta" with the year of the figures shown writes it too.
+    auto* esporta = controllo<QPushButton>(form2, "Command1");
+    premi(esporta);
+    f->close();
+    calcola();
+    premi(esporta);
+    QCOMPARE(apertore_->aperti.size(), std::size_t(2));
+    const auto dimensione = [this](std::size_t i) {
+      return QFileInfo(QString::fromStdU16String(apertore_->aperti[i].u16string())).size();
+    };
+    QVERIFY2(dimensione(0) > dimensione(1) + 1000,
+             qPrintable(QStringLiteral("%1 %2").arg(dimensione(0)).arg(dimensione(1))));
+  }
+
   // Every control the keyboard reaches, in every window, has a name for a
   // screen reader, and no two fields or buttons of a window share one; the
   // result boxes are read as their rows. (The accessibility tree over
@@ -966,8 +1106,10 @@ class ProvaFinestre : public QObject {
     calcola();
     Form2* form2 = form1->form2();
     premi(controllo<QPushButton>(form2, "Command2"));
-    for (QWidget* finestra : {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2),
-                              static_cast<QWidget*>(form2->form7())}) {
+    premi(controllo<QPushButton>(form2, "Command3"));
+    for (QWidget* finestra :
+         {static_cast<QWidget*>(form1), static_cast<QWidget*>(form2),
+          static_cast<QWidget*>(form2->form7()), static_cast<QWidget*>(form2->form_buste())}) {
       QSet<QString> visti;
       for (QWidget* w : finestra->findChildren<QWidget*>()) {
         if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(finestra) ||

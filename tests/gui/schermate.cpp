@@ -4,7 +4,8 @@
 // of 2026; then the charts window under 2007 and 2026 for a worker with a
 // family and side amounts (charts-YEAR-annuo, -annuo-curva, -mensile,
 // -netto-lordo), each beside the results window it came from, whose
-// figures it shows.
+// figures it shows; last the year of payslips of the typical request under
+// 2026 in Milan, its table and its chart.
 // Usage: zellora-schermate SKIN_FILE OUTPUT_FOLDER [SCREEN_PICTURE]
 // With SCREEN_PICTURE, the whole screen at the end, as the window manager
 // placed the windows.
@@ -26,6 +27,7 @@
 #include "forms/form2.h"
 #include "forms/form6.h"
 #include "forms/form7.h"
+#include "forms/formbuste.h"
 #include "forms/frmmain.h"
 #include "platform/ambiente.h"
 
@@ -166,6 +168,27 @@ int main(int argc, char** argv) {
     // The results window it came from, to compare the figures with.
     if (std::getenv("ZELLORA_SCHERMATE_RISULTATI") != nullptr) {
       salva(form2, cartella.filePath(QStringLiteral("risultati-") + QString::fromLatin1(s.file)));
+    }
+  }
+  // The year of payslips of the typical request under 2026 in Milan: its
+  // table and its chart.
+  zellora::prova::richiesta_tipica(form1, QStringLiteral("2026"));
+  controllo<QComboBox>(form1, "Combo3")->setCurrentText(QStringLiteral("No"));
+  scrivi(controllo<QLineEdit>(form1, "Text4"), QStringLiteral("0"));
+  scrivi(controllo<QLineEdit>(form1, "Text19"), QStringLiteral("0"));
+  scrivi(controllo<QLineEdit>(form1, "Text21"), QStringLiteral("0"));
+  controllo<QComboBox>(form1, "Combo5")->setCurrentText(QStringLiteral("Lombardia"));
+  scrivi(controllo<QLineEdit>(form1, "Text22"), QStringLiteral("MILANO (MI)"));
+  premi(controllo<QPushButton>(form1, "Command1"));
+  if (form1->form2() != nullptr) {
+    premi(controllo<QPushButton>(form1->form2(), "Command3"));
+    zellora::FormBuste* buste = form1->form2()->form_buste();
+    ok = buste != nullptr && ok;
+    if (buste != nullptr) {
+      ok = salva(buste, cartella.filePath(QStringLiteral("payslips-window.png"))) && ok;
+      buste->schede()->setCurrentIndex(1);
+      ok = salva(buste, cartella.filePath(QStringLiteral("payslips-chart.png"))) && ok;
+      buste->schede()->setCurrentIndex(0);
     }
   }
   if (argc == 4) {

@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScatterSeries>
+#include <QStackedBarSeries>
 #include <QSvgGenerator>
 #include <QTabBar>
 #include <QTabWidget>
@@ -31,6 +32,7 @@
 #include <cmath>
 
 #include "base/file_atomico.h"
+#include "form/testi_buste.h"
 #include "form/verifica.h"
 
 namespace zellora {
@@ -827,6 +829,90 @@ bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
     return false;
   }
   return true;
+}
+
+namespace {
+
+// The colour of a series of the year: that of the row of the results of
+// the same label; the surcharges', which have two rows, the regional one's.
+QColor colore_serie_buste(std::string_view etichetta) {
+  for (const RigaRisultato& r : righe_risultato) {
+    if (r.etichetta == etichetta) return colore_voce(r.id);
+  }
+  return colore_voce("addizionale_regionale");
+}
+
+}  // namespace
+
+QChart* grafico_buste(const AnnoBuste& anno, const Locale& locale, QWidget* vista,
+                      Legenda* legenda) {
+  QChart* grafico = nuovo_grafico(QString());
+  auto* serie = new QStackedBarSeries;
+  std::vector<double> positivi(anno.buste.size(), 0), negativi(anno.buste.size(), 0);
+  std::vector<Legenda::Voce> voci;
+  QStringList descrizioni;
+  for (const BustaPaga& b : anno.buste) descrizioni << da_utf8(descrizione_busta(b));
+  for (const SerieBuste& s : serie_grafico_buste(anno)) {
+    auto* set = new QBarSet(da_utf8(s.etichetta));
+    std::int64_t totale = 0;
+    for (std::size_t i = 0; i < s.centesimi.size(); ++i) {
+      const double valore = static_cast<double>(s.centesimi[i]) / 100;
+      *set << valore;
+      (valore > 0 ? positivi : negativi)[i] += valore;
+      totale += s.centesimi[i];
+    }
+    set->setColor(colore_serie_buste(s.etichetta));
+    set->setBorderColor(Qt::white);
+    const QString nome = da_utf8(s.etichetta);
+    QObject::connect(set, &QBarSet::hovered, vista,
+                     [descrizioni, nome, cifre = s.centesimi, locale, vista](bool sopra, int i) {
+                       if (!sopra || i < 0 || i >= descrizioni.size()) {
+                         QToolTip::hideText();
+                         return;
+                       }
+                       QToolTip::showText(QCursor::pos(),
+                                          descrizioni[i] + QStringLiteral(" - ") + nome +
+                                              QStringLiteral(": ") +
+                                              importo_cent(cifre[std::size_t(i)], locale),
+                                          vista);
+                     });
+    serie->append(set);
+    voci.push_back({set->color(), nome + QStringLiteral(": ") + importo_cent(totale, locale) +
+                                      QStringLiteral(" nell'anno")});
+  }
+  legenda->imposta(voci);
+  serie->setBarWidth(0.7);
+  grafico->addSeries(serie);
+  auto* categorie = new QBarCategoryAxis;
+  for (const BustaPaga& b : anno.buste) categorie->append(da_utf8(sigla_busta(b)));
+  grafico->addAxis(categorie, Qt::AlignBottom);
+  serie->attachAxis(categorie);
+  const double minimo =
+      negativi.empty() ? 0.0 : *std::min_element(negativi.begin(), negativi.end());
+  const double massimo =
+      positivi.empty() ? 1.0 : *std::max_element(positivi.begin(), positivi.end());
+  // A part below 0 too small to be seen (the adjustment's IRPEF of a few
+  // cents) would take a whole step of the axis: the axis starts at 0 then,
+  // and the table says it.
+  const double sotto = minimo < 0 && -minimo * 200 < massimo ? 0.0 : std::min(0.0, minimo);
+  QCategoryAxis* valori = asse(sotto, std::max(massimo, 1.0), locale);
+  grafico->addAxis(valori, Qt::AlignLeft);
+  serie->attachAxis(valori);
+  return grafico;
+}
+
+QString testo_grafico_buste(const AnnoBuste& anno, const Locale& locale) {
+  const std::vector<SerieBuste> serie = serie_grafico_buste(anno);
+  QStringList righe;
+  for (std::size_t i = 0; i < anno.buste.size(); ++i) {
+    QStringList cifre;
+    for (const SerieBuste& s : serie) {
+      cifre << da_utf8(s.etichetta) + QLatin1Char(' ') + importo_cent(s.centesimi[i], locale);
+    }
+    righe << da_utf8(descrizione_busta(anno.buste[i])) + QStringLiteral(": ") +
+                 cifre.join(QStringLiteral(", "));
+  }
+  return righe.join(QStringLiteral("; "));
 }
 
 }  // namespace zellora

@@ -108,20 +108,22 @@ void messaggio_qt(QtMsgType tipo, const QMessageLogContext&, const QString& test
 
 // Writes the statement of the calculation just made. Returns the exit status.
 int esporta(const std::string& file, zellora::Formato formato, const zellora::Motore& motore,
-            bool mensile) {
+            bool mensile, const zellora::EsitoBuste* buste = nullptr) {
   // The statement lists the request's inputs and the day it is written.
   std::optional<zellora::CalcoloProspetto> calcolo;
   if (motore.campi_calcolo()) {
     calcolo = zellora::CalcoloProspetto{*motore.campi_calcolo(),
                                         zellora::data_prospetto(std::chrono::system_clock::now())};
   }
-  const zellora::EsitoProspetto prospetto = zellora::componi_prospetto(
+  zellora::EsitoProspetto prospetto = zellora::componi_prospetto(
       motore.risultati(), mensile, motore.locale(), calcolo ? &*calcolo : nullptr);
   if (!prospetto.prospetto) {
     std::cerr << "zellora-cli: statement not written to " << zellora::citazione_file(file) << ": "
               << prospetto.errore.testo() << "\n";
     return 3;
   }
+  if (buste != nullptr)
+    prospetto.prospetto->sezione = zellora::sezione_buste(*buste, motore.locale());
   zellora::ScrittorePdf pdf;
 #if ZELLORA_PDF
   // Qt lays out the PDF; it needs an application object, which works without
@@ -250,10 +252,13 @@ int stampa_curva(const zellora::EsitoCalcolo& esito, const zellora::Motore& moto
 }
 
 // `payslips`: the year of the worker of the request. A refusal exits with
-// 1, its messages in the output (on standard error for CSV).
+// 1, its messages in the output (on standard error for CSV). With
+// `formato_export`, the statement with the year is written to `file_export`.
 int stampa_buste(zellora::Motore& motore, const zellora::CampiForm1& campi,
                  const zellora::OpzioniBuste& opzioni, const std::string& formato,
-                 const std::string& errore_scelte) {
+                 const std::string& errore_scelte,
+                 const std::optional<zellora::Formato>& formato_export,
+                 const std::string& file_export) {
   // The request's choices of the year are checked as the form's fields:
   // a refusal naming the field.
   zellora::EsitoBuste esito;
@@ -282,7 +287,9 @@ int stampa_buste(zellora::Motore& motore, const zellora::CampiForm1& campi,
   if (!out->completa(ragione)) {
     return errore_uso("cannot write the payslips to standard output: " + ragione.ragione);
   }
-  return esito.anno ? 0 : 1;
+  if (!esito.anno) return 1;
+  if (formato_export) return esporta(file_export, *formato_export, motore, campi.Option2, &esito);
+  return 0;
 }
 
 int principale(int argc, char** argv) {
@@ -401,6 +408,11 @@ int principale(int argc, char** argv) {
                    "json, csv or text (default: json unless stdout is a terminal)")
       ->check(CLI::IsMember({"json", "csv", "text"}));
   nomi.emplace_back(comando_buste->add_option("--input", file_input, aiuto_input), &file_input);
+  nomi.emplace_back(comando_buste->add_option("--export", file_export,
+                                              "also write the statement of the calculation with "
+                                              "the year as --export before the subcommand would "
+                                              "write the statement alone"),
+                    &file_export);
   nomi.emplace_back(comando_buste->add_option("--locale", nome_locale_buste, aiuto_locale)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
                     &nome_locale_buste);
@@ -470,7 +482,9 @@ int principale(int argc, char** argv) {
     }
     if (!file_regole.empty()) ingressi.emplace_back("rule set", file_regole);
     std::vector<std::pair<std::string, std::string>> uscite;
-    if (app.count("--export") > 0) uscite.emplace_back("statement", file_export);
+    if (app.count("--export") > 0 || comando_buste->count("--export") > 0) {
+      uscite.emplace_back("statement", file_export);
+    }
     if (app.count("--chart") > 0) uscite.emplace_back("charts", file_grafico);
     if (*comando_lotto && lotto.uscita != "-" && !lotto.uscita.empty()) {
       uscite.emplace_back("results", lotto.uscita);
@@ -604,7 +618,7 @@ int principale(int argc, char** argv) {
   }
   if (formato.empty()) formato = ZELLORA_ISATTY(stdout) ? "text" : "json";
   std::optional<zellora::Formato> formato_export;
-  if (!file_export.empty() || app.count("--export") > 0) {
+  if (!file_export.empty() || app.count("--export") > 0 || comando_buste->count("--export") > 0) {
     const std::filesystem::path percorso(file_export);
     formato_export = zellora::formato_da_estensione(percorso);
     if (!formato_export) {
@@ -673,7 +687,7 @@ int principale(int argc, char** argv) {
     return stampa_buste(
         motore, richiesta.campi, argomenti_buste.opzioni,
         formato_buste.empty() ? (ZELLORA_ISATTY(stdout) ? "text" : "json") : formato_buste,
-        errore_scelte);
+        errore_scelte, formato_export, file_export);
   }
   const zellora::EsitoCalcolo esito = motore.verifica_campi(richiesta.campi);
   if (*comando_curva) return stampa_curva(esito, motore, opzioni_curva);

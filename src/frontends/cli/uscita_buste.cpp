@@ -203,7 +203,7 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
   for (const std::string& m : e.esito.messaggi) out += m + "\n";
   if (!e.anno) return out;
   const AnnoBuste& a = *e.anno;
-  out += "Buste paga dell'anno (normativa " + normativa + ")\n";
+  out += std::string(titolo_buste) + " (normativa " + normativa + ")\n";
   for (const std::string& n : e.note) out += n + "\n";
   out += '\n';
   // The table: the month, the payslip, then the figures of the columns
@@ -231,17 +231,21 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
     out += '\n';
   };
   for (const BustaPaga& b : a.buste) riga(b, nome_mese(b.mese), nome_tipo_busta(b.tipo));
-  riga(a.totale, "Totale", "");
+  riga(a.totale, testo_totale_buste, "");
   out += "\n";
   out += legenda_buste;
-  out += "\n\nRiconciliazione\n";
+  out += "\n\n";
+  out += titolo_riconciliazione;
+  out += '\n';
   for (const VoceBuste& v : riconciliazione_buste(a)) {
     out += "  ";
     cella(v.testo, 84, false);
     cella(formato_F_centesimi(v.centesimi, locale), 14, true);
     out += '\n';
   }
-  out += "\nL'anno prossimo\n";
+  out += '\n';
+  out += titolo_anno_prossimo;
+  out += '\n';
   const auto voce = [&](std::string_view testo, std::int64_t c) {
     out += "  ";
     cella(testo, 84, false);

@@ -138,19 +138,21 @@ std::string data_prospetto(std::chrono::system_clock::time_point quando) {
 
 EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
                        const fs::path& cartella, ApertoreDocumenti& apertore,
-                       const CampiForm1* campi) {
+                       const CampiForm1* campi, const EsitoBuste* buste) {
   return Crea(risultati, mensile, locale, cartella, apertore, std::chrono::system_clock::now(),
-              campi);
+              campi, buste);
 }
 
 EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
                        const fs::path& cartella, ApertoreDocumenti& apertore,
-                       std::chrono::system_clock::time_point quando, const CampiForm1* campi) {
+                       std::chrono::system_clock::time_point quando, const CampiForm1* campi,
+                       const EsitoBuste* buste) {
   std::optional<CalcoloProspetto> calcolo;
   if (campi != nullptr) calcolo = CalcoloProspetto{*campi, data_prospetto(quando)};
-  const EsitoProspetto prospetto =
+  EsitoProspetto prospetto =
       componi_prospetto(risultati, mensile, locale, calcolo ? &*calcolo : nullptr);
   if (!prospetto.prospetto) return fallita(errore_prospetto_rifiutato, prospetto.errore.testo());
+  if (buste != nullptr) prospetto.prospetto->sezione = sezione_buste(*buste, locale);
 
   const std::string base = "Prospetto Zellora " + data_ora_locale(quando);
   const fs::path primo = nome_file(cartella, base, 1);

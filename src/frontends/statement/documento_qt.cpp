@@ -13,6 +13,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,13 +37,13 @@ QFont carattere() {
   return f;
 }
 
-QTextCharFormat formato_carattere(bool grassetto) {
+QTextCharFormat formato_carattere(bool grassetto, int punti = punti_prospetto) {
   QTextCharFormat c;
   c.setFontFamilies({da_utf8(carattere_prospetto)});
   // Qt 6.4's OpenDocument writer reads only the single-family property of
   // Qt 5 and writes "Sans" when it is missing.
   c.setProperty(QTextFormat::OldFontFamily, da_utf8(carattere_prospetto));
-  c.setFontPointSize(punti_prospetto);
+  c.setFontPointSize(punti);
   c.setFontWeight(grassetto ? QFont::Bold : QFont::Normal);
   return c;
 }
@@ -51,7 +52,64 @@ QTextBlockFormat formato_paragrafo(Allineamento a) {
   QTextBlockFormat b;
   if (a == Allineamento::centro) b.setAlignment(Qt::AlignHCenter);
   if (a == Allineamento::sinistra) b.setAlignment(Qt::AlignLeft);
+  if (a == Allineamento::destra) b.setAlignment(Qt::AlignRight);
   return b;
+}
+
+// The section from a new page: its paragraphs, its table across the width
+// of the page (the columns of amounts of their width, the first the rest),
+// its paragraphs.
+void scrivi_sezione(QTextCursor& cursore, const SezioneProspetto& sezione) {
+  const auto paragrafo = [&](const Paragrafo& p, bool pagina_nuova) {
+    QTextBlockFormat b = formato_paragrafo(p.allineamento);
+    if (pagina_nuova) b.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    cursore.insertBlock(b, formato_carattere(false, p.punti));
+    if (!p.testo.empty()) {
+      cursore.insertText(testo_mostrato(p.testo), formato_carattere(p.grassetto, p.punti));
+    }
+  };
+  bool primo = true;
+  for (const Paragrafo& p : sezione.prima) {
+    paragrafo(p, primo);
+    primo = false;
+  }
+  const TabellaProspetto& t = sezione.tabella;
+  const int colonne = static_cast<int>(t.intestazioni.size());
+  if (colonne > 0) {
+    const PaginaProspetto& pg = pagina_prospetto;
+    const double larga = pg.larghezza - pg.sinistra - pg.destra;
+    QTextTableFormat f;
+    f.setBorderStyle(QTextFrameFormat::BorderStyle_None);
+    f.setCellSpacing(0);
+    f.setCellPadding(1);
+    f.setHeaderRowCount(1);
+    f.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    QList<QTextLength> larghezze;
+    for (int i = 0; i < colonne; ++i) {
+      const double mm = i == 0 ? larga - larghezza_colonna_prospetto * (colonne - 1)
+                               : larghezza_colonna_prospetto;
+      larghezze << QTextLength(QTextLength::PercentageLength, mm / larga * 100);
+    }
+    f.setColumnWidthConstraints(larghezze);
+    QTextTable* tabella = cursore.insertTable(static_cast<int>(t.righe.size()) + 1, colonne, f);
+    const auto riga = [&](int n, const std::vector<std::string>& celle, bool grassetto, int punti) {
+      for (int i = 0; i < colonne; ++i) {
+        QTextCursor c = tabella->cellAt(n, i).firstCursorPosition();
+        c.setBlockFormat(formato_paragrafo(i == 0 ? Allineamento::sinistra : Allineamento::destra));
+        c.setBlockCharFormat(formato_carattere(false, punti));
+        if (static_cast<std::size_t>(i) < celle.size() && !celle[std::size_t(i)].empty()) {
+          c.insertText(testo_mostrato(celle[std::size_t(i)]), formato_carattere(grassetto, punti));
+        }
+      }
+    };
+    riga(0, t.intestazioni, true, punti_intestazioni_prospetto);
+    for (std::size_t n = 0; n < t.righe.size(); ++n) {
+      riga(static_cast<int>(n) + 1, t.righe[n].celle, t.righe[n].grassetto,
+           punti_sezione_prospetto);
+    }
+    cursore.movePosition(QTextCursor::End);
+  }
+  for (const Paragrafo& p : sezione.dopo) paragrafo(p, false);
 }
 
 void richiedi_applicazione() {
@@ -82,6 +140,7 @@ std::unique_ptr<QTextDocument> documento_testo(const Prospetto& prospetto) {
       cursore.insertText(testo_mostrato(p.testo), formato_carattere(p.grassetto));
     }
   }
+  if (prospetto.sezione) scrivi_sezione(cursore, *prospetto.sezione);
   return doc;
 }
 

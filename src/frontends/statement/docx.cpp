@@ -24,9 +24,9 @@ constexpr std::string_view intestazione =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 constexpr std::string_view ns_w = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
-std::string proprieta_carattere(bool grassetto) {
+std::string proprieta_carattere(bool grassetto, int punti = punti_prospetto) {
   const std::string font = testo_xml(carattere_prospetto);
-  const std::string mezzi_punti = std::to_string(punti_prospetto * 2);
+  const std::string mezzi_punti = std::to_string(punti * 2);
   std::string r = "<w:rPr><w:rFonts w:ascii=\"" + font + "\" w:hAnsi=\"" + font +
                   "\" w:eastAsia=\"" + font + "\" w:cs=\"" + font + "\"/>";
   if (grassetto) r += "<w:b/><w:bCs/>";
@@ -131,23 +131,78 @@ std::string testo_xml(std::string_view testo) {
   return r;
 }
 
+namespace {
+
+// A paragraph; `pagina_nuova`: from the top of a new page.
+void paragrafo_xml(std::string& x, const Paragrafo& p, bool pagina_nuova = false) {
+  x += "<w:p><w:pPr>";
+  if (pagina_nuova) x += "<w:pageBreakBefore/>";
+  if (p.allineamento == Allineamento::centro) x += "<w:jc w:val=\"center\"/>";
+  if (p.allineamento == Allineamento::sinistra) x += "<w:jc w:val=\"left\"/>";
+  if (p.allineamento == Allineamento::destra) x += "<w:jc w:val=\"right\"/>";
+  x += proprieta_carattere(false, p.punti);
+  x += "</w:pPr>";
+  if (!p.testo.empty()) {
+    x += "<w:r>" + proprieta_carattere(p.grassetto, p.punti) + "<w:t xml:space=\"preserve\">" +
+         testo_xml(p.testo) + "</w:t></w:r>";
+  }
+  x += "</w:p>";
+}
+
+// The table of a section across the width of the page, its first column as
+// wide as the rest leaves, the headings repeated on every page.
+void tabella_xml(std::string& x, const TabellaProspetto& t) {
+  const PaginaProspetto& pg = pagina_prospetto;
+  const double larga = pg.larghezza - pg.sinistra - pg.destra;
+  const std::size_t colonne = t.intestazioni.size();
+  if (colonne == 0) return;
+  const double altre = colonne > 1 ? larghezza_colonna_prospetto : 0;
+  const double prima = larga - altre * static_cast<double>(colonne - 1);
+  const auto larghezza = [&](std::size_t i) { return twip(i == 0 ? prima : altre); };
+  x += "<w:tbl><w:tblPr><w:tblW w:w=\"" + twip(larga) +
+       "\" w:type=\"dxa\"/><w:tblBorders>"
+       "<w:top w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"/>"
+       "<w:bottom w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"/>"
+       "<w:insideH w:val=\"single\" w:sz=\"2\" w:space=\"0\" w:color=\"auto\"/>"
+       "</w:tblBorders><w:tblLayout w:type=\"fixed\"/><w:tblCellMar>"
+       "<w:left w:w=\"30\" w:type=\"dxa\"/><w:right w:w=\"30\" w:type=\"dxa\"/>"
+       "</w:tblCellMar></w:tblPr><w:tblGrid>";
+  for (std::size_t i = 0; i < colonne; ++i) x += "<w:gridCol w:w=\"" + larghezza(i) + "\"/>";
+  x += "</w:tblGrid>";
+  const auto riga = [&](const std::vector<std::string>& celle, bool grassetto, bool testata) {
+    x += "<w:tr>";
+    if (testata) x += "<w:trPr><w:tblHeader/></w:trPr>";
+    for (std::size_t i = 0; i < colonne; ++i) {
+      x += "<w:tc><w:tcPr><w:tcW w:w=\"" + larghezza(i) + "\" w:type=\"dxa\"/></w:tcPr>";
+      paragrafo_xml(x, {i < celle.size() ? celle[i] : std::string(),
+                        i == 0 ? Allineamento::sinistra : Allineamento::destra, grassetto,
+                        testata ? punti_intestazioni_prospetto : punti_sezione_prospetto});
+      x += "</w:tc>";
+    }
+    x += "</w:tr>";
+  };
+  riga(t.intestazioni, true, true);
+  for (const RigaTabella& r : t.righe) riga(r.celle, r.grassetto, false);
+  x += "</w:tbl>";
+}
+
+}  // namespace
+
 std::string xml_documento(const Prospetto& prospetto) {
   std::string x(intestazione);
   x += "<w:document xmlns:w=\"";
   x += ns_w;
   x += "\"><w:body>";
-  const std::string segno_paragrafo = proprieta_carattere(false);
-  for (const Paragrafo& p : prospetto.paragrafi) {
-    x += "<w:p><w:pPr>";
-    if (p.allineamento == Allineamento::centro) x += "<w:jc w:val=\"center\"/>";
-    if (p.allineamento == Allineamento::sinistra) x += "<w:jc w:val=\"left\"/>";
-    x += segno_paragrafo;
-    x += "</w:pPr>";
-    if (!p.testo.empty()) {
-      x += "<w:r>" + proprieta_carattere(p.grassetto) + "<w:t xml:space=\"preserve\">" +
-           testo_xml(p.testo) + "</w:t></w:r>";
+  for (const Paragrafo& p : prospetto.paragrafi) paragrafo_xml(x, p);
+  if (prospetto.sezione) {
+    const SezioneProspetto& sezione = *prospetto.sezione;
+    bool primo = true;
+    for (const Paragrafo& p : sezione.prima) {
+      paragrafo_xml(x, p, primo);
+      primo = false;
     }
-    x += "</w:p>";
+    tabella_xml(x, sezione.tabella);
+    for (const Paragrafo& p : sezione.dopo) paragrafo_xml(x, p);
   }
   const PaginaProspetto& p = pagina_prospetto;
   x += "<w:sectPr><w:pgSz w:w=\"" + twip(p.larghezza) + "\" w:h=\"" + twip(p.altezza) +

@@ -60,10 +60,11 @@ std::string dichiarazione_font() {
 }
 
 // The font and size of the whole document, on every paragraph and run.
-std::string proprieta_testo(bool grassetto, std::string_view altro = {}) {
+std::string proprieta_testo(bool grassetto, std::string_view altro = {},
+                            int punti = punti_prospetto) {
   std::string x = "<style:text-properties style:font-name=\"" + font_odt() +
                   "\" fo:font-family=\"" + font_odt() + "\" fo:font-size=\"" +
-                  std::to_string(punti_prospetto) + "pt\"";
+                  std::to_string(punti) + "pt\"";
   x += altro;
   if (grassetto) {
     x += " fo:font-weight=\"bold\" style:font-weight-asian=\"bold\" "
@@ -134,6 +135,105 @@ std::string testo_odt(std::string_view testo) {
   return x;
 }
 
+// The styles and the markup of the section of a statement: its paragraphs
+// in styles of their size (the first from a new page), its table with a
+// column style for the first column and one for the others.
+void sezione_odt(const SezioneProspetto& sezione, std::string& stili, std::string& x) {
+  std::set<std::string> fatti;
+  const auto stile = [&](const Paragrafo& p, bool pagina_nuova) {
+    std::string nome = std::string("Sezione") +
+                       (p.allineamento == Allineamento::centro   ? "Centro"
+                        : p.allineamento == Allineamento::destra ? "Destra"
+                                                                 : "Sinistra") +
+                       std::to_string(p.punti) + (pagina_nuova ? "Pagina" : "");
+    if (fatti.insert(nome).second) {
+      stili += "<style:style style:name=\"" + nome +
+               "\" style:family=\"paragraph\" style:parent-style-name=\"Standard\">"
+               "<style:paragraph-properties fo:text-align=\"" +
+               (p.allineamento == Allineamento::centro   ? "center"
+                : p.allineamento == Allineamento::destra ? "end"
+                                                         : "start") +
+               "\"" + (pagina_nuova ? " fo:break-before=\"page\"" : "") + "/>" +
+               proprieta_testo(false, {}, p.punti) + "</style:style>";
+    }
+    return nome;
+  };
+  const auto paragrafo = [&](const Paragrafo& p, bool pagina_nuova = false) {
+    x += "<text:p text:style-name=\"" + stile(p, pagina_nuova) + "\"";
+    if (p.testo.empty()) {
+      x += "/>";
+      return;
+    }
+    x += "><text:span text:style-name=\"" + std::string(p.grassetto ? "Grassetto" : "Normale") +
+         std::to_string(p.punti) + "\">" + testo_odt(p.testo) + "</text:span></text:p>";
+  };
+  std::set<int> misure;
+  for (const auto* parte : {&sezione.prima, &sezione.dopo}) {
+    for (const Paragrafo& p : *parte) misure.insert(p.punti);
+  }
+  misure.insert(punti_sezione_prospetto);
+  misure.insert(punti_intestazioni_prospetto);
+  for (const int punti : misure) {
+    for (const bool grassetto : {false, true}) {
+      stili += std::string("<style:style style:name=\"") + (grassetto ? "Grassetto" : "Normale") +
+               std::to_string(punti) + "\" style:family=\"text\">" +
+               proprieta_testo(grassetto, {}, punti) + "</style:style>";
+    }
+  }
+  bool primo = true;
+  for (const Paragrafo& p : sezione.prima) {
+    paragrafo(p, primo);
+    primo = false;
+  }
+  const TabellaProspetto& t = sezione.tabella;
+  const std::size_t colonne = t.intestazioni.size();
+  if (colonne > 0) {
+    const PaginaProspetto& pg = pagina_prospetto;
+    const double larga = pg.larghezza - pg.sinistra - pg.destra;
+    const double prima = larga - larghezza_colonna_prospetto * static_cast<double>(colonne - 1);
+    stili +=
+        "<style:style style:name=\"Tabella\" style:family=\"table\">"
+        "<style:table-properties style:width=\"" +
+        millimetri(larga) +
+        "\" table:align=\"left\"/></style:style>"
+        "<style:style style:name=\"TabellaPrima\" style:family=\"table-column\">"
+        "<style:table-column-properties style:column-width=\"" +
+        millimetri(prima) +
+        "\"/></style:style>"
+        "<style:style style:name=\"TabellaAltre\" style:family=\"table-column\">"
+        "<style:table-column-properties style:column-width=\"" +
+        millimetri(larghezza_colonna_prospetto) +
+        "\"/></style:style>"
+        "<style:style style:name=\"Cella\" style:family=\"table-cell\">"
+        "<style:table-cell-properties fo:padding=\"0.5mm\" fo:border-top=\"none\" "
+        "fo:border-left=\"none\" fo:border-right=\"none\" "
+        "fo:border-bottom=\"0.05pt solid #000000\"/></style:style>";
+    x += "<table:table table:name=\"Tabella1\" table:style-name=\"Tabella\">"
+         "<table:table-column table:style-name=\"TabellaPrima\"/>";
+    if (colonne > 1) {
+      x += "<table:table-column table:style-name=\"TabellaAltre\" "
+           "table:number-columns-repeated=\"" +
+           std::to_string(colonne - 1) + "\"/>";
+    }
+    const auto riga = [&](const std::vector<std::string>& celle, bool grassetto, int punti) {
+      x += "<table:table-row>";
+      for (std::size_t i = 0; i < colonne; ++i) {
+        x += "<table:table-cell table:style-name=\"Cella\" office:value-type=\"string\">";
+        paragrafo({i < celle.size() ? celle[i] : std::string(),
+                   i == 0 ? Allineamento::sinistra : Allineamento::destra, grassetto, punti});
+        x += "</table:table-cell>";
+      }
+      x += "</table:table-row>";
+    };
+    x += "<table:table-header-rows>";
+    riga(t.intestazioni, true, punti_intestazioni_prospetto);
+    x += "</table:table-header-rows>";
+    for (const RigaTabella& r : t.righe) riga(r.celle, r.grassetto, punti_sezione_prospetto);
+    x += "</table:table>";
+  }
+  for (const Paragrafo& p : sezione.dopo) paragrafo(p);
+}
+
 std::string contenuto_odt(const Prospetto& prospetto) {
   // One paragraph style per alignment; the first paragraph's also names the
   // page.
@@ -164,10 +264,15 @@ std::string contenuto_odt(const Prospetto& prospetto) {
              "\" style:family=\"text\">" + proprieta_testo(grassetto) + "</style:style>";
   }
 
-  std::string x = std::string(xml_intestazione) + "<office:document-content" +
-                  std::string(spazi_nomi_odt) + ">" + dichiarazione_font() +
-                  "<office:automatic-styles>" + stili +
-                  "</office:automatic-styles><office:body><office:text>";
+  // The section, written apart: its styles join the others.
+  std::string sezione;
+  if (prospetto.sezione) sezione_odt(*prospetto.sezione, stili, sezione);
+  std::string x =
+      std::string(xml_intestazione) + "<office:document-content" + std::string(spazi_nomi_odt) +
+      (prospetto.sezione ? " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+                         : "") +
+      ">" + dichiarazione_font() + "<office:automatic-styles>" + stili +
+      "</office:automatic-styles><office:body><office:text>";
   primo = true;
   for (const Paragrafo& p : prospetto.paragrafi) {
     x += "<text:p text:style-name=\"" + nome_stile(p.allineamento, primo) + "\"";
@@ -179,7 +284,7 @@ std::string contenuto_odt(const Prospetto& prospetto) {
     x += std::string("><text:span text:style-name=\"") + (p.grassetto ? "Grassetto" : "Normale") +
          "\">" + testo_odt(p.testo) + "</text:span></text:p>";
   }
-  return x + "</office:text></office:body></office:document-content>";
+  return x + sezione + "</office:text></office:body></office:document-content>";
 }
 
 }  // namespace

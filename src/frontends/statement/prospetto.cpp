@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "form/testi_buste.h"
+
 namespace zellora {
 
 namespace {
@@ -142,6 +144,47 @@ EsitoProspetto componi_prospetto(const Risultati& r, bool mensile, const Locale&
   v.push_back({std::string(titolo_condizioni), sx, false});
   v.push_back({std::string(condizioni_utilizzo), sx, false});
   return {std::move(p), {}};
+}
+
+std::optional<SezioneProspetto> sezione_buste(const EsitoBuste& e, const Locale& locale) {
+  if (!e.anno) return std::nullopt;
+  const AnnoBuste& a = *e.anno;
+  const Allineamento sx = Allineamento::sinistra;
+  const int punti = punti_sezione_prospetto;
+  SezioneProspetto s;
+  s.prima.push_back({std::string(titolo_buste), Allineamento::centro, true});
+  s.prima.push_back(vuoto(sx));
+  for (const std::string& nota : e.note) s.prima.push_back({"Nota : " + nota, sx, false, punti});
+  if (!e.note.empty()) s.prima.push_back(vuoto(sx));
+  s.tabella.intestazioni.emplace_back("Busta");
+  for (const ColonnaBreve& c : tabella_breve_buste) {
+    s.tabella.intestazioni.emplace_back(c.intestazione);
+  }
+  const auto riga = [&](const BustaPaga& b, std::string descrizione, bool grassetto) {
+    RigaTabella r{{std::move(descrizione)}, grassetto};
+    for (const ColonnaBreve& c : tabella_breve_buste) {
+      r.celle.push_back(formato_F_centesimi(colonne_buste[c.colonna].cifra(b), locale));
+    }
+    s.tabella.righe.push_back(std::move(r));
+  };
+  for (const BustaPaga& b : a.buste) riga(b, descrizione_busta(b), false);
+  riga(a.totale, std::string(testo_totale_buste), true);
+  const auto voce = [&](std::string_view testo, std::int64_t centesimi) {
+    s.dopo.push_back(
+        {std::string(testo) + " : " + formato_F_centesimi(centesimi, locale), sx, false, punti});
+  };
+  s.dopo.push_back({std::string(legenda_buste), sx, false, punti});
+  s.dopo.push_back(vuoto(sx));
+  s.dopo.push_back({std::string(titolo_riconciliazione), sx, true, punti});
+  for (const VoceBuste& v : riconciliazione_buste(a)) voce(v.testo, v.centesimi);
+  s.dopo.push_back(vuoto(sx));
+  s.dopo.push_back({std::string(titolo_anno_prossimo), sx, true, punti});
+  for (const VoceBuste& v : anno_prossimo_buste(a)) voce(v.testo, v.centesimi);
+  if (a.incapiente) {
+    s.dopo.push_back(vuoto(sx));
+    s.dopo.push_back({std::string(testo_incapiente), sx, false, punti});
+  }
+  return s;
 }
 
 }  // namespace zellora

@@ -190,4 +190,15 @@ inline constexpr std::array<SceltaBuste, 2> scelte_proiezione = {{
 // field, in Italian, empty when they are sound (then `opzioni` is written).
 std::string leggi_campi_buste(const CampiBuste& campi, const Locale& locale, OpzioniBuste& opzioni);
 
+// The headings of the parts of the year and of its line of totals, as every
+// front end and the statement show them.
+inline constexpr std::string_view titolo_buste = "Buste paga dell'anno";
+inline constexpr std::string_view titolo_riconciliazione = "Riconciliazione";
+inline constexpr std::string_view titolo_anno_prossimo = "L'anno prossimo";
+inline constexpr std::string_view testo_totale_buste = "Totale";
+
+// A line of the year in a few letters, for a chart's axis: "gen" to "dic",
+// "13ª", "14ª", "cong.".
+std::string sigla_busta(const BustaPaga& busta);
+
 }  // namespace zellora

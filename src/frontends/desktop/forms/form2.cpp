@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -115,6 +116,13 @@ Form2::Form2(Contesto contesto, std::function<bool()> mensile, QWidget* parent)
     stili_.insert(box, box->styleSheet());
     etichette_[std::size_t(riga.casella - 1)] = etichetta;
   }
+  // "Buste paga" beside "Grafici", as wide as the rest of the line allows.
+  comando_buste_ = new QPushButton(QStringLiteral("Buste paga"), ui_->Command2->parentWidget());
+  comando_buste_->setObjectName(QStringLiteral("Command3"));
+  font_comando(comando_buste_);
+  comando_buste_->setAutoDefault(false);
+  connect(comando_buste_, &QPushButton::clicked, this, &Form2::Command3_Click);
+  invio_preme(comando_buste_);
   disponi(false, false);
   // "Esporta" writes a file: only a deliberate press, never an Enter that
   // was meant for the input form.
@@ -165,6 +173,7 @@ void Form2::segna_non_aggiornato() {
   }
   ui_->Command1->setEnabled(false);
   if (form7_ != nullptr) form7_->setWindowTitle(titolo_grafici());
+  if (form_buste_ != nullptr) form_buste_->segna_non_aggiornato();
 }
 
 QString Form2::titolo_grafici() const {
@@ -213,7 +222,8 @@ void Form2::disponi(bool attuali, bool addizionali) {
     linee = std::max(linee, righe);
   }
   setTabOrder(ui_->Command1, ui_->Command2);
-  QWidget* precedente = ui_->Command2;
+  setTabOrder(ui_->Command2, comando_buste_);
+  QWidget* precedente = comando_buste_;
   std::optional<Pannello> pannello;
   int riga = 0;
   for (const RigaRisultato& r : righe_risultato) {
@@ -244,6 +254,9 @@ void Form2::disponi(bool attuali, bool addizionali) {
   }
   ui_->Command1->move(ui_->Command1->x(), base.esporta + in_piu);
   ui_->Command2->move(ui_->Command2->x(), base.esporta + in_piu);
+  // "Buste paga" after "Grafici" as "Grafici" is after "Esporta".
+  comando_buste_->setGeometry(ui_->Command2->geometry().translated(
+      ui_->Command2->x() - ui_->Command1->x(), base.esporta + in_piu - ui_->Command2->y()));
   ui_->SkinLabel20->move(ui_->SkinLabel20->x(), base.nota + in_piu);
   contenuto_->setFixedSize(base.finestra.width(), base.finestra.height() + in_piu);
   adatta_allo_schermo(this, contenuto_->size());
@@ -286,6 +299,7 @@ void Form2::riempi(const Risultati& risultati) {
   casella(righe_risultato[riga_del_genere(Genere::netto)].casella)->setFocus();
   // The charts follow the calculation while they are open.
   if (form7_ != nullptr && form7_->isVisible()) form7_->aggiorna();
+  if (form_buste_ != nullptr) form_buste_->segui_calcolo(calcolo_);
 }
 
 EsitoEsportazione Form2::Crea() {
@@ -314,7 +328,8 @@ EsitoEsportazione Form2::Crea() {
       const std::optional<CampiForm1>& campi = contesto_.motore->campi_calcolo();
       esito = zellora::Crea(contesto_.motore->risultati(), mensile_ && mensile_(),
                             contesto_.motore->locale(), percorso(cartella), *contesto_.apertore,
-                            campi ? &*campi : nullptr);
+                            campi ? &*campi : nullptr,
+                            form_buste_ != nullptr ? form_buste_->anno_del_calcolo() : nullptr);
       QApplication::restoreOverrideCursor();
     }
   }
@@ -357,6 +372,18 @@ void Form2::Command2_Click() {
   form7_->setWindowTitle(titolo_grafici());
   form7_->aggiorna();
   form7_->mostra(this);
+}
+
+void Form2::Command3_Click() {
+  if (form_buste_ == nullptr) {
+    form_buste_ = std::make_unique<FormBuste>(contesto_);
+    form_buste_->segui_calcolo(calcolo_);
+    if (non_aggiornato_) form_buste_->segna_non_aggiornato();
+  }
+  if (!form_buste_->non_aggiornato() && form_buste_->anno_del_calcolo() == nullptr) {
+    form_buste_->calcola();
+  }
+  form_buste_->mostra(this);
 }
 
 }  // namespace zellora

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "form/buste_paga.h"
 #include "form/grafici.h"
 #include "form/motore.h"
 #include "numbers/numeri.h"
@@ -148,5 +149,16 @@ QString etichetta_quota(const Quota& quota, const Locale& locale);
 bool scrivi_immagine_grafici(const DatiGrafici& dati, const Locale& locale,
                              std::optional<double> netto_voluto, const QString& file,
                              QString& errore);
+
+// The chart of a year of payslips (form/testi_buste.h, serie_grafico_buste):
+// a bar for each line of the year in its order, the net, the INPS
+// contribution, the net IRPEF and the surcharges stacked, each series in the
+// colour of its row of the results; `legenda` lists the series with the
+// year's total. A pointer over a part shows its line, series and amount.
+QChart* grafico_buste(const AnnoBuste& anno, const Locale& locale, QWidget* vista,
+                      Legenda* legenda);
+// The same figures in words, for a screen reader: each line of the year
+// with its four amounts ("Gennaio: Netto in busta 1.780,00, ...").
+QString testo_grafico_buste(const AnnoBuste& anno, const Locale& locale);
 
 }  // namespace zellora

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/errore.h"
+#include "form/buste_paga.h"
 #include "form/campi_form.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
@@ -53,21 +54,23 @@ std::filesystem::path cartella_prospetti(const std::filesystem::path& documenti,
 // asks `apertore` to open it.
 //
 // With `campi`, the input form's fields of the calculation, the statement
-// lists its inputs and the day (statement/prospetto.h, CalcoloProspetto).
+// lists its inputs and the day (statement/prospetto.h, CalcoloProspetto);
+// with `buste`, a year of payslips of the same calculation, it ends with the
+// year (sezione_buste).
 //
 // On failure nothing is left behind, except when only the opening failed: the
 // document is then complete, `file` names it and the description says where
 // it is.
 EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
                        const std::filesystem::path& cartella, ApertoreDocumenti& apertore,
-                       const CampiForm1* campi = nullptr);
+                       const CampiForm1* campi = nullptr, const EsitoBuste* buste = nullptr);
 
 // The same at a given moment, whose local time names the file and dates the
 // statement.
 EsitoEsportazione Crea(const Risultati& risultati, bool mensile, const Locale& locale,
                        const std::filesystem::path& cartella, ApertoreDocumenti& apertore,
                        std::chrono::system_clock::time_point quando,
-                       const CampiForm1* campi = nullptr);
+                       const CampiForm1* campi = nullptr, const EsitoBuste* buste = nullptr);
 
 // The day of `quando` in local time, as the statement writes it: "08/12/2026".
 std::string data_prospetto(std::chrono::system_clock::time_point quando);

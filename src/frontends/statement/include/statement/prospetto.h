@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/errore.h"
+#include "form/buste_paga.h"
 #include "form/campi_form.h"
 #include "form/risultati.h"
 #include "numbers/numeri.h"
@@ -21,13 +22,7 @@ enum class Allineamento {
   predefinito,  // what a new document would use (left, in practice)
   centro,
   sinistra,
-};
-
-struct Paragrafo {
-  std::string testo;  // UTF-8; empty for a blank line
-  Allineamento allineamento = Allineamento::sinistra;
-  bool grassetto = false;  // the whole text is bold; the paragraph mark never is
-  bool operator==(const Paragrafo&) const = default;
+  destra,  // the amounts of a table
 };
 
 // The paragraphs of the statement: fourteen of its own (the blank lines, the
@@ -51,6 +46,45 @@ inline constexpr std::size_t paragrafi_prospetto_attuale = numero_paragrafi_pros
 // The whole document is set in this font and size.
 inline constexpr std::string_view carattere_prospetto = "Times New Roman";
 inline constexpr int punti_prospetto = 12;
+
+struct Paragrafo {
+  std::string testo;  // UTF-8; empty for a blank line
+  Allineamento allineamento = Allineamento::sinistra;
+  bool grassetto = false;  // the whole text is bold; the paragraph mark never is
+  int punti = punti_prospetto;
+  bool operator==(const Paragrafo&) const = default;
+};
+
+// A table: its headings and its rows of texts, the first column on the
+// left, the others (amounts) on the right; a row may be bold.
+struct RigaTabella {
+  std::vector<std::string> celle;
+  bool grassetto = false;
+  bool operator==(const RigaTabella&) const = default;
+};
+struct TabellaProspetto {
+  std::vector<std::string> intestazioni;
+  std::vector<RigaTabella> righe;
+  bool operator==(const TabellaProspetto&) const = default;
+};
+
+// A part of the statement after the conditions, from a new page: its
+// paragraphs, a table, its paragraphs. The table and what follows it are
+// set in a smaller size, so that a table of eleven columns fits the width
+// of the page.
+inline constexpr int punti_sezione_prospetto = 8;
+// The table's headings a point smaller still: a heading of one word
+// ("Addizionali") fits a column of amounts whole.
+inline constexpr int punti_intestazioni_prospetto = 7;
+// The width of a table's columns of amounts, in millimetres: the first
+// column takes the rest of the page's width.
+inline constexpr double larghezza_colonna_prospetto = 14;
+struct SezioneProspetto {
+  std::vector<Paragrafo> prima;
+  TabellaProspetto tabella;
+  std::vector<Paragrafo> dopo;
+  bool operator==(const SezioneProspetto&) const = default;
+};
 
 // The page of every format: A4 portrait, margins of 2.5 cm at the top and
 // 2 cm on the other sides. In millimetres.
@@ -84,7 +118,8 @@ struct CalcoloProspetto {
 std::vector<std::string> righe_calcolo_prospetto(const CalcoloProspetto& calcolo, bool attuali);
 
 struct Prospetto {
-  std::vector<Paragrafo> paragrafi;  // paragrafi[0] is the first
+  std::vector<Paragrafo> paragrafi;         // paragrafi[0] is the first
+  std::optional<SezioneProspetto> sezione;  // the year of payslips, when given
   bool operator==(const Prospetto&) const = default;
 };
 
@@ -110,5 +145,12 @@ struct EsitoProspetto {
 // between the two blank lines under the headings.
 EsitoProspetto componi_prospetto(const Risultati& risultati, bool mensile, const Locale& locale,
                                  const CalcoloProspetto* calcolo = nullptr);
+
+// The year of payslips of the statement (form/buste_paga.h), "Buste paga
+// dell'anno": its rule set and notes, the short table of the year with its
+// line of totals and its legend, the reconciliation and next year's lines
+// (form/testi_buste.h), the amounts in the format F of `locale`. Nothing for
+// a year refused.
+std::optional<SezioneProspetto> sezione_buste(const EsitoBuste& buste, const Locale& locale);
 
 }  // namespace zellora

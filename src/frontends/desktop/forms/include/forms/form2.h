@@ -1,7 +1,9 @@
 // Form2 "Risultato Calcolo": the figures of the last calculation, the
 // worker's side on the left and the cost of labour on the right, and
-// "Esporta", which writes them as a statement document, and "Grafici", which
-// opens the charts of them. A line above the panels says what was
+// "Esporta", which writes them as a statement document (with the year of
+// payslips of the same figures when its window holds one), "Grafici", which
+// opens the charts of them, and "Buste paga", the year of payslips of the
+// same worker. A line above the panels says what was
 // calculated (rule set, period, direction), or that the figures are no longer
 // those of the form. Under today's law the worker's side has three more rows
 // and the caption says what the line says; under the rules of 2007 it is the
@@ -21,11 +23,13 @@
 #include "form/risultati.h"
 #include "forms/contesto.h"
 #include "forms/form7.h"
+#include "forms/formbuste.h"
 #include "platform/skin.h"
 #include "statement/crea.h"
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace Ui {
 class Form2;
@@ -78,10 +82,15 @@ class Form2 : public QWidget {
 
   // The charts window, made by the first "Grafici".
   Form7* form7() const { return form7_.get(); }
+  // The window of the year of payslips, made by the first "Buste paga".
+  FormBuste* form_buste() const { return form_buste_.get(); }
 
  public slots:
   void Command1_Click();
   void Command2_Click();
+  // "Buste paga": the year of the worker of the figures shown, calculated
+  // with the choices of its window when it holds none of these figures.
+  void Command3_Click();
 
  protected:
   void hideEvent(QHideEvent* evento) override;
@@ -110,12 +119,14 @@ class Form2 : public QWidget {
   std::array<QLineEdit*, numero_caselle> caselle_{};
   std::array<QLabel*, numero_caselle> etichette_{};
   std::optional<GeometriaBase> geometria_base_;
-  std::optional<QPoint> lasciata_;  // where the window was when last hidden
-  QLabel* riga_calcolo_ = nullptr;  // the line above the panels
-  QString calcolo_;                 // what it says of the last fill
+  std::optional<QPoint> lasciata_;        // where the window was when last hidden
+  QLabel* riga_calcolo_ = nullptr;        // the line above the panels
+  QPushButton* comando_buste_ = nullptr;  // "Buste paga"
+  QString calcolo_;                       // what it says of the last fill
   bool non_aggiornato_ = false;
   QHash<QLineEdit*, QString> stili_;  // each box's style sheet as made
   std::unique_ptr<Form7> form7_;
+  std::unique_ptr<FormBuste> form_buste_;
   QString cartella_;         // where the last statement went, used again while it stands
   QString avviso_cartella_;  // why cartella_ is not among the documents
 };
