@@ -257,4 +257,8 @@ std::string leggi_campi_buste(const CampiBuste& f, const Locale& locale, Opzioni
   return "";
 }
 
+std::string titolo_anno_buste(std::string_view normativa) {
+  return "Buste paga dell'anno (normativa " + std::string(normativa) + ")";
+}
+
 }  // namespace zellora
