@@ -1,5 +1,5 @@
 // Zellora in the browser: the input form, the results window, the charts,
-// the statement and a whole staff, over the calculation core compiled to
+// the year of payslips, the statement and a whole staff, over the calculation core compiled to
 // WebAssembly (zellora.js). The page lays itself out from what the module
 // describes: the desktop's windows (captions, fields, frames), the labels
 // of the fields, the rule sets with their lists, and the rows of the
@@ -12,6 +12,8 @@
   let graficiAperti = false;
   let ultimaRichiesta = null;
   let curvaCorrente = null;
+  let busteAperte = false;
+  let ultimoAnno = null;  // what zellora_buste() last gave
 
   const $ = (id) => document.getElementById(id);
 
@@ -52,6 +54,7 @@
   const campiTesto = new Map();   // name -> field description (label for messages, default)
   const controlli = new Map();    // control name -> element
   const normative = new Map();    // rule set name -> description
+  const campiBuste = new Map();   // key of a choice of the year -> element
 
   // The children of a frame in rows: controls whose tops lie within a few
   // points of each other share a row; left to right within it.
@@ -573,6 +576,18 @@
     }
     for (const chiave of chiavi) {
       const valore = parametri.get(chiave);
+      // A choice of the year: its section opens with it. A text is taken as
+      // typed, and the year judges it; a choice must be one of its items.
+      const scelta = campiBuste.get(chiave);
+      if (scelta) {
+        if (scelta.tagName === 'SELECT' && ![...scelta.options].some((o) => o.value === valore)) {
+          avvisi.push(`Indirizzo: ${chiave} non ha la voce ${citazione(valore)}; ignorato.`);
+          continue;
+        }
+        scelta.value = valore;
+        apriBuste(true);
+        continue;
+      }
       const e = controlli.get(chiave);
       if (!e) {
         avvisi.push(`Indirizzo: ${citazione(chiave)} non è un campo del modulo; ignorato.`);
@@ -640,6 +655,10 @@
         const campo = campiTesto.get(nome);
         if (!e.dataset.sempreSpento && (!campo || e.value !== campo.predefinito)) parametri.set(nome, e.value);
       }
+    }
+    // The choices of the year by their keys: those typed or chosen.
+    for (const [chiave, e] of campiBuste) {
+      if (e.tagName === 'SELECT' ? e.selectedIndex > 0 : e.value !== '') parametri.set(chiave, e.value);
     }
     const testo = parametri.toString().replace(/\+/g, '%20');
     history.replaceState(null, '', testo ? '?' + testo : location.pathname);
@@ -804,6 +823,8 @@
     clearTimeout(indirizzoDaScrivere);
     indirizzoDaScrivere = setTimeout(scriviIndirizzo, 250);
     if (graficiAperti) pianificaGrafici();
+    // The year follows the form at once: never the figures of another worker.
+    if (busteAperte) calcolaBuste();
     document.body.dataset.calcolo = 'fatto';
   }
   let indirizzoDaScrivere = 0;
@@ -1063,6 +1084,196 @@
     graficoCurva($('grafico-curva'), g.curva, g.voce_netto);
   }
 
+  // ------------------------------------------------------------ the year of payslips
+
+  // The choices of the year, each under its label: a text as the form's
+  // fields take it, the payroll office's two choices as lists.
+  function costruisciBuste() {
+    const b = descrizione.buste;
+    $('titolo-buste').textContent = b.titolo;
+    $('Buste').textContent = b.titolo;
+    const contenitore = $('campi-buste');
+    for (const c of b.campi) {
+      const id = 'buste-' + c.chiave;
+      let e;
+      if (c.scelte) {
+        e = crea('select', { id, name: c.chiave });
+        for (const v of c.scelte) e.append(crea('option', { value: v.valore, testo: v.etichetta }));
+      } else {
+        // Months and amounts on a phone's number pad; MONTH:AMOUNT items on
+        // its letters, which have the colon.
+        e = crea('input', {
+          type: 'text', id, name: c.chiave, autocomplete: 'off', spellcheck: 'false',
+          classe: 'testo' + (c.tipo === 'voci' ? '' : ' destra'),
+          inputmode: c.tipo === 'intero' ? 'numeric' : c.tipo === 'importo' ? 'decimal' : null,
+        });
+      }
+      e.dataset.etichetta = c.etichetta;
+      campiBuste.set(c.chiave, e);
+      contenitore.append(crea('div', { classe: 'campo-buste' },
+        crea('label', { for: id, testo: c.etichetta, classe: 'etichetta' }), e));
+    }
+  }
+
+  // The form's request with the choices of the year under "payslips": the
+  // texts typed, the lists' items other than their first (the default).
+  function richiestaBuste() {
+    const r = richiesta();
+    const scelte = {};
+    for (const [chiave, e] of campiBuste) {
+      if (e.tagName === 'SELECT' ? e.selectedIndex > 0 : e.value !== '') scelte[chiave] = e.value;
+    }
+    r.payslips = scelte;
+    return r;
+  }
+
+  function apriBuste(aperte) {
+    busteAperte = aperte;
+    $('buste').hidden = !aperte;
+    $('Buste').setAttribute('aria-expanded', String(aperte));
+    // Closed, it keeps the choices and no figure.
+    if (!aperte) mostraBuste({});
+  }
+
+  function calcolaBuste() {
+    ultimoAnno = chiamaJson('zellora_buste', JSON.stringify(richiestaBuste()));
+    mostraBuste(ultimoAnno);
+    document.body.dataset.buste = 'fatto';
+  }
+
+  // A table of lines of text with their amounts (the reconciliation, next
+  // year's), under its title.
+  function tabellaVoci(titolo, voci, id) {
+    const t = crea('table', { id, classe: 'voci-buste' }, crea('caption', { testo: titolo }));
+    const corpo = crea('tbody');
+    for (const v of voci) {
+      corpo.append(crea('tr', { 'data-nome': v.nome },
+        crea('th', { scope: 'row', testo: v.testo }), crea('td', { testo: v.importo })));
+    }
+    t.append(corpo);
+    return t;
+  }
+
+  // The year as the module gives it: its messages (under the choice they
+  // name, when they name one), the choices' values when left empty, the
+  // notes, the table with its legend, the reconciliation, next year's
+  // lines and the chart. A year refused shows no figure.
+  function mostraBuste(anno) {
+    const b = descrizione.buste;
+    const area = $('messaggi-buste');
+    area.textContent = '';
+    $('buste').querySelectorAll('.errore-campo').forEach((e) => e.remove());
+    for (const e of campiBuste.values()) {
+      e.removeAttribute('aria-invalid');
+      e.removeAttribute('aria-describedby');
+    }
+    const messaggi = anno.error ? [anno.error] : (anno.messages || []);
+    const classe = anno.status === 'refused' || anno.error ? 'errore' : 'avviso';
+    for (const m of messaggi) {
+      area.append(crea('p', { testo: m, classe: classe + ' messaggio' }));
+      if (classe !== 'errore') continue;
+      for (const [chiave, e] of campiBuste) {
+        if (!m.includes(`"${e.dataset.etichetta}"`)) continue;
+        const id = 'errore-buste-' + chiave;
+        const sotto = document.getElementById(id) || crea('p', { id, classe: 'errore-campo ' + classe });
+        sotto.textContent = sotto.textContent ? sotto.textContent + ' ' + m : m;
+        if (!sotto.isConnected) e.after(sotto);
+        e.setAttribute('aria-invalid', 'true');
+        e.setAttribute('aria-describedby', id);
+      }
+    }
+    for (const [chiave, e] of campiBuste) {
+      if (e.tagName === 'INPUT') e.placeholder = (anno.usate || {})[chiave] || '';
+    }
+    const dove = $('anno-buste');
+    dove.textContent = '';
+    $('grafico-buste').textContent = '';
+    if (!anno.righe) return;
+    for (const n of anno.note || []) dove.append(crea('p', { testo: n, classe: 'nota' }));
+    // One row per line of the year; a short heading says its figure in full.
+    const tabella = crea('table', { id: 'tabella-buste', classe: 'tabella-buste' },
+      crea('caption', { id: 'titolo-tabella-buste', testo: anno.titolo }));
+    const testa = crea('tr', {}, crea('th', { scope: 'col', testo: b.intestazione }));
+    for (const c of b.colonne) {
+      testa.append(crea('th', { scope: 'col', 'data-nome': c.nome },
+        c.etichetta === c.intestazione ? c.intestazione : crea('abbr', { title: c.etichetta, testo: c.intestazione })));
+    }
+    const riga = (descrizioneRiga, celle, classeRiga) => {
+      const tr = crea('tr', { classe: classeRiga }, crea('th', { scope: 'row', testo: descrizioneRiga }));
+      for (const t of celle) tr.append(crea('td', { testo: t }));
+      return tr;
+    };
+    const corpo = crea('tbody');
+    for (const r of anno.righe) corpo.append(riga(r.descrizione, r.celle, 'busta-' + r.tipo));
+    tabella.append(crea('thead', {}, testa), corpo, crea('tfoot', {}, riga(b.totale, anno.totale, 'totale')));
+    // Wider than a phone: it scrolls, also with the keyboard.
+    dove.append(crea('div', { classe: 'scorre', role: 'region', tabindex: '0', 'aria-labelledby': 'titolo-tabella-buste' }, tabella),
+      crea('p', { classe: 'legenda-buste', testo: b.legenda }),
+      tabellaVoci(b.titolo_riconciliazione, anno.riconciliazione, 'riconciliazione-buste'),
+      tabellaVoci(b.titolo_anno_prossimo, anno.anno_prossimo, 'anno-prossimo-buste'));
+    if (anno.incapiente) dove.append(crea('p', { classe: 'avviso', testo: anno.incapiente }));
+    graficoBuste($('grafico-buste'), anno.grafico);
+  }
+
+  // The year's chart: a bar for each line of the year, the net and what is
+  // withheld stacked on it (a line that gives back, the adjustment's IRPEF,
+  // to the left of zero), each part with its line, label and amount. Said
+  // in words, line by line, for who cannot see it. As wide as its place, as
+  // the other charts.
+  function graficoBuste(figura, g) {
+    figura.textContent = '';
+    figura.append(crea('figcaption', { id: 'titolo-grafico-buste', testo: descrizione.buste.titolo_grafico }));
+    const n = g.righe.length;
+    if (!n) return;
+    const W = Math.max(280, Math.round(figura.clientWidth || 900));
+    const passo = 26, spessore = 18, su = 6, giu = 28, dx = 18;
+    const H = su + n * passo + giu;
+    const disegno = svg('svg', { viewBox: `0 0 ${W} ${H}`, role: 'img', class: 'barre-buste',
+      'aria-labelledby': 'titolo-grafico-buste', 'aria-describedby': 'alternativa-grafico-buste' });
+    figura.append(disegno);
+    // The lines' names on the left, as wide as the longest needs.
+    const nomi = g.righe.map((t, i) => svg('text', { y: su + i * passo + passo / 2 + 4, 'text-anchor': 'end', class: 'tacca', testo: t }));
+    nomi.forEach((t) => disegno.append(t));
+    const larga = Math.max(...nomi.map((t, i) => t.getComputedTextLength() || g.righe[i].length * 7));
+    const sx = Math.min(Math.ceil(larga) + 12, Math.round(W * 0.45));
+    nomi.forEach((t) => t.setAttribute('x', sx - 6));
+    let minimo = 0, massimo = 1;
+    for (let i = 0; i < n; ++i) {
+      let piu = 0, meno = 0;
+      for (const s of g.serie) { if (s.centesimi[i] > 0) piu += s.centesimi[i]; else meno += s.centesimi[i]; }
+      massimo = Math.max(massimo, piu / 100);
+      minimo = Math.min(minimo, meno / 100);
+    }
+    const t = tacche(minimo, massimo, Math.max(2, Math.floor((W - sx - dx) / 80)));
+    const da = Math.min(minimo, t[0]), a = Math.max(massimo, t[t.length - 1]);
+    const X = (v) => sx + ((v - da) / ((a - da) || 1)) * (W - sx - dx);
+    for (const v of t) {
+      disegno.append(svg('line', { x1: X(v), x2: X(v), y1: su, y2: H - giu, class: v === 0 ? 'zero' : 'griglia' }));
+      disegno.append(svg('text', { x: X(v), y: H - giu + 17, 'text-anchor': 'middle', class: 'tacca', testo: intero(v) }));
+    }
+    for (let i = 0; i < n; ++i) {
+      let destra = 0, sinistra = 0;
+      const y = su + i * passo + (passo - spessore) / 2;
+      g.serie.forEach((s, k) => {
+        const v = s.centesimi[i] / 100;
+        if (v === 0) return;
+        const x0 = v > 0 ? destra : sinistra + v;
+        if (v > 0) destra += v; else sinistra += v;
+        disegno.append(svg('rect', { x: X(x0), y, width: Math.max(0.5, X(x0 + Math.abs(v)) - X(x0)), height: spessore, fill: coloriBuste[k % coloriBuste.length], class: 'parte' },
+          svg('title', { testo: `${g.righe[i]}, ${s.etichetta}: ${s.testi[i]}` })));
+      });
+    }
+    const legenda = crea('ul', { classe: 'legenda' });
+    g.serie.forEach((s, k) => {
+      const c = crea('span', { classe: 'campione', 'aria-hidden': 'true' });
+      c.style.background = coloriBuste[k % coloriBuste.length];
+      legenda.append(crea('li', {}, c, s.etichetta));
+    });
+    figura.append(legenda, crea('p', { id: 'alternativa-grafico-buste', classe: 'nascosto', testo: g.alternativa }));
+  }
+  // The net as the curve draws it, then the withholdings.
+  const coloriBuste = ['#0072B2', '#E69F00', '#D55E00', '#CC79A7'];
+
   // ------------------------------------------------------------ the staff sheet
 
   let lavoratore = null;
@@ -1182,7 +1393,29 @@
       const completato = ((normativaScelta().completamenti || {})[ev.target.id] || []).length > 0;
       if (completato && ultimaUscita) setTimeout(() => mostraMessaggi(ultimaUscita), 0);
     });
-    window.addEventListener('resize', () => { if (graficiAperti) pianificaGrafici(); });
+    window.addEventListener('resize', () => {
+      if (graficiAperti) pianificaGrafici();
+      if (busteAperte && ultimoAnno && ultimoAnno.grafico) graficoBuste($('grafico-buste'), ultimoAnno.grafico);
+    });
+    // The choices of the year: calculated as the form's fields are.
+    const formBuste = $('FormBuste');
+    formBuste.addEventListener('input', (ev) => { if (testo(ev.target)) pianificaCalcolo(); });
+    formBuste.addEventListener('change', (ev) => { if (!testo(ev.target)) pianificaCalcolo(); });
+    formBuste.addEventListener('submit', (ev) => {
+      ev.preventDefault();
+      calcola(true);
+      const sbagliato = formBuste.querySelector('[aria-invalid="true"]');
+      const destinazione = sbagliato || $('messaggi-buste').querySelector('.errore') || $('titolo-tabella-buste') || $('titolo-buste');
+      if (!sbagliato) destinazione.setAttribute('tabindex', '-1');
+      destinazione.focus();
+    });
+    $('Buste').addEventListener('click', () => {
+      apriBuste(!busteAperte);
+      if (busteAperte) {
+        calcolaBuste();
+        $('buste').scrollIntoView({ block: 'start' });
+      }
+    });
     $('Esporta').addEventListener('click', () => {
       preparaStampa();
       window.print();
@@ -1222,6 +1455,7 @@
     impaginaProspetto();
     costruisciForm();
     costruisciRisultati();
+    costruisciBuste();
     costruisciNormative();
     leggiIndirizzo();
     statoCampi();

@@ -272,4 +272,8 @@ std::string sigla_busta(const BustaPaga& b) {
   return std::string(nome_mese(b.mese).substr(0, 3));
 }
 
+std::string titolo_anno_buste(std::string_view normativa) {
+  return std::string(titolo_sezione_buste) + " (normativa " + std::string(normativa) + ")";
+}
+
 }  // namespace zellora

@@ -14,6 +14,10 @@ Chromium through Selenium, and checks:
   the page's Worker: the file downloaded byte for byte as `zellora-cli batch`
   writes it, the summary as it prints it, a sheet it refuses refused with
   its message, and the form still answering while a sheet is computed;
+- the year of payslips under the results: its table as `zellora-cli
+  payslips` gives it for the same request and choices, following the form,
+  its choices kept in the address and read back, its refusals beside the
+  field they name;
 - every control has a name for assistive technology, and axe-core finds no
   violation in any state of the page (opening, results, errors, charts,
   staff sheet, rules, a phone's width);
@@ -147,6 +151,14 @@ def cli_json(cli, richiesta):
                        capture_output=True, env={**os.environ, "LC_ALL": "C"}, timeout=60)
     if r.returncode == 2:
         return {"error": r.stderr.decode().strip().removeprefix("zellora-cli: ")}
+    return json.loads(r.stdout)
+
+
+def cli_buste(cli, richiesta):
+    """`zellora-cli payslips` of a request with the year's choices under "payslips"."""
+    r = subprocess.run([cli, "payslips", "--format", "json"],
+                       input=json.dumps(richiesta, ensure_ascii=False).encode(),
+                       capture_output=True, env={**os.environ, "LC_ALL": "C"}, timeout=60)
     return json.loads(r.stdout)
 
 
@@ -722,6 +734,25 @@ def schermate(d, server, cartella):
                       {"width": 1100, "height": altezza, "deviceScaleFactor": 1, "mobile": False})
     time.sleep(0.3)
     d.find_element(By.ID, "grafici").screenshot(os.path.join(cartella, "web-grafici.png"))
+    # The year of payslips: a worker of Milan hired in March with a bonus in
+    # July, at a desktop's width and on a phone.
+    anno = ("?Combo4=2026&List1=Impiegato&List2=Terziario%20e%20commercio%20fino%20a%205%20dipendenti"
+            "&Text1=30000&Combo5=Lombardia&Text22=MILANO%20(MI)&from_month=3&extra=7:600")
+    apri(d, server, anno)
+    altezza = d.execute_script("return document.documentElement.scrollHeight")
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1100, "height": altezza, "deviceScaleFactor": 1, "mobile": False})
+    time.sleep(0.3)
+    d.find_element(By.ID, "buste").screenshot(os.path.join(cartella, "web-buste.png"))
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 360, "height": 740, "deviceScaleFactor": 2, "mobile": True})
+    apri(d, server, anno)
+    d.execute_script("document.getElementById('tabella-buste').scrollIntoView()")
+    time.sleep(0.3)
+    d.save_screenshot(os.path.join(cartella, "web-telefono-buste.png"))
+    d.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                      {"width": 1100, "height": 800, "deviceScaleFactor": 1, "mobile": False})
+    apri(d, server, tipica)
     # The statement as the browser prints it.
     d.execute_script("window.dispatchEvent(new Event('beforeprint'))")
     d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
@@ -975,6 +1006,130 @@ Zellora().then(m => fatto(JSON.parse(m.ccall('zellora_grafici', 'string', ['stri
     d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
 
 
+# ------------------------------------------------------------------ the year of payslips
+
+LEGGI_BUSTE = """
+const t = document.getElementById('tabella-buste');
+const testi = (sel) => [...document.querySelectorAll(sel)].map((e) => e.textContent);
+return {
+  aperte: document.getElementById('buste')?.hidden === false,
+  colonne: t ? [...t.querySelectorAll('thead th')].map((th) => th.dataset.nome || '') : [],
+  righe: t ? [...t.querySelectorAll('tbody tr, tfoot tr')].map((tr) => [...tr.children].map((c) => c.textContent)) : [],
+  riconciliazione: testi('#riconciliazione-buste td'),
+  messaggi: testi('#messaggi-buste p'),
+  sotto: Object.fromEntries([...document.querySelectorAll('#buste .errore-campo')].map((p) => [p.id, p.textContent])),
+  invalidi: [...document.querySelectorAll('#campi-buste [aria-invalid="true"]')].map((e) => e.name),
+  barre: [...document.querySelectorAll('#grafico-buste rect')].map((r) => [r.textContent, r.getBBox().width]),
+  scelte: Object.fromEntries([...document.querySelectorAll('#campi-buste input, #campi-buste select')]
+    .filter((e) => e.tagName === 'SELECT' ? e.selectedIndex > 0 : e.value !== '').map((e) => [e.name, e.value])),
+};
+"""
+
+
+def importo(euro):
+    """An amount of zellora-cli's JSON as the page writes it: -1.234,50."""
+    c = round(euro * 100)
+    return ("-" if c < 0 else "") + intero(abs(c) // 100) + f",{abs(c) % 100:02d}"
+
+
+def stesse_buste(d, cli, etichetta):
+    """The year on the page against `zellora-cli payslips` for the form and
+    the choices the page holds: every figure of a column zellora-cli
+    prints, line by line and in the totals, and the chart's bars those of
+    the table's lines."""
+    calcolo_fatto(d)
+    pagina = d.execute_script(LEGGI_BUSTE)
+    atteso = cli_buste(cli, {**d.execute_script(LEGGI_FORM), "payslips": pagina["scelte"]})
+    righe = atteso.get("payslips", []) + [atteso.get("totals")]
+    if not controlla(atteso["status"] == "ok" and len(pagina["righe"]) == len(righe),
+                     f"{etichetta}: {len(pagina['righe'])} lines, zellora-cli {atteso['status']} "
+                     f"{len(righe)}: {atteso['messages']}"):
+        return pagina
+    # A line with a cell missing has None there.
+    celle = [r + [None] * (len(pagina["colonne"]) - len(r)) for r in pagina["righe"]]
+    diversi = [(r[0], nome, r[j], importo(a[nome])) for r, a in zip(celle, righe)
+               for j, nome in enumerate(pagina["colonne"]) if nome in a and r[j] != importo(a[nome])]
+    controlla(not diversi, f"{etichetta}: figures not those of zellora-cli payslips: {diversi[:5]}")
+    # Each bar of the chart is a figure of its line in the table, as long
+    # as its amount at one scale.
+    netto = pagina["colonne"].index("net")
+    netti = {f"{r[0]}, Netto in busta: {r[netto]}" for r in celle[:-1] if r[netto] != "0,00"}
+    euro = [(abs(float(t.rsplit(": ", 1)[1].replace(".", "").replace(",", "."))), w) for t, w in pagina["barre"]]
+    scale = [w / e if e else float("inf") for e, w in euro if w > 2]
+    controlla(netti <= {t for t, _ in pagina["barre"]} and scale and max(scale) - min(scale) < 0.01 * max(scale),
+              f"{etichetta}: the chart's bars {pagina['barre'][:4]}, the table's nets {sorted(netti)[:3]}")
+    return pagina
+
+
+def prova_buste(d, server, cli, sorgente):
+    """The year of payslips: opened from an address that holds its choices,
+    the same as zellora-cli's, following the form, kept in the address,
+    refused beside the field it names; axe-core on it, at a desktop's and a
+    phone's width."""
+    lavoratore = ("?Combo4=2026&List1=Impiegato&List2=Terziario%20e%20commercio%20fino%20a%205%20dipendenti"
+                  "&Text1=30000&Combo5=Lombardia&Text22=MILANO%20(MI)")
+    schermo(d, 1280, 900)
+    apri(d, server, lavoratore + "&to_month=9&projection=year-to-date&extra=7:600")
+    pagina = stesse_buste(d, cli, "the year of an address")
+    controlla(pagina["aperte"] and pagina["scelte"] == {"to_month": "9", "projection": "year-to-date", "extra": "7:600"},
+              f"the address's choices of the year: {pagina['scelte']}")
+    axe(d, sorgente, "the year of payslips")
+    # Without choices in the address the year waits for its button, and
+    # closed keeps no figure.
+    apri(d, server, lavoratore)
+    chiuse = d.execute_script(LEGGI_BUSTE)
+    d.find_element(By.ID, "Buste").click()
+    aperte = stesse_buste(d, cli, "the year of the button")
+    d.find_element(By.ID, "Buste").click()
+    di_nuovo = d.execute_script(LEGGI_BUSTE)
+    controlla(not chiuse["aperte"] and aperte["aperte"] and not di_nuovo["aperte"] and not di_nuovo["righe"],
+              f"the button Buste paga: closed {chiuse['aperte']}, opened {aperte['aperte']}, closed again "
+              f"{di_nuovo['aperte']} with {len(di_nuovo['righe'])} lines")
+    d.find_element(By.ID, "Buste").click()
+    # The form changes: the year with it.
+    scrivi(d, "Text1", "41000")
+    stesse_buste(d, cli, "the year after the gross changed")
+    # Typed choices go to the address, and the address brings them back.
+    scrivi(d, "buste-payments", "14")
+    Select(d.find_element(By.ID, "buste-deductions")).select_by_index(1)
+    calcolo_fatto(d)
+    prima = d.execute_script(LEGGI_BUSTE)
+    attendi(lambda: "payments=14" in d.execute_script("return location.search")
+            and "deductions=" in d.execute_script("return location.search"), 5)
+    indirizzo = d.execute_script("return location.search")
+    apri(d, server, indirizzo)
+    dopo = stesse_buste(d, cli, "the year of the address written")
+    controlla(dopo["scelte"] == prima["scelte"] and dopo["righe"] == prima["righe"],
+              f"the address {indirizzo!r} brings back {dopo['scelte']}, not {prima['scelte']}")
+    # A choice of the year its list does not hold is named with the address's notices.
+    apri(d, server, lavoratore + "&deductions=forse")
+    avvisi = d.execute_script("return document.getElementById('indirizzo').textContent")
+    controlla('Indirizzo: deductions non ha la voce "forse"; ignorato.' in avvisi,
+              f"an address with a choice of the year not on its list: {avvisi!r}")
+    # Refused: a choice named under its field, with zellora-cli's message,
+    # and no figure; from net to gross, as zellora-cli says.
+    for come, campo in ((lambda: scrivi(d, "buste-to_month", "13"), "to_month"),
+                        (lambda: premi(d, "Option3"), None)):
+        apri(d, server, lavoratore + "&to_month=9")
+        come()
+        calcolo_fatto(d)
+        pagina = d.execute_script(LEGGI_BUSTE)
+        atteso = cli_buste(cli, {**d.execute_script(LEGGI_FORM), "payslips": pagina["scelte"]})
+        sotto = {f"errore-buste-{campo}": atteso["messages"][0]} if campo else {}
+        controlla(atteso["status"] == "refused" and pagina["messaggi"] == atteso["messages"]
+                  and pagina["sotto"] == sotto and pagina["invalidi"] == ([campo] if campo else [])
+                  and not pagina["righe"] and not pagina["barre"],
+                  f"a year refused ({campo}): the page {pagina}, zellora-cli {atteso['messages']}")
+    axe(d, sorgente, "the year refused")
+    # A phone: the fields and the table's place.
+    schermo(d, 360, 740, telefono=True, scala=2)
+    apri(d, server, lavoratore + "&to_month=9")
+    piccoli = [b for b in d.execute_script(LEGGI_BERSAGLI) if b[1] < 24 or b[2] < 24 or (b[3] and b[2] < 44)]
+    controlla(not piccoli, f"targets smaller than 24 px (44 for fields and buttons) with the year: {piccoli}")
+    axe(d, sorgente, "phone, the year of payslips")
+    d.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+
 # ------------------------------------------------------------------ main
 
 
@@ -1032,6 +1187,7 @@ def main():
 const fatto = arguments[arguments.length - 1];
 Zellora().then(m => fatto(m.UTF8ToString(m._zellora_descrizione())));"""))
         prova_accessibilita(d, server, lavoro, descrizione, coda)
+        prova_buste(d, server, opzioni.cli, sorgente_axe() or "window.axe = {run: () => Promise.resolve({violations: []})};")
         if opzioni.solo_accessibilita:
             raise SystemExit(1 if errori else 0)
 

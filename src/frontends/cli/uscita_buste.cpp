@@ -203,7 +203,7 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
   for (const std::string& m : e.esito.messaggi) out += m + "\n";
   if (!e.anno) return out;
   const AnnoBuste& a = *e.anno;
-  out += std::string(titolo_buste) + " (normativa " + normativa + ")\n";
+  out += titolo_anno_buste(normativa) + "\n";
   for (const std::string& n : e.note) out += n + "\n";
   out += '\n';
   // The table: the month, the payslip, then the figures of the columns
@@ -219,7 +219,7 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
     if (!destra && n < l) out.append(l - n, ' ');
   };
   cella("Mese", 10, false);
-  cella("Busta", 16, false);
+  cella(intestazione_busta, 16, false);
   for (const ColonnaBreve& c : tabella_breve_buste) cella(c.intestazione, larghezza, true);
   out += '\n';
   const auto riga = [&](const BustaPaga& b, std::string_view mese, std::string_view tipo) {
@@ -231,11 +231,11 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
     out += '\n';
   };
   for (const BustaPaga& b : a.buste) riga(b, nome_mese(b.mese), nome_tipo_busta(b.tipo));
-  riga(a.totale, testo_totale_buste, "");
+  riga(a.totale, riga_totale_buste, "");
   out += "\n";
   out += legenda_buste;
   out += "\n\n";
-  out += titolo_riconciliazione;
+  out += titolo_riconciliazione_buste;
   out += '\n';
   for (const VoceBuste& v : riconciliazione_buste(a)) {
     out += "  ";
@@ -244,7 +244,7 @@ std::string uscita_buste_testo(const EsitoBuste& e, const std::string& normativa
     out += '\n';
   }
   out += '\n';
-  out += titolo_anno_prossimo;
+  out += titolo_anno_prossimo_buste;
   out += '\n';
   const auto voce = [&](std::string_view testo, std::int64_t c) {
     out += "  ";

@@ -152,11 +152,11 @@ std::optional<SezioneProspetto> sezione_buste(const EsitoBuste& e, const Locale&
   const Allineamento sx = Allineamento::sinistra;
   const int punti = punti_sezione_prospetto;
   SezioneProspetto s;
-  s.prima.push_back({std::string(titolo_buste), Allineamento::centro, true});
+  s.prima.push_back({std::string(titolo_sezione_buste), Allineamento::centro, true});
   s.prima.push_back(vuoto(sx));
   for (const std::string& nota : e.note) s.prima.push_back({"Nota : " + nota, sx, false, punti});
   if (!e.note.empty()) s.prima.push_back(vuoto(sx));
-  s.tabella.intestazioni.emplace_back("Busta");
+  s.tabella.intestazioni.emplace_back(intestazione_busta);
   for (const ColonnaBreve& c : tabella_breve_buste) {
     s.tabella.intestazioni.emplace_back(c.intestazione);
   }
@@ -168,17 +168,17 @@ std::optional<SezioneProspetto> sezione_buste(const EsitoBuste& e, const Locale&
     s.tabella.righe.push_back(std::move(r));
   };
   for (const BustaPaga& b : a.buste) riga(b, descrizione_busta(b), false);
-  riga(a.totale, std::string(testo_totale_buste), true);
+  riga(a.totale, std::string(riga_totale_buste), true);
   const auto voce = [&](std::string_view testo, std::int64_t centesimi) {
     s.dopo.push_back(
         {std::string(testo) + " : " + formato_F_centesimi(centesimi, locale), sx, false, punti});
   };
   s.dopo.push_back({std::string(legenda_buste), sx, false, punti});
   s.dopo.push_back(vuoto(sx));
-  s.dopo.push_back({std::string(titolo_riconciliazione), sx, true, punti});
+  s.dopo.push_back({std::string(titolo_riconciliazione_buste), sx, true, punti});
   for (const VoceBuste& v : riconciliazione_buste(a)) voce(v.testo, v.centesimi);
   s.dopo.push_back(vuoto(sx));
-  s.dopo.push_back({std::string(titolo_anno_prossimo), sx, true, punti});
+  s.dopo.push_back({std::string(titolo_anno_prossimo_buste), sx, true, punti});
   for (const VoceBuste& v : anno_prossimo_buste(a)) voce(v.testo, v.centesimi);
   if (a.incapiente) {
     s.dopo.push_back(vuoto(sx));

@@ -10,6 +10,8 @@
 //                             {"error": ...} with the message of its exit 2
 //   zellora_prospetto(R)      the statement of R, paragraph by paragraph
 //   zellora_grafici(R)        the figures of the charts of R
+//   zellora_buste(R)          the year of payslips of R, with the year's
+//                             choices under "payslips", its texts made
 //   zellora_regole()          what `zellora-cli rules` prints
 //   zellora_tabella(NOME)     what `zellora-cli rules NOME` prints
 //   zellora_citazione(T, N)   the text T of N bytes quoted as every value
@@ -47,10 +49,12 @@
 #include "cli/lotto.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
+#include "form/buste_paga.h"
 #include "form/campi_form.h"
 #include "form/grafici.h"
 #include "form/motore.h"
 #include "form/risultati.h"
+#include "form/testi_buste.h"
 #include "form/verifica.h"
 #include "numbers/numeri.h"
 #include "rules/caricamento.h"
@@ -219,6 +223,92 @@ json ripartizione(const std::optional<Ripartizione>& r, std::string_view titolo)
 
 json numero(double v) { return std::isfinite(v) ? json(v) : json(nullptr); }
 
+// The year of payslips as the page lays it out: its choices as fields (the
+// kind of text each takes, for the keyboard a phone shows), the columns of
+// the short table with their full labels, the headings.
+json descrizione_buste() {
+  const auto scelte = [](const auto& elenco) {
+    json v = json::array();
+    for (const SceltaBuste& s : elenco)
+      v.push_back({{"valore", s.valore}, {"etichetta", s.etichetta}});
+    return v;
+  };
+  json campi = json::array();
+  for (const CampoBuste& c : campi_buste) {
+    json campo = {{"chiave", c.chiave}, {"etichetta", c.etichetta}};
+    const auto t = c.testo;
+    if (t == &CampiBuste::detrazioni) {
+      campo["scelte"] = scelte(scelte_detrazioni);
+    } else if (t == &CampiBuste::proiezione) {
+      campo["scelte"] = scelte(scelte_proiezione);
+    } else if (t == &CampiBuste::variazioni || t == &CampiBuste::una_tantum) {
+      campo["tipo"] = "voci";  // MONTH:AMOUNT items
+    } else if (t == &CampiBuste::mensilita || t == &CampiBuste::mese_quattordicesima ||
+               t == &CampiBuste::primo_mese || t == &CampiBuste::ultimo_mese) {
+      campo["tipo"] = "intero";
+    } else {
+      campo["tipo"] = "importo";
+    }
+    campi.push_back(std::move(campo));
+  }
+  json colonne = json::array();
+  for (const ColonnaBreve& c : tabella_breve_buste) {
+    const ColonnaBuste& colonna = colonne_buste[c.colonna];
+    colonne.push_back({{"nome", colonna.nome},
+                       {"intestazione", c.intestazione},
+                       {"etichetta", colonna.etichetta}});
+  }
+  return {{"titolo", titolo_buste},
+          {"campi", campi},
+          {"colonne", colonne},
+          {"legenda", legenda_buste},
+          {"intestazione", intestazione_busta},
+          {"totale", riga_totale_buste},
+          {"titolo_riconciliazione", titolo_riconciliazione_buste},
+          {"titolo_anno_prossimo", titolo_anno_prossimo_buste},
+          {"titolo_grafico", titolo_grafico_buste}};
+}
+
+// The figures of the year's chart, each also written as the table writes
+// it, and the chart said in words for who cannot see it: each line with
+// the four figures.
+json grafico_buste(const AnnoBuste& anno) {
+  const std::vector<SerieBuste> serie = serie_grafico_buste(anno);
+  json g;
+  g["righe"] = json::array();
+  for (const BustaPaga& b : anno.buste) g["righe"].push_back(descrizione_busta(b));
+  g["serie"] = json::array();
+  for (const SerieBuste& s : serie) {
+    json testi = json::array();
+    for (const std::int64_t c : s.centesimi) testi.push_back(formato_F_centesimi(c, italiano));
+    g["serie"].push_back(
+        {{"etichetta", s.etichetta}, {"centesimi", s.centesimi}, {"testi", testi}});
+  }
+  std::string parole;
+  for (std::size_t i = 0; i < anno.buste.size(); ++i) {
+    parole += descrizione_busta(anno.buste[i]);
+    for (std::size_t k = 0; k < serie.size(); ++k) {
+      parole += k == 0 ? ": " : "; ";
+      parole += std::string(serie[k].etichetta) + " " +
+                formato_F_centesimi(serie[k].centesimi[i], italiano);
+    }
+    parole += ". ";
+  }
+  if (!parole.empty()) parole.pop_back();
+  g["alternativa"] = parole;
+  return g;
+}
+
+json voci_buste(const std::vector<VoceBuste>& voci) {
+  json v = json::array();
+  for (const VoceBuste& voce : voci) {
+    v.push_back({{"nome", voce.nome},
+                 {"testo", voce.testo},
+                 {"importo", formato_F_centesimi(voce.centesimi, italiano)}});
+  }
+  return v;
+}
+
 // The staff sheet as JavaScript hands it over, piece by piece.
 EM_JS(int, foglio_leggi, (char* destinazione, int massimo),
       { return Module["leggiFoglio"](destinazione, massimo); });
@@ -350,6 +440,7 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_descrizione() {
     }
     d["normativa_predefinita"] = regole_predefinite().nome;
     d["risultati"] = {{"titolo", titolo_risultati}, {"nota", nota_retribuzione}};
+    d["buste"] = descrizione_buste();
     d["prospetto"] = {{"carattere", carattere_prospetto},
                       {"punti", punti_prospetto},
                       {"pagina",
@@ -451,6 +542,71 @@ EMSCRIPTEN_KEEPALIVE const char* zellora_grafici(const char* richiesta) {
     g["voce_netto"] = voce_netto;
     g["voce_costo"] = costo;
     return rispondi(g);
+  } catch (const std::exception& e) {
+    return errore(e.what());
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE const char* zellora_buste(const char* richiesta) {
+  try {
+    Richiesta r;
+    try {
+      r = leggi_richiesta_json(richiesta != nullptr ? richiesta : "");
+    } catch (const json::exception& e) {
+      return errore("invalid JSON: " + messaggio_json(e));
+    } catch (const ErroreRichiesta& e) {
+      return errore(e.testo(Lingua::italiano));
+    }
+    Motore motore(italiano, *r.regole);
+    applica_profilo(motore, r);
+    // The choices are checked as the form's fields: a refusal names the
+    // field, and nothing of the year is calculated.
+    OpzioniBuste opzioni;
+    EsitoBuste e;
+    const std::string scelte = leggi_campi_buste(r.buste, italiano, opzioni);
+    if (scelte.empty()) {
+      e = buste_paga(motore, r.campi, opzioni);
+    } else {
+      e.esito.stato = Stato::rifiutato;
+      e.esito.messaggi.push_back(scelte);
+    }
+    json j = {{"status", nome_stato(e.esito.stato)}, {"messages", e.esito.messaggi}};
+    if (!e.anno) return rispondi(j);
+    const AnnoBuste& a = *e.anno;
+    const DatiBuste& d = e.dati;
+    j["titolo"] = titolo_anno_buste(motore.regole().nome);
+    j["note"] = e.note;
+    // What the fields left empty stood for, for the page to show in them.
+    json usate = json::object();
+    for (const CampoBuste& c : campi_buste) {
+      const auto t = c.testo;
+      const int valore = t == &CampiBuste::mensilita              ? d.mensilita
+                         : t == &CampiBuste::mese_quattordicesima ? d.mese_quattordicesima
+                         : t == &CampiBuste::primo_mese           ? d.primo_mese
+                         : t == &CampiBuste::ultimo_mese          ? d.ultimo_mese
+                                                                  : 0;
+      if (valore > 0) usate[std::string(c.chiave)] = std::to_string(valore);
+    }
+    j["usate"] = usate;
+    const auto celle = [](const BustaPaga& b) {
+      json c = json::array();
+      for (const ColonnaBreve& k : tabella_breve_buste) {
+        c.push_back(formato_F_centesimi(colonne_buste[k.colonna].cifra(b), italiano));
+      }
+      return c;
+    };
+    j["righe"] = json::array();
+    for (const BustaPaga& b : a.buste) {
+      j["righe"].push_back({{"descrizione", descrizione_busta(b)},
+                            {"tipo", nome_tipo_busta(b.tipo)},
+                            {"celle", celle(b)}});
+    }
+    j["totale"] = celle(a.totale);
+    j["riconciliazione"] = voci_buste(riconciliazione_buste(a));
+    j["anno_prossimo"] = voci_buste(anno_prossimo_buste(a));
+    if (a.incapiente) j["incapiente"] = testo_incapiente;
+    j["grafico"] = grafico_buste(a);
+    return rispondi(j);
   } catch (const std::exception& e) {
     return errore(e.what());
   }

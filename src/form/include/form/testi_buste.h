@@ -190,15 +190,21 @@ inline constexpr std::array<SceltaBuste, 2> scelte_proiezione = {{
 // field, in Italian, empty when they are sound (then `opzioni` is written).
 std::string leggi_campi_buste(const CampiBuste& campi, const Locale& locale, OpzioniBuste& opzioni);
 
-// The headings of the parts of the year and of its line of totals, as every
-// front end and the statement show them.
-inline constexpr std::string_view titolo_buste = "Buste paga dell'anno";
-inline constexpr std::string_view titolo_riconciliazione = "Riconciliazione";
-inline constexpr std::string_view titolo_anno_prossimo = "L'anno prossimo";
-inline constexpr std::string_view testo_totale_buste = "Totale";
+// The headings of the year wherever it is shown: the part of the results
+// that holds it, the table's title, its first column and last row, the
+// reconciliation, next year's lines and the chart.
+inline constexpr std::string_view titolo_buste = "Buste paga";
+inline constexpr std::string_view titolo_sezione_buste = "Buste paga dell'anno";
+// "Buste paga dell'anno (normativa 2026)".
+std::string titolo_anno_buste(std::string_view normativa);
+inline constexpr std::string_view intestazione_busta = "Busta";
+inline constexpr std::string_view riga_totale_buste = "Totale";
+inline constexpr std::string_view titolo_riconciliazione_buste = "Riconciliazione";
+inline constexpr std::string_view titolo_anno_prossimo_buste = "L'anno prossimo";
+inline constexpr std::string_view titolo_grafico_buste = "Netto e ritenute di ogni busta";
 
 // A line of the year in a few letters, for a chart's axis: "gen" to "dic",
-// "13ª", "14ª", "cong.".
+// "13\u00aa", "14\u00aa", "cong.".
 std::string sigla_busta(const BustaPaga& busta);
 
 }  // namespace zellora

@@ -66,7 +66,7 @@ QTableWidget* nuova_tabella(const QString& nome, const QString& accessibile, QWi
 FormBuste::FormBuste(Contesto contesto, QWidget* parent)
     : QWidget(parent, Qt::Window), contesto_(std::move(contesto)) {
   setObjectName(QStringLiteral("FormBuste"));
-  setWindowTitle(da_utf8(titolo_buste));
+  setWindowTitle(da_utf8(titolo_sezione_buste));
   font_finestra(this);
   auto* contenuto = new QWidget;
   contenuto->setObjectName(QStringLiteral("contenuto"));
@@ -143,16 +143,17 @@ FormBuste::FormBuste(Contesto contesto, QWidget* parent)
   // The table and the chart in two tabs.
   schede_ = new QTabWidget(contenuto);
   schede_->setObjectName(QStringLiteral("SchedeBuste"));
-  schede_->setAccessibleName(da_utf8(titolo_buste));
+  schede_->setAccessibleName(da_utf8(titolo_sezione_buste));
   schede_->tabBar()->setAccessibleName(QStringLiteral("Schede delle buste paga"));
   // The keyboard stops on the tabs themselves, not on their frame as well.
   schede_->setFocusPolicy(Qt::NoFocus);
   schede_->tabBar()->setFocusPolicy(Qt::TabFocus);
   auto* pagina_tabella = new QWidget(schede_);
   auto* colonna_tabella = new QVBoxLayout(pagina_tabella);
-  tabella_ = nuova_tabella(QStringLiteral("TabellaBuste"), da_utf8(titolo_buste), pagina_tabella);
+  tabella_ =
+      nuova_tabella(QStringLiteral("TabellaBuste"), da_utf8(titolo_sezione_buste), pagina_tabella);
   tabella_->setColumnCount(int(tabella_breve_buste.size()) + 1);
-  auto* intestazione = new QTableWidgetItem(QStringLiteral("Busta"));
+  auto* intestazione = new QTableWidgetItem(da_utf8(intestazione_busta));
   tabella_->setHorizontalHeaderItem(0, intestazione);
   for (std::size_t i = 0; i < tabella_breve_buste.size(); ++i) {
     const ColonnaBreve& c = tabella_breve_buste[i];
@@ -170,8 +171,8 @@ FormBuste::FormBuste(Contesto contesto, QWidget* parent)
   legenda_tabella_->setWordWrap(true);
   colonna_tabella->addWidget(legenda_tabella_);
   riconciliazione_ = nuova_tabella(QStringLiteral("TabellaRiconciliazione"),
-                                   da_utf8(titolo_riconciliazione) + QStringLiteral(" e ") +
-                                       da_utf8(titolo_anno_prossimo).toLower(),
+                                   da_utf8(titolo_riconciliazione_buste) + QStringLiteral(" e ") +
+                                       da_utf8(titolo_anno_prossimo_buste).toLower(),
                                    pagina_tabella);
   riconciliazione_->setColumnCount(2);
   riconciliazione_->setHorizontalHeaderLabels({QStringLiteral("Voce"), QStringLiteral("Importo")});
@@ -339,7 +340,7 @@ void FormBuste::mostra_anno(const EsitoBuste& esito) {
   for (std::size_t i = 0; i < a.buste.size(); ++i) {
     riga(int(i), a.buste[i], da_utf8(descrizione_busta(a.buste[i])), false);
   }
-  riga(int(a.buste.size()), a.totale, da_utf8(testo_totale_buste), true);
+  riga(int(a.buste.size()), a.totale, da_utf8(riga_totale_buste), true);
   tabella_->resizeColumnsToContents();
 
   const std::vector<VoceBuste> riconciliazione = riconciliazione_buste(a);
@@ -354,15 +355,15 @@ void FormBuste::mostra_anno(const EsitoBuste& esito) {
     riconciliazione_->setItem(n, 0, cella(da_utf8(v.testo), false));
     riconciliazione_->setItem(n++, 1, cella(euro(v.centesimi), true));
   };
-  titolo(titolo_riconciliazione);
+  titolo(titolo_riconciliazione_buste);
   for (const VoceBuste& v : riconciliazione) voce(v);
-  titolo(titolo_anno_prossimo);
+  titolo(titolo_anno_prossimo_buste);
   for (const VoceBuste& v : prossimo) voce(v);
   incapiente_->setVisible(a.incapiente);
 
   QChart* prima = grafico_->chart();
   QChart* nuovo = grafico_buste(a, locale, grafico_, legenda_grafico_);
-  nuovo->setTitle(da_utf8(titolo_buste) + QStringLiteral(" - ") + calcolo_);
+  nuovo->setTitle(da_utf8(titolo_sezione_buste) + QStringLiteral(" - ") + calcolo_);
   grafico_->setChart(nuovo);
   delete prima;
   grafico_->setAccessibleDescription(testo_grafico_buste(a, locale));
@@ -371,7 +372,7 @@ void FormBuste::mostra_anno(const EsitoBuste& esito) {
 void FormBuste::segui_calcolo(const QString& calcolo) {
   calcolo_ = calcolo;
   non_aggiornato_ = false;
-  setWindowTitle(da_utf8(titolo_buste) + QStringLiteral(" - ") + calcolo);
+  setWindowTitle(da_utf8(titolo_sezione_buste) + QStringLiteral(" - ") + calcolo);
   riga_calcolo_->setText(calcolo);
   riga_calcolo_->setStyleSheet(QStringLiteral("QLabel#RigaCalcolo { font-weight: bold; }"));
   calcola_->setEnabled(true);
@@ -386,7 +387,7 @@ void FormBuste::segna_non_aggiornato() {
   if (non_aggiornato_) return;
   non_aggiornato_ = true;
   pulisci();
-  setWindowTitle(da_utf8(titolo_buste) + QStringLiteral(" - non aggiornate"));
+  setWindowTitle(da_utf8(titolo_sezione_buste) + QStringLiteral(" - non aggiornate"));
   riga_calcolo_->setText(
       QStringLiteral("Non aggiornate: l'ultimo calcolo \u00e8 stato rifiutato. Le buste paga "
                      "tornano con il prossimo calcolo del modulo."));
