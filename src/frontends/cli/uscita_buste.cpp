@@ -74,10 +74,18 @@ std::string uscita_buste_json(const EsitoBuste& e, const std::string& normativa)
   }
   out += ']';
   if (e.anno) {
-    const AnnoBuste& a = *e.anno;
-    const DatiBuste& d = e.dati;
     membro(out, "rules");
     aggiungi_stringa_json(out, normativa);
+  }
+  aggiungi_anno_json(out, e);
+  out += "}\n";
+  return out;
+}
+
+void aggiungi_anno_json(std::string& out, const EsitoBuste& e) {
+  if (e.anno) {
+    const AnnoBuste& a = *e.anno;
+    const DatiBuste& d = e.dati;
     membro(out, "notes");
     out += '[';
     for (std::size_t i = 0; i < e.note.size(); ++i) {
@@ -162,31 +170,37 @@ std::string uscita_buste_json(const EsitoBuste& e, const std::string& normativa)
     membro(out, "irpef_debt_exceeds_pay");
     out += a.incapiente ? "true" : "false";
   }
-  out += "}\n";
-  return out;
 }
 
-std::string uscita_buste_csv(const EsitoBuste& e, char sep) {
-  std::string out = "month";
+void aggiungi_intestazione_buste_csv(std::string& out, char sep) {
+  out += "month";
   out += sep;
   out += "kind";
   for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
     out += sep;
     out += colonne_buste[i].nome;
   }
+}
+
+void aggiungi_busta_csv(std::string& out, const BustaPaga& b, char sep) {
+  out += std::to_string(b.mese);
+  out += sep;
+  out += nome_tipo_busta(b.tipo);
+  for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
+    out += sep;
+    aggiungi_euro(out, colonne_buste[i].cifra(b));
+  }
+}
+
+std::string uscita_buste_csv(const EsitoBuste& e, char sep) {
+  std::string out;
+  aggiungi_intestazione_buste_csv(out, sep);
   out += '\n';
   if (!e.anno) return out;
-  const auto riga = [&](const BustaPaga& b, std::string_view mese) {
-    out += mese;
-    out += sep;
-    out += nome_tipo_busta(b.tipo);
-    for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
-      out += sep;
-      aggiungi_euro(out, colonne_buste[i].cifra(b));
-    }
+  for (const BustaPaga& b : e.anno->buste) {
+    aggiungi_busta_csv(out, b, sep);
     out += '\n';
-  };
-  for (const BustaPaga& b : e.anno->buste) riga(b, std::to_string(b.mese));
+  }
   out += "total";
   out += sep;
   for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
