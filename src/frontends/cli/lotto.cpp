@@ -972,11 +972,15 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       opzioni.thread != 0 ? opzioni.thread : std::max(1u, std::thread::hardware_concurrency()) + 1;
 
   // Rows go through in blocks: while the cores calculate one block, this
-  // thread writes the block before it and reads the block after it.
+  // thread writes the block before it and reads the block after it. A year
+  // of payslips writes some fifteen rows for a worker: its blocks are
+  // smaller, so that the results waiting in memory stay as bounded.
+  const std::size_t per_blocco = opzioni.buste ? righe_per_blocco / 16 : righe_per_blocco;
   struct Blocco {
-    std::vector<Riga> righe = std::vector<Riga>(righe_per_blocco);
+    explicit Blocco(std::size_t righe_blocco) : righe(righe_blocco), esiti(righe_blocco) {}
+    std::vector<Riga> righe;
     std::vector<std::string> parti;  // the result rows of each slice, in order
-    std::vector<EsitoRiga> esiti = std::vector<EsitoRiga>(righe_per_blocco);
+    std::vector<EsitoRiga> esiti;
     std::size_t n = 0;
     std::uint64_t letti = 0;  // bytes of input read up to its end
   };
@@ -986,7 +990,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     // A block also ends after byte_per_blocco bytes of input, so that the
     // rows waiting in memory stay bounded whatever their size.
     const std::uint64_t inizio = csv.letti();
-    while (!finito && b.n < righe_per_blocco && csv.letti() - inizio < byte_per_blocco) {
+    while (!finito && b.n < per_blocco && csv.letti() - inizio < byte_per_blocco) {
       Riga& r = b.righe[b.n];
       if (formati.ingresso == FormatoLotto::csv) {
         if (!csv.record(r.celle, r.forma)) {
@@ -1011,7 +1015,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   };
   // Each core takes the next slice of rows as soon as it is free, so that a
   // core slowed by the reading and writing never holds the others up.
-  constexpr std::size_t righe_per_fetta = 256;
+  const std::size_t righe_per_fetta = opzioni.buste ? 16 : 256;
   auto calcola = [&](Blocco& b) {
     const std::size_t fette = (b.n + righe_per_fetta - 1) / righe_per_fetta;
     b.parti.resize(fette);
@@ -1056,7 +1060,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     if (opzioni.avanzamento) opzioni.avanzamento(b.letti);
   };
 
-  std::array<Blocco, 3> blocchi;
+  std::array<Blocco, 3> blocchi = {Blocco(per_blocco), Blocco(per_blocco), Blocco(per_blocco)};
   Blocco* da_calcolare = &blocchi[0];
   Blocco* da_scrivere = &blocchi[1];
   Blocco* da_leggere = &blocchi[2];
