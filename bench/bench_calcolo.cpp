@@ -291,7 +291,36 @@ void BM_LottoMetaNettoLordo(benchmark::State& s) { misura_lotto(s, 2); }
 
 }  // namespace
 
+namespace {
+
+// A staff's years of payslips under 2026 (`batch --payslips`): 10,000
+// workers of Lombardia, most of them in Milano, one in nine leaving in the
+// year, one in six with 14 payments.
+void BM_LottoBuste(benchmark::State& state) {
+  const int righe = 10000;
+  std::string csv = "List1;List2;Text1;Combo4;Combo5;Text22;payslips.payments;payslips.to_month\n";
+  for (int i = 0; i < righe; ++i) {
+    csv += std::string(i % 2 == 0 ? "Impiegato" : "Operaio") +
+           ";Terziario e commercio fino a 5 dipendenti;" +
+           std::to_string(15000 + (i * 7919) % 55000) + ";2026;Lombardia;" +
+           (i % 5 == 0 ? "" : "MILANO (MI)") + ";" + (i % 6 == 0 ? "14" : "") + ";" +
+           (i % 9 == 0 ? std::to_string(1 + i % 11) : "") + "\n";
+  }
+  zellora::OpzioniLotto opzioni;
+  opzioni.buste = true;
+  for (auto _ : state) {
+    std::istringstream in(csv);
+    std::ostringstream out;
+    auto riepilogo = zellora::esegui_lotto(in, out, opzioni);
+    benchmark::DoNotOptimize(riepilogo);
+  }
+  state.SetItemsProcessed(state.iterations() * righe);
+}
+
+}  // namespace
+
 BENCHMARK(BM_LottoLordoNetto)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LottoMetaNettoLordo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LottoBuste)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();
