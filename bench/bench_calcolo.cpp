@@ -1,6 +1,6 @@
 // Speed of the calculation core: one gross-to-net calculation with its
 // results texts, the net-to-gross search (beside a walk euro by euro), the
-// curve of the charts and a whole staff in one run.
+// curve of the charts, a year of payslips and a whole staff in one run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,8 +13,10 @@
 
 #include "cammino.h"
 #include "cli/lotto.h"
+#include "form/buste_paga.h"
 #include "form/grafici.h"
 #include "form/motore.h"
+#include "form/verifica.h"
 #include "rules/cifre.h"
 #include "rules/profilo.h"
 
@@ -208,6 +210,55 @@ BENCHMARK(BM_Curva1000Punti)->Unit(benchmark::kMillisecond);
 
 namespace {
 
+// The worker of a year of payslips: 30000 a year under 2026, 13 payments,
+// with the surcharges of Milano (last year's under 2025 in instalments).
+zellora::CampiForm1 lavoratore_buste() {
+  zellora::CampiForm1 c = richiesta("30000", false, false);
+  c.Combo4 = "2026";
+  c.List1 = "Impiegato";
+  c.List2 = "Terziario e commercio fino a 5 dipendenti";
+  c.Combo5 = "Lombardia";
+  c.Text22 = "MILANO (MI)";
+  return c;
+}
+
+// The core's year alone: 13 payslips and the adjustment, each ordinary one
+// with the yearly deductions of its projected income, and the two annual
+// passes the year is reconciled with.
+void BM_AnnoBuste(benchmark::State& state) {
+  const zellora::RegoleCalcolo& regole = zellora::regole_incluse("2026");
+  zellora::Motore motore(zellora::Locale::italiano(), regole);
+  const zellora::CampiForm1 campi = lavoratore_buste();
+  motore.scegli_settore(campi.List1, campi.List2);
+  const zellora::EsitoBuste esito = zellora::buste_paga(motore, campi, zellora::OpzioniBuste{});
+  const zellora::InputCalcolo input =
+      *zellora::input_del_calcolo(campi, regole, motore.locale()).input;
+  const zellora::RecordCalcolo profilo = motore.record();
+  for (auto _ : state) {
+    auto anno = zellora::anno_buste(input, profilo, regole, esito.dati);
+    benchmark::DoNotOptimize(anno);
+  }
+}
+
+// The same year from the form: its checks and calculation, last year's
+// surcharges under last year's rule set, then the year.
+void BM_BustePaga(benchmark::State& state) {
+  zellora::Motore motore(zellora::Locale::italiano(), zellora::regole_incluse("2026"));
+  const zellora::CampiForm1 campi = lavoratore_buste();
+  motore.scegli_settore(campi.List1, campi.List2);
+  for (auto _ : state) {
+    auto esito = zellora::buste_paga(motore, campi, zellora::OpzioniBuste{});
+    benchmark::DoNotOptimize(esito);
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_AnnoBuste)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BustePaga)->Unit(benchmark::kMicrosecond);
+
+namespace {
+
 // A staff of `righe` workers as CSV: every `netti`-th one asks for a net.
 std::string staff_csv(int righe, int netti) {
   std::string csv = "List1;List2;Text1;Option2;Option3;Combo3;Text4;Combo1;Text11\n";
@@ -240,7 +291,36 @@ void BM_LottoMetaNettoLordo(benchmark::State& s) { misura_lotto(s, 2); }
 
 }  // namespace
 
+namespace {
+
+// A staff's years of payslips under 2026 (`batch --payslips`): 10,000
+// workers of Lombardia, most of them in Milano, one in nine leaving in the
+// year, one in six with 14 payments.
+void BM_LottoBuste(benchmark::State& state) {
+  const int righe = 10000;
+  std::string csv = "List1;List2;Text1;Combo4;Combo5;Text22;payslips.payments;payslips.to_month\n";
+  for (int i = 0; i < righe; ++i) {
+    csv += std::string(i % 2 == 0 ? "Impiegato" : "Operaio") +
+           ";Terziario e commercio fino a 5 dipendenti;" +
+           std::to_string(15000 + (i * 7919) % 55000) + ";2026;Lombardia;" +
+           (i % 5 == 0 ? "" : "MILANO (MI)") + ";" + (i % 6 == 0 ? "14" : "") + ";" +
+           (i % 9 == 0 ? std::to_string(1 + i % 11) : "") + "\n";
+  }
+  zellora::OpzioniLotto opzioni;
+  opzioni.buste = true;
+  for (auto _ : state) {
+    std::istringstream in(csv);
+    std::ostringstream out;
+    auto riepilogo = zellora::esegui_lotto(in, out, opzioni);
+    benchmark::DoNotOptimize(riepilogo);
+  }
+  state.SetItemsProcessed(state.iterations() * righe);
+}
+
+}  // namespace
+
 BENCHMARK(BM_LottoLordoNetto)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LottoMetaNettoLordo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LottoBuste)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

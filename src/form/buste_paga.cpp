@@ -45,8 +45,7 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
   e.esito = motore.verifica_campi(campi);
   if (e.esito.stato == Stato::rifiutato) return e;
   const RegoleCalcolo& regole = motore.regole();
-  LetturaInput lettura = input_del_calcolo(campi, regole, motore.locale());
-  InputCalcolo input = *lettura.input;
+  InputCalcolo input = *motore.input_calcolo();
   const RecordCalcolo profilo = motore.record();
 
   DatiBuste& d = e.dati;
@@ -96,7 +95,8 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
         "comunale non sono trattenute da questo datore di lavoro.");
   } else if (voce != nullptr && voce->errore.ragione.empty()) {
     const RegoleCalcolo& regole_prima = motore.normative().regole(*prima);
-    LetturaInput lettura_prima = input_del_calcolo(campi, regole_prima, motore.locale());
+    LetturaInput lettura_prima =
+        input_del_calcolo(campi, regole_prima, motore.locale(), /*note=*/false);
     RecordCalcolo profilo_prima = profilo;
     const int c = indice_di(categorie_lavoratore(regole_prima), campi.List1);
     const int s = indice_di(voci_settore(regole_prima, c), campi.List2);

@@ -90,6 +90,7 @@ EsitoCalcolo Motore::verifica(const CampiForm1& campi, CampiForm1* da_tenere) {
   } else {
     campi_calcolo_ = campi;
   }
+  input_calcolo_ = std::move(lettura.input);
   return esito;
 }
 

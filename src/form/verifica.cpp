@@ -220,17 +220,18 @@ std::optional<ComuneAddizionale> leggi_comune(const std::string& testo, const Re
                                               std::vector<std::string>& messaggi) {
   using Esito = RicercaComune::Esito;
   const std::optional<int> anno = anno_delle_regole(regole);
-  const std::string normativa = "della normativa " + citazione(regole.nome);
+  // The words of the refusals, made only for one.
+  const auto normativa = [&regole] { return "della normativa " + citazione(regole.nome); };
   if (!anno) {
     messaggi.push_back(
-        campo("Comune") + " non contiene un comune dell'elenco " + normativa + ": " +
+        campo("Comune") + " non contiene un comune dell'elenco " + normativa() + ": " +
         citazione(testo) +
         ". La normativa non indica l'anno del suo elenco dei comuni (la chiave "
         "elenco_comuni del suo file); indicare l'aliquota in \"Addizionale comunale %\" e "
         "lasciare vuoto \"Comune\".");
     return std::nullopt;
   }
-  const std::string elenco = "dell'elenco " + std::to_string(*anno) + " " + normativa;
+  const auto elenco = [&] { return "dell'elenco " + std::to_string(*anno) + " " + normativa(); };
   RicercaComune r =
       cerca_comune(*anno, testo, regione != nullptr ? std::string_view(regione->nome) : "");
   switch (r.esito) {
@@ -238,12 +239,12 @@ std::optional<ComuneAddizionale> leggi_comune(const std::string& testo, const Re
       return std::move(r.comune);
     case Esito::ambiguo:
       messaggi.push_back(campo("Comune") + ": " + citazione(testo) +
-                         " \u00e8 il nome di pi\u00f9 comuni " + elenco + ": " + voci(r.candidati) +
-                         "; indicarne uno con la sua provincia.");
+                         " \u00e8 il nome di pi\u00f9 comuni " + elenco() + ": " +
+                         voci(r.candidati) + "; indicarne uno con la sua provincia.");
       break;
     case Esito::inizio:
       messaggi.push_back(
-          campo("Comune") + " non contiene un comune " + elenco + ": " + citazione(testo) +
+          campo("Comune") + " non contiene un comune " + elenco() + ": " + citazione(testo) +
           " \u00e8 l'inizio del nome di " + voci(r.candidati) +
           (r.candidati.size() == 1 ? "; indicarlo per intero." : "; indicarne uno per intero."));
       break;
@@ -254,7 +255,7 @@ std::optional<ComuneAddizionale> leggi_comune(const std::string& testo, const Re
       break;
     case Esito::non_trovato:
       messaggi.push_back(
-          campo("Comune") + " non contiene un comune " + elenco +
+          campo("Comune") + " non contiene un comune " + elenco() +
           " (nome e provincia, come \"MILANO (MI)\"): " + citazione(testo) +
           (r.candidati.empty() ? "." : "; con quel nome: " + voci(r.candidati) + "."));
       break;
@@ -502,11 +503,11 @@ std::string nota_regione(const RegoleCalcolo& regole, std::string_view regione) 
 }
 
 LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& regole,
-                               const Locale& locale) {
+                               const Locale& locale, bool note) {
   LetturaInput lettura = leggi_input(campi, locale);
   InputCalcolo addizionali;
   std::vector<std::string> non_lette =
-      leggi_addizionali(campi, regole, locale, addizionali, &lettura.note);
+      leggi_addizionali(campi, regole, locale, addizionali, note ? &lettura.note : nullptr);
   if (!non_lette.empty()) {
     lettura.input.reset();
     for (auto& m : non_lette) lettura.messaggi.push_back(std::move(m));

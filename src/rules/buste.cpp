@@ -214,6 +214,10 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
   const std::vector<Voce> previste = piano(fino_a_dicembre);
   std::int64_t imponibile_finora = 0;
   double aliquota_somma = 0;  // of the last ordinary payslip
+  // The yearly amounts of the income last projected: a pay that does not
+  // change projects the same income month after month.
+  std::optional<double> reddito_annui;
+  RecordCalcolo annui;
 
   const bool precedente = d.precedente.noto && d.primo_mese == 1;
   const std::int64_t saldo_comunale =
@@ -275,7 +279,11 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
       }
       R = std::fmax(R, 0);
       b.reddito_previsto = R;
-      const RecordCalcolo a = annui_su(input, profilo, regole, R);
+      if (reddito_annui != R) {
+        annui = annui_su(input, profilo, regole, R);
+        reddito_annui = R;
+      }
+      const RecordCalcolo& a = annui;
       const double quota = d.quota == QuotaDetrazioni::giorni
                                ? static_cast<double>(giorni_del_mese[v.mese - 1]) / 365
                                : 1.0 / 12;

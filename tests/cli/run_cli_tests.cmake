@@ -181,6 +181,11 @@ check_batch(staff "List1;List2;Text1\nImpiegato;Settore previdenziale Commercio 
 check_batch(bad_rows "List1,List2,Text1,Text4\nImpiegato,Settore previdenziale Commercio -50dip,30000,0\nImpiegato,Settore previdenziale Commercio -50dip,abc,0\nImpiegato,Settore previdenziale Commercio -50dip,30000,1\n" 1
   "workers: 3, refused: 2" "row 3: refused" "row 4: refused" "2,ok,")
 check_batch(bad_header "Text1;Salary\n1;2\n" 2 "unknown column")
+# Each worker's year of payslips: the choices in their columns, a row per line.
+set(BATCH_ARGS --payslips)
+check_batch(payslips "Combo4;List1;List2;Text1;payslips.to_month\n2026;Impiegato;Terziario e commercio fino a 5 dipendenti;30000;9\n" 0
+  "workers: 1, refused: 0, lines of the year: 11" "\n2;ok;;9;conguaglio;")
+set(BATCH_ARGS)
 execute_process(COMMAND "${CLI}" batch "${CMAKE_CURRENT_BINARY_DIR}/no-such-file.csv"
   RESULT_VARIABLE code ERROR_VARIABLE err)
 if(NOT code EQUAL 2)

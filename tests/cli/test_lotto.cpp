@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "base/citazione.h"
 #include "cli/lotto.h"
 #include "cli/richiesta_json.h"
+#include "cli/uscita_buste.h"
+#include "form/buste_paga.h"
 #include "form/motore.h"
 #include "form/normative.h"
 #include "rules/caricamento.h"
@@ -529,6 +532,8 @@ TEST(Lotto, ThePageGetsEveryMessageInItalian) {
       {"Text1;Txt2\n", csv,
        "colonna sconosciuta \"Txt2\": non \u00e8 un controllo del modulo (n\u00e9 profile.NOME)"},
       {"Text1;Text1\n", csv, "la colonna \"Text1\" compare due volte"},
+      {"Text1;payslips.to_month\n", csv,
+       "la colonna \"payslips.to_month\" \u00e8 una scelta delle buste paga dell'anno"},
       {"List1;Text1\nImpiegato;\"1\n", csv,
        "riga 2, cella 2: le virgolette che aprono la cella alla linea 2 non si chiudono mai"},
   };
@@ -564,4 +569,154 @@ TEST(Lotto, ThePageGetsEveryMessageInItalian) {
   // The command line's stays English.
   EXPECT_NE(testo_riepilogo(r, Locale::italiano()).find("\nworkers: 28, refused: 27,"),
             std::string::npos);
+}
+
+namespace {
+
+Uscita lotto_buste(const std::string& ingresso, FormatoLotto formato = FormatoLotto::csv,
+                   const ElencoNormative& normative = ElencoNormative::incluse()) {
+  std::istringstream in(ingresso);
+  std::ostringstream out;
+  OpzioniLotto opzioni;
+  opzioni.formato = formato;
+  opzioni.normative = &normative;
+  opzioni.buste = true;
+  Uscita u;
+  u.riepilogo = esegui_lotto(in, out, opzioni);
+  u.testo = out.str();
+  return u;
+}
+
+// The year of a worker of 2026 as `zellora-cli payslips` works it out.
+EsitoBuste anno_2026(const std::string& lordo, bool milano, const OpzioniBuste& scelte) {
+  CampiForm1 campi;
+  campi.Combo4 = "2026";
+  campi.List1 = "Impiegato";
+  campi.List2 = "Terziario e commercio fino a 5 dipendenti";
+  campi.Text1 = lordo;
+  if (milano) {
+    campi.Combo5 = "Lombardia";
+    campi.Text22 = "MILANO (MI)";
+  }
+  Motore motore(Locale::italiano(), regole_incluse("2026"));
+  motore.scegli_settore(campi.List1, campi.List2);
+  return buste_paga(motore, campi, scelte);
+}
+
+}  // namespace
+
+// A sheet of years of payslips: each worker's lines as `payslips` gives
+// them, with the choices of its own cells; a worker without a year is one
+// row with its messages.
+TEST(Lotto, YearsOfPayslips) {
+  const std::string chi = "2026;Impiegato;Terziario e commercio fino a 5 dipendenti;";
+  const Uscita u = lotto_buste(
+      "Combo4;List1;List2;payslips.to_month;Text1;Combo5;Text22;payslips.deductions\n" + chi +
+      ";30000;Lombardia;MILANO (MI);\n" + chi + "9;30000;Lombardia;MILANO (MI);twelfths\n" + chi +
+      "13;30000;;;\n" + "2026;Capo;;;30000;;;\n" + chi + ";24000;;;\n");
+  OpzioniBuste cessato;
+  cessato.ultimo_mese = 9;
+  cessato.quota = QuotaDetrazioni::dodicesimi;
+  const struct {
+    std::string riga;
+    EsitoBuste anno;
+  } attesi[] = {
+      {"2", anno_2026("30000", true, {})},
+      {"3", anno_2026("30000", true, cessato)},
+      {"6", anno_2026("24000", false, {})},
+  };
+  // The rows of each worker, by its row number; every row has every cell.
+  const auto r = righe(u.testo);
+  ASSERT_GT(r.size(), 1u);
+  EXPECT_EQ(r[0].substr(0, 40), "row;status;messages;month;kind;gross;inp");
+  std::map<std::string, std::vector<std::vector<std::string>>> lavoratori;
+  for (std::size_t i = 1; i < r.size(); ++i) {
+    auto c = celle(r[i], ';');
+    EXPECT_EQ(c.size(), 25u) << r[i];
+    lavoratori[c[0]].push_back(std::move(c));
+  }
+  double netto = 0;
+  std::uint64_t buste = 0;
+  for (const auto& a : attesi) {
+    const auto linee = righe(uscita_buste_csv(a.anno, ';'));  // the header, the lines, the totals
+    const auto& scritte = lavoratori[a.riga];
+    ASSERT_EQ(scritte.size() + 2, linee.size()) << a.riga;
+    for (std::size_t k = 0; k < scritte.size(); ++k) {
+      EXPECT_EQ(scritte[k][1], "ok");
+      std::string cifre;
+      for (std::size_t n = 3; n + 1 < scritte[k].size(); ++n) cifre += scritte[k][n] + ";";
+      EXPECT_EQ(cifre + scritte[k].back(), linee[k + 1] + ";2026") << a.riga;
+    }
+    buste += a.anno.anno->buste.size();
+    netto += static_cast<double>(a.anno.anno->totale.netto) / 100;
+  }
+  const auto& rifiutato = lavoratori["4"];
+  ASSERT_EQ(rifiutato.size(), 1u);
+  EXPECT_EQ(rifiutato[0][1], "refused");
+  EXPECT_EQ(rifiutato[0][2].rfind("Il campo \"Al mese\" contiene \"13\"", 0), 0u);
+  EXPECT_EQ(rifiutato[0][3] + rifiutato[0][4] + rifiutato[0][5], "");
+  const auto& non_valido = lavoratori["5"];
+  ASSERT_EQ(non_valido.size(), 1u);
+  EXPECT_EQ(non_valido[0][1], "invalid");
+  EXPECT_EQ(non_valido[0][2].rfind("List1 must be one of", 0), 0u);
+  EXPECT_EQ(u.riepilogo.lavoratori, 5u);
+  EXPECT_EQ(u.riepilogo.rifiutati, 2u);
+  EXPECT_EQ(u.riepilogo.buste, buste);
+  EXPECT_NEAR(u.riepilogo.totale_netto, netto, 1e-6);
+  EXPECT_EQ(testo_riepilogo(u.riepilogo, Locale::italiano()).find("Costo del Lavoro"),
+            std::string::npos);
+
+  // JSON Lines: one object per worker, the year as `payslips --format json`
+  // gives it, with its row first and its rule set last.
+  const Uscita j = lotto_buste(
+      R"j({"Combo4":"2026","List1":"Impiegato","List2":"Terziario e commercio fino a 5 dipendenti",)j"
+      R"j("Text1":"30000","Combo5":"Lombardia","Text22":"MILANO (MI)",)j"
+      R"j("payslips":{"deductions":"twelfths","to_month":"9"}})j"
+      "\n"
+      R"({"Combo4":"2026","payslips":{"to_month":"0"}})"
+      "\n",
+      FormatoLotto::jsonl);
+  const auto jr = righe(j.testo);
+  ASSERT_EQ(jr.size(), 2u);
+  auto prima = nlohmann::json::parse(jr[0]);
+  EXPECT_EQ(prima["row"], 1);
+  EXPECT_EQ(jr[0].substr(jr[0].size() - 16), ",\"rules\":\"2026\"}");
+  prima.erase("row");
+  EXPECT_EQ(prima, nlohmann::json::parse(uscita_buste_json(attesi[1].anno, "2026")));
+  const auto seconda = nlohmann::json::parse(jr[1]);
+  EXPECT_EQ(seconda["status"], "refused");
+  EXPECT_FALSE(seconda.contains("payslips"));
+
+  EXPECT_THROW(lotto_buste("Text1;payslips.month\n1;2\n"), ErroreLotto);
+  EXPECT_THROW(lotto_buste("payslips.payments;payslips.payments\n13;14\n"), ErroreLotto);
+}
+
+// Last year's surcharges follow last year's rule set wherever the run finds
+// it: a user's rule set of 2028 withholds in 2028 those worked out under the
+// user's 2027.
+TEST(Lotto, PayslipsTakeLastYearsRuleSetFromTheRunsList) {
+  const std::filesystem::path cartella =
+      std::filesystem::temp_directory_path() / "zellora-lotto-buste-normative";
+  std::filesystem::create_directories(cartella);
+  const std::string testo(testo_regole_incluse("2026"));
+  for (const char* anno : {"2027", "2028"}) {
+    std::string copia = testo;
+    copia.replace(copia.find("nome = \"2026\""), 13, std::string("nome = \"") + anno + "\"");
+    std::ofstream(cartella / (std::string(anno) + ".toml"), std::ios::binary) << copia;
+  }
+  ElencoNormative normative;
+  normative.aggiungi_cartelle({cartella});
+  std::filesystem::remove_all(cartella);
+  const Uscita u = lotto_buste(
+      "Combo4;List1;List2;Text1;Combo5;Text22\n2028;Impiegato;Terziario e commercio fino a 5 "
+      "dipendenti;30000;Lombardia;MILANO (MI)\n",
+      FormatoLotto::csv, normative);
+  const auto r = righe(u.testo);
+  ASSERT_GT(r.size(), 1u);
+  const auto gennaio = celle(r[1], ';');
+  EXPECT_EQ(gennaio[1], "ok");
+  EXPECT_EQ(gennaio[2], "");  // no note that last year's surcharges are not known
+  EXPECT_EQ(gennaio[3] + " " + gennaio[4], "1 ordinaria");
+  EXPECT_NE(gennaio[20], "0.00");  // regional_surcharge_instalment
+  EXPECT_EQ(gennaio.back(), "2028");
 }

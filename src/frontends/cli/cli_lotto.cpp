@@ -55,6 +55,7 @@ int esegui_comando_lotto(const ComandoLotto& r) {
   opzioni.regole = r.regole;
   opzioni.normative = r.normative;
   opzioni.thread = r.thread;
+  opzioni.buste = r.buste;
   // "-" is standard output, as it is standard input for the input.
   const bool uscita_standard = r.uscita.empty() || r.uscita == "-";
 

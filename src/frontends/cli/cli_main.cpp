@@ -363,6 +363,14 @@ int principale(int argc, char** argv) {
                    ".ndjson for JSON Lines, .csv for CSV; otherwise the input's format)")
       ->check(CLI::IsMember({"csv", "jsonl"}));
   comando_lotto->add_option("--threads", lotto.thread, "threads (default: one per core)");
+  comando_lotto->add_flag(
+      "--payslips", lotto.buste,
+      "each worker's year of payslips, as `payslips` works it out, instead of the calculation: "
+      "the year's choices in the columns payslips.payments, payslips.to_month ... (the options "
+      "of `payslips` without their dashes, '-' as '_', typed as the form's fields), or in a "
+      "line's \"payslips\" object; one result row per line of the year (the worker's row, "
+      "status and messages, month, kind and the columns of `payslips --format csv`), or per "
+      "worker in JSON Lines");
   nomi.emplace_back(comando_lotto->add_option("--locale", nome_locale_lotto, aiuto_locale)
                         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast),
                     &nome_locale_lotto);

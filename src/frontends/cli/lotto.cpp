@@ -15,6 +15,8 @@
 #include "cli/richiesta.h"
 #include "cli/richiesta_json.h"
 #include "cli/uscita.h"
+#include "cli/uscita_buste.h"
+#include "form/buste_paga.h"
 #include "form/motore.h"
 #include "form/verifica.h"
 #include "numbers/numeri.h"
@@ -326,6 +328,7 @@ struct Colonna {
   std::string intestazione;  // as the header names it ("profile.NAME")
   TipoChiave tipo = TipoChiave::sconosciuta;
   std::string CampiForm1::*testo = nullptr;  // a text field, set directly
+  const CampoBuste* busta = nullptr;         // a choice of the year ("payslips.KEY")
 };
 
 // The most cells a header may have; a spreadsheet's empty columns are taken,
@@ -341,8 +344,10 @@ std::string_view senza_spazi(std::string_view s) {
 
 // The columns of the header. A column without a name (a spreadsheet's empty
 // column, a separator at the end of the header) is taken; its cells must be
-// empty.
-std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& intestazione) {
+// empty. The choices of a year of payslips ("payslips.KEY") only in a run of
+// years (`buste`).
+std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& intestazione,
+                                             bool buste) {
   std::vector<Colonna> colonne;
   bool con_nome = false;
   for (const auto& grezzo : intestazione) {
@@ -353,7 +358,25 @@ std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& int
       continue;
     }
     const std::string_view nome = c.intestazione;
-    if (nome.rfind("profile.", 0) == 0) {
+    if (nome.rfind("payslips.", 0) == 0) {
+      c.nome = std::string(nome.substr(9));
+      c.busta = campo_buste(c.nome);
+      if (c.busta == nullptr) {
+        throw ErroreLotto(
+            "unknown column " + citazione(nome) + ": not a choice of the year of payslips",
+            "colonna sconosciuta " + citazione(nome) +
+                ": non \u00e8 una scelta delle buste paga dell'anno");
+      }
+      if (!buste) {
+        throw ErroreLotto("column " + citazione(nome) +
+                              " is a choice of the year of payslips: it goes with `batch "
+                              "--payslips`",
+                          "la colonna " + citazione(nome) +
+                              " \u00e8 una scelta delle buste paga dell'anno: vale solo per "
+                              "le buste paga");
+      }
+      c.tipo = TipoChiave::testo;
+    } else if (nome.rfind("profile.", 0) == 0) {
       c.tipo = tipo_chiave(nome.substr(8)) == TipoChiave::profilo ? TipoChiave::profilo
                                                                   : TipoChiave::sconosciuta;
       c.nome = std::string(nome.substr(8));
@@ -372,7 +395,7 @@ std::vector<Colonna> colonne_da_intestazione(const std::vector<std::string>& int
                             ": non \u00e8 un controllo del modulo (n\u00e9 profile.NOME)");
     }
     for (const auto& prima : colonne) {
-      if (prima.nome == c.nome && prima.tipo == c.tipo) {
+      if (prima.nome == c.nome && prima.tipo == c.tipo && prima.busta == c.busta) {
         throw ErroreLotto("column " + citazione(nome) + " appears twice",
                           "la colonna " + citazione(nome) + " compare due volte");
       }
@@ -483,6 +506,22 @@ std::string intestazione_csv(char s, bool attuali, bool addizionali) {
   return h;
 }
 
+// A run of years of payslips: the worker's row, status and messages, a line
+// of the year as `zellora-cli payslips --format csv` writes it, the rule set.
+std::string intestazione_buste_csv(char s) {
+  std::string h = "row";
+  h += s;
+  h += "status";
+  h += s;
+  h += "messages";
+  h += s;
+  aggiungi_intestazione_buste_csv(h, s);
+  h += s;
+  h += "rules";
+  h += '\n';
+  return h;
+}
+
 constexpr std::string_view stato_non_valida = "invalid";
 
 // The outcome of one row, for the summary.
@@ -491,6 +530,7 @@ struct EsitoRiga {
   std::string messaggi;    // joined, for the report of a bad row
   std::optional<double> netto;
   std::optional<double> costo;
+  std::uint64_t buste = 0;  // the lines of the year written (none without a year)
 };
 
 std::string unisci(const std::vector<std::string>& messaggi) {
@@ -565,6 +605,57 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
   out += "}\n";
 }
 
+// A worker of a run of years: each line of the year, or one row without
+// figures when there is no year (`anno` null). `messaggi` are the form's;
+// the notes of the year follow them in the CSV's messages.
+void scrivi_buste(std::string& out, const Riga& riga, const EsitoRiga& esito,
+                  const std::vector<std::string>& messaggi, const EsitoBuste* anno,
+                  const RegoleCalcolo* regole, FormatoLotto formato, char s) {
+  if (formato == FormatoLotto::csv) {
+    std::string inizio = std::to_string(riga.numero);
+    inizio += s;
+    inizio += esito.stato;
+    inizio += s;
+    std::string testo = esito.messaggi;
+    if (anno != nullptr) {
+      for (const std::string& nota : anno->note) testo += (testo.empty() ? "" : " | ") + nota;
+    }
+    cella_csv(inizio, testo, s);
+    inizio += s;
+    std::string fine(1, s);
+    if (regole != nullptr) cella_csv(fine, regole->nome, s);
+    fine += '\n';
+    if (anno == nullptr || !anno->anno) {
+      out += inizio;
+      out.append(colonne_buste_dati + 1, s);  // the month, the kind and the figures
+      out += fine;
+      return;
+    }
+    for (const BustaPaga& b : anno->anno->buste) {
+      out += inizio;
+      aggiungi_busta_csv(out, b, s);
+      out += fine;
+    }
+    return;
+  }
+  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
+  out += esito.stato;
+  out += "\",\"messages\":[";
+  for (std::size_t i = 0; i < messaggi.size(); ++i) {
+    if (i > 0) out += ',';
+    aggiungi_stringa_json(out, messaggi[i]);
+  }
+  out += ']';
+  if (anno != nullptr) aggiungi_anno_json(out, *anno);
+  out += ",\"rules\":";
+  if (regole != nullptr) {
+    aggiungi_stringa_json(out, regole->nome);
+  } else {
+    out += "null";
+  }
+  out += "}\n";
+}
+
 // ---------------------------------------------------------------- one row
 
 // The formats of the run: what the rows are read as and written as.
@@ -572,6 +663,38 @@ struct Formati {
   FormatoLotto ingresso = FormatoLotto::csv;
   FormatoLotto uscita = FormatoLotto::csv;
 };
+
+// The year of payslips of a worker read whole, as `zellora-cli payslips`
+// works it out: the year's choices checked as the form's fields first.
+EsitoRiga calcola_buste(const Riga& riga, Richiesta& richiesta, const OpzioniLotto& opzioni,
+                        Formati formati, std::string& uscita, char separatore) {
+  EsitoRiga esito;
+  Motore motore(opzioni.locale, *richiesta.regole);
+  motore.offri_normative(*opzioni.normative);
+  applica_profilo(motore, richiesta);
+  OpzioniBuste scelte;
+  std::string errore;
+  if (std::find(richiesta.buste_date.begin(), richiesta.buste_date.end(), true) !=
+      richiesta.buste_date.end()) {
+    errore = leggi_campi_buste(richiesta.buste, opzioni.locale, scelte);
+  }
+  EsitoBuste anno;
+  if (errore.empty()) {
+    anno = buste_paga(motore, richiesta.campi, scelte);
+  } else {
+    anno.esito.stato = Stato::rifiutato;
+    anno.esito.messaggi.push_back(std::move(errore));
+  }
+  esito.stato = nome_stato(anno.esito.stato);
+  esito.messaggi = unisci(anno.esito.messaggi);
+  if (anno.anno) {
+    esito.netto = static_cast<double>(anno.anno->totale.netto) / 100.0;
+    esito.buste = anno.anno->buste.size();
+  }
+  scrivi_buste(uscita, riga, esito, anno.esito.messaggi, &anno, richiesta.regole, formati.uscita,
+               separatore);
+  return esito;
+}
 
 EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const OpzioniLotto& opzioni,
                        Formati formati, std::string& uscita, char separatore) {
@@ -624,6 +747,11 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
         std::string& cella = riga.celle[i];  // taken: the row is not read again
         if (cella.empty()) continue;         // the form's initial value
         const Colonna& c = colonne[i];
+        if (c.busta != nullptr) {
+          richiesta.buste.*(c.busta->testo) = std::move(cella);
+          richiesta.buste_date[static_cast<std::size_t>(c.busta - campi_buste.data())] = true;
+          continue;
+        }
         switch (c.tipo) {
           case TipoChiave::testo:
             if (c.testo != nullptr) {
@@ -655,10 +783,16 @@ EsitoRiga calcola_riga(Riga& riga, const Intestazione& intestazione, const Opzio
   if (!valida) {
     esito.stato = stato_non_valida;
     esito.messaggi = unisci(messaggi);
-    scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita, separatore,
-                intestazione.attuali, intestazione.addizionali);
+    if (opzioni.buste) {
+      scrivi_buste(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita,
+                   separatore);
+    } else {
+      scrivi_riga(uscita, riga, esito, messaggi, nullptr, opzioni.regole, formati.uscita,
+                  separatore, intestazione.attuali, intestazione.addizionali);
+    }
     return esito;
   }
+  if (opzioni.buste) return calcola_buste(riga, richiesta, opzioni, formati, uscita, separatore);
 
   // A sheet's results have the surcharges' columns only when its header
   // has theirs: a row that asks for them elsewhere would show a net without
@@ -723,6 +857,17 @@ std::string testo_riepilogo(const RiepilogoLotto& r, const Locale& locale, Lingu
   const std::string lavoratori = std::to_string(r.lavoratori);
   const std::string rifiutati = std::to_string(r.rifiutati);
   const std::string irraggiungibili = std::to_string(r.irraggiungibili);
+  if (r.buste_paga) {
+    // A year of payslips has no cost of labour, and no net to reach.
+    const std::string buste = std::to_string(r.buste);
+    t += italiano ? "lavoratori: " + lavoratori + ", non calcolati: " + rifiutati +
+                        ", righe dell'anno: " + buste + "\n"
+                  : "workers: " + lavoratori + ", refused: " + rifiutati +
+                        ", lines of the year: " + buste + "\n";
+    t += (italiano ? "totale" : "total") + std::string(" \"Netto in busta\": ") +
+         formato_F(r.totale_netto, locale).value_or("?") + "\n";
+    return t;
+  }
   t += italiano ? "lavoratori: " + lavoratori + ", non calcolati: " + rifiutati +
                       ", netto irraggiungibile: " + irraggiungibili + "\n"
                 : "workers: " + lavoratori + ", refused: " + rifiutati +
@@ -735,6 +880,7 @@ std::string testo_riepilogo(const RiepilogoLotto& r, const Locale& locale, Lingu
 
 RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni) {
   RiepilogoLotto riepilogo;
+  riepilogo.buste_paga = opzioni.buste;
   LettoreCsv csv(in);
   Formati formati;
   formati.ingresso = opzioni.formato;
@@ -781,7 +927,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     }
     // Only the cells of named columns are kept, in the order of the header.
     std::vector<std::size_t> posto;
-    for (auto& c : colonne_da_intestazione(celle_intestazione_lette)) {
+    for (auto& c : colonne_da_intestazione(celle_intestazione_lette, opzioni.buste)) {
       if (c.nome.empty()) {
         posto.push_back(LettoreCsv::nessun_posto);
         continue;
@@ -814,8 +960,11 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   const bool righe_csv = formati.ingresso == FormatoLotto::csv;
   csv.limite_record(limite_riga, righe_csv ? "a row" : "a line",
                     righe_csv ? "una riga" : "una linea");
-  if (formati.uscita == FormatoLotto::csv)
-    out << intestazione_csv(separatore, intestazione.attuali, intestazione.addizionali);
+  if (formati.uscita == FormatoLotto::csv) {
+    out << (opzioni.buste
+                ? intestazione_buste_csv(separatore)
+                : intestazione_csv(separatore, intestazione.attuali, intestazione.addizionali));
+  }
 
   // One calculating thread per core, and one more for the time this thread,
   // reading and writing, leaves a core waiting on the disk.
@@ -823,11 +972,15 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
       opzioni.thread != 0 ? opzioni.thread : std::max(1u, std::thread::hardware_concurrency()) + 1;
 
   // Rows go through in blocks: while the cores calculate one block, this
-  // thread writes the block before it and reads the block after it.
+  // thread writes the block before it and reads the block after it. A year
+  // of payslips writes some fifteen rows for a worker: its blocks are
+  // smaller, so that the results waiting in memory stay as bounded.
+  const std::size_t per_blocco = opzioni.buste ? righe_per_blocco / 16 : righe_per_blocco;
   struct Blocco {
-    std::vector<Riga> righe = std::vector<Riga>(righe_per_blocco);
+    explicit Blocco(std::size_t righe_blocco) : righe(righe_blocco), esiti(righe_blocco) {}
+    std::vector<Riga> righe;
     std::vector<std::string> parti;  // the result rows of each slice, in order
-    std::vector<EsitoRiga> esiti = std::vector<EsitoRiga>(righe_per_blocco);
+    std::vector<EsitoRiga> esiti;
     std::size_t n = 0;
     std::uint64_t letti = 0;  // bytes of input read up to its end
   };
@@ -837,7 +990,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     // A block also ends after byte_per_blocco bytes of input, so that the
     // rows waiting in memory stay bounded whatever their size.
     const std::uint64_t inizio = csv.letti();
-    while (!finito && b.n < righe_per_blocco && csv.letti() - inizio < byte_per_blocco) {
+    while (!finito && b.n < per_blocco && csv.letti() - inizio < byte_per_blocco) {
       Riga& r = b.righe[b.n];
       if (formati.ingresso == FormatoLotto::csv) {
         if (!csv.record(r.celle, r.forma)) {
@@ -862,7 +1015,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
   };
   // Each core takes the next slice of rows as soon as it is free, so that a
   // core slowed by the reading and writing never holds the others up.
-  constexpr std::size_t righe_per_fetta = 256;
+  const std::size_t righe_per_fetta = opzioni.buste ? 16 : 256;
   auto calcola = [&](Blocco& b) {
     const std::size_t fette = (b.n + righe_per_fetta - 1) / righe_per_fetta;
     b.parti.resize(fette);
@@ -890,6 +1043,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     for (std::size_t i = 0; i < b.n; ++i) {
       const EsitoRiga& e = b.esiti[i];
       ++riepilogo.lavoratori;
+      riepilogo.buste += e.buste;
       if (e.stato == "refused" || e.stato == "invalid") {
         ++riepilogo.rifiutati;
         if (riepilogo.scartate.size() < scartate_conservate) {
@@ -906,7 +1060,7 @@ RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLo
     if (opzioni.avanzamento) opzioni.avanzamento(b.letti);
   };
 
-  std::array<Blocco, 3> blocchi;
+  std::array<Blocco, 3> blocchi = {Blocco(per_blocco), Blocco(per_blocco), Blocco(per_blocco)};
   Blocco* da_calcolare = &blocchi[0];
   Blocco* da_scrivere = &blocchi[1];
   Blocco* da_leggere = &blocchi[2];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <string_view>
 
 #include "cli/uscita.h"
@@ -19,15 +20,22 @@ std::string_view nome_proiezione(Proiezione p) {
   return p == Proiezione::mensilita ? "payments" : "year-to-date";
 }
 
-// Cents as a plain decimal with '.', "-0.05", "1234.50".
-void aggiungi_euro(std::string& out, std::int64_t c) {
-  if (c < 0) out += '-';
+// Cents as a plain decimal with '.', "-0.05", "1234.50", written at `p`
+// (at most 23 characters); the end.
+char* scrivi_euro(char* p, std::int64_t c) {
   const std::uint64_t a = c < 0 ? 0 - static_cast<std::uint64_t>(c) : static_cast<std::uint64_t>(c);
-  out += std::to_string(a / 100);
-  out += '.';
+  if (c < 0) *p++ = '-';
+  p = std::to_chars(p, p + 20, a / 100).ptr;
   const auto resto = static_cast<unsigned>(a % 100);
-  out += static_cast<char>('0' + resto / 10);
-  out += static_cast<char>('0' + resto % 10);
+  *p++ = '.';
+  *p++ = static_cast<char>('0' + resto / 10);
+  *p++ = static_cast<char>('0' + resto % 10);
+  return p;
+}
+
+void aggiungi_euro(std::string& out, std::int64_t c) {
+  char testo[24];
+  out.append(testo, scrivi_euro(testo, c));
 }
 
 void membro(std::string& out, std::string_view nome, bool primo = false) {
@@ -74,10 +82,18 @@ std::string uscita_buste_json(const EsitoBuste& e, const std::string& normativa)
   }
   out += ']';
   if (e.anno) {
-    const AnnoBuste& a = *e.anno;
-    const DatiBuste& d = e.dati;
     membro(out, "rules");
     aggiungi_stringa_json(out, normativa);
+  }
+  aggiungi_anno_json(out, e);
+  out += "}\n";
+  return out;
+}
+
+void aggiungi_anno_json(std::string& out, const EsitoBuste& e) {
+  if (e.anno) {
+    const AnnoBuste& a = *e.anno;
+    const DatiBuste& d = e.dati;
     membro(out, "notes");
     out += '[';
     for (std::size_t i = 0; i < e.note.size(); ++i) {
@@ -162,31 +178,42 @@ std::string uscita_buste_json(const EsitoBuste& e, const std::string& normativa)
     membro(out, "irpef_debt_exceeds_pay");
     out += a.incapiente ? "true" : "false";
   }
-  out += "}\n";
-  return out;
 }
 
-std::string uscita_buste_csv(const EsitoBuste& e, char sep) {
-  std::string out = "month";
+void aggiungi_intestazione_buste_csv(std::string& out, char sep) {
+  out += "month";
   out += sep;
   out += "kind";
   for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
     out += sep;
     out += colonne_buste[i].nome;
   }
+}
+
+void aggiungi_busta_csv(std::string& out, const BustaPaga& b, char sep) {
+  // Written in place, then added to the row at once: a staff's years write
+  // millions of lines.
+  std::array<char, 32 + colonne_buste_dati * 24> testo;
+  char* p = std::to_chars(testo.data(), testo.data() + 8, b.mese).ptr;
+  *p++ = sep;
+  const std::string_view tipo = nome_tipo_busta(b.tipo);
+  p = std::copy(tipo.begin(), tipo.end(), p);
+  for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
+    *p++ = sep;
+    p = scrivi_euro(p, colonne_buste[i].cifra(b));
+  }
+  out.append(testo.data(), p);
+}
+
+std::string uscita_buste_csv(const EsitoBuste& e, char sep) {
+  std::string out;
+  aggiungi_intestazione_buste_csv(out, sep);
   out += '\n';
   if (!e.anno) return out;
-  const auto riga = [&](const BustaPaga& b, std::string_view mese) {
-    out += mese;
-    out += sep;
-    out += nome_tipo_busta(b.tipo);
-    for (std::size_t i = 0; i < colonne_buste_dati; ++i) {
-      out += sep;
-      aggiungi_euro(out, colonne_buste[i].cifra(b));
-    }
+  for (const BustaPaga& b : e.anno->buste) {
+    aggiungi_busta_csv(out, b, sep);
     out += '\n';
-  };
-  for (const BustaPaga& b : e.anno->buste) riga(b, std::to_string(b.mese));
+  }
   out += "total";
   out += sep;
   for (std::size_t i = 0; i < colonne_buste_dati; ++i) {

@@ -68,6 +68,9 @@ class Motore {
   // The input form's fields of the last calculation that filled the
   // results; nothing before the first.
   const std::optional<CampiForm1>& campi_calcolo() const { return campi_calcolo_; }
+  // What that calculation read from them (form/verifica.h), under the rule
+  // set it used; for the year of payslips of the same worker.
+  const std::optional<InputCalcolo>& input_calcolo() const { return input_calcolo_; }
 
   RecordCalcolo& record() { return record_; }
   const RecordCalcolo& record() const { return record_; }
@@ -83,6 +86,7 @@ class Motore {
   RecordCalcolo record_;
   Risultati risultati_;
   std::optional<CampiForm1> campi_calcolo_;
+  std::optional<InputCalcolo> input_calcolo_;
   bool settore_scelto_ = false;
   // What the results say of the sector chosen: the sector of today that an
   // item of an earlier list stands for; empty for an item of the list.

@@ -117,8 +117,10 @@ std::string nota_regione(const RegoleCalcolo& regole, std::string_view regione);
 // figures (leggi_input), the surcharges asked for (leggi_addizionali) and
 // whether the cuneo fiscale applies to the category (not to those the rule
 // set leaves out). No input when any of it cannot be read, with the
-// messages of both readings in that order.
+// messages of both readings in that order. Without `note`, the notes of the
+// comune are not written: a reading no one is told of (last year's worker of
+// a year of payslips).
 LetturaInput input_del_calcolo(const CampiForm1& campi, const RegoleCalcolo& regole,
-                               const Locale& locale);
+                               const Locale& locale, bool note = true);
 
 }  // namespace zellora

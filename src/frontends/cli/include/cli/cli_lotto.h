@@ -20,6 +20,7 @@ struct ComandoLotto {
   Locale locale;
   const RegoleCalcolo* regole = nullptr;  // --rules FILE; nothing: each row's Combo4
   const ElencoNormative* normative = &ElencoNormative::incluse();  // what a row's Combo4 may name
+  bool buste = false;  // --payslips: each worker's year of payslips (OpzioniLotto::buste)
 };
 
 // Runs the batch and prints the summary on standard error. Exit status: 0

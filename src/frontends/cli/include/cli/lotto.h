@@ -44,6 +44,10 @@ struct OpzioniLotto {
   // texts in the results) and of ErroreLotto; a refused calculation's
   // messages are the form's, always Italian.
   Lingua lingua = Lingua::inglese;
+  // Each worker's year of payslips (form/buste_paga.h) instead of the
+  // calculation: the year's choices from the columns payslips.KEY (the keys
+  // of campi_buste) or a line's "payslips" object.
+  bool buste = false;
 };
 
 // A row that was not calculated: its number and why.
@@ -60,8 +64,12 @@ struct RiepilogoLotto {
   std::uint64_t lavoratori = 0;  // data rows read
   std::uint64_t rifiutati = 0;   // refused or invalid rows
   std::uint64_t irraggiungibili = 0;
-  double totale_netto = 0;  // sum of "Netto in busta" as shown
-  double totale_costo = 0;  // sum of "Costo del Lavoro" as shown
+  double totale_netto = 0;  // sum of "Netto in busta" as shown (of the year's payslips)
+  double totale_costo = 0;  // sum of "Costo del Lavoro" as shown (none for payslips)
+  // A run of years of payslips (OpzioniLotto::buste), and the lines of the
+  // years it wrote (payslips and adjustments; none for a worker refused).
+  bool buste_paga = false;
+  std::uint64_t buste = 0;
   // The first scartate_conservate refused rows, in input order; the other
   // rifiutati - scartate.size() are in the output only.
   std::vector<RigaScartata> scartate;
@@ -109,6 +117,17 @@ using ErroreLotto = ErroreRichiesta;
 // past the header's width is not kept. A quoted cell that is never closed
 // leaves the rest of the input without rows: ErroreLotto, naming the row and
 // line where it opens. Every text written is valid UTF-8.
+//
+// With OpzioniLotto::buste each worker's year of payslips instead, for CSV
+// one row per line of the year: `row`, `status`, `messages` (the form's, then
+// what the operator is told of last year's surcharges), the month, the kind
+// and the figures of `zellora-cli payslips --format csv`, and `rules`; a
+// worker without a year (refused, invalid) is one row with its messages and
+// the figures' cells empty. For JSON Lines one object per worker: `row`,
+// `status`, `messages`, the members of `zellora-cli payslips --format json`
+// from `notes` on, and `rules` last. The choices of the year are the texts
+// of a form (form/testi_buste.h), refused with the form's message naming the
+// field; a column payslips.KEY without OpzioniLotto::buste is ErroreLotto.
 RiepilogoLotto esegui_lotto(std::istream& in, std::ostream& out, const OpzioniLotto& opzioni);
 
 }  // namespace zellora
