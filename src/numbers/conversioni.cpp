@@ -12,6 +12,7 @@
 #include <string_view>
 #include <system_error>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 namespace zellora {
@@ -211,10 +212,10 @@ std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fi
     return {std::copy_n(std::signbit(valore) ? "-0" : "0", n, inizio), std::errc()};
   }
   // The fewest significant digits that read back to the same double, the
-  // nearest of that length, as {fmt} finds them for its shortest form (its
-  // Dragonbox: a whole number of digits times a power of ten). A whole
-  // number below 2^53 has its own digits: every such integer is a double,
-  // so no fewer digits read back to it.
+  // nearest of that length: {fmt}'s shortest form ("{}"), read back as a
+  // whole number of digits times a power of ten. A whole number below 2^53
+  // has its own digits: every such integer is a double, so no fewer digits
+  // read back to it.
   const bool negativo = std::signbit(valore);
   constexpr double intero_esatto = 9007199254740992.0;  // 2^53
   const bool intero = std::fabs(valore) < intero_esatto && std::trunc(valore) == valore;
@@ -228,15 +229,33 @@ std::to_chars_result breve(char* inizio, char* fine, double valore, bool solo_fi
     }
     return std::to_chars(p, fine, significativo);
   }
-  int esponente = 0;
-  if (!intero) {
-    const auto decimale = fmt::detail::dragonbox::to_decimal(std::fabs(valore));
-    significativo = decimale.significand;
-    esponente = decimale.exponent;
-  }
+  // The digits, without leading zeros, and the power of ten of the last.
   char cifre[24];
-  auto n = static_cast<std::size_t>(std::to_chars(cifre, cifre + sizeof cifre, significativo).ptr -
-                                    cifre);
+  std::size_t n = 0;
+  int esponente = 0;
+  if (intero) {
+    n = static_cast<std::size_t>(std::to_chars(cifre, cifre + sizeof cifre, significativo).ptr -
+                                 cifre);
+  } else {
+    // "0.0012", "2848.9" or "1.5e-07": at most 17 significant digits.
+    char forma[40];
+    const char* const fine_forma = fmt::format_to(forma, FMT_COMPILE("{}"), std::fabs(valore));
+    const char* q = forma;
+    bool dopo_punto = false;
+    for (; q < fine_forma && *q != 'e'; ++q) {
+      if (*q == '.') {
+        dopo_punto = true;
+        continue;
+      }
+      if (dopo_punto) --esponente;
+      if (n > 0 || *q != '0') cifre[n++] = *q;
+    }
+    if (q < fine_forma) {
+      int potenza = 0;
+      std::from_chars(q + (q[1] == '+' ? 2 : 1), fine_forma, potenza);
+      esponente += potenza;
+    }
+  }
   while (n > 1 && cifre[n - 1] == '0') {
     --n;
     ++esponente;
@@ -299,25 +318,22 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
 
 }  // namespace portabile
 
-// The shortest forms from {fmt}'s Dragonbox on every build: the same digits
-// as the standard library's (the tests compare the two), found in fewer
-// steps, which the batch's millions of figures feel.
-std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
-  return portabile::scrivi_double(inizio, fine, valore);
-}
-
-std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
-                                   std::chars_format formato) {
-  return portabile::scrivi_double(inizio, fine, valore, formato);
-}
-
-// Reading, and a given number of digits: the standard library's own where it
-// has them for doubles (the feature macro of <charconv>), the C library's
-// otherwise.
+// The standard library's own where it has them for doubles (the feature
+// macro of <charconv>), the portable way otherwise.
 #if defined(__cpp_lib_to_chars)
 
 std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore) {
   return std::from_chars(inizio, fine, valore);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
+  return std::to_chars(inizio, fine, valore);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato) {
+  return formato == std::chars_format::fixed ? std::to_chars(inizio, fine, valore, formato)
+                                             : std::to_chars(inizio, fine, valore);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
@@ -329,6 +345,15 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
 
 std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore) {
   return portabile::leggi_double(inizio, fine, valore);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore) {
+  return portabile::scrivi_double(inizio, fine, valore);
+}
+
+std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
+                                   std::chars_format formato) {
+  return portabile::scrivi_double(inizio, fine, valore, formato);
 }
 
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,

@@ -270,19 +270,12 @@ constexpr std::uint64_t potenze_intere[] = {1,
                                             10000000000000000,
                                             100000000000000000};
 
-// Cents of |valore| for 0.001 <= |valore| < 1e12, by exact arithmetic: the
-// same rounding as through the 15-digit decimal, without writing it out.
-// Returns false in the rare case too close to call, for the exact path.
-bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
-  // alto + basso is the exact product (Dekker's two-product: the value is
-  // split in halves of 26 bits, each times 100 is exact).
-  const double alto = assoluto * 100;
-  const double t = 134217729.0 * assoluto;
-  const double testa = t - (t - assoluto);
-  const double coda = assoluto - testa;
-  const double basso = (testa * 100 - alto) + coda * 100;
-  double intero = std::floor(alto);
-  double frazione = (alto - intero) + basso;
+// Cents of |valore| for 0.001 <= |valore| < 1e12 where centesimi_F_rapidi
+// leaves them: within 0.06 cents below a half cent, or on a whole number of
+// cents. Returns false in the rare case too close to call, for the exact
+// path.
+bool centesimi_vicini(double assoluto, std::int64_t& centesimi) {
+  auto [intero, frazione] = dettaglio::cento_volte(assoluto);
   if (frazione < 0) {
     intero -= 1;
     frazione += 1;
@@ -290,12 +283,12 @@ bool centesimi_rapidi(double assoluto, std::int64_t& centesimi) {
     intero += 1;
     frazione -= 1;
   }
-  // Below the half cent by more than the 15-digit decimal can move the value
-  // (half of its last digit, at most 0.05 cents below 1e12 euro): down.
   if (frazione < 0.44 || frazione >= 0.5) {
     centesimi = static_cast<std::int64_t>(intero) + (frazione >= 0.5 ? 1 : 0);
     return true;
   }
+  // Up where the 15-digit decimal of the value reaches the half cent: it
+  // moves the value by at most half of its last digit.
   int k = 0;  // the leading digit stands at 10^(k - 3) euro
   while (k < 15 && assoluto >= potenze_di_dieci[k + 1]) ++k;
   // Fifteen digits from there end at 10^(k - 17) euro, 10^(k - 15) cents.
@@ -370,9 +363,8 @@ std::uint64_t centesimi_esatti(double assoluto) {
 bool centesimi_di(double valore, std::uint64_t& modulo) {
   const double assoluto = std::fabs(valore);
   std::int64_t rapidi = 0;
-  if (assoluto < 1e-3) {
-    modulo = 0;
-  } else if (assoluto < 1e12 && centesimi_rapidi(assoluto, rapidi)) {
+  if (centesimi_F_rapidi(assoluto, rapidi) ||
+      (assoluto < 1e12 && centesimi_vicini(assoluto, rapidi))) {
     modulo = static_cast<std::uint64_t>(rapidi);
   } else if (assoluto < centesimi_massimi) {
     modulo = centesimi_esatti(assoluto);

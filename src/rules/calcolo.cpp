@@ -66,21 +66,22 @@ void leggi_importi(RecordCalcolo& r, const InputCalcolo& in) {
 
 CalcoloSvolto calcola(RecordCalcolo& record, const InputCalcolo& input, const RegoleCalcolo& regole,
                       bool mensile) {
-  RecordCalcolo w = record;
-  leggi_importi(w, input);
+  // Worked out in place, and put back as it was when refused: one copy of
+  // the record, not two.
+  const RecordCalcolo prima = record;
+  leggi_importi(record, input);
   CalcoloSvolto esito;
   if (input.lordo_netto) {
     if (mensile) {
-      passo_mensile(w, input, regole);
+      passo_mensile(record, input, regole);
     } else {
-      passo_annuo(w, input, regole);
+      passo_annuo(record, input, regole);
     }
   } else {
-    esito = ricerca_lordo(w, input, regole, mensile);
-    if (esito.stato == Stato::rifiutato) return esito;
+    esito = ricerca_lordo(record, input, regole, mensile);
   }
-  if (!finito(w)) return rifiuto_troppo_grandi();
-  record = w;
+  if (esito.stato != Stato::rifiutato && !finito(record)) esito = rifiuto_troppo_grandi();
+  if (esito.stato == Stato::rifiutato) record = prima;
   return esito;
 }
 

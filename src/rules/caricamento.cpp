@@ -1,10 +1,11 @@
+// Reading a rule set: its text looked over (caricamento_testo.cpp), parsed
+// by toml++, then each section read through the typed reader
+// (lettore_regole.cpp) into the rules of the calculation.
 #include "rules/caricamento.h"
 
 #include <toml++/toml.h>
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <set>
@@ -12,8 +13,8 @@
 
 #include "base/citazione.h"
 #include "base/lettura.h"
-#include "base/utf8.h"
-#include "numbers/conversioni.h"
+#include "caricamento_testo.h"
+#include "lettore_regole.h"
 #include "rules/comunali.h"
 #include "rules/regionali.h"
 
@@ -21,333 +22,12 @@ namespace zellora {
 
 namespace {
 
-// What a rule set may hold, checked on the text before the TOML reader sees
-// it: a year of law has keys four deep, arrays of a few dozen figures and a
-// few dozen sectors. The TOML reader follows nested keys and tables by
-// recursion, and a deep enough nesting would overflow the stack.
-constexpr std::size_t profondita_massima = 16;
-constexpr std::size_t elementi_massimi = 4096;
-constexpr std::size_t tabelle_in_array_massime = 4096;
-
-struct Esame {
-  std::size_t riga = 0;  // 0: nothing wrong
-  std::string ragione;
-};
-
-// One pass over the text, in time proportional to its length:
-// - characters beyond ASCII only inside quoted strings and comments, and
-//   valid UTF-8 there (the TOML reader of Debian 12, toml++ 3.3, can reach
-//   undefined behaviour on some others);
-// - no key, table header or value nested more than profondita_massima deep
-//   (each part of a dotted key, each table of a header, each array and
-//   inline table counts);
-// - no array of more than elementi_massimi elements, no more than
-//   tabelle_in_array_massime tables of arrays ([[...]]) in all.
-// The pass knows only as much TOML as it needs to tell keys from values and
-// to step over strings and comments; the TOML reader checks the rest.
-class Esaminatore {
- public:
-  explicit Esaminatore(std::string_view t) : t_(t) {}
-
-  Esame esamina() {
-    while (i_ < t_.size() && esito_.riga == 0) istruzione();
-    return esito_;
-  }
-
- private:
-  struct Contenitore {
-    char tipo;               // '[' an array, '{' an inline table
-    std::size_t profondita;  // of what it holds
-    std::size_t elementi = 1;
-  };
-
-  void sbaglia(std::string_view ragione) {
-    if (esito_.riga == 0) esito_ = {riga_, std::string(ragione)};
-  }
-
-  bool fine() const { return i_ >= t_.size() || esito_.riga != 0; }
-
-  void profondita(std::size_t p) {
-    if (p > profondita_massima) {
-      sbaglia("keys, tables or values nested " + std::to_string(p) + " deep, more than the " +
-              std::to_string(profondita_massima) + " a rule set may have");
-    }
-  }
-
-  // Steps over one character inside a string or a comment.
-  void carattere() {
-    const auto c = static_cast<unsigned char>(t_[i_]);
-    if (c < 0x80) {
-      if (c == '\n') ++riga_;
-      ++i_;
-      return;
-    }
-    const std::size_t n = sequenza_utf8(t_, i_);
-    if (n == 0) {
-      sbaglia(fuori_ascii);
-      return;
-    }
-    i_ += n;
-  }
-
-  void spazi() {
-    while (!fine() && (t_[i_] == ' ' || t_[i_] == '\t')) ++i_;
-  }
-
-  void commento() {
-    while (!fine() && t_[i_] != '\n') carattere();
-  }
-
-  // A quoted string from its opening quote; a single-line one ends at the
-  // line's end, where the TOML reader says what is missing.
-  void stringa() {
-    const char q = t_[i_];
-    const std::string_view tre = q == '"' ? std::string_view("\"\"\"") : std::string_view("'''");
-    const bool multiriga = t_.substr(i_, 3) == tre;
-    i_ += multiriga ? 3 : 1;
-    while (!fine()) {
-      const char c = t_[i_];
-      if (multiriga && t_.substr(i_, 3) == tre) {
-        i_ += 3;
-        // Up to two more quotes belong to the string.
-        for (int k = 0; k < 2 && i_ < t_.size() && t_[i_] == q; ++k) ++i_;
-        return;
-      }
-      if (!multiriga && (c == q || c == '\n')) {
-        if (c == q) ++i_;
-        return;
-      }
-      if (q == '"' && c == '\\' && i_ + 1 < t_.size()) ++i_;  // the escaped character
-      carattere();
-    }
-  }
-
-  // A dotted key up to the character that ends it ('=', ']', ...); returns
-  // the number of its parts.
-  std::size_t chiave() {
-    std::size_t parti = 0;
-    while (!fine()) {
-      spazi();
-      if (fine()) break;
-      const char c = t_[i_];
-      if (c == '"' || c == '\'') {
-        stringa();
-      } else if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-') {
-        while (i_ < t_.size() && (std::isalnum(static_cast<unsigned char>(t_[i_])) ||
-                                  t_[i_] == '_' || t_[i_] == '-')) {
-          ++i_;
-        }
-      } else {
-        break;  // not a key: the TOML reader says why
-      }
-      ++parti;
-      spazi();
-      if (fine() || t_[i_] != '.') break;
-      ++i_;
-    }
-    return parti;
-  }
-
-  static constexpr std::string_view fuori_ascii =
-      "a character that is not ASCII outside a quoted string or a comment, or text that is not "
-      "UTF-8";
-  void fuori_posto() { sbaglia(fuori_ascii); }
-
-  // One line of the file: a table header, a key and its value, a comment or
-  // nothing.
-  void istruzione() {
-    spazi();
-    if (fine()) return;
-    const char c = t_[i_];
-    if (c == '\n' || c == '\r') {
-      if (c == '\n') ++riga_;
-      ++i_;
-      return;
-    }
-    if (c == '#') {
-      commento();
-      return;
-    }
-    if (c == '[') {
-      const bool array = t_.substr(i_, 2) == "[[";
-      i_ += array ? 2 : 1;
-      if (array && ++tabelle_in_array_ > tabelle_in_array_massime) {
-        sbaglia("more than " + std::to_string(tabelle_in_array_massime) +
-                " tables in arrays ([[...]]), more than a rule set may have");
-        return;
-      }
-      intestazione_ = chiave();
-      profondita(intestazione_ + (array ? 1 : 0));
-      return resto_della_riga();
-    }
-    const std::size_t p = intestazione_ + chiave();
-    profondita(p);
-    spazi();
-    if (fine() || t_[i_] != '=') return resto_della_riga();
-    ++i_;
-    valore(p);
-    resto_della_riga();
-  }
-
-  // What follows a header or a value on its line: the TOML reader refuses
-  // anything but a comment; only characters beyond ASCII are looked at.
-  void resto_della_riga() {
-    while (!fine() && t_[i_] != '\n') {
-      const char c = t_[i_];
-      if (c == '#') return commento();
-      if (c == '"' || c == '\'') {
-        stringa();
-      } else if (static_cast<unsigned char>(c) >= 0x80) {
-        return fuori_posto();
-      } else {
-        ++i_;
-      }
-    }
-  }
-
-  // A value whose first character is next, of a key at depth `p`; arrays
-  // and inline tables to their end, over as many lines as they take.
-  void valore(std::size_t p) {
-    std::vector<Contenitore> aperti;
-    std::size_t base = p;  // the depth of the key or element whose value comes next
-    bool chiave_attesa = false;
-    do {
-      spazi();
-      if (fine()) return;
-      const char c = t_[i_];
-      if (chiave_attesa) {
-        chiave_attesa = false;
-        if (c != '}') {
-          base = aperti.back().profondita + chiave();
-          profondita(base);
-          spazi();
-          if (!fine() && t_[i_] == '=') ++i_;
-          continue;
-        }
-      }
-      if (c == '"' || c == '\'') {
-        stringa();
-      } else if (c == '#') {
-        commento();
-      } else if (c == '\n') {
-        ++riga_;
-        ++i_;
-        if (aperti.empty()) return;
-      } else if (c == '[' || c == '{') {
-        ++i_;
-        profondita(base + 1);
-        aperti.push_back({c, base + 1});
-        base = base + 1;
-        chiave_attesa = c == '{';
-      } else if (c == ']' || c == '}') {
-        ++i_;
-        if (!aperti.empty()) aperti.pop_back();
-        base = aperti.empty() ? p : aperti.back().profondita;
-      } else if (c == ',') {
-        ++i_;
-        if (aperti.empty()) continue;
-        base = aperti.back().profondita;
-        if (aperti.back().tipo == '{') {
-          chiave_attesa = true;
-        } else if (++aperti.back().elementi > elementi_massimi) {
-          sbaglia("an array of more than " + std::to_string(elementi_massimi) +
-                  " elements, more than a rule set may have");
-        }
-      } else if (static_cast<unsigned char>(c) >= 0x80) {
-        fuori_posto();
-      } else {
-        ++i_;
-      }
-    } while (!aperti.empty() && !fine());
-  }
-
-  std::string_view t_;
-  std::size_t i_ = 0;
-  std::size_t riga_ = 1;
-  std::size_t intestazione_ = 0;  // parts of the last table header
-  std::size_t tabelle_in_array_ = 0;
-  Esame esito_;
-};
-
 // A message of the TOML reader, which may quote the file: as it is when it
 // holds only printable ASCII, otherwise quoted with its escapes.
 std::string testo_del_lettore(std::string_view testo) { return messaggio_esterno(testo); }
 
-// A key of the file as messages show it: as it is when TOML lets it stand
-// bare, otherwise quoted with its escapes, so that nothing it holds can
-// drive the terminal; a long one cut as every value shown back is.
-std::string chiave_scritta(std::string_view k) {
-  const bool nuda = !k.empty() && std::all_of(k.begin(), k.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-';
-  });
-  return nuda && k.size() <= citazione_massima ? std::string(k) : citazione(k);
-}
-
-}  // namespace
-
-namespace {
-
-// The largest amount a rule set may give: a thousand billion euro, the
-// largest figure the results window shows to the cent. With every amount
-// below it and every rate a fraction, no figure of a rule set can make the
-// calculation overflow.
-constexpr double importo_massimo = 1e12;
 // The longest name of a rule set, in characters.
 constexpr std::size_t nome_massimo = 60;
-// Limits closer than this are the same cent.
-constexpr double mezzo_centesimo = 0.005;
-
-// True when `testo` holds no character that a message never shows as it is
-// (carattere_di_controllo: a control character, a line separator, a mark
-// that turns the direction of the text, an invisible format character).
-bool testo_stampabile(std::string_view testo) {
-  for (std::size_t i = 0; i < testo.size();) {
-    char32_t c = 0;
-    const std::size_t n = sequenza_utf8(testo.substr(i), c);
-    if (n == 0) return false;
-    if (carattere_di_controllo(c)) return false;
-    i += n;
-  }
-  return true;
-}
-
-// What a figure is, for its checks.
-enum class Tipo {
-  importo,   // euro amount or limit: not negative
-  aliquota,  // fraction: 0 to 1
-  percento,  // percent: 0 to 100
-  terzi,     // thirds of the INAIL premium: 0 to 3
-};
-
-std::string numero_testo(double x) {
-  char buf[32];
-  const auto fine = scrivi_double(buf, buf + sizeof buf, x).ptr;
-  return std::string(buf, fine);
-}
-
-std::string_view nome_tipo(toml::node_type t) {
-  switch (t) {
-    case toml::node_type::table:
-      return "a table";
-    case toml::node_type::array:
-      return "an array";
-    case toml::node_type::string:
-      return "a string";
-    case toml::node_type::integer:
-    case toml::node_type::floating_point:
-      return "a number";
-    case toml::node_type::boolean:
-      return "a boolean";
-    default:
-      return "a date or time";
-  }
-}
-
-struct FonteLetta {
-  std::string riferimento;
-  bool aggiornato = true;
-  std::string nota;
-};
 
 // The figures of a profile with their keys in the file, kept until the
 // sectors that name it are read.
@@ -357,356 +37,14 @@ struct ProfiloLetto {
   const toml::node* nodo = nullptr;
 };
 
-class Lettore {
+// The sections of a rule set, each into its part of the rules.
+class LettoreSezioni : public LettoreRegole {
  public:
-  Lettore(std::string_view testo, std::string_view file) : testo_(testo), file_(file) {
-    inizi_riga_.push_back(0);
-    bool ascii = true;
-    for (std::size_t i = 0; i < testo_.size(); ++i) {
-      if (static_cast<unsigned char>(testo_[i]) >= 0x80) ascii = false;
-      if (testo_[i] == '\n') {
-        inizi_riga_.push_back(i + 1);
-        righe_ascii_.push_back(ascii);
-        ascii = true;
-      }
-    }
-    righe_ascii_.push_back(ascii);
-  }
+  using LettoreRegole::LettoreRegole;
 
   RegoleCalcolo leggi(const toml::table& radice);
 
  private:
-  // A table being read: the references it gives (`fonte` for all its
-  // figures, `fonti.NAME` for one) and which of them were used.
-  struct Livello {
-    const toml::table* tabella;
-    std::string percorso;
-    std::optional<FonteLetta> fonte;
-    std::map<std::string, FonteLetta, std::less<>> fonti;
-    std::set<std::string, std::less<>> usate;
-  };
-
-  [[noreturn]] void errore(const std::string& chiave, std::string ragione,
-                           const toml::node* nodo = nullptr) const {
-    if (nodo != nullptr && nodo->source().begin.line > 0) {
-      ragione += " (line " + std::to_string(nodo->source().begin.line) + ")";
-    }
-    throw Eccezione(Errore{std::string(file_) + ": " + chiave, std::move(ragione)});
-  }
-
-  // The path of a key of the file: the key as chiave_scritta shows it, so
-  // that no key reaches a message raw.
-  static std::string sotto(const std::string& percorso, std::string_view chiave) {
-    const std::string scritta = chiave_scritta(chiave);
-    return percorso.empty() ? scritta : percorso + "." + scritta;
-  }
-  static std::string indice(const std::string& percorso, std::size_t i) {
-    return percorso + "[" + std::to_string(i) + "]";
-  }
-
-  // Byte offset of a position of toml++ (lines from 1, columns from 1 in
-  // code points). A line of ASCII has a byte per column; the code points of
-  // another line are found once, so that the figures of a long line cost no
-  // more than the line.
-  std::size_t posizione(const toml::source_position& p) const {
-    if (p.line == 0 || p.line > inizi_riga_.size()) return testo_.size();
-    const std::size_t inizio = inizi_riga_[p.line - 1];
-    const std::size_t colonna = p.column > 0 ? p.column - 1 : 0;
-    if (righe_ascii_[p.line - 1]) return std::min(inizio + colonna, testo_.size());
-    std::vector<std::size_t>& punti = punti_riga_[p.line - 1];
-    if (punti.empty()) {
-      const std::size_t fine = p.line < inizi_riga_.size() ? inizi_riga_[p.line] : testo_.size();
-      for (std::size_t i = inizio; i < fine; ++i) {
-        if ((static_cast<unsigned char>(testo_[i]) & 0xC0) != 0x80) punti.push_back(i);
-      }
-      punti.push_back(fine);
-    }
-    return colonna < punti.size() ? punti[colonna] : punti.back();
-  }
-
-  // A value as written in the file; an array as its elements, one line.
-  std::string scritto(const toml::node& n) const {
-    if (const auto* a = n.as_array()) {
-      std::string s = "[";
-      for (std::size_t i = 0; i < a->size(); ++i) s += (i ? ", " : "") + scritto(*a->get(i));
-      return s + "]";
-    }
-    const std::size_t da = posizione(n.source().begin);
-    const std::size_t a = posizione(n.source().end);
-    if (da < a && a <= testo_.size() && n.source().begin.line == n.source().end.line) {
-      return std::string(testo_.substr(da, a - da));
-    }
-    if (const auto v = n.value<double>()) return numero_testo(*v);
-    return {};
-  }
-
-  void controlla_chiavi(const toml::table& t, const std::string& percorso,
-                        std::initializer_list<std::string_view> ammesse) const {
-    for (const auto& [k, v] : t) {
-      if (k.str() == "fonte" || k.str() == "fonti") continue;
-      if (std::find(ammesse.begin(), ammesse.end(), k.str()) == ammesse.end()) {
-        errore(sotto(percorso, k.str()), "unknown key", &v);
-      }
-    }
-  }
-
-  const toml::node& richiesto(const toml::table& t, const std::string& percorso,
-                              std::string_view chiave) const {
-    const toml::node* n = t.get(chiave);
-    if (n == nullptr) errore(sotto(percorso, chiave), "missing key", &t);
-    return *n;
-  }
-
-  const toml::table& tabella(const toml::node& n, const std::string& chiave) const {
-    const auto* t = n.as_table();
-    if (t == nullptr)
-      errore(chiave, "expected a table, found " + std::string(nome_tipo(n.type())), &n);
-    return *t;
-  }
-
-  const toml::array& array(const toml::node& n, const std::string& chiave) const {
-    const auto* a = n.as_array();
-    if (a == nullptr)
-      errore(chiave, "expected an array, found " + std::string(nome_tipo(n.type())), &n);
-    return *a;
-  }
-
-  std::string stringa(const toml::node& n, const std::string& chiave) const {
-    const auto* s = n.as_string();
-    if (s == nullptr)
-      errore(chiave, "expected a string, found " + std::string(nome_tipo(n.type())), &n);
-    controlla_testo(s->get(), chiave, &n);
-    return s->get();
-  }
-
-  // A text of the rule set is printed in tables, captions and messages: a
-  // control character (a line break, an escape that drives the terminal)
-  // or a mark that turns the direction of the text has no place in it.
-  void controlla_testo(std::string_view testo, const std::string& chiave,
-                       const toml::node* nodo) const {
-    if (!testo_stampabile(testo)) {
-      errore(chiave, "a control character in the text " + citazione(testo), nodo);
-    }
-  }
-
-  std::string testo_campo(const toml::table& t, const std::string& percorso,
-                          std::string_view chiave) const {
-    std::string s = stringa(richiesto(t, percorso, chiave), sotto(percorso, chiave));
-    if (s.empty()) errore(sotto(percorso, chiave), "empty", t.get(chiave));
-    return s;
-  }
-
-  FonteLetta leggi_fonte(const toml::node& n, const std::string& chiave) const {
-    const toml::table& t = tabella(n, chiave);
-    for (const auto& [k, v] : t) {
-      if (k.str() != "riferimento" && k.str() != "aggiornato" && k.str() != "nota") {
-        errore(sotto(chiave, k.str()), "unknown key", &v);
-      }
-    }
-    FonteLetta f;
-    f.riferimento = testo_campo(t, chiave, "riferimento");
-    if (const toml::node* a = t.get("aggiornato")) {
-      const auto* b = a->as_boolean();
-      if (b == nullptr) {
-        errore(sotto(chiave, "aggiornato"),
-               "expected true or false, found " + std::string(nome_tipo(a->type())), a);
-      }
-      f.aggiornato = b->get();
-    }
-    if (const toml::node* nota = t.get("nota")) f.nota = stringa(*nota, sotto(chiave, "nota"));
-    if (!f.aggiornato && f.nota.empty()) {
-      errore(sotto(chiave, "nota"), "a figure not updated needs a note saying why", &t);
-    }
-    return f;
-  }
-
-  void entra(const toml::table& t, const std::string& percorso) {
-    Livello l{&t, percorso, {}, {}, {}};
-    if (const toml::node* f = t.get("fonte")) l.fonte = leggi_fonte(*f, sotto(percorso, "fonte"));
-    if (const toml::node* fs = t.get("fonti")) {
-      const std::string chiave = sotto(percorso, "fonti");
-      for (const auto& [k, v] : tabella(*fs, chiave)) {
-        l.fonti.emplace(std::string(k.str()), leggi_fonte(v, sotto(chiave, k.str())));
-      }
-    }
-    livelli_.push_back(std::move(l));
-  }
-
-  // Leaves the table: a reference given for a figure it does not have is a
-  // typo.
-  void esci() {
-    const Livello& l = livelli_.back();
-    for (const auto& [nome, f] : l.fonti) {
-      if (!l.usate.contains(nome)) {
-        const std::string chiave = sotto(sotto(l.percorso, "fonti"), nome);
-        errore(chiave, "no figure " + citazione(nome) + " in this section",
-               l.tabella->get_as<toml::table>("fonti")->get(nome));
-      }
-    }
-    livelli_.pop_back();
-  }
-
-  // Records the figure `nome` written at `nodo` with the reference of the
-  // nearest table that gives one.
-  void registra(std::string_view nome, const std::string& chiave, const toml::node& nodo) {
-    registra(nome, chiave, scritto(nodo), nodo);
-  }
-
-  // The same for a figure worked out from others (`valore`), listed where
-  // `nodo`, the figure it comes from, is written.
-  void registra(std::string_view nome, const std::string& chiave, std::string valore,
-                const toml::node& nodo) {
-    for (auto l = livelli_.rbegin(); l != livelli_.rend(); ++l) {
-      const FonteLetta* f = nullptr;
-      if (const auto it = l->fonti.find(nome); it != l->fonti.end()) {
-        l->usate.emplace(nome);
-        f = &it->second;
-      } else if (l->fonte) {
-        f = &*l->fonte;
-      }
-      if (f != nullptr) {
-        fonti_.push_back({Fonte{chiave, std::move(valore), f->riferimento, f->aggiornato, f->nota},
-                          nodo.source().begin});
-        return;
-      }
-    }
-    errore(chiave,
-           "no legal reference: give `fonte` to the section or `fonti." + std::string(nome) + "`",
-           &nodo);
-  }
-
-  double valore(const toml::node& n, const std::string& chiave, Tipo tipo) const {
-    const auto v = n.value_exact<double>();
-    const auto i = n.value_exact<int64_t>();
-    if (!v && !i)
-      errore(chiave, "expected a number, found " + std::string(nome_tipo(n.type())), &n);
-    const double x = v ? *v : static_cast<double>(*i);
-    if (!std::isfinite(x)) errore(chiave, "not a finite number", &n);
-    const std::string come = scritto(n);
-    const bool tasso = tipo != Tipo::importo;
-    if (x < 0)
-      errore(chiave, std::string(tasso ? "negative rate " : "negative amount ") + come, &n);
-    if (tipo == Tipo::importo && x > importo_massimo) {
-      errore(chiave,
-             "amount " + come +
-                 " above 1000000000000 (a thousand billion euro): no figure of the law comes "
-                 "near, and the calculation would overflow",
-             &n);
-    }
-    if (tipo == Tipo::aliquota && x > 1) {
-      errore(chiave, "rate " + come + " above 1 (rates are fractions: 0.23 is 23 %)", &n);
-    }
-    if (tipo == Tipo::percento && x > 100) errore(chiave, "percent " + come + " above 100", &n);
-    if (tipo == Tipo::terzi && x != 0 && x != 1 && x != 2 && x != 3) {
-      errore(chiave, "thirds " + come + " must be 0, 1, 2 or 3", &n);
-    }
-    return x;
-  }
-
-  double numero(const toml::table& t, const std::string& percorso, std::string_view chiave,
-                Tipo tipo) {
-    const toml::node& n = richiesto(t, percorso, chiave);
-    const std::string k = sotto(percorso, chiave);
-    const double x = valore(n, k, tipo);
-    registra(chiave, k, n);
-    return x;
-  }
-
-  // An optional rule written true or false, `predefinito` when absent; when
-  // given it is listed with its reference like a figure.
-  bool interruttore(const toml::table& t, const std::string& percorso, std::string_view chiave,
-                    bool predefinito) {
-    const toml::node* n = t.get(chiave);
-    if (n == nullptr) return predefinito;
-    const std::string k = sotto(percorso, chiave);
-    const auto* b = n->as_boolean();
-    if (b == nullptr) {
-      errore(k, "expected true or false, found " + std::string(nome_tipo(n->type())), n);
-    }
-    registra(chiave, k, *n);
-    return b->get();
-  }
-
-  // An array of figures, strictly increasing when `crescenti`; one figure in
-  // the references.
-  std::vector<double> numeri(const toml::table& t, const std::string& percorso,
-                             std::string_view chiave, Tipo tipo, bool crescenti) {
-    const toml::node& n = richiesto(t, percorso, chiave);
-    const std::string k = sotto(percorso, chiave);
-    const toml::array& a = array(n, k);
-    std::vector<double> v;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      v.push_back(valore(*a.get(i), indice(k, i), tipo));
-      if (crescenti && i > 0 && v[i] <= v[i - 1]) {
-        errore(indice(k, i),
-               "limits not strictly increasing: " + scritto(*a.get(i)) + " after " +
-                   scritto(*a.get(i - 1)),
-               a.get(i));
-      }
-    }
-    registra(chiave, k, n);
-    return v;
-  }
-
-  // The tables of an array of tables, at most `massimo` of them.
-  std::vector<const toml::table*> righe(const toml::table& t, const std::string& percorso,
-                                        std::string_view chiave, std::size_t massimo) const {
-    const toml::node& n = richiesto(t, percorso, chiave);
-    const std::string k = sotto(percorso, chiave);
-    const toml::array& a = array(n, k);
-    if (a.size() > massimo) {
-      errore(k, std::to_string(a.size()) + " bands, at most " + std::to_string(massimo), &n);
-    }
-    std::vector<const toml::table*> v;
-    for (std::size_t i = 0; i < a.size(); ++i) v.push_back(&tabella(*a.get(i), indice(k, i)));
-    return v;
-  }
-
-  // Limits that the calculation divides by the distance between: at
-  // least a cent apart, so that the division cannot overflow.
-  void controlla_crescente(double prima, double dopo, const std::string& chiave,
-                           const toml::node* nodo) const {
-    if (dopo <= prima) {
-      errore(
-          chiave,
-          "limits not strictly increasing: " + numero_testo(dopo) + " after " + numero_testo(prima),
-          nodo);
-    }
-    if (dopo - prima < mezzo_centesimo) {
-      errore(
-          chiave,
-          "limits less than a cent apart: " + numero_testo(dopo) + " after " + numero_testo(prima),
-          nodo);
-    }
-  }
-
-  std::string forma(const toml::table& t, const std::string& percorso,
-                    std::initializer_list<std::string_view> forme) const {
-    std::string f = testo_campo(t, percorso, "forma");
-    if (std::find(forme.begin(), forme.end(), f) == forme.end()) {
-      std::string elenco;
-      for (const auto s : forme) elenco += (elenco.empty() ? "" : ", ") + std::string(s);
-      errore(sotto(percorso, "forma"), "unknown shape " + citazione(f) + " (known: " + elenco + ")",
-             t.get("forma"));
-    }
-    return f;
-  }
-
-  TabellaScaglioni scaglioni(const std::vector<double>& limiti, const std::vector<double>& aliquote,
-                             const std::string& chiave, const toml::node* nodo) const {
-    if (limiti.size() + 1 != aliquote.size()) {
-      errore(chiave,
-             std::to_string(limiti.size()) + " limits for " + std::to_string(aliquote.size()) +
-                 " rates: give one limit less than the rates",
-             nodo);
-    }
-    TabellaScaglioni s;
-    s.n = aliquote.size();
-    std::copy(limiti.begin(), limiti.end(), s.limiti.begin());
-    std::copy(aliquote.begin(), aliquote.end(), s.aliquote.begin());
-    return s;
-  }
-
   void leggi_irpef(const toml::table& radice, RegoleCalcolo& r);
   void leggi_dipendente(const toml::table& radice, RegoleCalcolo& r);
   void leggi_coniuge(const toml::table& radice, RegoleCalcolo& r);
@@ -722,24 +60,23 @@ class Lettore {
   void leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r);
   void leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r);
   void leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g);
+  void controlla_chiavi_regione(const toml::table& t, const std::string& p,
+                                const std::string& f) const;
+  void leggi_aliquote_regione(const toml::table& t, const std::string& p, const std::string& f,
+                              RegolaRegionale& g);
+  const toml::table* parte_regione(const toml::table& t, const std::string& p,
+                                   std::string_view nome,
+                                   std::initializer_list<std::string_view> chiavi);
+  void leggi_parti_regione(const toml::table& t, const std::string& p, RegolaRegionale& g);
+  AgevolazioneRegionale leggi_non_applicata(const toml::table& s, const std::string& q,
+                                            const RegolaRegionale& g);
   double aliquota_regionale(const toml::table& t, const std::string& percorso,
                             std::string_view chiave);
 
-  const toml::table& sezione(const toml::table& radice, std::string_view nome) const {
-    return tabella(richiesto(radice, "", nome), std::string(nome));
-  }
-
-  std::string_view testo_;
-  std::string_view file_;
-  std::vector<std::size_t> inizi_riga_;
-  std::vector<bool> righe_ascii_;
-  mutable std::map<std::size_t, std::vector<std::size_t>> punti_riga_;
-  std::vector<Livello> livelli_;
-  std::vector<std::pair<Fonte, toml::source_position>> fonti_;
   std::map<std::string, ProfiloLetto, std::less<>> profili_;
 };
 
-void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "irpef";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p, {"limiti_annui", "limiti_mensili", "aliquote"});
@@ -778,8 +115,8 @@ void Lettore::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& percorso,
-                                      std::string_view chiave) {
+ImportiFascia LettoreSezioni::importi_fascia(const toml::table& t, const std::string& percorso,
+                                             std::string_view chiave) {
   ImportiFascia f;
   const auto v = righe(t, percorso, chiave, massimo_fasce);
   const std::string k = sotto(percorso, chiave);
@@ -816,7 +153,7 @@ ImportiFascia Lettore::importi_fascia(const toml::table& t, const std::string& p
   return f;
 }
 
-void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_dipendente";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
@@ -854,7 +191,7 @@ void Lettore::leggi_dipendente(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_coniuge";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p,
@@ -884,7 +221,7 @@ void Lettore::leggi_coniuge(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_figli";
   const toml::table& t = sezione(radice, p);
   const bool quarto = forma(t, p, {"aumentata_dal_quarto", "per_figlio"}) == "aumentata_dal_quarto";
@@ -910,7 +247,7 @@ void Lettore::leggi_figli(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-void Lettore::leggi_altri(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_altri(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "detrazione_altri";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(t, p, {"importo", "limite", "quattro_decimali"});
@@ -922,7 +259,7 @@ void Lettore::leggi_altri(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "contributi";
   const toml::table& t = sezione(radice, p);
   controlla_chiavi(
@@ -935,7 +272,7 @@ void Lettore::leggi_contributi(const toml::table& radice, RegoleCalcolo& r) {
   esci();
 }
 
-void Lettore::leggi_profili(const toml::table& radice) {
+void LettoreSezioni::leggi_profili(const toml::table& radice) {
   const toml::table& tutti = sezione(radice, "profilo");
   for (const auto& [nome, nodo] : tutti) {
     const std::string p = sotto("profilo", nome.str());
@@ -967,7 +304,7 @@ void Lettore::leggi_profili(const toml::table& radice) {
   }
 }
 
-void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
   const toml::node& n = richiesto(radice, "", "categoria");
   const toml::array& a = array(n, "categoria");
   if (a.empty()) errore("categoria", "no category", &n);
@@ -1050,7 +387,7 @@ void Lettore::leggi_categorie(const toml::table& radice, RegoleCalcolo& r) {
 
 // The "cuneo fiscale", when the year has it: after the categories, whose
 // names it refers to.
-void Lettore::leggi_cuneo(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_cuneo(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "cuneo_fiscale";
   const toml::node* n = radice.get(p);
   if (n == nullptr) return;
@@ -1102,7 +439,7 @@ void Lettore::leggi_cuneo(const toml::table& radice, RegoleCalcolo& r) {
 }
 
 // The "trattamento integrativo", when the year has it.
-void Lettore::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "trattamento_integrativo";
   const toml::node* n = radice.get(p);
   if (n == nullptr) return;
@@ -1128,8 +465,8 @@ void Lettore::leggi_integrativo(const toml::table& radice, RegoleCalcolo& r) {
 // fraction, a digit too many).
 constexpr double aliquota_regionale_massima = 0.0363;
 
-double Lettore::aliquota_regionale(const toml::table& t, const std::string& percorso,
-                                   std::string_view chiave) {
+double LettoreSezioni::aliquota_regionale(const toml::table& t, const std::string& percorso,
+                                          std::string_view chiave) {
   const double x = numero(t, percorso, chiave, Tipo::aliquota);
   if (x > aliquota_regionale_massima) {
     errore(sotto(percorso, chiave),
@@ -1142,8 +479,27 @@ double Lettore::aliquota_regionale(const toml::table& t, const std::string& perc
 
 // One region or province with its table. Every figure takes the reference
 // of the region's `fonte` unless it gives its own.
-void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g) {
+void LettoreSezioni::leggi_regione(const toml::table& t, const std::string& p, RegolaRegionale& g) {
   const std::string f = forma(t, p, {"scaglioni", "aliquota_unica", "fascia_intero"});
+  controlla_chiavi_regione(t, p, f);
+  entra(t, p);
+  g.offerta = true;
+  g.riferimento = fonte_della_tabella()->riferimento;
+  leggi_aliquote_regione(t, p, f, g);
+  leggi_parti_regione(t, p, g);
+  if (t.contains("non_applicate")) {
+    const auto v = righe(t, p, "non_applicate", massimo_fasce);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      g.non_applicate.push_back(leggi_non_applicata(*v[i], indice(p + ".non_applicate", i), g));
+    }
+  }
+  esci();
+}
+
+// The keys of a region's table: those of its shape, the optional parts, and
+// the law of the table (`fonte`), which every region must give.
+void LettoreSezioni::controlla_chiavi_regione(const toml::table& t, const std::string& p,
+                                              const std::string& f) const {
   const bool unica = f == "aliquota_unica";
   const auto modifiche = {"esenzione",  "deduzione",     "aliquota_intera",
                           "detrazioni", "non_applicate", "detrazione_proporzionale"};
@@ -1158,55 +514,67 @@ void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRe
   if (!t.contains("fonte")) {
     errore(sotto(p, "fonte"), "missing key: the law of the region's table", &t);
   }
-  entra(t, p);
-  g.offerta = true;
-  g.riferimento = livelli_.back().fonte->riferimento;
-  if (unica) {
+}
+
+// The rates of a region's shape `f`: one rate, or brackets.
+void LettoreSezioni::leggi_aliquote_regione(const toml::table& t, const std::string& p,
+                                            const std::string& f, RegolaRegionale& g) {
+  if (f == "aliquota_unica") {
     g.forma = FormaAddizionaleRegionale::aliquota_unica;
     g.aliquote.n = 1;
     g.aliquote.aliquote[0] = aliquota_regionale(t, p, "aliquota");
-  } else {
-    g.forma = f == "scaglioni" ? FormaAddizionaleRegionale::scaglioni
-                               : FormaAddizionaleRegionale::fascia_intero;
-    const auto limiti = numeri(t, p, "limiti", Tipo::importo, true);
-    const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
-    if (aliquote.empty() || aliquote.size() > massimo_fasce) {
-      errore(p + ".aliquote",
-             std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
-                 " allowed",
-             t.get("aliquote"));
-    }
-    for (std::size_t i = 0; i < aliquote.size(); ++i) {
-      if (aliquote[i] > aliquota_regionale_massima) {
-        const toml::node* n = t.get_as<toml::array>("aliquote")->get(i);
-        errore(indice(p + ".aliquote", i),
-               "rate " + scritto(*n) +
-                   " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
-               n);
-      }
-    }
-    if (!limiti.empty()) controlla_crescente(0, limiti.front(), p + ".limiti", t.get("limiti"));
-    g.aliquote = scaglioni(limiti, aliquote, p + ".limiti", t.get("limiti"));
+    return;
   }
-  // The optional parts, each a table with the figures of its shape.
-  const auto parte = [&](std::string_view nome,
-                         std::initializer_list<std::string_view> chiavi) -> const toml::table* {
-    const toml::node* n = t.get(nome);
-    if (n == nullptr) return nullptr;
-    const std::string q = sotto(p, nome);
-    const toml::table& s = tabella(*n, q);
-    controlla_chiavi(s, q, chiavi);
-    entra(s, q);
-    return &s;
-  };
-  if (const toml::table* s = parte("esenzione", {"fino_a"})) {
+  g.forma = f == "scaglioni" ? FormaAddizionaleRegionale::scaglioni
+                             : FormaAddizionaleRegionale::fascia_intero;
+  const auto limiti = numeri(t, p, "limiti", Tipo::importo, true);
+  const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
+  if (aliquote.empty() || aliquote.size() > massimo_fasce) {
+    errore(p + ".aliquote",
+           std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
+               " allowed",
+           t.get("aliquote"));
+  }
+  for (std::size_t i = 0; i < aliquote.size(); ++i) {
+    if (aliquote[i] > aliquota_regionale_massima) {
+      const toml::node* n = t.get_as<toml::array>("aliquote")->get(i);
+      errore(indice(p + ".aliquote", i),
+             "rate " + scritto(*n) +
+                 " above 0.0363, the most a region may levy (1,23 % + 2,1 + 0,30 points)",
+             n);
+    }
+  }
+  if (!limiti.empty()) controlla_crescente(0, limiti.front(), p + ".limiti", t.get("limiti"));
+  g.aliquote = scaglioni(limiti, aliquote, p + ".limiti", t.get("limiti"));
+}
+
+// An optional part of a region's table, entered: a table with the keys
+// `chiavi`; nothing when the region has not the part.
+const toml::table* LettoreSezioni::parte_regione(const toml::table& t, const std::string& p,
+                                                 std::string_view nome,
+                                                 std::initializer_list<std::string_view> chiavi) {
+  const toml::node* n = t.get(nome);
+  if (n == nullptr) return nullptr;
+  const std::string q = sotto(p, nome);
+  const toml::table& s = tabella(*n, q);
+  controlla_chiavi(s, q, chiavi);
+  entra(s, q);
+  return &s;
+}
+
+// The optional parts of a region's table but the reliefs not applied: the
+// exemption, the deduction, the whole rate up to a limit, the deductions by
+// band and the proportional deduction.
+void LettoreSezioni::leggi_parti_regione(const toml::table& t, const std::string& p,
+                                         RegolaRegionale& g) {
+  if (const toml::table* s = parte_regione(t, p, "esenzione", {"fino_a"})) {
     const std::string q = p + ".esenzione";
     g.esenzione = true;
     g.esenzione_fino_a = numero(*s, q, "fino_a", Tipo::importo);
     controlla_crescente(0, g.esenzione_fino_a, q + ".fino_a", s->get("fino_a"));
     esci();
   }
-  if (const toml::table* s = parte("deduzione", {"importo", "fino_a"})) {
+  if (const toml::table* s = parte_regione(t, p, "deduzione", {"importo", "fino_a"})) {
     const std::string q = p + ".deduzione";
     g.deduzione = true;
     g.deduzione_importo = numero(*s, q, "importo", Tipo::importo);
@@ -1214,7 +582,7 @@ void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRe
     controlla_crescente(0, g.deduzione_fino_a, q + ".fino_a", s->get("fino_a"));
     esci();
   }
-  if (const toml::table* s = parte("aliquota_intera", {"fino_a", "aliquota"})) {
+  if (const toml::table* s = parte_regione(t, p, "aliquota_intera", {"fino_a", "aliquota"})) {
     const std::string q = p + ".aliquota_intera";
     g.aliquota_intera = true;
     g.aliquota_intera_fino_a = numero(*s, q, "fino_a", Tipo::importo);
@@ -1223,7 +591,8 @@ void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRe
     esci();
   }
   if (t.contains("detrazioni")) g.detrazioni = importi_fascia(t, p, "detrazioni");
-  if (const toml::table* s = parte("detrazione_proporzionale", {"importo", "oltre", "divisore"})) {
+  if (const toml::table* s =
+          parte_regione(t, p, "detrazione_proporzionale", {"importo", "oltre", "divisore"})) {
     const std::string q = p + ".detrazione_proporzionale";
     g.detrazione_proporzionale = true;
     g.proporzionale_importo = numero(*s, q, "importo", Tipo::importo);
@@ -1232,47 +601,45 @@ void Lettore::leggi_regione(const toml::table& t, const std::string& p, RegolaRe
     controlla_crescente(0, g.proporzionale_divisore, q + ".divisore", s->get("divisore"));
     esci();
   }
-  if (t.contains("non_applicate")) {
-    const auto v = righe(t, p, "non_applicate", massimo_fasce);
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      const std::string q = indice(p + ".non_applicate", i);
-      const toml::table& s = *v[i];
-      const bool figli =
-          forma(s, q, {"detrazione_figli", "aliquota_agevolata"}) == "detrazione_figli";
-      if (figli) {
-        controlla_chiavi(s, q,
-                         {"forma", "condizione", "importo", "importo_disabile", "reddito_fino_a"});
-      } else {
-        controlla_chiavi(s, q, {"forma", "condizione", "aliquota", "reddito_fino_a"});
-      }
-      entra(s, q);
-      AgevolazioneRegionale a;
-      a.forma = figli ? FormaAgevolazioneRegionale::detrazione_figli
-                      : FormaAgevolazioneRegionale::aliquota_agevolata;
-      a.condizione = testo_campo(s, q, "condizione");
-      a.riferimento = livelli_.back().fonte ? livelli_.back().fonte->riferimento : g.riferimento;
-      if (figli) {
-        if (s.contains("importo")) a.importo = numero(s, q, "importo", Tipo::importo);
-        if (s.contains("importo_disabile")) {
-          a.importo_disabile = numero(s, q, "importo_disabile", Tipo::importo);
-        }
-      } else {
-        a.aliquota = aliquota_regionale(s, q, "aliquota");
-      }
-      if (s.contains("reddito_fino_a")) {
-        a.reddito_fino_a = numero(s, q, "reddito_fino_a", Tipo::importo);
-        controlla_crescente(0, a.reddito_fino_a, q + ".reddito_fino_a", s.get("reddito_fino_a"));
-      }
-      esci();
-      g.non_applicate.push_back(std::move(a));
+}
+
+// A relief of the region that the program does not apply, `q` of `non_applicate`,
+// with its reference or the region's.
+AgevolazioneRegionale LettoreSezioni::leggi_non_applicata(const toml::table& s,
+                                                          const std::string& q,
+                                                          const RegolaRegionale& g) {
+  const bool figli = forma(s, q, {"detrazione_figli", "aliquota_agevolata"}) == "detrazione_figli";
+  if (figli) {
+    controlla_chiavi(s, q,
+                     {"forma", "condizione", "importo", "importo_disabile", "reddito_fino_a"});
+  } else {
+    controlla_chiavi(s, q, {"forma", "condizione", "aliquota", "reddito_fino_a"});
+  }
+  entra(s, q);
+  AgevolazioneRegionale a;
+  a.forma = figli ? FormaAgevolazioneRegionale::detrazione_figli
+                  : FormaAgevolazioneRegionale::aliquota_agevolata;
+  a.condizione = testo_campo(s, q, "condizione");
+  a.riferimento = fonte_della_tabella() ? fonte_della_tabella()->riferimento : g.riferimento;
+  if (figli) {
+    if (s.contains("importo")) a.importo = numero(s, q, "importo", Tipo::importo);
+    if (s.contains("importo_disabile")) {
+      a.importo_disabile = numero(s, q, "importo_disabile", Tipo::importo);
     }
+  } else {
+    a.aliquota = aliquota_regionale(s, q, "aliquota");
+  }
+  if (s.contains("reddito_fino_a")) {
+    a.reddito_fino_a = numero(s, q, "reddito_fino_a", Tipo::importo);
+    controlla_crescente(0, a.reddito_fino_a, q + ".reddito_fino_a", s.get("reddito_fino_a"));
   }
   esci();
+  return a;
 }
 
 // The regional surcharge, when the year has it: each region or province
 // once, by its name, with its table or the reason it is not offered.
-void Lettore::leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_addizionale_regionale(const toml::table& radice, RegoleCalcolo& r) {
   const std::string k = "addizionale_regionale";
   const toml::node* n = radice.get(k);
   if (n == nullptr) return;
@@ -1311,7 +678,7 @@ void Lettore::leggi_addizionale_regionale(const toml::table& radice, RegoleCalco
 // The year of the Ministry's list of the comuni, when the rule set has the
 // municipal surcharge: a year the program has a list of. Like the regions'
 // tables, it counts only under today's law (addizionali_disponibili).
-void Lettore::leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r) {
+void LettoreSezioni::leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r) {
   const std::string k = "elenco_comuni";
   const toml::node* n = radice.get(k);
   if (n == nullptr) return;
@@ -1331,7 +698,7 @@ void Lettore::leggi_elenco_comuni(const toml::table& radice, RegoleCalcolo& r) {
   r.elenco_comuni = static_cast<int>(*anno);
 }
 
-RegoleCalcolo Lettore::leggi(const toml::table& radice) {
+RegoleCalcolo LettoreSezioni::leggi(const toml::table& radice) {
   controlla_chiavi(radice, "",
                    {"nome", "descrizione", "irpef", "detrazione_dipendente", "detrazione_coniuge",
                     "detrazione_figli", "detrazione_altri", "cuneo_fiscale",
@@ -1389,10 +756,7 @@ RegoleCalcolo Lettore::leggi(const toml::table& radice) {
   }
   leggi_addizionale_regionale(radice, r);
   leggi_elenco_comuni(radice, r);
-  std::stable_sort(fonti_.begin(), fonti_.end(), [](const auto& x, const auto& y) {
-    return std::pair(x.second.line, x.second.column) < std::pair(y.second.line, y.second.column);
-  });
-  for (auto& f : fonti_) r.fonti.push_back(std::move(f.first));
+  r.fonti = fonti_in_ordine();
   return r;
 }
 
@@ -1405,7 +769,7 @@ RegoleCalcolo carica_regole(std::string_view testo, std::string_view file) {
     }
     // A byte order mark, as some editors write: not part of the text.
     if (testo.substr(0, 3) == "\xEF\xBB\xBF") testo.remove_prefix(3);
-    if (const Esame esame = Esaminatore(testo).esamina(); esame.riga != 0) {
+    if (const Esame esame = esamina_testo(testo); esame.riga != 0) {
       throw Eccezione(
           Errore{std::string(file), "line " + std::to_string(esame.riga) + ": " + esame.ragione});
     }
@@ -1418,7 +782,7 @@ RegoleCalcolo carica_regole(std::string_view testo, std::string_view file) {
                                                     std::to_string(b.column) + ": " +
                                                     testo_del_lettore(e.description())});
     }
-    return Lettore(testo, file).leggi(radice);
+    return LettoreSezioni(testo, file).leggi(radice);
   } catch (const Eccezione&) {
     throw;
   } catch (const std::exception& e) {

@@ -1,10 +1,10 @@
 // Doubles to and from text with '.' as the decimal sign, whatever the locale:
-// what std::from_chars and std::to_chars do for a double. The shortest form
-// comes from {fmt}, which finds the shortest digits that read back (as
-// to_chars does) in fewer steps; reading and a given number of digits from
-// the standard library where it has them, and where it has not (the
-// WebAssembly build of the page) from the C library's strtod and snprintf,
-// which read and write correctly rounded.
+// what std::from_chars and std::to_chars do for a double, and std::from_chars
+// and std::to_chars themselves where the standard library has them for
+// doubles. Where it has not (the WebAssembly build of the page), the same
+// results the portable way: the shortest digits from {fmt}'s shortest form,
+// reading and a given number of digits from the C library's strtod and
+// snprintf, which read and write correctly rounded.
 #pragma once
 
 #include <charconv>
@@ -35,9 +35,8 @@ std::to_chars_result scrivi_double(char* inizio, char* fine, double valore,
                                    std::chars_format formato, int cifre);
 
 // The same without std::to_chars and std::from_chars, whatever the standard
-// library has: the build without them for doubles uses these (every build
-// the shortest forms), and the tests check them against the standard library
-// where it has both.
+// library has: the build without them for doubles uses these, and the tests
+// check them against the standard library where it has both.
 namespace portabile {
 std::from_chars_result leggi_double(const char* inizio, const char* fine, double& valore);
 std::to_chars_result scrivi_double(char* inizio, char* fine, double valore);

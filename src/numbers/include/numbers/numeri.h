@@ -87,8 +87,31 @@ inline double Int(double valore) { return std::floor(valore); }
 inline constexpr double centesimi_massimi = 9e16;
 std::optional<std::int64_t> centesimi_F(double valore);
 
+namespace dettaglio {
+// 100 times `assoluto` (from 0.001 to 1e12) exactly, as the whole cents below
+// the double product and what is left, a fraction of a cent a hair outside
+// [0, 1) when the product falls on a whole number of cents. Dekker's
+// two-product: the value is split in halves of 26 bits, each times 100 is
+// exact, so the product and its error add up to the exact value.
+struct Cento {
+  double intero;
+  double frazione;
+};
+inline Cento cento_volte(double assoluto) {
+  const double alto = assoluto * 100;
+  const double t = 134217729.0 * assoluto;
+  const double testa = t - (t - assoluto);
+  const double coda = assoluto - testa;
+  const double basso = (testa * 100 - alto) + coda * 100;
+  // Positive and below 1e14: the conversion truncates, which is the floor.
+  const auto intero = static_cast<double>(static_cast<std::int64_t>(alto));
+  return {intero, (alto - intero) + basso};
+}
+}  // namespace dettaglio
+
 // The same for a value from 0.001 to 1e12 not close to a half cent, the
-// common case, without a call: false where `centesimi_F` must decide.
+// common case, without a call: false where `centesimi_F` must decide. The
+// one fast path of the rule: `centesimi_F` takes it first.
 inline bool centesimi_F_rapidi(double valore, std::int64_t& centesimi) {
   const double assoluto = std::fabs(valore);
   if (assoluto < 1e-3) {
@@ -96,17 +119,7 @@ inline bool centesimi_F_rapidi(double valore, std::int64_t& centesimi) {
     return true;
   }
   if (!(assoluto < 1e12)) return false;  // also not a number
-  // alto + basso is the exact product (Dekker's two-product: the value is
-  // split in halves of 26 bits, each times 100 is exact).
-  const double alto = assoluto * 100;
-  const double t = 134217729.0 * assoluto;
-  const double testa = t - (t - assoluto);
-  const double coda = assoluto - testa;
-  const double basso = (testa * 100 - alto) + coda * 100;
-  // The whole cents below `alto` (positive, below 1e14: the conversion
-  // truncates, which is the floor).
-  const auto intero = static_cast<double>(static_cast<std::int64_t>(alto));
-  const double frazione = (alto - intero) + basso;
+  const auto [intero, frazione] = dettaglio::cento_volte(assoluto);
   // Below the half cent by more than the 15-digit decimal can move the value
   // (at most 0.05 cents below 1e12 euro), or at or above it: decided.
   if (!(frazione >= 0 && frazione < 1) || (frazione >= 0.44 && frazione < 0.5)) return false;
