@@ -101,8 +101,9 @@ using ErroreLotto = ErroreRichiesta;
 // and writes the result rows to `out`: for CSV the header row, then per
 // worker its row number, status, messages, the results texts of the rows
 // of rules/righe.h (Form2.Text1 ... Form2.Text21, to Text24 for a sheet of
-// today's law), the figures of the record (36, or 39 for a sheet of today's
-// law) in plain decimals, and the name of the rule
+// today's law, to Text26 when the sheet has the surcharges' columns), the
+// figures of the record (36; 39 for a sheet of today's law; 41 with the two
+// surcharges) in plain decimals, and the name of the rule
 // set of the row (`rules`; empty for an invalid row without --rules), with
 // the input's separator (from JSON Lines, ';' where the locale's decimal
 // sign is ',', else ','; and the columns of today's law unless --rules gives

@@ -32,9 +32,9 @@ void aggiungi_record_json(std::string& out, const RecordCalcolo& record, StileJs
                           bool attuali, bool addizionali);
 
 // One JSON object: status, messages, the 36 figures of the record (39 under
-// today's law) (in the shortest form that reads back to the same double), the
-// results texts by box (21, 24 under today's law) and, for net to gross, the
-// search.
+// today's law, 41 with the two surcharges) (in the shortest form that reads
+// back to the same double), the results texts by box (21; 24 under today's
+// law; 26 with the surcharges) and, for net to gross, the search.
 std::string uscita_json(const EsitoCalcolo& esito, const Motore& motore);
 
 // The messages, then the two panels of the results window with their labels.
