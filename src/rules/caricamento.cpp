@@ -72,9 +72,22 @@ class LettoreSezioni : public LettoreRegole {
                                             const RegolaRegionale& g);
   double aliquota_regionale(const toml::table& t, const std::string& percorso,
                             std::string_view chiave);
+  // The rates of 1 to `massimo_fasce` brackets, `aliquote` of `t`.
+  std::vector<double> aliquote_fasce(const toml::table& t, const std::string& p);
 
   std::map<std::string, ProfiloLetto, std::less<>> profili_;
 };
+
+std::vector<double> LettoreSezioni::aliquote_fasce(const toml::table& t, const std::string& p) {
+  const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
+  if (aliquote.empty() || aliquote.size() > massimo_fasce) {
+    errore(p + ".aliquote",
+           std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
+               " allowed",
+           t.get("aliquote"));
+  }
+  return aliquote;
+}
 
 void LettoreSezioni::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   const std::string p = "irpef";
@@ -103,13 +116,7 @@ void LettoreSezioni::leggi_irpef(const toml::table& radice, RegoleCalcolo& r) {
   } else {
     registra("limiti_mensili", p + ".limiti_mensili", mensili_testo, *t.get("limiti_annui"));
   }
-  const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
-  if (aliquote.empty() || aliquote.size() > massimo_fasce) {
-    errore(p + ".aliquote",
-           std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
-               " allowed",
-           t.get("aliquote"));
-  }
+  const auto aliquote = aliquote_fasce(t, p);
   r.irpef_annua = scaglioni(annui, aliquote, p + ".limiti_annui", t.get("limiti_annui"));
   r.irpef_mensile = scaglioni(mensili, aliquote, p + ".limiti_annui", t.get("limiti_annui"));
   esci();
@@ -528,13 +535,7 @@ void LettoreSezioni::leggi_aliquote_regione(const toml::table& t, const std::str
   g.forma = f == "scaglioni" ? FormaAddizionaleRegionale::scaglioni
                              : FormaAddizionaleRegionale::fascia_intero;
   const auto limiti = numeri(t, p, "limiti", Tipo::importo, true);
-  const auto aliquote = numeri(t, p, "aliquote", Tipo::aliquota, false);
-  if (aliquote.empty() || aliquote.size() > massimo_fasce) {
-    errore(p + ".aliquote",
-           std::to_string(aliquote.size()) + " brackets, 1 to " + std::to_string(massimo_fasce) +
-               " allowed",
-           t.get("aliquote"));
-  }
+  const auto aliquote = aliquote_fasce(t, p);
   for (std::size_t i = 0; i < aliquote.size(); ++i) {
     if (aliquote[i] > aliquota_regionale_massima) {
       const toml::node* n = t.get_as<toml::array>("aliquote")->get(i);

@@ -542,6 +542,30 @@ std::string unisci(const std::vector<std::string>& messaggi) {
   return s;
 }
 
+// A worker's object of JSON Lines: its row, status and messages first, the
+// rule set last.
+void apri_oggetto_json(std::string& out, const Riga& riga, const EsitoRiga& esito,
+                       const std::vector<std::string>& messaggi) {
+  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
+  out += esito.stato;
+  out += "\",\"messages\":[";
+  for (std::size_t i = 0; i < messaggi.size(); ++i) {
+    if (i > 0) out += ',';
+    aggiungi_stringa_json(out, messaggi[i]);
+  }
+  out += ']';
+}
+
+void chiudi_oggetto_json(std::string& out, const RegoleCalcolo* regole) {
+  out += ",\"rules\":";
+  if (regole != nullptr) {
+    aggiungi_stringa_json(out, regole->nome);
+  } else {
+    out += "null";
+  }
+  out += "}\n";
+}
+
 // `regole`: the rule set of the row; nothing for a row whose rule set is
 // not known (an invalid row without --rules).
 void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
@@ -580,14 +604,7 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     out += '\n';
     return;
   }
-  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
-  out += esito.stato;
-  out += "\",\"messages\":[";
-  for (std::size_t i = 0; i < messaggi.size(); ++i) {
-    if (i > 0) out += ',';
-    aggiungi_stringa_json(out, messaggi[i]);
-  }
-  out += ']';
+  apri_oggetto_json(out, riga, esito, messaggi);
   if (motore != nullptr) {
     constexpr StileJson una_riga{"", ""};
     out += ",\"results\":";
@@ -596,13 +613,7 @@ void scrivi_riga(std::string& out, const Riga& riga, const EsitoRiga& esito,
     aggiungi_record_json(out, motore->record(), una_riga, regole_attuali(motore->regole()),
                          motore->risultati().righe_addizionali);
   }
-  out += ",\"rules\":";
-  if (regole != nullptr) {
-    aggiungi_stringa_json(out, regole->nome);
-  } else {
-    out += "null";
-  }
-  out += "}\n";
+  chiudi_oggetto_json(out, regole);
 }
 
 // A worker of a run of years: each line of the year, or one row without
@@ -638,22 +649,9 @@ void scrivi_buste(std::string& out, const Riga& riga, const EsitoRiga& esito,
     }
     return;
   }
-  out += "{\"row\":" + std::to_string(riga.numero) + ",\"status\":\"";
-  out += esito.stato;
-  out += "\",\"messages\":[";
-  for (std::size_t i = 0; i < messaggi.size(); ++i) {
-    if (i > 0) out += ',';
-    aggiungi_stringa_json(out, messaggi[i]);
-  }
-  out += ']';
+  apri_oggetto_json(out, riga, esito, messaggi);
   if (anno != nullptr) aggiungi_anno_json(out, *anno);
-  out += ",\"rules\":";
-  if (regole != nullptr) {
-    aggiungi_stringa_json(out, regole->nome);
-  } else {
-    out += "null";
-  }
-  out += "}\n";
+  chiudi_oggetto_json(out, regole);
 }
 
 // ---------------------------------------------------------------- one row
