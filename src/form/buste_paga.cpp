@@ -65,6 +65,12 @@ EsitoBuste buste_paga(Motore& motore, const CampiForm1& campi, const OpzioniBust
   for (const auto& [mese, importo] : o.una_tantum) {
     d.una_tantum.push_back({mese, in_centesimi(importo)});
   }
+  // The year of the results window's annual calculation: its gross is the
+  // form's, which the payslips split to the cent.
+  if (campi.Option1 && o.primo_mese == 1 && o.ultimo_mese == 12 && o.variazioni.empty() &&
+      o.una_tantum.empty()) {
+    d.lordo_annuo = in_centesimi(lordo);
+  }
   d.mese_quattordicesima = o.mese_quattordicesima;
   d.primo_mese = o.primo_mese;
   d.ultimo_mese = o.ultimo_mese;

@@ -109,6 +109,8 @@ std::vector<VoceBuste> riconciliazione_buste(const AnnoBuste& a) {
        a.irpef_netta_annua - t.irpef_netta},
       {"net_of_the_annual_calculation",
        "Netto dell'anno del calcolo annuo (prima degli euro interi)", a.netto_calcolo},
+      {"gross_annual_less_payslips",
+       "Retribuzione del calcolo annuo, meno quella divisa nelle buste", a.lordo_calcolo - t.lordo},
       {"contributions_annual_less_payslips",
        "Contributi del calcolo annuo, meno quelli arrotondati busta per busta",
        a.contributi_calcolo - (t.inps + t.aggiuntivo + t.altri + t.inail)},

@@ -411,7 +411,8 @@ AnnoBuste anno_buste(const InputCalcolo& input, const RecordCalcolo& profilo,
 
   // The annual pass of the year's gross, as "Annuo" gives it.
   RecordCalcolo a = profilo;
-  a.retribuzione_lorda = euro(anno.totale.lordo);
+  anno.lordo_calcolo = d.lordo_annuo.value_or(anno.totale.lordo);
+  a.retribuzione_lorda = euro(anno.lordo_calcolo);
   a.valore_benefit = euro(anno.totale.benefit);
   a.trattenuta_non_deducibile = euro(anno.totale.trattenuta);
   a.competenza_non_imponibile = euro(anno.totale.competenza);

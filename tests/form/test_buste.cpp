@@ -224,7 +224,8 @@ TEST_P(Buste, TheAdjustmentClosesTheYear) {
         // lines of the reconciliation.
         EXPECT_EQ(
             t.netto,
-            a.netto_calcolo + (a.contributi_calcolo - (t.inps + t.aggiuntivo + t.altri + t.inail)) +
+            a.netto_calcolo - (a.lordo_calcolo - t.lordo) +
+                (a.contributi_calcolo - (t.inps + t.aggiuntivo + t.altri + t.inail)) +
                 (a.irpef_netta_calcolo - t.irpef_netta) +
                 (t.somma_esente + t.trattamento_integrativo - a.cuneo_calcolo) +
                 (a.addizionali_calcolo - (t.regionale + t.comunale_saldo + t.comunale_acconto)));

@@ -59,6 +59,11 @@ struct DatiBuste {
   std::int64_t benefit = 0;
   std::int64_t trattenuta = 0;
   std::int64_t competenza = 0;
+  // The gross of the annual calculation the year is reconciled with, cents:
+  // the form's in "Annuo" for a whole year of unchanged pay (the payslips,
+  // each rounded to the cent, may add up to a few cents less); nothing: the
+  // payslips' own.
+  std::optional<std::int64_t> lordo_annuo;
   int mensilita = 13;            // 12, 13 or 14
   int mese_quattordicesima = 7;  // 6 or 7
   int primo_mese = 1;            // hired in that month (1: in service from last year)
@@ -134,6 +139,7 @@ struct AnnoBuste {
   // tax-free sum with the trattamento integrativo, this year's surcharges,
   // and the net before whole euros. The net of the payslips differs from it
   // by the differences of these four and nothing else.
+  std::int64_t lordo_calcolo = 0;
   std::int64_t contributi_calcolo = 0;
   std::int64_t irpef_netta_calcolo = 0;
   std::int64_t cuneo_calcolo = 0;
